@@ -1,0 +1,4 @@
+# 32-bit Windows: the architecture the product ships for (Windows 9x and NT).
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(TOOLCHAIN_PREFIX i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

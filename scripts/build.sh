@@ -1,0 +1,25 @@
+#!/bin/bash
+# Configures and builds the tree. Usage: scripts/build.sh [x86_64|i686]...
+#   x86_64: build/x64, everything including the test programs (runs under Wine here)
+#   i686:   build/i686, the 32-bit programs the product ships
+# Without arguments both are built.
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+JOBS="${JOBS:-$(nproc)}"
+ARCHES=("$@")
+[ ${#ARCHES[@]} -eq 0 ] && ARCHES=(x86_64 i686)
+
+for arch in "${ARCHES[@]}"; do
+  case "$arch" in
+    x86_64) dir="${BUILD_DIR_X64:-$ROOT/build/x64}"; tests=ON ;;
+    i686)   dir="$ROOT/build/i686"; tests=OFF ;;
+    *) echo "unknown architecture: $arch" >&2; exit 2 ;;
+  esac
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S "$ROOT" -B "$dir" -G Ninja \
+      -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$arch.cmake" \
+      -DPROJECT_BUILD_TESTS=$tests >/dev/null
+  fi
+  echo "== building $arch in ${dir#$ROOT/}"
+  cmake --build "$dir" -j "$JOBS"
+done

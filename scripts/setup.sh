@@ -1,0 +1,127 @@
+#!/bin/bash
+# Installs everything the build, the tests and the main job need on a Debian 12
+# machine, then builds the cross-compiled libraries that Debian does not ship
+# for MinGW. Idempotent: a second run only checks and returns.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+DEPS="$ROOT/build/deps"
+STAMP_PKGS="$DEPS/.packages-v4"
+
+if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
+
+PACKAGES=(
+  wine wine64 xvfb xauth locales
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
+  libz-mingw-w64-dev libgcrypt-mingw-w64-dev
+  googletest cmake ninja-build unar libarchive-tools imagemagick
+  unicode-data libpng-tools python3 dpkg-dev x11-apps
+)
+
+missing_packages() {
+  local p
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q 'install ok installed' || echo "$p"
+  done
+}
+
+# A deb-src entry mirroring the machine's own deb entries, so that
+# 'apt-get source' works without naming any registry host here.
+ensure_deb_src() {
+  if grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/ 2>/dev/null; then
+    return 1
+  fi
+  local out=/etc/apt/sources.list.d/project-deb-src.list
+  {
+    # One-line format.
+    cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null \
+      | sed -n 's/^deb \(.*\)$/deb-src \1/p'
+    # deb822 format: every stanza of type deb becomes a deb-src line per suite.
+    for f in /etc/apt/sources.list.d/*.sources; do
+      [ -f "$f" ] || continue
+      awk '
+        function flush() {
+          if (types ~ /(^| )deb( |$)/ && uris != "" && enabled != "no") {
+            n = split(suites, s, " "); m = split(uris, u, " ")
+            for (j = 1; j <= m; j++) for (i = 1; i <= n; i++) {
+              opt = (signed != "") ? "[signed-by=" signed "] " : ""
+              print "deb-src " opt u[j] " " s[i] " " comps
+            }
+          }
+          types = uris = suites = comps = signed = enabled = ""
+        }
+        /^[ \t]*$/ { flush(); next }
+        /^#/ { next }
+        /^Types:/ { sub(/^Types:[ \t]*/, ""); types = $0 }
+        /^URIs:/ { sub(/^URIs:[ \t]*/, ""); uris = $0 }
+        /^Suites:/ { sub(/^Suites:[ \t]*/, ""); suites = $0 }
+        /^Components:/ { sub(/^Components:[ \t]*/, ""); comps = $0 }
+        /^Signed-By:/ { sub(/^Signed-By:[ \t]*/, ""); signed = $0 }
+        /^Enabled:/ { sub(/^Enabled:[ \t]*/, ""); enabled = $0 }
+        END { flush() }
+      ' "$f"
+    done
+  } | sort -u | $SUDO tee "$out" >/dev/null
+  return 0
+}
+
+install_packages() {
+  local need_update=0
+  if ensure_deb_src; then need_update=1; fi
+  local missing
+  missing="$(missing_packages)"
+  if [ -n "$missing" ]; then
+    need_update=1
+  fi
+  if [ "$need_update" = 1 ]; then
+    $SUDO apt-get update -qq
+  fi
+  if [ -n "$missing" ]; then
+    # shellcheck disable=SC2086
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing >/dev/null
+  fi
+}
+
+ensure_locale() {
+  if ! locale -a 2>/dev/null | grep -qi '^ru_RU\.utf-\?8$'; then
+    $SUDO sed -i 's/^# *\(ru_RU.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -q '^ru_RU.UTF-8 UTF-8' /etc/locale.gen || echo 'ru_RU.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+    $SUDO locale-gen >/dev/null
+  fi
+}
+
+# Builds a Debian source package's library for one MinGW architecture with
+# CMake into build/deps/<arch>/<name>, once.
+build_cross_cmake_lib() {
+  local arch="$1" srcpkg="$2" name="$3"; shift 3
+  local prefix="$DEPS/$arch/$name"
+  [ -f "$prefix/.done" ] && return 0
+  local work="$DEPS/src-$arch-$name"
+  rm -rf "$work" "$prefix"
+  mkdir -p "$work"
+  (cd "$work" && apt-get source -qq "$srcpkg" >/dev/null 2>&1)
+  local src
+  src="$(find "$work" -mindepth 1 -maxdepth 1 -type d | head -n1)"
+  cmake -S "$src" -B "$work/build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$arch.cmake" \
+    -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$prefix" "$@" >/dev/null
+  cmake --build "$work/build" >/dev/null
+  cmake --install "$work/build" >/dev/null
+  rm -rf "$work"
+  touch "$prefix/.done"
+}
+
+mkdir -p "$DEPS"
+if [ ! -f "$STAMP_PKGS" ] || [ -n "$(missing_packages)" ]; then
+  install_packages
+  ensure_locale
+  touch "$STAMP_PKGS"
+fi
+ensure_locale
+
+for arch in x86_64 i686; do
+  build_cross_cmake_lib "$arch" libjpeg-turbo libjpeg \
+    -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF \
+    -DCMAKE_POSITION_INDEPENDENT_CODE=OFF -Wno-dev
+done
