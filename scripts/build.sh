@@ -12,7 +12,7 @@ ARCHES=("$@")
 for arch in "${ARCHES[@]}"; do
   case "$arch" in
     x86_64) dir="${BUILD_DIR_X64:-$ROOT/build/x64}"; tests=ON ;;
-    i686)   dir="$ROOT/build/i686"; tests=OFF ;;
+    i686)   dir="${BUILD_DIR_I686:-$ROOT/build/i686}"; tests=OFF ;;
     *) echo "unknown architecture: $arch" >&2; exit 2 ;;
   esac
   if [ ! -f "$dir/build.ninja" ]; then

@@ -1,0 +1,158 @@
+// The class library's base: string types, TObject, class references and
+// method-reference events. Free of <windows.h>.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <typeinfo>
+#include <type_traits>
+
+// 8-bit strings are in the ANSI code page; UTF-16 strings are wchar_t strings
+// (16-bit on Windows).
+using AnsiString = std::string;
+using WideString = std::wstring;
+
+using Byte = std::uint8_t;
+using Word = std::uint16_t;
+using Cardinal = std::uint32_t;
+using LongWord = std::uint32_t;
+using Int64 = std::int64_t;
+
+class TObject;
+class TComponent;
+
+// A class reference: the name of a class, a test for its instances and, when
+// the class can be made without arguments (or, for components, from an
+// owner), a virtual constructor.
+struct TMetaClass {
+  std::string Name;
+  bool (*IsInstance)(const TObject* obj) = nullptr;
+  TObject* (*Create)() = nullptr;                  // default-constructible classes
+  TComponent* (*CreateComponent)(TComponent* owner) = nullptr;  // components
+};
+using TClass = const TMetaClass*;
+
+// The class name of a C++ type as the library spells it ("TElTreeItem"),
+// without namespaces.
+std::string ClassNameOfType(const std::type_info& type);
+
+template <class T>
+TClass ClassOf();
+
+class TObject {
+ public:
+  TObject() = default;
+  TObject(const TObject&) = delete;
+  TObject& operator=(const TObject&) = delete;
+  virtual ~TObject() = default;
+
+  // Destroys the object; the library's Free, which accepts no object too.
+  void Free() { delete this; }
+  std::string ClassName() const { return ClassNameOfType(typeid(*this)); }
+  bool InheritsFrom(TClass cls) const { return cls && cls->IsInstance && cls->IsInstance(this); }
+};
+
+// Frees an object and clears the reference, nil included.
+template <class T>
+void FreeAndNil(T*& obj) {
+  T* tmp = obj;
+  obj = nullptr;
+  delete tmp;
+}
+
+namespace classlib_detail {
+template <class T>
+TObject* CreateDefault() {
+  if constexpr (std::is_default_constructible_v<T> && !std::is_abstract_v<T>)
+    return new T();
+  else
+    return nullptr;
+}
+template <class T>
+TComponent* CreateOwned(TComponent* owner) {
+  if constexpr (std::is_constructible_v<T, TComponent*> && !std::is_abstract_v<T>)
+    return new T(owner);
+  else
+    return nullptr;
+}
+template <class T>
+bool IsInstanceOf(const TObject* obj) {
+  return dynamic_cast<const T*>(obj) != nullptr;
+}
+}  // namespace classlib_detail
+
+template <class T>
+TClass ClassOf() {
+  static const TMetaClass meta = [] {
+    TMetaClass m;
+    m.Name = ClassNameOfType(typeid(T));
+    m.IsInstance = &classlib_detail::IsInstanceOf<T>;
+    if constexpr (std::is_default_constructible_v<T> && !std::is_abstract_v<T>)
+      m.Create = &classlib_detail::CreateDefault<T>;
+    if constexpr (std::is_constructible_v<T, TComponent*> && !std::is_abstract_v<T>)
+      m.CreateComponent = &classlib_detail::CreateOwned<T>;
+    return m;
+  }();
+  return &meta;
+}
+
+// A method reference: an object paired with one of its member functions. It
+// is copied, compared (same object and same method), tested for being
+// assigned and called; calling an unassigned event does nothing. Arguments
+// passed by reference are the library's "var" parameters.
+template <class... Args>
+class TEvent {
+ public:
+  TEvent() = default;
+  TEvent(std::nullptr_t) {}
+
+  template <class C, class M>
+  TEvent(C* object, void (M::*method)(Args...)) {
+    static_assert(std::is_base_of_v<M, C>, "method must belong to the object's class");
+    static_assert(sizeof(method) <= sizeof(code_), "member pointer too large");
+    if (!object || !method) return;
+    data_ = static_cast<M*>(object);
+    std::memcpy(code_, &method, sizeof(method));
+    thunk_ = [](void* data, const unsigned char* code, Args... args) {
+      void (M::*m)(Args...);
+      std::memcpy(&m, code, sizeof(m));
+      (static_cast<M*>(data)->*m)(std::forward<Args>(args)...);
+    };
+  }
+
+  bool Assigned() const { return thunk_ != nullptr; }
+  explicit operator bool() const { return Assigned(); }
+
+  void operator()(Args... args) const {
+    if (thunk_) thunk_(data_, code_, std::forward<Args>(args)...);
+  }
+
+  // The object the method is bound to (the library's TMethod.Data).
+  void* Data() const { return data_; }
+
+  friend bool operator==(const TEvent& a, const TEvent& b) {
+    if (!a.thunk_ || !b.thunk_) return a.thunk_ == b.thunk_;
+    return a.data_ == b.data_ && std::memcmp(a.code_, b.code_, sizeof(a.code_)) == 0;
+  }
+  friend bool operator!=(const TEvent& a, const TEvent& b) { return !(a == b); }
+
+ private:
+  using Thunk = void (*)(void*, const unsigned char*, Args...);
+  void* data_ = nullptr;
+  alignas(void*) unsigned char code_[2 * sizeof(void*)] = {};
+  Thunk thunk_ = nullptr;
+};
+
+template <class C, class M, class... Args>
+TEvent<Args...> MakeEvent(C* object, void (M::*method)(Args...)) {
+  return TEvent<Args...>(object, method);
+}
+
+using TNotifyEvent = TEvent<TObject*>;
+
+// Rounds to the nearest integer, halves to the even neighbour.
+Int64 Round(double value);
+Int64 Trunc(double value);
+double Frac(double value);
