@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <typeinfo>
@@ -48,8 +49,15 @@ class TObject {
   TObject& operator=(const TObject&) = delete;
   virtual ~TObject() = default;
 
-  // Destroys the object; the library's Free, which accepts no object too.
-  void Free() { delete this; }
+  // Destroys the object. BeforeDestruction runs first, while the object is
+  // still whole and virtual calls reach the most derived class (components
+  // mark themselves csDestroying there). Objects of the library are freed
+  // through Free (or by their owner), not by a bare delete.
+  void Free() {
+    BeforeDestruction();
+    delete this;
+  }
+  virtual void BeforeDestruction() {}
   std::string ClassName() const { return ClassNameOfType(typeid(*this)); }
   bool InheritsFrom(TClass cls) const { return cls && cls->IsInstance && cls->IsInstance(this); }
 };
@@ -59,8 +67,40 @@ template <class T>
 void FreeAndNil(T*& obj) {
   T* tmp = obj;
   obj = nullptr;
-  delete tmp;
+  if (tmp) tmp->Free();
 }
+
+// The library's small sets over an enumeration with at most 64 members.
+template <class E>
+class TSet {
+ public:
+  constexpr TSet() = default;
+  constexpr TSet(std::initializer_list<E> items) {
+    for (E e : items) bits_ |= Bit(e);
+  }
+  static constexpr TSet FromBits(std::uint64_t bits) {
+    TSet s;
+    s.bits_ = bits;
+    return s;
+  }
+  constexpr std::uint64_t Bits() const { return bits_; }
+  constexpr bool Contains(E e) const { return (bits_ & Bit(e)) != 0; }
+  constexpr bool Empty() const { return bits_ == 0; }
+  constexpr TSet& Include(E e) { bits_ |= Bit(e); return *this; }
+  constexpr TSet& Exclude(E e) { bits_ &= ~Bit(e); return *this; }
+  constexpr TSet operator+(TSet o) const { return FromBits(bits_ | o.bits_); }
+  constexpr TSet operator-(TSet o) const { return FromBits(bits_ & ~o.bits_); }
+  constexpr TSet operator*(TSet o) const { return FromBits(bits_ & o.bits_); }
+  constexpr TSet& operator+=(TSet o) { bits_ |= o.bits_; return *this; }
+  constexpr TSet& operator-=(TSet o) { bits_ &= ~o.bits_; return *this; }
+  constexpr bool operator==(const TSet&) const = default;
+  // Whether every member of this set is in the other (the library's <=).
+  constexpr bool SubsetOf(TSet o) const { return (bits_ & ~o.bits_) == 0; }
+
+ private:
+  static constexpr std::uint64_t Bit(E e) { return std::uint64_t(1) << static_cast<unsigned>(e); }
+  std::uint64_t bits_ = 0;
+};
 
 namespace classlib_detail {
 template <class T>
