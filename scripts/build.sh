@@ -15,11 +15,10 @@ for arch in "${ARCHES[@]}"; do
     i686)   dir="${BUILD_DIR_I686:-$ROOT/build/i686}"; tests=OFF ;;
     *) echo "unknown architecture: $arch" >&2; exit 2 ;;
   esac
-  if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S "$ROOT" -B "$dir" -G Ninja \
-      -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$arch.cmake" \
-      -DPROJECT_BUILD_TESTS=$tests >/dev/null
-  fi
+  # Configured every time: a module folder joins the build when it appears.
+  cmake -S "$ROOT" -B "$dir" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$arch.cmake" \
+    -DPROJECT_BUILD_TESTS=$tests >/dev/null
   echo "== building $arch in ${dir#$ROOT/}"
   cmake --build "$dir" -j "$JOBS"
 done
