@@ -196,3 +196,34 @@ using TNotifyEvent = TEvent<TObject*>;
 Int64 Round(double value);
 Int64 Trunc(double value);
 double Frac(double value);
+
+// Unit start-up and shut-down. A unit with start-up code publishes one
+// TUnitInfo; the program names its units in dependency order, once, at the
+// top of WinMain/main:
+//
+//   TUnitScope units{&SysUtilsUnit, &ComObjUnit, &ElToolsUnit};
+//
+// Initialization runs in the listed order, Finalization in the reverse order
+// when the scope ends (or from Halt). A unit listed again, or by a second
+// scope, starts once and finishes once. The order never depends on C++
+// static initialisation across files.
+struct TUnitInfo {
+  const char* Name;
+  void (*Initialization)();  // may be null
+  void (*Finalization)();    // may be null
+};
+
+// Starts the units that are not started yet, in order. When one raises, the
+// units started by this call are finished again and the exception propagates.
+void InitializeUnits(std::initializer_list<const TUnitInfo*> units);
+// Finishes every started unit, last started first. Safe to call twice.
+void FinalizeUnits();
+bool UnitInitialized(const TUnitInfo* unit);
+
+class TUnitScope {
+ public:
+  TUnitScope(std::initializer_list<const TUnitInfo*> units) { InitializeUnits(units); }
+  ~TUnitScope() { FinalizeUnits(); }
+  TUnitScope(const TUnitScope&) = delete;
+  TUnitScope& operator=(const TUnitScope&) = delete;
+};
