@@ -1,0 +1,277 @@
+#include "Thread.hpp"
+
+#include <process.h>
+
+#include <deque>
+#include <string>
+
+#include "WinApi.hpp"
+
+// Static initialisation runs in the thread that starts the program.
+Cardinal MainThreadID = GetCurrentThreadId();
+TNotifyEvent WakeMainThread;
+
+namespace {
+
+// One entry of the main-thread queue: a synchronised method, whose worker
+// waits on Done, or the termination step of a finished thread, which nobody
+// waits for.
+struct SyncRequest {
+  TThread* Thread = nullptr;
+  TThreadMethod Method;
+  bool Termination = false;
+  std::exception_ptr Error;
+  HANDLE Done = nullptr;
+};
+
+// The queue with its lock and an event that is set while the queue holds
+// something, so that WaitFor in the main thread wakes up to serve it.
+class SyncQueue {
+ public:
+  SyncQueue() {
+    InitializeCriticalSection(&lock_);
+    signal_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  }
+  ~SyncQueue() {
+    CloseHandle(signal_);
+    DeleteCriticalSection(&lock_);
+  }
+  HANDLE Signal() const { return signal_; }
+
+  // WakeMainThread runs under the lock, so the main thread cannot take the
+  // entry (and free a terminated thread) before the hook has returned.
+  void Push(SyncRequest* request) {
+    EnterCriticalSection(&lock_);
+    items_.push_back(request);
+    SetEvent(signal_);
+    try {
+      WakeMainThread(request->Thread);
+    } catch (...) {
+      // A failing wake-up hook must not lose the entry; the idle call finds it.
+    }
+    LeaveCriticalSection(&lock_);
+  }
+
+  SyncRequest* Pop() {
+    EnterCriticalSection(&lock_);
+    SyncRequest* request = nullptr;
+    if (items_.empty()) {
+      ResetEvent(signal_);
+    } else {
+      request = items_.front();
+      items_.pop_front();
+    }
+    LeaveCriticalSection(&lock_);
+    return request;
+  }
+
+  // Drops the pending termination step of a thread that is being destroyed.
+  void Forget(TThread* thread) {
+    EnterCriticalSection(&lock_);
+    for (auto it = items_.begin(); it != items_.end();) {
+      if ((*it)->Thread == thread && (*it)->Termination) {
+        delete *it;
+        it = items_.erase(it);
+      } else {
+        ++it;
+      }
+    }
+    LeaveCriticalSection(&lock_);
+  }
+
+ private:
+  CRITICAL_SECTION lock_;
+  HANDLE signal_ = nullptr;
+  std::deque<SyncRequest*> items_;
+};
+
+SyncQueue& Queue() {
+  static SyncQueue queue;
+  return queue;
+}
+
+bool InMainThread() { return GetCurrentThreadId() == MainThreadID; }
+
+}  // namespace
+
+bool CheckSynchronize() {
+  if (!InMainThread())
+    throw EThread("CheckSynchronize called from thread " + std::to_string(GetCurrentThreadId()) +
+                  ", which is NOT the main thread");
+  bool ran = false;
+  while (SyncRequest* request = Queue().Pop()) {
+    ran = true;
+    if (request->Termination) {
+      TThread* thread = request->Thread;
+      delete request;
+      thread->RunTermination();
+      continue;
+    }
+    try {
+      request->Method();
+    } catch (...) {
+      request->Error = std::current_exception();
+    }
+    SetEvent(request->Done);  // the worker owns the request from here on
+  }
+  return ran;
+}
+
+TThread::TThread(bool createSuspended) {
+  Queue();  // the queue must exist before any worker can use it
+  unsigned id = 0;
+  uintptr_t handle = _beginthreadex(nullptr, 0, &TThread::ThreadProc, this, CREATE_SUSPENDED, &id);
+  if (handle == 0)
+    throw EThread("Thread creation error: " + std::to_string(GetLastError()));
+  handle_ = reinterpret_cast<void*>(handle);
+  threadId_ = id;
+  suspendCount_ = 1;
+  if (!createSuspended) Resume();
+}
+
+TThread::~TThread() {
+  destroying_ = true;
+  if (handle_) {
+    if (started_) {
+      if (!finished_) Terminate();
+      if (suspendCount_ > 0) {
+        suspendCount_ = 1;
+        Resume();
+      }
+      WaitForHandle();
+    } else {
+      // Never started: ThreadProc sees started_ false and ends at once.
+      while (ResumeThread(handle_) > 1) {}
+      WaitForSingleObject(handle_, INFINITE);
+    }
+    CloseHandle(handle_);
+  }
+  Queue().Forget(this);
+}
+
+void TThread::Resume() {
+  if (suspendCount_ <= 0) return;
+  started_ = true;
+  --suspendCount_;
+  ResumeThread(handle_);
+}
+
+void TThread::Start() {
+  if (!started_) Resume();
+}
+
+void TThread::Suspend() {
+  if (finished_) return;
+  ++suspendCount_;
+  SuspendThread(handle_);
+}
+
+Exception* TThread::FatalException() const {
+  if (!fatalException_) return nullptr;
+  // The exception object lives as long as the pointer that holds it; catching
+  // it by reference gives that object with its own class.
+  try {
+    std::rethrow_exception(fatalException_);
+  } catch (Exception& e) {
+    return &e;
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+void TThread::WaitForHandle() {
+  if (!InMainThread()) {
+    WaitForSingleObject(handle_, INFINITE);
+    return;
+  }
+  // Serve the queue and messages sent from other threads while waiting, or a
+  // worker in Synchronize (or in SendMessage) would wait for us forever.
+  HANDLE handles[2] = {handle_, Queue().Signal()};
+  for (;;) {
+    DWORD r = MsgWaitForMultipleObjects(2, handles, FALSE, INFINITE, QS_SENDMESSAGE);
+    if (r == WAIT_OBJECT_0) break;
+    if (r == WAIT_OBJECT_0 + 1) {
+      CheckSynchronize();
+    } else if (r == WAIT_OBJECT_0 + 2) {
+      MSG msg;
+      PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    } else {
+      throw EThread("Thread error: wait failed (" + std::to_string(GetLastError()) + ")");
+    }
+  }
+  // The termination step was queued before the thread ended: run it now, so
+  // OnTerminate has run when WaitFor returns.
+  CheckSynchronize();
+}
+
+int TThread::WaitFor() {
+  // With FreeOnTerminate the object may be gone after the wait: keep the result.
+  WaitForHandle();
+  return returnValue_;
+}
+
+void TThread::DoTerminate() {
+  TNotifyEvent handler = OnTerminate;
+  handler(this);
+}
+
+void TThread::Synchronize(const TThreadMethod& method) {
+  if (InMainThread()) {
+    method();
+    return;
+  }
+  SyncRequest request;
+  request.Thread = this;
+  request.Method = method;
+  request.Done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (!request.Done) throw EThread("Thread error: cannot create an event (" + std::to_string(GetLastError()) + ")");
+  Queue().Push(&request);
+  WaitForSingleObject(request.Done, INFINITE);
+  CloseHandle(request.Done);
+  if (request.Error) std::rethrow_exception(request.Error);
+}
+
+void TThread::RunExecute() {
+  try {
+    Execute();
+  } catch (Exception&) {
+    fatalException_ = std::current_exception();
+  } catch (std::exception& e) {
+    fatalException_ = std::make_exception_ptr(Exception(e.what()));
+  } catch (...) {
+    fatalException_ = std::make_exception_ptr(Exception("Unknown exception in thread"));
+  }
+}
+
+void TThread::RunTermination() {
+  std::exception_ptr error;
+  try {
+    DoTerminate();
+  } catch (...) {
+    error = std::current_exception();
+  }
+  // A thread being destroyed runs its termination step from the destructor's
+  // wait; it must not free itself a second time.
+  if (freeOnTerminate_ && !destroying_) Free();
+  if (error) std::rethrow_exception(error);
+}
+
+unsigned __stdcall TThread::ThreadProc(void* param) {
+  // No exception may leave the thread's entry: Execute's are kept as the fatal
+  // exception, and nothing else here raises except on exhausted memory.
+  auto* thread = static_cast<TThread*>(param);
+  if (!thread->started_) return 0;  // destroyed without ever being started
+  if (!thread->terminated_) thread->RunExecute();
+  unsigned result = static_cast<unsigned>(thread->returnValue_);
+  try {
+    auto* request = new SyncRequest;
+    request->Thread = thread;
+    request->Termination = true;
+    thread->finished_ = true;
+    // From here on the main thread may free the object: do not touch it.
+    Queue().Push(request);
+  } catch (...) {
+    thread->finished_ = true;
+  }
+  return result;
+}

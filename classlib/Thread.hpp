@@ -1,0 +1,103 @@
+// TThread: a worker thread object over a Win32 thread, with a queue through
+// which workers have methods run in the main thread (Synchronize, and the
+// termination step with OnTerminate). Free of <windows.h>.
+#pragma once
+
+#include <atomic>
+#include <exception>
+
+#include "SysUtils.hpp"
+#include "System.hpp"
+
+using TThreadMethod = TEvent<>;
+
+// The thread that started the program; the synchronise queue is served there.
+extern Cardinal MainThreadID;
+
+// Called (from any thread) whenever something is queued for the main thread,
+// with the thread as Sender, so that a message loop can post itself a wake-up
+// and call CheckSynchronize. Unassigned by default.
+extern TNotifyEvent WakeMainThread;
+
+// Runs every method queued for the main thread and the termination step of
+// every finished thread; returns whether anything ran. Call it only in the
+// main thread (EThread otherwise). An exception raised by an OnTerminate
+// handler propagates after that thread was released; what remains queued runs
+// at the next call.
+bool CheckSynchronize();
+
+class TThread : public TObject {
+ public:
+  // A running thread starts when the TThread part is constructed, before a
+  // derived constructor has run; classes whose Execute needs their own
+  // constructor finished create the thread suspended and call Start.
+  explicit TThread(bool createSuspended);
+  // Terminates and waits for a started thread (a never started one is woken
+  // only to end without Execute).
+  ~TThread() override;
+
+  // Resume undoes one Suspend (or the suspended creation); Start runs a
+  // thread created suspended and does nothing otherwise.
+  void Resume();
+  void Start();
+  void Suspend();
+  bool Suspended() const { return suspendCount_ > 0; }
+
+  // Sets Terminated; Execute is expected to look at it and return.
+  void Terminate() { terminated_ = true; }
+  bool Terminated() const { return terminated_; }
+  // Waits for the thread to end and returns ReturnValue. In the main thread it
+  // serves the synchronise queue while waiting, so a worker in Synchronize and
+  // the termination step (OnTerminate) do not deadlock; OnTerminate has run
+  // when it returns.
+  int WaitFor();
+
+  bool FreeOnTerminate() const { return freeOnTerminate_; }
+  void SetFreeOnTerminate(bool value) { freeOnTerminate_ = value; }
+  int ReturnValue() const { return returnValue_; }
+  void SetReturnValue(int value) { returnValue_ = value; }
+  bool Finished() const { return finished_; }
+  // The exception that escaped Execute, or nullptr; it keeps its class.
+  // Exceptions that are not Exception objects are kept as an Exception with
+  // their what() text.
+  Exception* FatalException() const;
+  std::exception_ptr FatalExceptionPtr() const { return fatalException_; }
+
+  void* Handle() const { return handle_; }
+  Cardinal ThreadID() const { return threadId_; }
+
+  // Runs in the main thread after Execute returned, also after an exception;
+  // read when the termination step runs, not when the thread ends. The thread
+  // object is freed after it when FreeOnTerminate is set.
+  TNotifyEvent OnTerminate;
+
+ protected:
+  virtual void Execute() = 0;
+  // Fires OnTerminate; runs in the main thread.
+  virtual void DoTerminate();
+  // Runs the method in the main thread and waits for it; an exception raised
+  // in it is raised again here. Called in the main thread it just runs it.
+  void Synchronize(const TThreadMethod& method);
+  template <class C>
+  void Synchronize(void (C::*method)()) {
+    Synchronize(TThreadMethod(static_cast<C*>(this), method));
+  }
+
+ private:
+  static unsigned __stdcall ThreadProc(void* param);
+  void RunExecute();
+  void RunTermination();
+  void WaitForHandle();
+  friend bool CheckSynchronize();
+
+  void* handle_ = nullptr;
+  Cardinal threadId_ = 0;
+  int suspendCount_ = 0;
+  bool started_ = false;
+  std::atomic<bool> terminated_{false};
+  std::atomic<bool> finished_{false};
+  bool freeOnTerminate_ = false;
+  bool destroying_ = false;
+  int returnValue_ = 0;
+  std::exception_ptr fatalException_;
+};

@@ -1,0 +1,298 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "Thread.hpp"
+#include "WinApi.hpp"
+
+namespace {
+
+// Serves the main-thread queue until the condition holds or 10 s pass.
+template <class P>
+bool PumpUntil(P condition) {
+  for (int i = 0; i < 10000; ++i) {
+    CheckSynchronize();
+    if (condition()) return true;
+    Sleep(1);
+  }
+  return false;
+}
+
+// What a test thread reports, kept outside the object because a thread with
+// FreeOnTerminate is gone when the test looks.
+struct Journal {
+  std::vector<std::string> events;
+  DWORD terminateThread = 0;
+  DWORD syncThread = 0;
+  std::atomic<int> executed{0};
+  bool destroyed = false;
+};
+
+// A manual-reset event the worker waits on, so a test decides when it ends.
+class Gate {
+ public:
+  Gate() : handle_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+  ~Gate() { CloseHandle(handle_); }
+  void Open() { SetEvent(handle_); }
+  void Wait() { WaitForSingleObject(handle_, INFINITE); }
+
+ private:
+  HANDLE handle_;
+};
+
+enum class Behaviour { Return, Raise, RaiseForeign, SyncAndReturn, SyncRaising, LoopUntilTerminated, CheckFromWorker };
+
+class TTestThread : public TThread {
+ public:
+  TTestThread(Journal* journal, Behaviour behaviour, Gate* gate = nullptr, bool suspended = true)
+      : TThread(suspended), journal_(journal), behaviour_(behaviour), gate_(gate) {}
+  ~TTestThread() override {
+    journal_->destroyed = true;
+    journal_->events.push_back("destroyed");
+  }
+
+  void Terminated1(TObject* sender) {
+    journal_->terminateThread = GetCurrentThreadId();
+    // The object is still alive here: its state can be read.
+    auto* self = static_cast<TTestThread*>(sender);
+    journal_->events.push_back("terminate:" + std::to_string(self->ReturnValue()));
+  }
+  void Terminated2(TObject*) { journal_->events.push_back("terminate2"); }
+
+  std::string workerError;
+
+ protected:
+  void Execute() override {
+    ++journal_->executed;
+    if (gate_) gate_->Wait();
+    SetReturnValue(42);
+    switch (behaviour_) {
+      case Behaviour::Return:
+        break;
+      case Behaviour::Raise:
+        throw EConvertError("conversion failed in the worker");
+      case Behaviour::RaiseForeign:
+        throw std::runtime_error("plain C++ failure");
+      case Behaviour::SyncAndReturn:
+        Synchronize(&TTestThread::InMain);
+        SetReturnValue(43);
+        break;
+      case Behaviour::SyncRaising:
+        try {
+          Synchronize(&TTestThread::RaiseInMain);
+        } catch (EInvalidOperation& e) {
+          workerError = e.Message();
+        }
+        Synchronize(&TTestThread::RaiseInMain);  // not caught: ends Execute
+        SetReturnValue(0);
+        break;
+      case Behaviour::LoopUntilTerminated:
+        while (!Terminated()) Sleep(1);
+        SetReturnValue(7);
+        break;
+      case Behaviour::CheckFromWorker:
+        try {
+          CheckSynchronize();
+        } catch (EThread&) {
+          workerError = "EThread";
+        }
+        break;
+    }
+  }
+
+ private:
+  void InMain() {
+    journal_->syncThread = GetCurrentThreadId();
+    journal_->events.push_back("sync");
+  }
+  void RaiseInMain() { throw EInvalidOperation("refused in the main thread"); }
+
+  Journal* journal_;
+  Behaviour behaviour_;
+  Gate* gate_;
+};
+
+TEST(ThreadTermination, FreeOnTerminateRunsOnTerminateInMainThreadThenFrees) {
+  Journal journal;
+  auto* thread = new TTestThread(&journal, Behaviour::Return);
+  thread->SetFreeOnTerminate(true);
+  thread->OnTerminate = MakeEvent(thread, &TTestThread::Terminated1);
+  thread->Resume();
+  ASSERT_TRUE(PumpUntil([&] { return journal.destroyed; }));
+  EXPECT_EQ(journal.terminateThread, MainThreadID);
+  EXPECT_EQ(journal.executed, 1);
+  ASSERT_EQ(journal.events, (std::vector<std::string>{"terminate:42", "destroyed"}));
+}
+
+TEST(ThreadTermination, TerminationWaitsForTheMainThread) {
+  Journal journal;
+  auto* thread = new TTestThread(&journal, Behaviour::Return);
+  thread->SetFreeOnTerminate(true);
+  thread->OnTerminate = MakeEvent(thread, &TTestThread::Terminated1);
+  thread->Resume();
+  // The worker ends on its own, but OnTerminate and the release wait for the
+  // main thread's queue.
+  Sleep(100);
+  EXPECT_TRUE(journal.events.empty());
+  EXPECT_FALSE(journal.destroyed);
+  ASSERT_TRUE(PumpUntil([&] { return journal.destroyed; }));
+}
+
+TEST(ThreadTermination, ExceptionInExecuteIsKeptAndTerminationStillHappens) {
+  Journal journal;
+  TTestThread thread(&journal, Behaviour::Raise);
+  thread.OnTerminate = MakeEvent(&thread, &TTestThread::Terminated1);
+  thread.Start();
+  EXPECT_EQ(thread.WaitFor(), 42);
+  EXPECT_EQ(journal.terminateThread, MainThreadID);
+  EXPECT_EQ(journal.events, (std::vector<std::string>{"terminate:42"}));
+  ASSERT_NE(thread.FatalException(), nullptr);
+  EXPECT_NE(dynamic_cast<EConvertError*>(thread.FatalException()), nullptr);
+  EXPECT_EQ(thread.FatalException()->Message(), "conversion failed in the worker");
+  EXPECT_TRUE(thread.Finished());
+}
+
+TEST(ThreadTermination, ForeignExceptionBecomesAnException) {
+  Journal journal;
+  TTestThread thread(&journal, Behaviour::RaiseForeign);
+  thread.Start();
+  thread.WaitFor();
+  ASSERT_NE(thread.FatalException(), nullptr);
+  EXPECT_EQ(thread.FatalException()->Message(), "plain C++ failure");
+}
+
+TEST(ThreadTermination, FreeOnTerminateWithAnExceptionStillFrees) {
+  Journal journal;
+  auto* thread = new TTestThread(&journal, Behaviour::Raise);
+  thread->SetFreeOnTerminate(true);
+  thread->OnTerminate = MakeEvent(thread, &TTestThread::Terminated1);
+  thread->Resume();
+  ASSERT_TRUE(PumpUntil([&] { return journal.destroyed; }));
+  EXPECT_EQ(journal.events, (std::vector<std::string>{"terminate:42", "destroyed"}));
+}
+
+TEST(ThreadTermination, OnTerminateIsReadWhenItRuns) {
+  Journal journal;
+  Gate gate;
+  TTestThread thread(&journal, Behaviour::Return, &gate);
+  thread.OnTerminate = MakeEvent(&thread, &TTestThread::Terminated1);
+  thread.Start();
+  // Rebinding while the worker runs: only the handler in place at the end runs.
+  thread.OnTerminate = MakeEvent(&thread, &TTestThread::Terminated2);
+  gate.Open();
+  thread.WaitFor();
+  EXPECT_EQ(journal.events, (std::vector<std::string>{"terminate2"}));
+
+  Journal unbound;
+  Gate gate2;
+  TTestThread second(&unbound, Behaviour::Return, &gate2);
+  second.OnTerminate = MakeEvent(&second, &TTestThread::Terminated1);
+  second.Start();
+  second.OnTerminate = nullptr;
+  gate2.Open();
+  second.WaitFor();
+  EXPECT_TRUE(unbound.events.empty());
+}
+
+TEST(ThreadTermination, TerminateEndsALoopingExecute) {
+  Journal journal;
+  TTestThread thread(&journal, Behaviour::LoopUntilTerminated);
+  thread.Start();
+  EXPECT_FALSE(thread.Terminated());
+  Sleep(20);
+  EXPECT_FALSE(thread.Finished());
+  thread.Terminate();
+  EXPECT_TRUE(thread.Terminated());
+  EXPECT_EQ(thread.WaitFor(), 7);
+}
+
+TEST(ThreadTermination, ThreadNeverStartedEndsWithoutExecute) {
+  Journal journal;
+  { TTestThread thread(&journal, Behaviour::Return); }
+  EXPECT_EQ(journal.executed, 0);
+  EXPECT_TRUE(journal.events == std::vector<std::string>{"destroyed"});
+}
+
+TEST(ThreadTermination, DestroyingARunningThreadTerminatesAndWaits) {
+  Journal journal;
+  {
+    TTestThread thread(&journal, Behaviour::LoopUntilTerminated);
+    thread.Start();
+    while (journal.executed == 0) Sleep(1);
+  }
+  // Without Terminate in the destructor the loop would never end.
+  EXPECT_EQ(journal.events, (std::vector<std::string>{"destroyed"}));
+}
+
+TEST(ThreadCreation, CreatedRunningStartsAtOnce) {
+  Journal journal;
+  TTestThread thread(&journal, Behaviour::Return, nullptr, /*suspended=*/false);
+  EXPECT_FALSE(thread.Suspended());
+  EXPECT_EQ(thread.WaitFor(), 42);
+  EXPECT_EQ(journal.executed, 1);
+  EXPECT_NE(thread.Handle(), nullptr);
+  EXPECT_NE(thread.ThreadID(), 0u);
+  EXPECT_NE(thread.ThreadID(), MainThreadID);
+}
+
+TEST(ThreadSynchronize, RunsInTheMainThreadWhileTheWorkerWaits) {
+  Journal journal;
+  auto* thread = new TTestThread(&journal, Behaviour::SyncAndReturn);
+  thread->SetFreeOnTerminate(true);
+  thread->OnTerminate = MakeEvent(thread, &TTestThread::Terminated1);
+  thread->Resume();
+  ASSERT_TRUE(PumpUntil([&] { return journal.destroyed; }));
+  EXPECT_EQ(journal.syncThread, MainThreadID);
+  // The worker went on after the synchronised call and set 43.
+  EXPECT_EQ(journal.events, (std::vector<std::string>{"sync", "terminate:43", "destroyed"}));
+}
+
+TEST(ThreadSynchronize, WaitForServesTheQueue) {
+  Journal journal;
+  TTestThread thread(&journal, Behaviour::SyncAndReturn);
+  thread.OnTerminate = MakeEvent(&thread, &TTestThread::Terminated1);
+  thread.Start();
+  // No pumping here: WaitFor itself runs the synchronised method and then
+  // the termination step.
+  EXPECT_EQ(thread.WaitFor(), 43);
+  EXPECT_EQ(journal.events, (std::vector<std::string>{"sync", "terminate:43"}));
+}
+
+TEST(ThreadSynchronize, ExceptionInTheMainThreadIsRaisedInTheWorker) {
+  Journal journal;
+  TTestThread thread(&journal, Behaviour::SyncRaising);
+  thread.Start();
+  EXPECT_EQ(thread.WaitFor(), 42);  // the second failure ended Execute before ReturnValue 0
+  EXPECT_EQ(thread.workerError, "refused in the main thread");
+  ASSERT_NE(thread.FatalException(), nullptr);
+  EXPECT_NE(dynamic_cast<EInvalidOperation*>(thread.FatalException()), nullptr);
+}
+
+TEST(ThreadSynchronize, WakeMainThreadIsCalledWhenSomethingIsQueued) {
+  struct Waker {
+    std::atomic<int> calls{0};
+    void Wake(TObject*) { ++calls; }
+  } waker;
+  WakeMainThread = MakeEvent(&waker, &Waker::Wake);
+  Journal journal;
+  TTestThread thread(&journal, Behaviour::SyncAndReturn);
+  thread.Start();
+  thread.WaitFor();
+  WakeMainThread = nullptr;
+  // Once for the synchronised method, once for the termination step.
+  EXPECT_EQ(waker.calls, 2);
+}
+
+TEST(ThreadSynchronize, CheckSynchronizeRefusesOtherThreads) {
+  Journal journal;
+  TTestThread thread(&journal, Behaviour::CheckFromWorker);
+  thread.Start();
+  thread.WaitFor();
+  EXPECT_EQ(thread.workerError, "EThread");
+  EXPECT_FALSE(CheckSynchronize());  // nothing left queued
+}
+
+}  // namespace
