@@ -20,5 +20,9 @@ for arch in "${ARCHES[@]}"; do
     -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$arch.cmake" \
     -DPROJECT_BUILD_TESTS=$tests >/dev/null
   echo "== building $arch in ${dir#$ROOT/}"
-  cmake --build "$dir" -j "$JOBS"
+  if [ -n "${BUILD_KEEP_GOING:-}" ]; then
+    cmake --build "$dir" -j "$JOBS" -- -k 0
+  else
+    cmake --build "$dir" -j "$JOBS"
+  fi
 done
