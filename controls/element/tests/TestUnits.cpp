@@ -1,0 +1,19 @@
+// The units the tested code relies on are started once for the whole test
+// program, in the order a real program lists them.
+#include <gtest/gtest.h>
+
+#include "ElTools.hpp"
+#include "SysUtils.hpp"
+
+namespace {
+
+class ElementUnits : public ::testing::Environment {
+ public:
+  void SetUp() override { InitializeUnits({&SysUtilsUnit, &ElToolsUnit}); }
+  void TearDown() override { FinalizeUnits(); }
+};
+
+[[maybe_unused]] ::testing::Environment* const kUnits =
+    ::testing::AddGlobalTestEnvironment(new ElementUnits);
+
+}  // namespace
