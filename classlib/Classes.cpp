@@ -108,6 +108,10 @@ TComponent* TComponent::FindComponent(const std::string& name) const {
 }
 
 void TComponent::InsertComponent(TComponent* component) {
+  if (component->owner_) component->owner_->RemoveComponent(component);
+  // A name already taken here would make FindComponent ambiguous.
+  if (!component->name_.empty() && FindComponent(component->name_))
+    throw EComponentError(Consts::DuplicateName, {component->name_});
   ValidateRename(component, std::string(), component->name_);
   Insert(component);
   Notification(component, opInsert);

@@ -197,7 +197,10 @@ void TStrings::Assign(TPersistent* source) {
 }
 
 void TStrings::BeginUpdate() {
-  if (updateCount_++ == 0) SetUpdateState(true);
+  // The state changes while the count is still 0, so that the list's
+  // Changing still fires.
+  if (updateCount_ == 0) SetUpdateState(true);
+  ++updateCount_;
 }
 
 void TStrings::EndUpdate() {
