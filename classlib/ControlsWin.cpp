@@ -1,0 +1,1183 @@
+// TWinControl: the ANSI window, its children, focus, keys, frame and
+// painting; TGraphicControl and TCustomControl.
+#include <algorithm>
+#include <map>
+
+#include "Controls.hpp"
+#include "Forms.hpp"
+
+namespace {
+const char kControlProp[] = "ClassLibControl";
+
+// The control whose window is being created: messages that arrive before
+// CreateWindowExA returns (WM_NCCREATE, WM_CREATE, WM_SIZE...) reach it.
+thread_local TWinControl* t_creationControl = nullptr;
+
+bool IsMouseMessage(UINT msg) {
+  return msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL;
+}
+
+void MoveWindowOrg(HDC dc, int dx, int dy) {
+  POINT org;
+  GetWindowOrgEx(dc, &org);
+  SetWindowOrgEx(dc, org.x - dx, org.y - dy, nullptr);
+}
+
+// Registered window classes by name, with the default procedure of the
+// system class they copy.
+std::map<std::string, WNDPROC>& ClassDefProcs() {
+  static std::map<std::string, WNDPROC> procs;
+  return procs;
+}
+}  // namespace
+
+TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
+
+TWinControl::~TWinControl() {
+  // Normally gone in BeforeDestruction; a control deleted without Free still
+  // must not leave a window calling back into freed memory.
+  if (handle_) {
+    RemovePropA(handle_, kControlProp);
+    DestroyWindow(handle_);
+    handle_ = nullptr;
+  }
+  for (TControl* c : controls_) c->parent_ = nullptr;
+}
+
+void TWinControl::BeforeDestruction() {
+  TControl::BeforeDestruction();
+  // Children go with their parent, whoever owns them.
+  while (!controls_.empty()) {
+    TControl* c = controls_.back();
+    RemoveControl(c);
+    c->Free();
+  }
+  DestroyHandle();
+}
+
+TWinControl* TWinControl::FindControl(HWND wnd) {
+  if (!wnd) return nullptr;
+  return static_cast<TWinControl*>(GetPropA(wnd, kControlProp));
+}
+
+HWND TWinControl::Handle() {
+  HandleNeeded();
+  return handle_;
+}
+
+void TWinControl::HandleNeeded() {
+  if (handle_) return;
+  if (parent_) parent_->HandleNeeded();
+  if (!handle_) CreateHandle();
+}
+
+void TWinControl::SetParentWindow(HWND wnd) {
+  if (parent_ || parentWindow_ == wnd) return;
+  parentWindow_ = wnd;
+  if (handle_) {
+    if (wnd) ::SetParent(handle_, wnd);
+    else DestroyHandle();
+  }
+}
+
+void TWinControl::CreateParams(TCreateParams& p) {
+  p = TCreateParams{};
+  p.Caption = text_;
+  p.Style = WS_CHILD | WS_CLIPSIBLINGS;
+  if (controlStyle_.Contains(csAcceptsControls)) {
+    p.Style |= WS_CLIPCHILDREN;
+    p.ExStyle |= WS_EX_CONTROLPARENT;
+  }
+  if (!enabled_) p.Style |= WS_DISABLED;
+  if (tabStop_) p.Style |= WS_TABSTOP;
+  if (visible_) p.Style |= WS_VISIBLE;
+  p.X = left_;
+  p.Y = top_;
+  p.Width = width_;
+  p.Height = height_;
+  p.WndParent = parent_ ? parent_->Handle() : parentWindow_;
+  p.WindowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+  p.WindowClass.lpfnWndProc = DefWindowProcA;
+  p.WindowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  p.WindowClass.hInstance = GetModuleHandleA(nullptr);
+  p.WinClassName = ClassName();
+}
+
+void TWinControl::CreateSubClass(TCreateParams& p, const char* controlClassName) {
+  WNDCLASSA wc{};
+  HINSTANCE inst = GetModuleHandleA(nullptr);
+  if (!GetClassInfoA(nullptr, controlClassName, &wc) && !GetClassInfoA(inst, controlClassName, &wc))
+    return;
+  p.WindowClass = wc;
+  // The copy is our own class; its window procedure becomes the default handler.
+  p.WindowClass.hInstance = inst;
+  p.WindowClass.style &= ~(CS_OWNDC | CS_CLASSDC | CS_PARENTDC | CS_GLOBALCLASS);
+}
+
+void TWinControl::CreateHandle() {
+  if (handle_) return;
+  CreateWnd();
+  for (TControl* c : controls_) {
+    auto* w = dynamic_cast<TWinControl*>(c);
+    if (w && w->visible_ && !w->handle_) w->CreateHandle();
+  }
+}
+
+void TWinControl::CreateWnd() {
+  TCreateParams p;
+  CreateParams(p);
+  if ((p.Style & WS_CHILD) && !p.WndParent)
+    throw EInvalidOperation(Format("Control '%s' has no parent window", {Name()}));
+  HINSTANCE inst = p.WindowClass.hInstance;
+  WNDCLASSA existing{};
+  bool registered = GetClassInfoA(inst, p.WinClassName.c_str(), &existing) &&
+                    existing.lpfnWndProc == &TWinControl::InitWndProc;
+  defWndProc_ = p.WindowClass.lpfnWndProc;
+  if (!registered) {
+    if (existing.lpfnWndProc) UnregisterClassA(p.WinClassName.c_str(), inst);
+    WNDCLASSA wc = p.WindowClass;
+    wc.lpfnWndProc = &TWinControl::InitWndProc;
+    wc.lpszClassName = p.WinClassName.c_str();
+    if (!RegisterClassA(&wc)) throw EOutOfResources("Error creating window class");
+  }
+  ClassDefProcs()[p.WinClassName] = defWndProc_;
+  CreateWindowHandle(p);
+  if (!handle_) throw EOutOfResources(Format("Error creating window for %s", {ClassName()}));
+  SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_->Handle()), 0);
+  UpdateBounds();
+  if (!ComponentState().Contains(csLoading)) Realign();
+}
+
+void TWinControl::CreateWindowHandle(const TCreateParams& p) {
+  t_creationControl = this;
+  HWND wnd = CreateWindowExA(p.ExStyle, p.WinClassName.c_str(), p.Caption.c_str(), p.Style, p.X, p.Y,
+                             p.Width, p.Height, p.WndParent, nullptr, p.WindowClass.hInstance, p.Param);
+  t_creationControl = nullptr;
+  if (!handle_) handle_ = wnd;
+}
+
+void TWinControl::DestroyHandle() {
+  if (!handle_) return;
+  for (TControl* c : controls_)
+    if (auto* w = dynamic_cast<TWinControl*>(c)) w->DestroyHandle();
+  DestroyWnd();
+}
+
+void TWinControl::DestroyWnd() {
+  text_ = GetText();
+  DestroyWindowHandle();
+}
+
+void TWinControl::DestroyWindowHandle() {
+  controlState_.Include(csDestroyingHandle);
+  HWND wnd = handle_;
+  if (wnd) DestroyWindow(wnd);
+  handle_ = nullptr;
+  controlState_.Exclude(csDestroyingHandle);
+}
+
+void TWinControl::RecreateWnd() {
+  if (!handle_) return;
+  // Posted so that a control may ask for it from inside its own messages.
+  Perform(CM_RECREATEWND, 0, 0);
+}
+
+void TWinControl::CMRecreateWnd(TMessage&) {
+  if (!handle_ || recreating_) return;
+  recreating_ = true;
+  bool hadFocus = Focused();
+  DestroyHandle();
+  UpdateControlState();
+  if (hadFocus && handle_) ::SetFocus(handle_);
+  recreating_ = false;
+}
+
+// Creates the window when the control should show and its parent has one.
+void TWinControl::UpdateControlState() {
+  if (parent_ && parent_->handle_ && visible_ && !handle_) CreateHandle();
+  else if (!parent_ && parentWindow_ && visible_ && !handle_) CreateHandle();
+}
+
+LRESULT CALLBACK TWinControl::InitWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* c = static_cast<TWinControl*>(GetPropA(wnd, kControlProp));
+  if (!c && t_creationControl) {
+    c = t_creationControl;
+    t_creationControl = nullptr;
+    c->handle_ = wnd;
+    SetPropA(wnd, kControlProp, c);
+  }
+  if (!c) {
+    char name[256] = {};
+    GetClassNameA(wnd, name, sizeof name);
+    auto it = ClassDefProcs().find(name);
+    if (it != ClassDefProcs().end() && it->second) return CallWindowProcA(it->second, wnd, msg, wp, lp);
+    return DefWindowProcA(wnd, msg, wp, lp);
+  }
+  return c->MainWndProc(msg, wp, lp);
+}
+
+LRESULT CALLBACK TWinControl::StdWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  return InitWndProc(wnd, msg, wp, lp);
+}
+
+// No exception leaves a window procedure: it is handed to the application.
+LRESULT TWinControl::MainWndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  TMessage m;
+  m.Msg = msg;
+  m.WParam = wp;
+  m.LParam = lp;
+  HWND wnd = handle_;
+  try {
+    if (WindowProc) WindowProc(m);
+    else WndProc(m);
+  } catch (...) {
+    HandleCallbackException(this);
+  }
+  if (msg == WM_NCDESTROY) {
+    RemovePropA(wnd, kControlProp);
+    if (handle_ == wnd) handle_ = nullptr;
+  }
+  if (IsMouseMessage(msg) && Application) {
+    POINT p{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+    ::ClientToScreen(wnd, &p);
+    Application->CheckMouseControl(p);
+  }
+  return m.Result;
+}
+
+// ---------------------------------------------------------------------------
+// Children
+
+void TWinControl::InsertControl(TControl* control) {
+  control->parent_ = this;
+  controls_.push_back(control);
+  if (!control->ComponentState().Contains(csReading)) {
+    if (control->parentColor_) {
+      control->color_ = color_;
+      control->Perform(CM_PARENTCOLORCHANGED, 0, 0);
+    }
+    if (control->parentFont_) control->Perform(CM_PARENTFONTCHANGED, 0, 0);
+    if (control->parentShowHint_) control->Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+  }
+  if (auto* w = dynamic_cast<TWinControl*>(control)) {
+    if (w->handle_) {
+      if (handle_) {
+        ::SetParent(w->handle_, handle_);
+        SetWindowPos(w->handle_, HWND_TOP, w->left_, w->top_, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+      } else {
+        w->DestroyHandle();
+      }
+    } else {
+      w->UpdateControlState();
+    }
+  }
+  control->Invalidate();
+  if (!ComponentState().Contains(csLoading)) Realign();
+}
+
+void TWinControl::RemoveControl(TControl* control) {
+  auto it = std::find(controls_.begin(), controls_.end(), control);
+  if (it == controls_.end()) return;
+  control->Invalidate();
+  if (auto* w = dynamic_cast<TWinControl*>(control)) {
+    TCustomForm* form = GetParentForm();
+    if (form) form->DefocusControl(w, true);
+    // A window moved to no parent has nowhere to live.
+    if (w->handle_ && !ComponentState().Contains(csDestroying)) w->DestroyHandle();
+  }
+  controls_.erase(std::find(controls_.begin(), controls_.end(), control));
+  control->parent_ = nullptr;
+  if (!ComponentState().Contains(csDestroying)) Realign();
+}
+
+bool TWinControl::ContainsControl(TControl* control) const {
+  while (control && control != this) control = control->parent_;
+  return control == this;
+}
+
+TControl* TWinControl::ControlAtPos(POINT pos, bool allowDisabled, bool allowWinControls) const {
+  for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+    TControl* c = *it;
+    bool windowed = dynamic_cast<TWinControl*>(c) != nullptr;
+    if (windowed && !allowWinControls) continue;
+    if (!c->visible_ || (!c->Enabled() && !allowDisabled)) continue;
+    POINT p{pos.x - c->left_, pos.y - c->top_};
+    if (c->IsControlAt(p)) return c;
+  }
+  return nullptr;
+}
+
+void TWinControl::Broadcast(TMessage& message) {
+  std::vector<TControl*> copy = controls_;
+  for (TControl* c : copy) {
+    c->WindowProc(message);
+    if (message.Result != 0) return;
+  }
+}
+
+void TWinControl::NotifyControls(UINT msg) {
+  TMessage m;
+  m.Msg = msg;
+  Broadcast(m);
+}
+
+void TWinControl::EnableAlign() {
+  if (--alignLevel_ == 0 && alignPending_) Realign();
+}
+
+void TWinControl::RequestAlign() {
+  TControl::RequestAlign();
+}
+
+void TWinControl::Realign() {
+  if (alignLevel_ > 0 || ComponentState().Contains(csLoading) || ComponentState().Contains(csDestroying)) {
+    alignPending_ = true;
+    return;
+  }
+  alignPending_ = false;
+  RECT r = ClientRect();
+  AdjustClientRect(r);
+  ++alignLevel_;
+  try {
+    AlignControls(nullptr, r);
+  } catch (...) {
+    --alignLevel_;
+    throw;
+  }
+  --alignLevel_;
+  AdjustSize();
+}
+
+void TWinControl::AlignControls(TControl* control, RECT& rect) {
+  auto place = [](TControl* c, int l, int t, int w, int h) {
+    c->anchorMove_ = true;
+    try {
+      c->SetBounds(l, t, w, h);
+    } catch (...) {
+      c->anchorMove_ = false;
+      throw;
+    }
+    c->anchorMove_ = false;
+  };
+  // Aligned controls, each kind in turn, in the order of their positions.
+  const TAlign order[] = {alTop, alBottom, alLeft, alRight, alClient};
+  for (TAlign a : order) {
+    std::vector<TControl*> list;
+    for (TControl* c : controls_)
+      if (c->align_ == a && c->visible_) list.push_back(c);
+    std::stable_sort(list.begin(), list.end(), [a](TControl* x, TControl* y) {
+      switch (a) {
+        case alTop: return x->top_ < y->top_;
+        case alBottom: return x->top_ + x->height_ > y->top_ + y->height_;
+        case alLeft: return x->left_ < y->left_;
+        case alRight: return x->left_ + x->width_ > y->left_ + y->width_;
+        default: return false;
+      }
+    });
+    for (TControl* c : list) {
+      int w = rect.right - rect.left, h = rect.bottom - rect.top;
+      switch (a) {
+        case alTop: place(c, rect.left, rect.top, w, c->height_); rect.top += c->height_; break;
+        case alBottom: place(c, rect.left, rect.bottom - c->height_, w, c->height_); rect.bottom -= c->height_; break;
+        case alLeft: place(c, rect.left, rect.top, c->width_, h); rect.left += c->width_; break;
+        case alRight: place(c, rect.right - c->width_, rect.top, c->width_, h); rect.right -= c->width_; break;
+        default: place(c, rect.left, rect.top, w, h); break;
+      }
+    }
+  }
+  // Anchored controls keep their distances to the anchored edges.
+  RECT cr = ClientRect();
+  AdjustClientRect(cr);
+  SIZE now{cr.right - cr.left, cr.bottom - cr.top};
+  for (TControl* c : controls_) {
+    if (c->align_ != alNone || !c->anchorsValid_ || c->anchors_ == TAnchors{akLeft, akTop}) continue;
+    int dx = now.cx - c->anchorParentSize_.cx, dy = now.cy - c->anchorParentSize_.cy;
+    RECT b = c->anchorBounds_;
+    int l = b.left, t = b.top, w = b.right - b.left, h = b.bottom - b.top;
+    bool L = c->anchors_.Contains(akLeft), R = c->anchors_.Contains(akRight);
+    bool T = c->anchors_.Contains(akTop), B = c->anchors_.Contains(akBottom);
+    if (L && R) w += dx;
+    else if (R) l += dx;
+    else if (!L) l += dx / 2;
+    if (T && B) h += dy;
+    else if (B) t += dy;
+    else if (!T) t += dy / 2;
+    place(c, l, t, w, h);
+  }
+}
+
+// The client extent of the visible children, plus the frame around it.
+bool TWinControl::CanAutoSize(int& newWidth, int& newHeight) {
+  int w = 0, h = 0;
+  bool any = false;
+  for (TControl* c : controls_) {
+    if (!c->visible_) continue;
+    any = true;
+    w = std::max(w, c->left_ + c->width_);
+    h = std::max(h, c->top_ + c->height_);
+  }
+  if (!any) return false;
+  RECT cr = ClientRect();
+  newWidth = width_ - (cr.right - cr.left) + w;
+  newHeight = height_ - (cr.bottom - cr.top) + h;
+  return true;
+}
+
+void TWinControl::AdjustSize() {
+  if (!ComponentState().Contains(csLoading) && handle_ == nullptr && !parent_) {
+    DoAutoSize();
+    return;
+  }
+  DoAutoSize();
+}
+
+void TWinControl::Loaded() {
+  TControl::Loaded();
+  if (handle_) {
+    SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_->Handle()), 0);
+    SetWindowTextA(handle_, text_.c_str());
+  }
+  Realign();
+}
+
+// ---------------------------------------------------------------------------
+// Geometry
+
+int TWinControl::NonClientInset() const { return borderWidth_; }
+
+RECT TWinControl::ClientRect() const {
+  if (handle_) {
+    RECT r;
+    GetClientRect(handle_, &r);
+    return r;
+  }
+  RECT r{0, 0, width_, height_};
+  int b = borderWidth_;
+  r.right -= 2 * b;
+  r.bottom -= 2 * b;
+  if (bevelKind_ != bkNone) {
+    int e = (bevelInner_ != bvNone ? bevelWidth_ : 0) + (bevelOuter_ != bvNone ? bevelWidth_ : 0);
+    if (bevelEdges_.Contains(beLeft)) r.right -= e;
+    if (bevelEdges_.Contains(beRight)) r.right -= e;
+    if (bevelEdges_.Contains(beTop)) r.bottom -= e;
+    if (bevelEdges_.Contains(beBottom)) r.bottom -= e;
+  }
+  r.right = std::max<LONG>(r.right, 0);
+  r.bottom = std::max<LONG>(r.bottom, 0);
+  return r;
+}
+
+POINT TWinControl::ClientOrigin() const {
+  POINT p{0, 0};
+  if (handle_) {
+    ::ClientToScreen(handle_, &p);
+    return p;
+  }
+  if (parent_) {
+    p = parent_->ClientOrigin();
+    p.x += left_;
+    p.y += top_;
+  } else {
+    p.x = left_;
+    p.y = top_;
+  }
+  return p;
+}
+
+void TWinControl::SetBounds(int left, int top, int width, int height) {
+  ApplyConstraints(width, height);
+  if (!handle_) {
+    bool resized = width != width_ || height != height_;
+    TControl::SetBounds(left, top, width, height);
+    if (resized) Realign();
+    return;
+  }
+  if (left == left_ && top == top_ && width == width_ && height == height_) {
+    if (!anchorMove_) UpdateAnchorRules();
+    return;
+  }
+  // The window sends WM_WINDOWPOSCHANGED and WM_SIZE, which take the new
+  // bounds, realign the children and call Resize.
+  SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!anchorMove_) UpdateAnchorRules();
+  RequestAlign();
+}
+
+void TWinControl::UpdateBounds() {
+  if (!handle_) return;
+  RECT r;
+  GetWindowRect(handle_, &r);
+  HWND parentWnd = GetParent(handle_);
+  if ((GetWindowLongA(handle_, GWL_STYLE) & WS_CHILD) && parentWnd) {
+    MapWindowPoints(nullptr, parentWnd, reinterpret_cast<POINT*>(&r), 2);
+  }
+  left_ = r.left;
+  top_ = r.top;
+  width_ = r.right - r.left;
+  height_ = r.bottom - r.top;
+}
+
+void TWinControl::SetParent(TWinControl* parent) {
+  if (parent == parent_) return;
+  if (parent_) parent_->RemoveControl(this);
+  if (parent) {
+    parent->InsertControl(this);
+    UpdateAnchorRules();
+  }
+}
+
+std::string TWinControl::GetText() const {
+  if (!handle_) return text_;
+  int n = GetWindowTextLengthA(handle_);
+  std::string t(static_cast<size_t>(n) + 1, '\0');
+  n = GetWindowTextA(handle_, t.data(), n + 1);
+  t.resize(static_cast<size_t>(n));
+  return t;
+}
+
+void TWinControl::SetText(const std::string& value) {
+  if (GetText() == value && text_ == value) return;
+  text_ = value;
+  if (handle_) SetWindowTextA(handle_, value.c_str());
+  Perform(CM_TEXTCHANGED, 0, 0);
+}
+
+void TWinControl::Invalidate() {
+  if (handle_) InvalidateRect(handle_, nullptr, !controlStyle_.Contains(csOpaque));
+}
+
+void TWinControl::Update() {
+  if (handle_) UpdateWindow(handle_);
+}
+
+void TWinControl::Repaint() {
+  Invalidate();
+  Update();
+}
+
+void TWinControl::SetZOrder(bool topMost) {
+  TControl::SetZOrder(topMost);
+  if (handle_)
+    SetWindowPos(handle_, topMost ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+// ---------------------------------------------------------------------------
+// Focus and tab order
+
+int TWinControl::TabOrder() const {
+  if (!parent_) return -1;
+  std::vector<TWinControl*> list;
+  for (TControl* c : parent_->controls_)
+    if (auto* w = dynamic_cast<TWinControl*>(c)) list.push_back(w);
+  auto it = std::find(list.begin(), list.end(), this);
+  return static_cast<int>(it - list.begin());
+}
+
+void TWinControl::SetTabOrder(int value) {
+  if (!parent_) return;
+  auto& list = parent_->controls_;
+  list.erase(std::find(list.begin(), list.end(), this));
+  int seen = 0;
+  auto pos = list.begin();
+  for (; pos != list.end(); ++pos) {
+    if (!dynamic_cast<TWinControl*>(*pos)) continue;
+    if (seen++ == value) break;
+  }
+  list.insert(pos, this);
+}
+
+void TWinControl::GetTabOrderList(std::vector<TWinControl*>& list) const {
+  for (TControl* c : controls_) {
+    auto* w = dynamic_cast<TWinControl*>(c);
+    if (!w) continue;
+    list.push_back(w);
+    w->GetTabOrderList(list);
+  }
+}
+
+bool TWinControl::CanFocus() const {
+  const TWinControl* c = this;
+  while (c) {
+    if (!c->visible_ || !c->enabled_) return false;
+    if (!c->parent_) break;
+    c = c->parent_;
+  }
+  return dynamic_cast<const TCustomForm*>(c) != nullptr;
+}
+
+bool TWinControl::Focused() const { return handle_ && GetFocus() == handle_; }
+
+void TWinControl::SetFocus() {
+  TCustomForm* form = GetParentForm();
+  if (form) {
+    form->FocusControl(this);
+  } else if (handle_ && CanFocus()) {
+    ::SetFocus(handle_);
+  }
+}
+
+TWinControl* TWinControl::FindNextControl(TWinControl* current, bool goForward, bool checkTabStop,
+                                          bool checkParent) const {
+  std::vector<TWinControl*> list;
+  GetTabOrderList(list);
+  if (list.empty()) return nullptr;
+  int n = static_cast<int>(list.size());
+  int start = static_cast<int>(std::find(list.begin(), list.end(), current) - list.begin());
+  if (start == n) start = goForward ? n - 1 : 0;
+  int i = start;
+  for (int k = 0; k < n; ++k) {
+    i = goForward ? (i + 1) % n : (i + n - 1) % n;
+    TWinControl* c = list[i];
+    if (c == current) break;
+    if ((!checkTabStop || c->tabStop_) && (!checkParent || c->parent_ == this) && c->CanFocus())
+      return c;
+  }
+  return nullptr;
+}
+
+void TWinControl::SelectNext(TWinControl* current, bool goForward, bool checkTabStop) {
+  if (TWinControl* next = FindNextControl(current, goForward, checkTabStop, false)) next->SetFocus();
+}
+
+void TWinControl::WMSetFocus(TWMSetFocus& m) {
+  DefaultHandler(m);
+  if (TCustomForm* form = GetParentForm()) form->SetFocusedControl(this);
+}
+
+void TWinControl::WMKillFocus(TWMKillFocus& m) { DefaultHandler(m); }
+
+void TWinControl::DoEnter() { OnEnter(this); }
+void TWinControl::DoExit() { OnExit(this); }
+
+// ---------------------------------------------------------------------------
+// Keys and wheel
+
+void TWinControl::KeyDown(Word& key, TShiftState shift) { OnKeyDown(this, key, shift); }
+void TWinControl::KeyUp(Word& key, TShiftState shift) { OnKeyUp(this, key, shift); }
+void TWinControl::KeyPress(char& key) { OnKeyPress(this, key); }
+
+bool TWinControl::DoKeyDown(TWMKey& m) {
+  Word key = m.CharCode();
+  KeyDown(key, KeyDataToShiftState(m.KeyData()));
+  m.SetCharCode(key);
+  return key == 0;
+}
+
+void TWinControl::WMKeyDown(TWMKey& m) {
+  if (DoKeyDown(m)) return;
+  if (m.CharCode() == VK_TAB && !(Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTTAB)) {
+    if (TCustomForm* form = GetParentForm()) {
+      form->SelectNext(this, GetKeyState(VK_SHIFT) >= 0, true);
+      return;
+    }
+  }
+  DefaultHandler(m);
+}
+
+void TWinControl::WMKeyUp(TWMKey& m) {
+  Word key = m.CharCode();
+  KeyUp(key, KeyDataToShiftState(m.KeyData()));
+  m.SetCharCode(key);
+  if (key != 0) DefaultHandler(m);
+}
+
+void TWinControl::WMChar(TWMKey& m) {
+  char c = static_cast<char>(m.CharCode());
+  KeyPress(c);
+  m.SetCharCode(static_cast<Byte>(c));
+  if (c == 0) return;
+  // A tab already moved the focus on key down.
+  if (c == '\t' && !(Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTTAB))
+    return;
+  DefaultHandler(m);
+}
+
+// The wheel goes to DoMouseWheel, then OnMouseWheel, else to the parent.
+void TWinControl::WMMouseWheel(TWMMouseWheel& m) {
+  TShiftState shift = KeysToShiftState(static_cast<Word>(m.Keys()));
+  POINT p{m.XPos(), m.YPos()};
+  bool handled = DoMouseWheel(shift, m.WheelDelta(), p);
+  if (!handled) OnMouseWheel(this, shift, m.WheelDelta(), p, handled);
+  if (handled) {
+    m.Result = 1;
+    return;
+  }
+  if (parent_) {
+    m.Result = parent_->Perform(CM_MOUSEWHEEL, m.WParam, m.LParam);
+    if (m.Result) return;
+  }
+  DefaultHandler(m);
+}
+
+void TWinControl::CMMouseWheel(TMessage& m) {
+  TWMMouseWheel& w = MessageAs<TWMMouseWheel>(m);
+  TShiftState shift = KeysToShiftState(static_cast<Word>(w.Keys()));
+  POINT p{w.XPos(), w.YPos()};
+  bool handled = DoMouseWheel(shift, w.WheelDelta(), p);
+  if (!handled) OnMouseWheel(this, shift, w.WheelDelta(), p, handled);
+  if (handled) m.Result = 1;
+  else if (parent_) m.Result = parent_->Perform(CM_MOUSEWHEEL, m.WParam, m.LParam);
+}
+
+// ---------------------------------------------------------------------------
+// Routing
+
+void TWinControl::WndProc(TMessage& m) {
+  if (IsMouseMessage(m.Msg) && !Dragging()) {
+    // Mouse messages over or captured by a graphic child go to it.
+    if (IsControlMouseMsg(MessageAs<TWMMouse>(m))) return;
+  }
+  switch (m.Msg) {
+    case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_KEYUP: case WM_SYSKEYUP: case WM_CHAR:
+      if (Application) Application->CancelHint();
+      break;
+    default: break;
+  }
+  TControl::WndProc(m);
+}
+
+bool TWinControl::IsControlMouseMsg(TWMMouse& m) {
+  TControl* target = nullptr;
+  TControl* capture = GetCaptureControl();
+  if (capture && capture != this && capture->parent_ == this && !dynamic_cast<TWinControl*>(capture)) {
+    target = capture;
+  } else if (GetCapture() == nullptr || GetCapture() != handle_ || capture == nullptr) {
+    target = ControlAtPos(m.Pos(), false);
+  }
+  if (!target) return false;
+  POINT p{m.XPos() - target->left_, m.YPos() - target->top_};
+  m.Result = target->Perform(m.Msg, m.WParam, MAKELPARAM(p.x, p.y));
+  return true;
+}
+
+void TWinControl::Dispatch(TMessage& m) {
+  switch (m.Msg) {
+    case WM_PAINT: WMPaint(MessageAs<TWMPaint>(m)); return;
+    case WM_ERASEBKGND: WMEraseBkgnd(MessageAs<TWMEraseBkgnd>(m)); return;
+    case WM_SIZE: WMSize(MessageAs<TWMSize>(m)); return;
+    case WM_MOVE: WMMove(MessageAs<TWMMove>(m)); return;
+    case WM_WINDOWPOSCHANGED: WMWindowPosChanged(MessageAs<TWMWindowPosChanged>(m)); return;
+    case WM_SETCURSOR: WMSetCursor(MessageAs<TWMSetCursor>(m)); return;
+    case WM_SETFOCUS: WMSetFocus(MessageAs<TWMSetFocus>(m)); return;
+    case WM_KILLFOCUS: WMKillFocus(MessageAs<TWMKillFocus>(m)); return;
+    case WM_KEYDOWN: case WM_SYSKEYDOWN: WMKeyDown(MessageAs<TWMKey>(m)); return;
+    case WM_KEYUP: case WM_SYSKEYUP: WMKeyUp(MessageAs<TWMKey>(m)); return;
+    case WM_CHAR: WMChar(MessageAs<TWMKey>(m)); return;
+    case WM_MOUSEWHEEL: WMMouseWheel(MessageAs<TWMMouseWheel>(m)); return;
+    case WM_NCCALCSIZE: WMNCCalcSize(MessageAs<TWMNCCalcSize>(m)); return;
+    case WM_NCPAINT: WMNCPaint(m); return;
+    case WM_SYSCOLORCHANGE: WMSysColorChange(m); return;
+    case WM_COMMAND: case WM_NOTIFY: case WM_DRAWITEM: case WM_MEASUREITEM: case WM_DELETEITEM:
+    case WM_COMPAREITEM: case WM_CTLCOLORMSGBOX: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN: case WM_CTLCOLORDLG: case WM_CTLCOLORSCROLLBAR: case WM_CTLCOLORSTATIC:
+      WMCommandLike(m);
+      return;
+    case CM_ENTER: CMEnter(m); return;
+    case CM_EXIT: CMExit(m); return;
+    case CM_RECREATEWND: CMRecreateWnd(m); return;
+    case CM_MOUSEWHEEL: CMMouseWheel(m); return;
+    case CM_SYSCOLORCHANGE: Broadcast(m); return;
+    case CM_COLORCHANGED: Invalidate(); NotifyControls(CM_PARENTCOLORCHANGED); return;
+    case CM_FONTCHANGED:
+      if (handle_) SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_->Handle()), 0);
+      Invalidate();
+      NotifyControls(CM_PARENTFONTCHANGED);
+      return;
+    case CM_SHOWHINTCHANGED: NotifyControls(CM_PARENTSHOWHINTCHANGED); return;
+    case CM_ENABLEDCHANGED:
+      if (handle_) EnableWindow(handle_, enabled_);
+      Invalidate();
+      return;
+    case CM_VISIBLECHANGED: CMShowingChanged(m); return;
+    case CM_TEXTCHANGED: return;
+    default: TControl::Dispatch(m);
+  }
+}
+
+void TWinControl::DefaultHandler(TMessage& m) {
+  if (!handle_) {
+    TControl::DefaultHandler(m);
+    return;
+  }
+  if (m.Msg >= CN_CTLCOLORMSGBOX && m.Msg <= CN_CTLCOLORSTATIC) {
+    HDC dc = reinterpret_cast<HDC>(m.WParam);
+    SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(font_->Color())));
+    SetBkColor(dc, static_cast<COLORREF>(ColorToRGB(color_)));
+    static thread_local TBrush brush;
+    brush.SetColor(color_);
+    m.Result = reinterpret_cast<LRESULT>(brush.Handle());
+    return;
+  }
+  if (m.Msg >= CN_BASE && m.Msg < CN_BASE + 0x400) {
+    // A notification reflected to a control that does not answer it: the
+    // window's own procedure handles the plain message.
+    m.Result = CallWindowProcA(defWndProc_, handle_, m.Msg - CN_BASE, m.WParam, m.LParam);
+    return;
+  }
+  m.Result = CallWindowProcA(defWndProc_ ? defWndProc_ : DefWindowProcA, handle_, m.Msg, m.WParam, m.LParam);
+}
+
+// WM_COMMAND, WM_NOTIFY, owner-draw and colour messages go back to the child
+// control they concern as CN_ messages. Scroll messages are not reflected:
+// kit scroll bars send them to their parent, which must see them itself.
+void TWinControl::WMCommandLike(TMessage& m) {
+  HWND child = nullptr;
+  switch (m.Msg) {
+    case WM_NOTIFY: child = reinterpret_cast<NMHDR*>(m.LParam)->hwndFrom; break;
+    case WM_DRAWITEM: {
+      auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam);
+      if (d->CtlType != ODT_MENU) child = d->hwndItem;
+      break;
+    }
+    case WM_MEASUREITEM: {
+      auto* d = reinterpret_cast<MEASUREITEMSTRUCT*>(m.LParam);
+      if (d->CtlType != ODT_MENU && handle_) child = GetDlgItem(handle_, static_cast<int>(d->CtlID));
+      break;
+    }
+    case WM_DELETEITEM: child = reinterpret_cast<DELETEITEMSTRUCT*>(m.LParam)->hwndItem; break;
+    case WM_COMPAREITEM: child = reinterpret_cast<COMPAREITEMSTRUCT*>(m.LParam)->hwndItem; break;
+    default: child = reinterpret_cast<HWND>(m.LParam); break;
+  }
+  TWinControl* c = FindControl(child);
+  if (c && c != this) {
+    m.Result = c->Perform(CN_BASE + m.Msg, m.WParam, m.LParam);
+    return;
+  }
+  DefaultHandler(m);
+}
+
+// Windows sends WM_SYSCOLORCHANGE to top-level windows only; each child
+// window gets it too, graphic children CM_SYSCOLORCHANGE.
+void TWinControl::WMSysColorChange(TMessage& m) {
+  DefaultHandler(m);
+  std::vector<TControl*> copy = controls_;
+  for (TControl* c : copy) {
+    auto* w = dynamic_cast<TWinControl*>(c);
+    if (w && w->handle_) SendMessageA(w->handle_, WM_SYSCOLORCHANGE, m.WParam, m.LParam);
+    else c->Perform(CM_SYSCOLORCHANGE, m.WParam, m.LParam);
+  }
+  Invalidate();
+}
+
+void TWinControl::CMShowingChanged(TMessage& m) {
+  UpdateShowing();
+  Invalidate();
+}
+
+void TWinControl::UpdateShowing() {
+  if (visible_) {
+    UpdateControlState();
+    if (handle_) ShowWindow(handle_, SW_SHOWNOACTIVATE);
+  } else if (handle_) {
+    if (TCustomForm* form = GetParentForm()) form->DefocusControl(this, false);
+    ShowWindow(handle_, SW_HIDE);
+  }
+}
+
+void TWinControl::WMSize(TWMSize& m) {
+  UpdateBounds();
+  DefaultHandler(m);
+  Realign();
+  if (!ComponentState().Contains(csLoading)) Resize();
+}
+
+void TWinControl::WMMove(TWMMove& m) {
+  UpdateBounds();
+  DefaultHandler(m);
+}
+
+void TWinControl::WMWindowPosChanged(TWMWindowPosChanged& m) {
+  UpdateBounds();
+  DefaultHandler(m);
+}
+
+void TWinControl::WMSetCursor(TWMSetCursor& m) {
+  if (m.CursorWnd() == handle_ && m.HitTest() == HTCLIENT && Screen) {
+    TCursor cursor = Screen->Cursor();
+    if (cursor == crDefault) {
+      POINT p;
+      GetCursorPos(&p);
+      TControl* c = ControlAtPos(ScreenToClient(p), false);
+      if (c) cursor = c->cursor_;
+      if (cursor == crDefault) cursor = cursor_;
+    }
+    if (cursor != crDefault) {
+      ::SetCursor(Screen->Cursors(cursor));
+      m.Result = 1;
+      return;
+    }
+  }
+  DefaultHandler(m);
+}
+
+// ---------------------------------------------------------------------------
+// Frame: border width and bevels live in the non-client area.
+
+void TWinControl::WMNCCalcSize(TWMNCCalcSize& m) {
+  DefaultHandler(m);
+  RECT* r = m.Rect();
+  int b = borderWidth_;
+  InflateRect(r, -b, -b);
+  if (bevelKind_ != bkNone) {
+    int e = (bevelInner_ != bvNone ? bevelWidth_ : 0) + (bevelOuter_ != bvNone ? bevelWidth_ : 0);
+    if (bevelEdges_.Contains(beLeft)) r->left += e;
+    if (bevelEdges_.Contains(beTop)) r->top += e;
+    if (bevelEdges_.Contains(beRight)) r->right -= e;
+    if (bevelEdges_.Contains(beBottom)) r->bottom -= e;
+  }
+}
+
+void TWinControl::WMNCPaint(TMessage& m) {
+  DefaultHandler(m);
+  if (borderWidth_ == 0 && bevelKind_ == bkNone) return;
+  HDC dc = GetWindowDC(handle_);
+  RECT rc, rw;
+  GetClientRect(handle_, &rc);
+  GetWindowRect(handle_, &rw);
+  MapWindowPoints(nullptr, handle_, reinterpret_cast<POINT*>(&rw), 2);
+  OffsetRect(&rc, -rw.left, -rw.top);
+  ExcludeClipRect(dc, rc.left, rc.top, rc.right, rc.bottom);
+  // The rectangle just outside the border width.
+  InflateRect(&rc, borderWidth_, borderWidth_);
+  OffsetRect(&rw, -rw.left, -rw.top);
+  if (bevelKind_ != bkNone) {
+    int e = (bevelInner_ != bvNone ? bevelWidth_ : 0) + (bevelOuter_ != bvNone ? bevelWidth_ : 0);
+    RECT edge = rc;
+    if (bevelEdges_.Contains(beLeft)) edge.left -= e;
+    if (bevelEdges_.Contains(beTop)) edge.top -= e;
+    if (bevelEdges_.Contains(beRight)) edge.right += e;
+    if (bevelEdges_.Contains(beBottom)) edge.bottom += e;
+    DrawEdge(dc, &edge, BevelInnerStyles[bevelInner_] | BevelOuterStyles[bevelOuter_],
+             BevelEdgeFlags(bevelEdges_) | BevelKindStyles[bevelKind_] | Ctl3DStyles[ctl3D_ ? 1 : 0] | BF_ADJUST);
+    rw = edge;
+  }
+  IntersectClipRect(dc, rw.left, rw.top, rw.right, rw.bottom);
+  HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(color_)));
+  FillRect(dc, &rw, brush);
+  DeleteObject(brush);
+  ReleaseDC(handle_, dc);
+}
+
+void TWinControl::SetBorderWidth(int v) {
+  if (borderWidth_ == v) return;
+  borderWidth_ = v;
+  if (handle_) SetWindowPos(handle_, nullptr, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  Realign();
+}
+void TWinControl::SetCtl3D(bool v) {
+  if (ctl3D_ == v) return;
+  ctl3D_ = v;
+  parentCtl3D_ = false;
+  Perform(CM_CTL3DCHANGED, 0, 0);
+  NotifyControls(CM_PARENTCTL3DCHANGED);
+}
+void TWinControl::SetParentCtl3D(bool v) {
+  parentCtl3D_ = v;
+  if (v && parent_) {
+    SetCtl3D(parent_->ctl3D_);
+    parentCtl3D_ = true;
+  }
+}
+namespace {
+void FrameChanged(TWinControl* c, HWND wnd) {
+  if (wnd) SetWindowPos(wnd, nullptr, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  c->Realign();
+}
+}  // namespace
+void TWinControl::SetBevelEdges(TBevelEdges v) { bevelEdges_ = v; FrameChanged(this, handle_); }
+void TWinControl::SetBevelInner(TBevelCut v) { bevelInner_ = v; FrameChanged(this, handle_); }
+void TWinControl::SetBevelOuter(TBevelCut v) { bevelOuter_ = v; FrameChanged(this, handle_); }
+void TWinControl::SetBevelKind(TBevelKind v) { bevelKind_ = v; FrameChanged(this, handle_); }
+void TWinControl::SetBevelWidth(int v) { bevelWidth_ = v > 0 ? v : 1; FrameChanged(this, handle_); }
+
+// ---------------------------------------------------------------------------
+// Painting
+
+void TWinControl::WMEraseBkgnd(TWMEraseBkgnd& m) {
+  RECT r = ClientRect();
+  HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(color_)));
+  FillRect(m.DC(), &r, brush);
+  DeleteObject(brush);
+  m.Result = 1;
+}
+
+// A DC in wParam means: paint into it as it is, without BeginPaint, keeping
+// its window origin and clip box.
+void TWinControl::WMPaint(TWMPaint& m) {
+  if (m.DC() || !doubleBuffered_) {
+    PaintHandler(m);
+    return;
+  }
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(handle_, &ps);
+  RECT cr = ClientRect();
+  HDC mem = CreateCompatibleDC(dc);
+  HBITMAP bmp = CreateCompatibleBitmap(dc, std::max<LONG>(cr.right, 1), std::max<LONG>(cr.bottom, 1));
+  HGDIOBJ old = SelectObject(mem, bmp);
+  try {
+    Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(mem), reinterpret_cast<LPARAM>(mem));
+    TMessage inner;
+    inner.Msg = WM_PAINT;
+    inner.WParam = reinterpret_cast<WPARAM>(mem);
+    PaintHandler(MessageAs<TWMPaint>(inner));
+    BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+           ps.rcPaint.bottom - ps.rcPaint.top, mem, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+  } catch (...) {
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    EndPaint(handle_, &ps);
+    throw;
+  }
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  EndPaint(handle_, &ps);
+}
+
+void TWinControl::PaintHandler(TWMPaint& m) {
+  HDC dc = m.DC();
+  PAINTSTRUCT ps;
+  if (!dc) dc = BeginPaint(handle_, &ps);
+  try {
+    int saved = SaveDC(dc);
+    // Opaque graphic children paint over the window, so it skips them.
+    for (TControl* c : controls_) {
+      if (dynamic_cast<TWinControl*>(c) || !c->visible_ || !c->controlStyle_.Contains(csOpaque)) continue;
+      ExcludeClipRect(dc, c->left_, c->top_, c->left_ + c->width_, c->top_ + c->height_);
+    }
+    PaintWindow(dc);
+    RestoreDC(dc, saved);
+    PaintControls(dc, nullptr);
+  } catch (...) {
+    if (!m.DC()) EndPaint(handle_, &ps);
+    throw;
+  }
+  if (!m.DC()) EndPaint(handle_, &ps);
+}
+
+void TWinControl::PaintWindow(HDC dc) {
+  TMessage m;
+  m.Msg = WM_PAINT;
+  m.WParam = reinterpret_cast<WPARAM>(dc);
+  DefaultHandler(m);
+}
+
+// Graphic children in z-order, each on the same DC with its origin moved to
+// the child and clipped to it. Starts above `first` when given.
+void TWinControl::PaintControls(HDC dc, TControl* first) {
+  auto it = controls_.begin();
+  if (first) {
+    it = std::find(controls_.begin(), controls_.end(), first);
+    if (it != controls_.end()) ++it;
+  }
+  RECT clip;
+  GetClipBox(dc, &clip);
+  std::vector<TControl*> list(it, controls_.end());
+  for (TControl* c : list) {
+    if (dynamic_cast<TWinControl*>(c) || !c->visible_) continue;
+    RECT b = c->BoundsRect(), x;
+    if (!IntersectRect(&x, &b, &clip)) continue;
+    int saved = SaveDC(dc);
+    MoveWindowOrg(dc, c->left_, c->top_);
+    IntersectClipRect(dc, 0, 0, c->width_, c->height_);
+    c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    RestoreDC(dc, saved);
+  }
+}
+
+void TWinControl::PaintControlsBackground(HDC dc, TControl* child) {
+  int saved = SaveDC(dc);
+  if (child) MoveWindowOrg(dc, -child->left_, -child->top_);
+  Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  TMessage m;
+  m.Msg = WM_PAINT;
+  m.WParam = reinterpret_cast<WPARAM>(dc);
+  PaintWindow(dc);
+  // Graphic controls below the child only.
+  for (TControl* c : controls_) {
+    if (c == child) break;
+    if (dynamic_cast<TWinControl*>(c) || !c->visible_) continue;
+    int s = SaveDC(dc);
+    MoveWindowOrg(dc, c->left_, c->top_);
+    IntersectClipRect(dc, 0, 0, c->width_, c->height_);
+    c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    RestoreDC(dc, s);
+  }
+  RestoreDC(dc, saved);
+}
+
+void TWinControl::PaintTo(HDC dc, int x, int y) {
+  controlState_.Include(csPaintCopy);
+  int saved = SaveDC(dc);
+  MoveWindowOrg(dc, x, y);
+  IntersectClipRect(dc, 0, 0, width_, height_);
+  Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(dc));
+  Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+  for (TControl* c : controls_) {
+    auto* w = dynamic_cast<TWinControl*>(c);
+    if (w && w->visible_) w->PaintTo(dc, w->left_, w->top_);
+  }
+  RestoreDC(dc, saved);
+  controlState_.Exclude(csPaintCopy);
+}
+
+// ---------------------------------------------------------------------------
+// TGraphicControl and TCustomControl
+
+TGraphicControl::TGraphicControl(TComponent* owner)
+    : TControl(owner), canvas_(std::make_unique<TControlCanvas>()) {
+  canvas_->SetControl(this);
+}
+
+TGraphicControl::~TGraphicControl() = default;
+
+void TGraphicControl::Dispatch(TMessage& m) {
+  if (m.Msg == WM_PAINT) {
+    WMPaint(MessageAs<TWMPaint>(m));
+    return;
+  }
+  TControl::Dispatch(m);
+}
+
+void TGraphicControl::WMPaint(TWMPaint& m) {
+  if (!m.DC()) return;
+  canvas_->Lock();
+  canvas_->SetHandle(m.DC());
+  try {
+    canvas_->Font()->Assign(font_.get());
+    Paint();
+  } catch (...) {
+    canvas_->SetHandle(nullptr);
+    canvas_->Unlock();
+    throw;
+  }
+  canvas_->SetHandle(nullptr);
+  canvas_->Unlock();
+}
+
+TCustomControl::TCustomControl(TComponent* owner)
+    : TWinControl(owner), canvas_(std::make_unique<TControlCanvas>()) {
+  canvas_->SetControl(this);
+}
+
+TCustomControl::~TCustomControl() = default;
+
+void TCustomControl::Dispatch(TMessage& m) { TWinControl::Dispatch(m); }
+
+void TCustomControl::PaintWindow(HDC dc) {
+  canvas_->Lock();
+  canvas_->SetHandle(dc);
+  try {
+    canvas_->Font()->Assign(font_.get());
+    canvas_->Brush()->SetColor(color_);
+    Paint();
+  } catch (...) {
+    canvas_->SetHandle(nullptr);
+    canvas_->Unlock();
+    throw;
+  }
+  canvas_->SetHandle(nullptr);
+  canvas_->Unlock();
+}

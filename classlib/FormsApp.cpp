@@ -1,0 +1,457 @@
+// TApplication (message loop, idle work, exceptions, mouse tracking), TScreen,
+// AllocateHWnd and the start-up of the windowing layer.
+#include <objbase.h>
+
+#include <algorithm>
+
+#include "Forms.hpp"
+#include "WinApi.hpp"
+// windows.h maps GetClassInfo to GetClassInfoA, which would rename the
+// streaming unit's class-table accessor.
+#undef GetClassInfo
+#include "Streaming.hpp"
+#include "ComObj.hpp"
+#include "Thread.hpp"
+
+TApplication* Application = nullptr;
+TScreen* Screen = nullptr;
+TClass TApplication::HintWindowClass = nullptr;
+
+namespace {
+constexpr UINT_PTR kHintTimer = 1;
+constexpr UINT_PTR kHideTimer = 2;
+
+void DoneForms() {
+  if (Application) {
+    TApplication* app = Application;
+    app->CancelHint();
+    app->DestroyComponents();
+    Application = nullptr;
+    app->Free();
+  }
+  if (Screen) {
+    TScreen* screen = Screen;
+    Screen = nullptr;
+    screen->Free();
+  }
+}
+}  // namespace
+
+const TUnitInfo FormsUnit{"Forms", &InitForms, &DoneForms};
+
+void HandleCallbackException(TObject* sender) {
+  if (Application) Application->HandleException(sender);
+}
+
+void InitForms() {
+  if (!Screen) Screen = new TScreen(nullptr);
+  if (!Application) Application = new TApplication(nullptr);
+  if (!TApplication::HintWindowClass) TApplication::HintWindowClass = ClassOf<THintWindow>();
+  StreamingHooks().SetParentComponent = [](TComponent* component, TComponent* parent) {
+    auto* control = dynamic_cast<TControl*>(component);
+    auto* win = dynamic_cast<TWinControl*>(parent);
+    if (control && win) control->SetParent(win);
+  };
+  StreamingHooks().GetParentComponent = [](TComponent* component) -> TComponent* {
+    auto* control = dynamic_cast<TControl*>(component);
+    return control ? control->Parent() : nullptr;
+  };
+  RegisterControlClasses();
+}
+
+// ---------------------------------------------------------------------------
+// AllocateHWnd
+
+namespace {
+LRESULT CALLBACK UtilWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* method = reinterpret_cast<TWndMethod*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+  if (!method) return DefWindowProcA(wnd, msg, wp, lp);
+  TMessage m;
+  m.Msg = msg;
+  m.WParam = wp;
+  m.LParam = lp;
+  try {
+    (*method)(m);
+  } catch (...) {
+    HandleCallbackException(nullptr);
+  }
+  return m.Result;
+}
+
+const char kUtilClass[] = "TPUtilWindow";
+}  // namespace
+
+HWND AllocateHWnd(const TWndMethod& method) {
+  HINSTANCE inst = GetModuleHandleA(nullptr);
+  WNDCLASSA wc{};
+  if (!GetClassInfoA(inst, kUtilClass, &wc)) {
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = inst;
+    wc.lpszClassName = kUtilClass;
+    RegisterClassA(&wc);
+  }
+  HWND wnd = CreateWindowExA(WS_EX_TOOLWINDOW, kUtilClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, inst, nullptr);
+  if (!wnd) throw EOutOfResources("Error creating window");
+  if (method) {
+    SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new TWndMethod(method)));
+    SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&UtilWndProc));
+  }
+  return wnd;
+}
+
+void DeallocateHWnd(HWND wnd) {
+  if (!wnd) return;
+  auto* method = reinterpret_cast<TWndMethod*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+  SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DefWindowProcA));
+  SetWindowLongPtrA(wnd, GWLP_USERDATA, 0);
+  DestroyWindow(wnd);
+  delete method;
+}
+
+// ---------------------------------------------------------------------------
+// TApplication
+
+TApplication::TApplication(TComponent* owner) : TComponent(owner) {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string name = path;
+  size_t slash = name.find_last_of("\\/:");
+  if (slash != std::string::npos) name = name.substr(slash + 1);
+  size_t dot = name.rfind('.');
+  if (dot != std::string::npos) name = name.substr(0, dot);
+  title_ = name;
+}
+
+TApplication::~TApplication() {
+  if (WakeMainThread.Data() == this) WakeMainThread = nullptr;
+  if (handle_) DeallocateHWnd(handle_);
+}
+
+void TApplication::Initialize() {
+  // COM for the main thread belongs to the COM unit, which undoes it at the
+  // program's end.
+  if (!UnitInitialized(&ComObjUnit)) InitializeUnits({&ComObjUnit});
+  Handle();
+}
+
+HWND TApplication::Handle() {
+  if (!handle_) {
+    handle_ = AllocateHWnd(TWndMethod(this, &TApplication::WndProc));
+    SetWindowTextA(handle_, title_.c_str());
+    // Worker threads post a wake-up so the loop serves their queue at once.
+    WakeMainThread = TNotifyEvent(this, &TApplication::WakeMainThreadHandler);
+  }
+  return handle_;
+}
+
+void TApplication::SetTitle(const std::string& v) {
+  title_ = v;
+  if (handle_) SetWindowTextA(handle_, v.c_str());
+}
+
+void TApplication::WakeMainThreadHandler(TObject*) {
+  if (handle_) PostMessageA(handle_, WM_NULL, 0, 0);
+}
+
+void TApplication::WndProc(TMessage& m) {
+  switch (m.Msg) {
+    case WM_TIMER:
+      if (m.WParam == kHintTimer) HintTimerExpired();
+      else if (m.WParam == kHideTimer) HideHint();
+      return;
+    case CM_RELEASE: ServiceReleases(); return;
+    case WM_NULL: CheckSynchronize(); return;
+    default: m.Result = DefWindowProcA(handle_, m.Msg, m.WParam, m.LParam);
+  }
+}
+
+void TApplication::FormCreated(TCustomForm* form) {
+  if (!mainForm_) {
+    mainForm_ = form;
+    form->HandleNeeded();
+  }
+}
+
+void TApplication::CreateForm(TClass formClass, TCustomForm*& reference) {
+  if (!formClass || !formClass->CreateComponent) throw EInvalidOperation("Cannot create form");
+  TComponent* c = formClass->CreateComponent(this);
+  reference = dynamic_cast<TCustomForm*>(c);
+  if (!reference) {
+    c->Free();
+    throw EInvalidCast("Invalid class typecast");
+  }
+  try {
+    reference->AfterConstruction();
+  } catch (...) {
+    reference->Free();
+    reference = nullptr;
+    throw;
+  }
+  FormCreated(reference);
+}
+
+// ---------------------------------------------------------------------------
+// The loop
+
+bool TApplication::ProcessMessage(MSG& msg) {
+  if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+  if (msg.message == WM_QUIT) {
+    terminated_ = true;
+    return true;
+  }
+  bool handled = false;
+  OnMessage(msg, handled);
+  if (!handled && !IsHintMsg(msg)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return true;
+}
+
+void TApplication::ProcessMessages() {
+  MSG msg;
+  while (ProcessMessage(msg)) {
+  }
+}
+
+void TApplication::HandleMessage() {
+  MSG msg;
+  if (!ProcessMessage(msg)) Idle();
+}
+
+void TApplication::Idle() {
+  bool done = true;
+  try {
+    done = DoIdle();
+  } catch (...) {
+    HandleException(this);
+  }
+  if (done && !terminated_) WaitMessage();
+}
+
+bool TApplication::DoIdle() {
+  POINT p;
+  if (GetCursorPos(&p)) CheckMouseControl(p);
+  ServiceReleases();
+  bool done = true;
+  OnIdle(this, done);
+  if (GetCurrentThreadId() == MainThreadID && CheckSynchronize()) done = false;
+  return done;
+}
+
+void TApplication::Run() {
+  Handle();
+  if (mainForm_ && showMainForm_) mainForm_->Show();
+  while (!terminated_) {
+    try {
+      HandleMessage();
+    } catch (...) {
+      HandleException(this);
+    }
+  }
+}
+
+void TApplication::Terminate() { PostQuitMessage(0); }
+
+void TApplication::BringToFront() {
+  HWND wnd = nullptr;
+  if (mainForm_ && mainForm_->HandleAllocated()) wnd = GetLastActivePopup(mainForm_->Handle());
+  if (wnd && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) SetForegroundWindow(wnd);
+}
+
+int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {
+  HWND owner = nullptr;
+  if (mainForm_ && mainForm_->HandleAllocated() && IsWindowVisible(mainForm_->Handle()))
+    owner = mainForm_->Handle();
+  return MessageBoxA(owner, text.c_str(), caption.empty() ? title_.c_str() : caption.c_str(), flags);
+}
+
+// ---------------------------------------------------------------------------
+// Release
+
+void TApplication::QueueRelease(TCustomForm* form) {
+  if (std::find(releases_.begin(), releases_.end(), form) != releases_.end()) return;
+  releases_.push_back(form);
+  PostMessageA(Handle(), CM_RELEASE, 0, 0);
+}
+
+void TApplication::FormDestroying(TCustomForm* form) {
+  releases_.erase(std::remove(releases_.begin(), releases_.end(), form), releases_.end());
+  if (form == mainForm_) mainForm_ = nullptr;
+  ControlDestroying(form);
+}
+
+void TApplication::ServiceReleases() {
+  while (!releases_.empty()) {
+    TCustomForm* form = releases_.front();
+    releases_.erase(releases_.begin());
+    form->Perform(CM_RELEASE, 0, 0);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Exceptions
+
+void TApplication::HandleException(TObject* sender) {
+  std::exception_ptr current = std::current_exception();
+  if (!current) return;
+  try {
+    std::rethrow_exception(current);
+  } catch (EAbort&) {
+  } catch (Exception& e) {
+    if (OnException) OnException(sender, &e);
+    else ShowException(&e);
+  } catch (std::exception& e) {
+    Exception wrapped(e.what());
+    if (OnException) OnException(sender, &wrapped);
+    else ShowException(&wrapped);
+  } catch (...) {
+    Exception wrapped("Unknown exception");
+    if (OnException) OnException(sender, &wrapped);
+    else ShowException(&wrapped);
+  }
+}
+
+void TApplication::ShowException(Exception* e) {
+  std::string msg = e->Message();
+  // The message ends with a full stop unless it ends in punctuation.
+  if (!msg.empty() && static_cast<unsigned char>(msg.back()) > '.') msg += '.';
+  MessageBoxA(handle_, msg.c_str(), title_.c_str(), MB_OK | MB_ICONSTOP);
+}
+
+// ---------------------------------------------------------------------------
+// Mouse tracking
+
+void TApplication::CheckMouseControl(POINT screenPos) {
+  TControl* target = FindDragTarget(screenPos, true);
+  if (target == mouseControl_) return;
+  TControl* old = mouseControl_;
+  mouseControl_ = target;
+  if (old) old->Perform(CM_MOUSELEAVE, 0, 0);
+  // A leave handler may have destroyed the new control; it forgot itself then.
+  if (mouseControl_ == target && target) {
+    target->Perform(CM_MOUSEENTER, 0, 0);
+    if (auto* win = dynamic_cast<TWinControl*>(target->Parent() && !dynamic_cast<TWinControl*>(target)
+                                                     ? target->Parent() : target)) {
+      // Ask for WM_MOUSELEAVE so leaving the program's windows is noticed.
+      if (win->HandleAllocated()) {
+        TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, win->Handle(), 0};
+        TrackMouseEvent(&tme);
+      }
+    }
+  }
+}
+
+void TApplication::ControlDestroying(TControl* control) {
+  if (mouseControl_ == control) mouseControl_ = nullptr;
+  if (hintControl_ == control) {
+    hintControl_ = nullptr;
+    CancelHint();
+  }
+}
+
+// ---------------------------------------------------------------------------
+// TScreen
+
+TScreen::TScreen(TComponent* owner) : TComponent(owner), hintFont_(std::make_unique<TFont>()) {
+  HDC dc = GetDC(nullptr);
+  pixelsPerInch_ = GetDeviceCaps(dc, LOGPIXELSY);
+  ReleaseDC(nullptr, dc);
+  NONCLIENTMETRICSA ncm{};
+  ncm.cbSize = sizeof ncm;
+  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0)) {
+    hintFont_->SetName(ncm.lfStatusFont.lfFaceName);
+    hintFont_->SetHeight(ncm.lfStatusFont.lfHeight);
+  }
+  hintFont_->SetColor(clInfoText);
+  InitCursors();
+}
+
+TScreen::~TScreen() {
+  for (auto& [id, cursor] : cursors_)
+    if (id > 0) DestroyCursor(cursor);
+}
+
+RECT TScreen::WorkAreaRect() const {
+  RECT r{0, 0, Width(), Height()};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
+  return r;
+}
+
+namespace {
+// A hand for crHandPoint: Windows 95 and NT 4 have no IDC_HAND, so the
+// cursor is drawn here when the system lacks it.
+HCURSOR MakeHandCursor() {
+  static const char* const rows[] = {
+      "     XX         ", "    X..X        ", "    X..X        ", "    X..X        ",
+      "    X..XXX      ", "    X..X..XXX   ", "    X..X..X..XX ", " XX X..X..X..X.X",
+      "X..XX........X.X", "X...X..........X", " X.............X", "  X............X",
+      "  X...........X ", "   X..........X ", "    X........X  ", "    XXXXXXXXXX  "};
+  BYTE andMask[32 * 4], xorMask[32 * 4];
+  std::fill(std::begin(andMask), std::end(andMask), 0xFF);
+  std::fill(std::begin(xorMask), std::end(xorMask), 0x00);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) {
+      char c = rows[y][x];
+      if (c == ' ') continue;
+      andMask[y * 4 + x / 8] &= static_cast<BYTE>(~(0x80 >> (x % 8)));
+      if (c == '.') xorMask[y * 4 + x / 8] |= static_cast<BYTE>(0x80 >> (x % 8));
+    }
+  return CreateCursor(GetModuleHandleA(nullptr), 5, 0, 32, 32, andMask, xorMask);
+}
+}  // namespace
+
+void TScreen::InitCursors() {
+  defaultCursor_ = LoadCursorA(nullptr, IDC_ARROW);
+  const std::pair<TCursor, const char*> system[] = {
+      {crArrow, IDC_ARROW}, {crCross, IDC_CROSS}, {crIBeam, IDC_IBEAM},
+      {crSizeNESW, IDC_SIZENESW}, {crSizeNS, IDC_SIZENS}, {crSizeNWSE, IDC_SIZENWSE},
+      {crSizeWE, IDC_SIZEWE}, {crUpArrow, IDC_UPARROW}, {crHourGlass, IDC_WAIT},
+      {crNo, IDC_NO}, {crAppStart, IDC_APPSTARTING}, {crHelp, IDC_HELP},
+      {crSizeAll, IDC_SIZEALL}, {crDrag, IDC_ARROW}, {crNoDrop, IDC_NO},
+      {crHSplit, IDC_SIZEWE}, {crVSplit, IDC_SIZENS}, {crMultiDrag, IDC_ARROW},
+      {crSQLWait, IDC_WAIT}};
+  for (auto& [id, name] : system) cursors_.emplace_back(id, LoadCursorA(nullptr, name));
+  HCURSOR hand = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));  // IDC_HAND where it exists
+  if (!hand) hand = MakeHandCursor();
+  cursors_.emplace_back(crHandPoint, hand);
+  cursors_.emplace_back(crNone, nullptr);
+}
+
+HCURSOR TScreen::Cursors(TCursor id) const {
+  for (auto& [key, cursor] : cursors_)
+    if (key == id) return cursor;
+  return defaultCursor_;
+}
+
+void TScreen::SetCursors(TCursor id, HCURSOR cursor) {
+  if (id == crDefault) {
+    defaultCursor_ = cursor ? cursor : LoadCursorA(nullptr, IDC_ARROW);
+    return;
+  }
+  for (auto& entry : cursors_)
+    if (entry.first == id) {
+      entry.second = cursor;
+      return;
+    }
+  cursors_.emplace_back(id, cursor);
+}
+
+void TScreen::SetCursor(TCursor v) {
+  if (cursor_ == v) return;
+  cursor_ = v;
+  POINT p;
+  GetCursorPos(&p);
+  if (v != crDefault) {
+    ::SetCursor(Cursors(v));
+  } else {
+    // Let the window under the mouse choose its cursor again.
+    HWND wnd = WindowFromPoint(p);
+    if (wnd) SendMessageA(wnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(wnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  }
+}
+
+void TScreen::RemoveForm(TCustomForm* form) {
+  forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
+  if (activeForm_ == form) activeForm_ = nullptr;
+}

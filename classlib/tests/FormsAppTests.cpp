@@ -1,0 +1,192 @@
+// The application: focus enter/exit, Release, exceptions in handlers, the
+// thread termination event under Run.
+#include <gtest/gtest.h>
+
+#include "ControlsTestSupport.hpp"
+#include "Thread.hpp"
+
+namespace {
+
+struct EventLog {
+  std::vector<std::string> lines;
+  void Enter(TObject* s) { lines.push_back("enter " + static_cast<TComponent*>(s)->Name()); }
+  void Exit(TObject* s) { lines.push_back("exit " + static_cast<TComponent*>(s)->Name()); }
+};
+
+TEST(Focus, MovingTheFocusFiresExitThenEnter) {
+  PublishTestForms();
+  auto* form = TCustomForm::Create<TCtlTestForm>(Application);
+  EventLog log;
+  for (TMemo* m : {form->Memo1, form->Memo2}) {
+    m->OnEnter = TNotifyEvent(&log, &EventLog::Enter);
+    m->OnExit = TNotifyEvent(&log, &EventLog::Exit);
+  }
+  form->Show();
+  SetForegroundWindow(form->Handle());
+  form->Memo1->SetFocus();
+  PumpFor(20);
+  ASSERT_TRUE(form->Memo1->Focused());
+  EXPECT_EQ(form->ActiveControl(), form->Memo1);
+  log.lines.clear();
+  form->Memo2->SetFocus();
+  PumpFor(20);
+  EXPECT_TRUE(form->Memo2->Focused());
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"exit Memo1", "enter Memo2"}));
+  // Tab moves on in tab order, wrapping round.
+  log.lines.clear();
+  SendMessageA(form->Memo2->Handle(), WM_KEYDOWN, VK_TAB, 0);
+  EXPECT_TRUE(form->Memo1->Focused());
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"exit Memo2", "enter Memo1"}));
+  form->Free();
+}
+
+class ReleasingForm : public TForm {
+ public:
+  explicit ReleasingForm(TComponent* owner) : TForm(owner, 0) {
+    button = new TGreenControl(this);
+    button->SetParent(this);
+    button->OnClick = TNotifyEvent(this, &ReleasingForm::Clicked);
+    OnDestroy = TNotifyEvent(this, &ReleasingForm::Destroyed);
+  }
+  TGreenControl* button;
+  bool* destroyed = nullptr;
+  bool aliveAfterRelease = false;
+
+ private:
+  void Clicked(TObject*) {
+    Release();
+    // Still whole while the handler runs, even if messages are processed.
+    aliveAfterRelease = !*destroyed;
+  }
+  void Destroyed(TObject*) { *destroyed = true; }
+};
+
+TEST(Release, FreesTheFormOnlyAfterTheHandlerReturns) {
+  bool destroyed = false;
+  auto* form = new ReleasingForm(Application);
+  form->destroyed = &destroyed;
+  form->Show();
+  HWND button = form->button->Handle();
+  SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_TRUE(form->aliveAfterRelease);
+  EXPECT_FALSE(destroyed);
+  EXPECT_TRUE(PumpUntil([&] { return destroyed; }));
+  EXPECT_FALSE(IsWindow(button));
+}
+
+struct ExceptionCatcher {
+  std::vector<std::string> messages;
+  TObject* sender = nullptr;
+  void Handle(TObject* s, Exception* e) {
+    sender = s;
+    messages.push_back(e->Message());
+  }
+};
+
+struct Thrower {
+  void Click(TObject*) { throw EConvertError("bad click"); }
+  void Abort(TObject*) { throw EAbort("silent"); }
+};
+
+TEST(Exceptions, AClickHandlerExceptionReachesHandleExceptionAndTheLoopGoesOn) {
+  ExceptionCatcher catcher;
+  Thrower thrower;
+  Application->OnException = TExceptionEvent(&catcher, &ExceptionCatcher::Handle);
+  auto* form = new TForm(Application, 0);
+  auto* button = new TGreenControl(form);
+  button->SetParent(form);
+  button->OnClick = TNotifyEvent(&thrower, &Thrower::Click);
+  form->Show();
+  // Through the loop (posted) and straight through SendMessage: the window
+  // procedure never lets the exception out.
+  PostMessageA(button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  PostMessageA(button->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  bool later = false;
+  PostMessageA(button->Handle(), WM_NULL, 0, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !catcher.messages.empty(); }));
+  SendMessageA(button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageA(button->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  later = true;
+  EXPECT_TRUE(later);
+  EXPECT_EQ(catcher.messages, (std::vector<std::string>{"bad click", "bad click"}));
+  EXPECT_EQ(catcher.sender, button);
+  // EAbort is silent.
+  button->OnClick = TNotifyEvent(&thrower, &Thrower::Abort);
+  SendMessageA(button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageA(button->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(catcher.messages.size(), 2u);
+  Application->OnException = nullptr;
+  form->Free();
+}
+
+TEST(Timer, FiresInTheMainThreadOnlyWhileEnabled) {
+  struct Ticks {
+    int n = 0;
+    DWORD thread = 0;
+    void Tick(TObject*) {
+      ++n;
+      thread = GetCurrentThreadId();
+    }
+  } ticks;
+  auto* timer = new TTimer(nullptr);
+  timer->SetInterval(20);
+  timer->SetOnTimer(TNotifyEvent(&ticks, &Ticks::Tick));
+  EXPECT_TRUE(PumpUntil([&] { return ticks.n >= 2; }));
+  EXPECT_EQ(ticks.thread, GetCurrentThreadId());
+  timer->SetEnabled(false);
+  PumpFor(30);
+  int n = ticks.n;
+  PumpFor(100);
+  EXPECT_EQ(ticks.n, n);
+  timer->Free();
+}
+
+class SleepyThread : public TThread {
+ public:
+  SleepyThread() : TThread(true) {}
+  DWORD workerId = 0;
+
+ protected:
+  void Execute() override {
+    workerId = GetCurrentThreadId();
+    Sleep(50);
+  }
+};
+
+struct TerminateWatch {
+  DWORD thread = 0;
+  DWORD worker = 0;
+  bool viaTimer = false;
+  void Terminated(TObject* sender) {
+    thread = GetCurrentThreadId();
+    worker = static_cast<SleepyThread*>(sender)->workerId;
+    Application->Terminate();
+  }
+  void Timeout(TObject*) {
+    viaTimer = true;
+    Application->Terminate();
+  }
+};
+
+// Run leaves Terminated set for good; the other tests pump messages
+// themselves and do not depend on it.
+TEST(RunLoop, ThreadTerminationEventRunsInTheMainThreadWhileRunLoops) {
+  TerminateWatch watch;
+  auto* watchdog = new TTimer(nullptr);
+  watchdog->SetInterval(5000);
+  watchdog->SetOnTimer(TNotifyEvent(&watch, &TerminateWatch::Timeout));
+  auto* thread = new SleepyThread();
+  thread->SetFreeOnTerminate(true);
+  thread->OnTerminate = TNotifyEvent(&watch, &TerminateWatch::Terminated);
+  thread->Start();
+  Application->Run();
+  watchdog->Free();
+  EXPECT_FALSE(watch.viaTimer);
+  EXPECT_EQ(watch.thread, GetCurrentThreadId());
+  EXPECT_NE(watch.worker, 0u);
+  EXPECT_NE(watch.worker, watch.thread);
+  EXPECT_TRUE(Application->Terminated());
+}
+
+}  // namespace
