@@ -1,0 +1,371 @@
+#include "StreamingParser.hpp"
+
+#include <cerrno>
+#include <cstdlib>
+#include <limits>
+
+#include "Streaming.hpp"
+
+namespace streaming_detail {
+
+std::string Located(const std::string& message, const std::string& source, int line) {
+  std::string where = source.empty() ? "" : source + ", ";
+  return message + " (" + where + "line " + std::to_string(line) + ")";
+}
+
+bool TextString::Wide() const {
+  for (const Part& p : Parts)
+    if (p.IsCode && p.Code > 127) return true;
+  return false;
+}
+
+AnsiString TextString::ToAnsi() const {
+  // Runs of codes are converted together, so that surrogate pairs stay whole.
+  AnsiString result;
+  WideString run;
+  for (const Part& p : Parts) {
+    if (p.IsCode) {
+      run += static_cast<wchar_t>(p.Code);
+      continue;
+    }
+    result += WideToAnsi(run) + p.Bytes;
+    run.clear();
+  }
+  return result + WideToAnsi(run);
+}
+
+WideString TextString::ToWide() const {
+  WideString result;
+  for (const Part& p : Parts) {
+    if (p.IsCode)
+      result += static_cast<wchar_t>(p.Code);
+    else
+      result += AnsiToWide(p.Bytes);
+  }
+  return result;
+}
+
+namespace {
+
+bool IsIdentStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsIdentChar(char c) { return IsIdentStart(c) || IsDigit(c) || c == '.'; }
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+class Parser {
+ public:
+  Parser(const std::string& text, const std::string& source) : s_(text), source_(source) {}
+
+  TextObject ParseRoot() {
+    SkipBlanks();
+    TextObject root = ParseObject();
+    SkipBlanks();
+    if (!AtEnd()) Fail("End of file expected");
+    return root;
+  }
+
+ private:
+  [[noreturn]] void Fail(const std::string& message) { FailAt(message, line_); }
+  [[noreturn]] void FailAt(const std::string& message, int line) {
+    throw EReadError(Located(message, source_, line));
+  }
+
+  bool AtEnd() const { return pos_ >= s_.size(); }
+  char Peek() const { return AtEnd() ? '\0' : s_[pos_]; }
+
+  void SkipBlanks() {
+    while (!AtEnd()) {
+      char c = s_[pos_];
+      if (c == '\n') ++line_;
+      if (c != ' ' && c != '\t' && c != '\r' && c != '\n') break;
+      ++pos_;
+    }
+  }
+  void SkipSpaces() {
+    while (!AtEnd() && (s_[pos_] == ' ' || s_[pos_] == '\t')) ++pos_;
+  }
+
+  void Expect(char c, const char* what) {
+    SkipBlanks();
+    if (Peek() != c) Fail(std::string("'") + what + "' expected");
+    ++pos_;
+  }
+
+  std::string ReadIdent(const char* what) {
+    SkipBlanks();
+    if (!IsIdentStart(Peek())) Fail(std::string(what) + " expected");
+    size_t start = pos_;
+    while (!AtEnd() && IsIdentChar(s_[pos_])) ++pos_;
+    return s_.substr(start, pos_ - start);
+  }
+
+  // The next word without consuming it, "" when none.
+  std::string PeekWord() {
+    SkipBlanks();
+    size_t p = pos_;
+    while (p < s_.size() && IsIdentChar(s_[p])) ++p;
+    return s_.substr(pos_, p - pos_);
+  }
+
+  TextObject ParseObject() {
+    TextObject obj;
+    obj.Line = line_;
+    std::string keyword = ReadIdent("'object'");
+    if (SameName(keyword, "inherited"))
+      obj.Inherited = true;
+    else if (!SameName(keyword, "object") && !SameName(keyword, "inline"))
+      Fail("'object' expected");
+    std::string first = ReadIdent("Object name");
+    SkipSpaces();
+    if (Peek() == ':') {
+      ++pos_;
+      obj.Name = first;
+      obj.ClassName = ReadIdent("Class name");
+    } else {
+      obj.ClassName = first;  // an object without a name
+    }
+    SkipSpaces();
+    if (Peek() == '[') {  // the creation order index of inline frames; not used
+      while (!AtEnd() && Peek() != ']' && Peek() != '\n') ++pos_;
+      Expect(']', "]");
+    }
+    ParseBody(obj);
+    return obj;
+  }
+
+  void ParseBody(TextObject& obj) {
+    for (;;) {
+      SkipBlanks();
+      if (AtEnd()) Fail("'end' expected for " + (obj.Name.empty() ? obj.ClassName : obj.Name) +
+                        " (begun at line " + std::to_string(obj.Line) + ")");
+      std::string word = PeekWord();
+      if (SameName(word, "end")) {
+        pos_ += word.size();
+        return;
+      }
+      if (SameName(word, "object") || SameName(word, "inherited") || SameName(word, "inline")) {
+        obj.Children.push_back(ParseObject());
+        continue;
+      }
+      TextProperty prop;
+      prop.Line = line_;
+      prop.Name = ReadIdent("Property name");
+      Expect('=', "=");
+      SkipBlanks();
+      prop.Value = ParseValue();
+      obj.Properties.push_back(std::move(prop));
+    }
+  }
+
+  TextValue ParseValue() {
+    SkipBlanks();
+    TextValue v;
+    v.Line = line_;
+    char c = Peek();
+    if (c == '\'' || c == '#') {
+      v.kind = TextValue::Kind::String;
+      v.String = ParseString();
+    } else if (c == '-' || c == '+' || c == '$' || IsDigit(c)) {
+      ParseNumber(v);
+    } else if (c == '[') {
+      v.kind = TextValue::Kind::Set;
+      ParseSet(v);
+    } else if (c == '(') {
+      v.kind = TextValue::Kind::List;
+      ParseList(v);
+    } else if (c == '{') {
+      v.kind = TextValue::Kind::Binary;
+      ParseBinary(v);
+    } else if (c == '<') {
+      Fail("Collections are not supported");
+    } else if (IsIdentStart(c)) {
+      v.kind = TextValue::Kind::Ident;
+      v.Ident = ReadIdent("Identifier");
+    } else {
+      Fail(AtEnd() ? "Value expected" : std::string("Invalid character '") + c + "'");
+    }
+    return v;
+  }
+
+  TextString ParseString() {
+    TextString str;
+    for (;;) {
+      char c = Peek();
+      if (c == '\'') {
+        str.Parts.push_back({false, ParseQuoted(), 0});
+      } else if (c == '#') {
+        str.Parts.push_back({true, {}, ParseCharCode()});
+      } else {
+        // "+" continues the string on the next line.
+        size_t savePos = pos_;
+        int saveLine = line_;
+        SkipBlanks();
+        if (Peek() != '+') {
+          pos_ = savePos;
+          line_ = saveLine;
+          return str;
+        }
+        ++pos_;
+        SkipBlanks();
+        if (Peek() != '\'' && Peek() != '#') Fail("String expected after '+'");
+      }
+    }
+  }
+
+  std::string ParseQuoted() {
+    ++pos_;  // opening quote
+    std::string bytes;
+    for (;;) {
+      if (AtEnd() || Peek() == '\n' || Peek() == '\r') Fail("Unterminated string");
+      char c = s_[pos_++];
+      if (c != '\'') {
+        bytes += c;
+      } else if (Peek() == '\'') {
+        bytes += '\'';
+        ++pos_;
+      } else {
+        return bytes;
+      }
+    }
+  }
+
+  unsigned ParseCharCode() {
+    ++pos_;  // '#'
+    bool hex = Peek() == '$';
+    if (hex) ++pos_;
+    unsigned code = 0;
+    size_t start = pos_;
+    while (!AtEnd() && (hex ? HexValue(Peek()) >= 0 : IsDigit(Peek()))) {
+      code = code * (hex ? 16 : 10) + static_cast<unsigned>(hex ? HexValue(Peek()) : Peek() - '0');
+      if (code > 0xFFFF) Fail("Character code out of range");
+      ++pos_;
+    }
+    if (pos_ == start) Fail("Character code expected");
+    return code;
+  }
+
+  void ParseNumber(TextValue& v) {
+    size_t start = pos_;
+    bool negative = false;
+    if (Peek() == '-' || Peek() == '+') negative = s_[pos_++] == '-';
+    if (Peek() == '$') {
+      ++pos_;
+      std::uint64_t value = 0;
+      size_t digits = pos_;
+      while (!AtEnd() && HexValue(Peek()) >= 0) {
+        if (pos_ - digits >= 16) Fail("Integer value out of range");
+        value = value * 16 + static_cast<unsigned>(HexValue(s_[pos_++]));
+      }
+      if (pos_ == digits) Fail("Hexadecimal number expected");
+      // $FFFFFFFF is -1 as in the 32-bit integers it was written from.
+      Int64 n = value <= 0xFFFFFFFFULL ? static_cast<std::int32_t>(value) : static_cast<Int64>(value);
+      v.kind = TextValue::Kind::Integer;
+      v.Integer = negative ? -n : n;
+      CheckNumberEnd();
+      return;
+    }
+    bool isFloat = false;
+    while (!AtEnd() && IsDigit(Peek())) ++pos_;
+    if (Peek() == '.' && pos_ + 1 < s_.size() && IsDigit(s_[pos_ + 1])) {
+      isFloat = true;
+      ++pos_;
+      while (!AtEnd() && IsDigit(Peek())) ++pos_;
+    }
+    if (Peek() == 'e' || Peek() == 'E') {
+      isFloat = true;
+      ++pos_;
+      if (Peek() == '+' || Peek() == '-') ++pos_;
+      if (!IsDigit(Peek())) Fail("Invalid number");
+      while (!AtEnd() && IsDigit(Peek())) ++pos_;
+    }
+    std::string text = s_.substr(start, pos_ - start);
+    if (text == "-" || text == "+") Fail("Number expected");
+    errno = 0;
+    if (isFloat) {
+      v.kind = TextValue::Kind::Float;
+      v.Float = std::strtod(text.c_str(), nullptr);
+    } else {
+      v.kind = TextValue::Kind::Integer;
+      v.Integer = std::strtoll(text.c_str(), nullptr, 10);
+    }
+    if (errno == ERANGE) Fail("Number out of range");
+    // Float values may carry a type letter: s(ingle), c(urrency), d(ate).
+    if (isFloat && (Peek() == 's' || Peek() == 'S' || Peek() == 'c' || Peek() == 'C' ||
+                    Peek() == 'd' || Peek() == 'D'))
+      ++pos_;
+    CheckNumberEnd();
+  }
+
+  void CheckNumberEnd() {
+    if (IsIdentChar(Peek())) Fail("Invalid number");
+  }
+
+  void ParseSet(TextValue& v) {
+    ++pos_;  // '['
+    SkipBlanks();
+    if (Peek() == ']') {
+      ++pos_;
+      return;
+    }
+    for (;;) {
+      v.Set.push_back(ReadIdent("Set member"));
+      SkipBlanks();
+      if (Peek() == ']') {
+        ++pos_;
+        return;
+      }
+      Expect(',', ",");
+    }
+  }
+
+  void ParseList(TextValue& v) {
+    ++pos_;  // '('
+    for (;;) {
+      SkipBlanks();
+      if (AtEnd()) Fail("')' expected");
+      if (Peek() == ')') {
+        ++pos_;
+        return;
+      }
+      v.List.push_back(ParseValue());
+    }
+  }
+
+  void ParseBinary(TextValue& v) {
+    ++pos_;  // '{'
+    int high = -1;
+    for (;;) {
+      SkipBlanks();
+      if (AtEnd()) Fail("'}' expected");
+      char c = s_[pos_++];
+      if (c == '}') break;
+      int digit = HexValue(c);
+      if (digit < 0) Fail("Invalid binary value");
+      if (high < 0) {
+        high = digit;
+      } else {
+        v.Binary += static_cast<char>(high * 16 + digit);
+        high = -1;
+      }
+    }
+    if (high >= 0) Fail("Odd number of hexadecimal digits in binary value");
+  }
+
+  const std::string& s_;
+  const std::string& source_;
+  size_t pos_ = 0;
+  int line_ = 1;
+};
+
+}  // namespace
+
+TextObject ParseFormText(const std::string& text, const std::string& source) {
+  return Parser(text, source).ParseRoot();
+}
+
+}  // namespace streaming_detail
