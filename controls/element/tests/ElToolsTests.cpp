@@ -280,14 +280,18 @@ TEST(ElToolsHelpers, TempFileNameIsALowerCaseGuidInTheFolder) {
   EXPECT_EQ(a.size(), 9u + 36);
 }
 
+namespace {
+int timerCalls = 0;
+void CALLBACK CountTimer(HWND, UINT, UINT_PTR, DWORD) { ++timerCalls; }
+}  // namespace
+
 TEST(ElToolsHelpers, MessagePumpDispatchesAndDropsQuit) {
   ASSERT_NE(ElMessagePump, nullptr);
-  static int timerCalls = 0;
   timerCalls = 0;
   MSG msg;
   PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // makes sure the thread has a queue
   PostThreadMessageA(GetCurrentThreadId(), WM_QUIT, 0, 0);
-  UINT_PTR id = SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR, DWORD) { ++timerCalls; });
+  UINT_PTR id = SetTimer(nullptr, 0, 1, CountTimer);
   Sleep(30);
   ElMessagePump->ProcessMessages();
   KillTimer(nullptr, id);
