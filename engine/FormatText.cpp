@@ -1,0 +1,5 @@
+#include "FormatText.hpp"
+
+AnsiString FormatText(const AnsiString& format, TVarRecs arguments) {
+  return Format(format, arguments);
+}

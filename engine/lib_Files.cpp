@@ -1,0 +1,5 @@
+#include "lib_Files.hpp"
+
+#include "SysUtils.hpp"
+
+AnsiString ExtractFileFolder(const AnsiString& path) { return ExtractFilePath(path); }
