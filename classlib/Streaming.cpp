@@ -200,7 +200,7 @@ int Depth(const TClassInfo* info) {
 
 }  // namespace
 
-TClassInfo* GetClassInfo(TClass cls) {
+TClassInfo* ClassInfoOfClass(TClass cls) {
   auto& infos = ClassInfos();
   auto it = infos.find(cls);
   if (it != infos.end()) return it->second.get();

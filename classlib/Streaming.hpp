@@ -229,8 +229,9 @@ class TClassInfo {
   const TClassInfo* parent_;
 };
 
-// The table of a class, created empty on first use.
-TClassInfo* GetClassInfo(TClass cls);
+// The table of a class, created empty on first use. (Not GetClassInfo:
+// <windows.h> defines that name as a macro.)
+TClassInfo* ClassInfoOfClass(TClass cls);
 // The table of the most derived published class the object belongs to, or
 // nullptr.
 const TClassInfo* ClassInfoOf(const TObject* object);
@@ -459,8 +460,8 @@ void TPublisher<T>::SetDefault(TPropInfo& p, const R& value) {
 template <class T, class Base>
 TPublisher<T> Publish() {
   static_assert(std::is_base_of_v<Base, T>, "Base must be a base class of T");
-  TClassInfo* info = GetClassInfo(ClassOf<T>());
-  info->SetParent(GetClassInfo(ClassOf<Base>()));
+  TClassInfo* info = ClassInfoOfClass(ClassOf<T>());
+  info->SetParent(ClassInfoOfClass(ClassOf<Base>()));
   RegisterClass(ClassOf<T>());
   return TPublisher<T>(info);
 }

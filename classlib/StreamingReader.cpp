@@ -48,6 +48,10 @@ Int64 IndexOfName(const std::vector<std::string>* names, const std::string& iden
   InvalidValue();
 }
 
+std::string Who(const TComponent* component) {
+  return component->Name().empty() ? component->ClassName() : component->Name();
+}
+
 class FormLoader {
  public:
   explicit FormLoader(TComponent* root) : root_(root) {}
@@ -163,9 +167,11 @@ void FormLoader::ReadProperty(TComponent* component, const TextProperty& prop) {
     else if (!ReadDefined(target, path, prop.Value))
       throw EReadError("Property " + path + " does not exist");
   } catch (Exception& e) {
-    std::string name = component->Name().empty() ? component->ClassName() : component->Name();
-    e.SetMessage(Located("Error reading " + name + "." + prop.Name + ": " + e.Message(), source_, prop.Line));
+    e.SetMessage(Located("Error reading " + Who(component) + "." + prop.Name + ": " + e.Message(), source_, prop.Line));
     throw;
+  } catch (std::exception& e) {
+    // A setter's own failure still names the property and the line.
+    throw EReadError(Located("Error reading " + Who(component) + "." + prop.Name + ": " + e.what(), source_, prop.Line));
   }
 }
 
@@ -203,8 +209,7 @@ void FormLoader::ApplyValue(TObject* target, const TPropInfo& p, const TextValue
         p.SetComponent(target, nullptr);
         return;
       }
-      std::string who = component->Name().empty() ? component->ClassName() : component->Name();
-      fixups_.push_back({target, &p, v.Ident, who + "." + prop.Name, source_, prop.Line});
+      fixups_.push_back({target, &p, v.Ident, Who(component) + "." + prop.Name, source_, prop.Line});
       return;
     }
     case TPropKind::Method:

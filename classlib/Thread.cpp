@@ -138,7 +138,12 @@ TThread::~TThread() {
         suspendCount_ = 1;
         Resume();
       }
-      WaitForHandle();
+      // An OnTerminate that raises must not escape a destructor.
+      try {
+        WaitForHandle();
+      } catch (...) {
+        WaitForSingleObject(handle_, INFINITE);
+      }
     } else {
       // Never started: ThreadProc sees started_ false and ends at once.
       while (ResumeThread(handle_) > 1) {}
@@ -205,7 +210,9 @@ void TThread::WaitForHandle() {
 }
 
 int TThread::WaitFor() {
-  // With FreeOnTerminate the object may be gone after the wait: keep the result.
+  // Such a thread frees itself in the termination step that the wait runs,
+  // so neither the wait nor the result could be finished safely.
+  if (freeOnTerminate_) throw EThread("Cannot call WaitFor on a thread with FreeOnTerminate");
   WaitForHandle();
   return returnValue_;
 }

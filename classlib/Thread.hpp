@@ -49,7 +49,8 @@ class TThread : public TObject {
   // Waits for the thread to end and returns ReturnValue. In the main thread it
   // serves the synchronise queue while waiting, so a worker in Synchronize and
   // the termination step (OnTerminate) do not deadlock; OnTerminate has run
-  // when it returns.
+  // when it returns. Raises EThread for a FreeOnTerminate thread, which would
+  // be freed during the wait.
   int WaitFor();
 
   bool FreeOnTerminate() const { return freeOnTerminate_; }

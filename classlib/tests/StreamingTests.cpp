@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -84,7 +85,10 @@ class TTestControl : public TComponent {
   explicit TTestControl(TComponent* owner) : TComponent(owner) {}
 
   int Left() const { return left_; }
-  void SetLeft(int v) { left_ = v; }
+  void SetLeft(int v) {
+    if (v < -10000) throw std::out_of_range("left edge too far out");
+    left_ = v;
+  }
   int Width() const { return width_; }
   void SetWidth(int v) {
     width_ = v;
@@ -481,6 +485,7 @@ TEST_F(Streaming, BadValuesAreRejected) {
             "Error reading F.OnClick: Method Counted does not fit the event (TEST, line 2)");
   EXPECT_EQ(error("Lines.Strings = (1 2)"),
             "Error reading F.Lines.Strings: Error while reading wide strings list (TEST, line 2)");
+  EXPECT_EQ(error("Left = -20000"), "Error reading F.Left: left edge too far out (TEST, line 2)");
   EXPECT_EQ(error("Buddy = Nobody"), "Error reading F.Buddy: Component Nobody not found (TEST, line 2)");
 }
 

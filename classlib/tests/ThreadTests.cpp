@@ -61,6 +61,10 @@ class TTestThread : public TThread {
     journal_->events.push_back("terminate:" + std::to_string(self->ReturnValue()));
   }
   void Terminated2(TObject*) { journal_->events.push_back("terminate2"); }
+  void TerminatedRaising(TObject*) {
+    journal_->events.push_back("raising");
+    throw EAbort("handler failed");
+  }
 
   std::string workerError;
 
@@ -172,6 +176,34 @@ TEST(ThreadTermination, FreeOnTerminateWithAnExceptionStillFrees) {
   thread->Resume();
   ASSERT_TRUE(PumpUntil([&] { return journal.destroyed; }));
   EXPECT_EQ(journal.events, (std::vector<std::string>{"terminate:42", "destroyed"}));
+}
+
+TEST(ThreadTermination, ExceptionInOnTerminateReachesTheLoopAfterTheRelease) {
+  Journal journal;
+  auto* thread = new TTestThread(&journal, Behaviour::Return);
+  thread->SetFreeOnTerminate(true);
+  thread->OnTerminate = MakeEvent(thread, &TTestThread::TerminatedRaising);
+  thread->Resume();
+  bool raised = false;
+  for (int i = 0; i < 10000 && !raised; ++i) {
+    try {
+      CheckSynchronize();
+    } catch (EAbort& e) {
+      raised = e.Message() == "handler failed";
+    }
+    Sleep(1);
+  }
+  EXPECT_TRUE(raised);
+  EXPECT_EQ(journal.events, (std::vector<std::string>{"raising", "destroyed"}));
+}
+
+TEST(ThreadTermination, WaitForRefusesAThreadThatFreesItself) {
+  Journal journal;
+  auto* thread = new TTestThread(&journal, Behaviour::Return);
+  thread->SetFreeOnTerminate(true);
+  EXPECT_THROW(thread->WaitFor(), EThread);
+  thread->Resume();
+  ASSERT_TRUE(PumpUntil([&] { return journal.destroyed; }));
 }
 
 TEST(ThreadTermination, OnTerminateIsReadWhenItRuns) {
