@@ -59,7 +59,14 @@ int HexValue(char c) {
 
 class Parser {
  public:
-  Parser(const std::string& text, const std::string& source) : s_(text), source_(source) {}
+  Parser(const std::string& text, const std::string& source) : s_(text), source_(source) {
+    // A form file saved as UTF-8 with a byte-order mark has UTF-8 text
+    // between its quotes; without the mark the text is in the ANSI code page.
+    if (s_.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+      pos_ = 3;
+      utf8_ = true;
+    }
+  }
 
   TextObject ParseRoot() {
     SkipBlanks();
@@ -196,7 +203,9 @@ class Parser {
     TextString str;
     for (;;) {
       char c = Peek();
-      if (c == '\'') {
+      if (c == '\'' && utf8_) {
+        for (unsigned unit : Utf16Units(ParseQuoted())) str.Parts.push_back({true, {}, unit});
+      } else if (c == '\'') {
         str.Parts.push_back({false, ParseQuoted(), 0});
       } else if (c == '#') {
         str.Parts.push_back({true, {}, ParseCharCode()});
@@ -232,6 +241,31 @@ class Parser {
         return bytes;
       }
     }
+  }
+
+  std::vector<unsigned> Utf16Units(const std::string& bytes) {
+    std::vector<unsigned> units;
+    for (size_t i = 0; i < bytes.size();) {
+      auto lead = static_cast<unsigned char>(bytes[i]);
+      int extra = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2 : (lead & 0xF8) == 0xF0 ? 3 : -1;
+      if (extra < 0 || i + static_cast<size_t>(extra) >= bytes.size()) Fail("Invalid UTF-8 text");
+      unsigned cp = extra == 0 ? lead : lead & (0x3F >> extra);
+      for (int k = 1; k <= extra; ++k) {
+        auto next = static_cast<unsigned char>(bytes[i + static_cast<size_t>(k)]);
+        if ((next & 0xC0) != 0x80) Fail("Invalid UTF-8 text");
+        cp = (cp << 6) | (next & 0x3F);
+      }
+      i += static_cast<size_t>(extra) + 1;
+      static const unsigned kShortest[] = {0, 0x80, 0x800, 0x10000};
+      if (cp < kShortest[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) Fail("Invalid UTF-8 text");
+      if (cp >= 0x10000) {
+        units.push_back(0xD800 + ((cp - 0x10000) >> 10));
+        units.push_back(0xDC00 + ((cp - 0x10000) & 0x3FF));
+      } else {
+        units.push_back(cp);
+      }
+    }
+    return units;
   }
 
   unsigned ParseCharCode() {
@@ -360,6 +394,7 @@ class Parser {
   const std::string& source_;
   size_t pos_ = 0;
   int line_ = 1;
+  bool utf8_ = false;
 };
 
 }  // namespace

@@ -420,6 +420,19 @@ TEST_F(Streaming, InheritedFormReadsTheBaseFormFirst) {
                                       [](const std::string&, std::string&) { return false; }));
 }
 
+TEST_F(Streaming, Utf8FormTextWithAByteOrderMark) {
+  TTestForm form;
+  ReadComponentText("\xEF\xBB\xBFobject F: TTestForm\r\n"
+                    "  Caption = '\xD0\x90\xD0\x91 ok'\r\n"
+                    "  WideCaption = '\xC3\xA9\xF0\x9F\x98\x80'#65\r\n"
+                    "end\r\n",
+                    &form, "TEST");
+  EXPECT_EQ(form.Caption(), "\xC0\xC1 ok");  // to code page 1251
+  EXPECT_EQ(form.WideCaption(), L"\u00E9\U0001F600A");
+  EXPECT_EQ(ReadError<EReadError>("\xEF\xBB\xBFobject F: TTestForm\n  Caption = '\xC0\xAF'\nend\n"),
+            "Invalid UTF-8 text (TEST, line 2)");
+}
+
 TEST_F(Streaming, FormTextFromAResource) {
   TTestForm form;
   ReadComponentRes("TStreamingTestForm", &form);
