@@ -268,7 +268,9 @@ unsigned __stdcall TThread::ThreadProc(void* param) {
   // exception, and nothing else here raises except on exhausted memory.
   auto* thread = static_cast<TThread*>(param);
   if (!thread->started_) return 0;  // destroyed without ever being started
-  if (!thread->terminated_) thread->RunExecute();
+  // Execute runs even when Terminate came first: it is where a worker turns
+  // a cancel into its result (a cancelled install reports "cancelled").
+  thread->RunExecute();
   unsigned result = static_cast<unsigned>(thread->returnValue_);
   try {
     auto* request = new SyncRequest;

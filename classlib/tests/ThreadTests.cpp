@@ -234,11 +234,21 @@ TEST(ThreadTermination, TerminateEndsALoopingExecute) {
   TTestThread thread(&journal, Behaviour::LoopUntilTerminated);
   thread.Start();
   EXPECT_FALSE(thread.Terminated());
+  while (journal.executed == 0) Sleep(1);
   Sleep(20);
   EXPECT_FALSE(thread.Finished());
   thread.Terminate();
   EXPECT_TRUE(thread.Terminated());
   EXPECT_EQ(thread.WaitFor(), 7);
+}
+
+TEST(ThreadTermination, TerminatedBeforeItRunsStillExecutes) {
+  Journal journal;
+  TTestThread thread(&journal, Behaviour::LoopUntilTerminated);
+  thread.Terminate();
+  thread.Start();
+  EXPECT_EQ(thread.WaitFor(), 7);
+  EXPECT_EQ(journal.executed, 1);
 }
 
 TEST(ThreadTermination, ThreadNeverStartedEndsWithoutExecute) {
