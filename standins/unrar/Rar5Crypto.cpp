@@ -116,6 +116,11 @@ AesCbc::AesCbc(const std::array<uint8_t, 32>& key, const Iv& iv, Direction direc
     throw std::runtime_error("AES set-up failed");
 }
 
+void AesCbc::Restart(const Iv& iv) {
+  if (gcry_cipher_setiv(static_cast<gcry_cipher_hd_t>(handle_), iv.data(), iv.size()) != 0)
+    throw std::runtime_error("AES set-up failed");
+}
+
 AesCbc::~AesCbc() { gcry_cipher_close(static_cast<gcry_cipher_hd_t>(handle_)); }
 
 bool AesCbc::Process(uint8_t* data, size_t size) {

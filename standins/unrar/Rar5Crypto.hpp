@@ -56,6 +56,9 @@ class AesCbc {
   AesCbc(const AesCbc&) = delete;
   AesCbc& operator=(const AesCbc&) = delete;
   bool Process(uint8_t* data, size_t size);
+  // Starts a new chain with the same key; opening a cipher costs far more
+  // than this on Windows, where libgcrypt polls for entropy on every open.
+  void Restart(const Iv& iv);
 
  private:
   void* handle_ = nullptr;

@@ -14,6 +14,17 @@ uint64_t RoundUp16(uint64_t n) { return (n + 15) & ~uint64_t{15}; }
 
 }  // namespace
 
+AesCbc& Reader::Decryptor(std::unique_ptr<AesCbc>& slot, const DerivedKeys*& slotKeys, const DerivedKeys& keys,
+                          const Iv& iv) {
+  if (slot && slotKeys == &keys) {
+    slot->Restart(iv);
+  } else {
+    slot = std::make_unique<AesCbc>(keys.key, iv, AesCbc::Direction::Decrypt);
+    slotKeys = &keys;
+  }
+  return *slot;
+}
+
 Status Reader::Open(std::unique_ptr<RarFile> file) { return OpenVolume(std::move(file), true); }
 
 Status Reader::ReadExact(uint64_t offset, void* buffer, size_t size) {
@@ -132,7 +143,7 @@ Status Reader::ReadEncryptedHeader(std::vector<uint8_t>& raw, uint64_t& end) {
   uint8_t first[kAesBlock];
   if (Status s = ReadExact(nextBlock_, iv.data(), iv.size()); s != Status::Success) return s;
   if (Status s = ReadExact(nextBlock_ + kIvSize, first, kAesBlock); s != Status::Success) return s;
-  AesCbc aes(keys->key, iv, AesCbc::Direction::Decrypt);
+  AesCbc& aes = Decryptor(headerAes_, headerAesKeys_, *keys, iv);
   aes.Process(first, kAesBlock);
   uint64_t size = 0;
   const size_t used = ReadVint(first + 4, kMaxSizeLength, size);
@@ -355,9 +366,9 @@ Status Reader::Extract(const Sink& sink, size_t blockSize) {
   if (current_.IsDirectory()) return FinishParts();
   const bool encrypted = current_.crypt.present;
   blockSize = std::max<size_t>(kAesBlock, blockSize & ~(kAesBlock - 1));
-  std::vector<uint8_t> buffer(blockSize);
-  std::unique_ptr<AesCbc> aes;
-  if (encrypted) aes = std::make_unique<AesCbc>(fileKeys_->key, current_.crypt.iv, AesCbc::Direction::Decrypt);
+  blockSize = static_cast<size_t>(std::min<uint64_t>(blockSize, RoundUp16(current_.unpackedSize)));
+  std::vector<uint8_t> buffer(std::max<size_t>(blockSize, kAesBlock));
+  AesCbc* aes = encrypted ? &Decryptor(dataAes_, dataAesKeys_, *fileKeys_, current_.crypt.iv) : nullptr;
   uint64_t left = current_.unpackedSize;
   uint32_t crc = 0;
   while (left > 0) {

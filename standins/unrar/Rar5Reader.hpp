@@ -139,6 +139,10 @@ class Reader {
   Status NextPart();
   Status FinishParts();
   Status FillPacked(uint8_t* buffer, size_t want, size_t& have);
+  // One cipher for headers and one for file data, kept across entries and
+  // restarted with each IV (the key cache keeps the keys' addresses stable).
+  AesCbc& Decryptor(std::unique_ptr<AesCbc>& slot, const DerivedKeys*& slotKeys, const DerivedKeys& keys,
+                    const Iv& iv);
 
   ReaderHost& host_;
   KeyCache& keys_;
@@ -160,6 +164,9 @@ class Reader {
   uint64_t partRead_ = 0;
   const DerivedKeys* fileKeys_ = nullptr;
   bool prepared_ = false;
+  std::unique_ptr<AesCbc> headerAes_, dataAes_;
+  const DerivedKeys* headerAesKeys_ = nullptr;
+  const DerivedKeys* dataAesKeys_ = nullptr;
 };
 
 }  // namespace rar5

@@ -23,7 +23,10 @@ uint64_t RoundUp16(uint64_t n) { return (n + 15) & ~uint64_t{15}; }
 class DataPump {
  public:
   DataPump(const DataSource& source, uint64_t size, AesCbc* aes)
-      : source_(source), plainLeft_(size), aes_(aes), buffer_(kPumpSize) {}
+      : source_(source),
+        plainLeft_(size),
+        aes_(aes),
+        buffer_(static_cast<size_t>(std::min<uint64_t>(RoundUp16(size), kPumpSize))) {}
 
   void Pump(Sink& sink, uint64_t count, uint32_t& packedCrc) {
     packedCrc = 0;
@@ -83,6 +86,9 @@ Writer::Writer(WriterOptions options, SinkFactory factory)
     RandomBytes(salt_.data(), salt_.size());
     keys_ = DeriveKeys(options_.password, salt_, options_.kdfLog2);
     check_ = MakeCheckField(keys_);
+    // Opened once: each open is costly on Windows; every use restarts the IV.
+    headerAes_ = std::make_unique<AesCbc>(keys_.key, Iv{}, AesCbc::Direction::Encrypt);
+    dataAes_ = std::make_unique<AesCbc>(keys_.key, Iv{}, AesCbc::Direction::Encrypt);
   }
   endBlockSize_ = BlockSize(Block({kEndHeader, 0, 0}).size());
   StartVolume();
@@ -114,7 +120,8 @@ void Writer::WriteBlock(const std::vector<uint8_t>& block, const Iv* iv) {
     RandomIv(fresh.data(), fresh.size());
   std::vector<uint8_t> data(block);
   data.resize(static_cast<size_t>(RoundUp16(data.size())), 0);
-  AesCbc(keys_.key, fresh, AesCbc::Direction::Encrypt).Process(data.data(), data.size());
+  headerAes_->Restart(fresh);
+  headerAes_->Process(data.data(), data.size());
   sink_->Write(fresh.data(), fresh.size());
   sink_->Write(data.data(), data.size());
 }
@@ -243,12 +250,11 @@ void Writer::AddFile(const std::string& name, uint32_t mtime, uint64_t size, con
   h.unpackedSize = size;
   h.attributes = kFileAttributes;
   h.encrypted = !options_.password.empty();
-  std::unique_ptr<AesCbc> aes;
   if (h.encrypted) {
     RandomIv(h.iv.data(), h.iv.size());  // a fresh IV for every file
-    aes = std::make_unique<AesCbc>(keys_.key, h.iv, AesCbc::Direction::Encrypt);
+    dataAes_->Restart(h.iv);
   }
-  DataPump pump(source, size, aes.get());
+  DataPump pump(source, size, h.encrypted ? dataAes_.get() : nullptr);
   uint64_t left = h.encrypted ? RoundUp16(size) : size;
   bool first = true;
   do {

@@ -83,6 +83,7 @@ class Writer {
   rar5::DerivedKeys keys_;
   rar5::CheckField check_{};
   size_t endBlockSize_ = 0;
+  std::unique_ptr<rar5::AesCbc> headerAes_, dataAes_;
 };
 
 }  // namespace rarpack
