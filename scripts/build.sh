@@ -11,14 +11,17 @@ ARCHES=("$@")
 
 for arch in "${ARCHES[@]}"; do
   case "$arch" in
-    x86_64) dir="${BUILD_DIR_X64:-$ROOT/build/x64}"; tests=ON ;;
-    i686)   dir="${BUILD_DIR_I686:-$ROOT/build/i686}"; tests=OFF ;;
+    x86_64) dir="${BUILD_DIR_X64:-$ROOT/build/x64}"; tests=ON; extra=() ;;
+    # This machine cannot run the i686 tree's own rarpack.exe: archives are
+    # packed at build time with the x86_64 tree's one, built first.
+    i686)   dir="${BUILD_DIR_I686:-$ROOT/build/i686}"; tests=OFF
+            extra=(-DRARPACK_EXECUTABLE="${BUILD_DIR_X64:-$ROOT/build/x64}/tools/rarpack/rarpack.exe") ;;
     *) echo "unknown architecture: $arch" >&2; exit 2 ;;
   esac
   # Configured every time: a module folder joins the build when it appears.
   cmake -S "$ROOT" -B "$dir" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$arch.cmake" \
-    -DPROJECT_BUILD_TESTS=$tests >/dev/null
+    -DPROJECT_BUILD_TESTS=$tests "${extra[@]}" >/dev/null
   echo "== building $arch in ${dir#$ROOT/}"
   if [ -n "${BUILD_KEEP_GOING:-}" ]; then
     cmake --build "$dir" -j "$JOBS" -- -k 0
