@@ -119,6 +119,10 @@ extern int Win32MajorVersion;
 extern int Win32MinorVersion;
 extern int Win32BuildNumber;
 
+// Suspends the calling thread: the Win32 function itself, declared here as
+// <windows.h> declares it so that callers need not include that header.
+extern "C" __declspec(dllimport) void __stdcall Sleep(unsigned long milliseconds);
+
 // Finishes the started units and ends the process with the exit code.
 [[noreturn]] void Halt(int exitCode = 0);
 

@@ -122,6 +122,49 @@ TEST(ParamStr, ChildProcessSeesTheLibrarysSplit) {
   DeleteFileA(outFile.c_str());
 }
 
+// The child half of the Halt test: a unit whose finalisation leaves a mark,
+// then Halt.
+void WriteHaltMark() {
+  char out[MAX_PATH] = {};
+  GetEnvironmentVariableA("CLASSLIB_HALT_OUT", out, MAX_PATH);
+  std::ofstream(out, std::ios::binary) << "finalized";
+}
+const TUnitInfo HaltMarkUnit = {"HaltMark", nullptr, &WriteHaltMark};
+
+TEST(HaltChild, DISABLED_HaltsWithCode) {
+  char out[MAX_PATH] = {};
+  if (!GetEnvironmentVariableA("CLASSLIB_HALT_OUT", out, MAX_PATH)) GTEST_SKIP();
+  InitializeUnits({&HaltMarkUnit});
+  Halt(7);
+}
+
+TEST(Halt, FinishesTheUnitsAndExitsWithTheCode) {
+  char exe[MAX_PATH], temp[MAX_PATH];
+  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  GetTempPathA(MAX_PATH, temp);
+  std::string outFile = std::string(temp) + "classlib_halt.txt";
+  DeleteFileA(outFile.c_str());
+  SetEnvironmentVariableA("CLASSLIB_HALT_OUT", outFile.c_str());
+  std::string cmd = std::string("\"") + exe + "\" --gtest_filter=HaltChild.* --gtest_also_run_disabled_tests";
+  STARTUPINFOA si{};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  WaitForSingleObject(pi.hProcess, 60000);
+  DWORD code = 0;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  SetEnvironmentVariableA("CLASSLIB_HALT_OUT", nullptr);
+  EXPECT_EQ(code, 7u);
+  std::ifstream f(outFile, std::ios::binary);
+  std::string mark;
+  f >> mark;
+  EXPECT_EQ(mark, "finalized");
+  f.close();
+  DeleteFileA(outFile.c_str());
+}
+
 // ---------------------------------------------------------------------------
 // Rounding and integer conversions.
 
