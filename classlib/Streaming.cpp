@@ -564,6 +564,61 @@ void ByteStream::SetSize(Int64 size) {
 
 }  // namespace streaming_detail
 
+namespace {
+
+// A string list stores its strings as a list of string values; any string
+// value type is read, wide ones converted to the code page.
+TExternalDefinedProperty StringsProperty() {
+  TExternalDefinedProperty p;
+  p.Class = ClassOf<TStrings>();
+  p.Name = "Strings";
+  p.Read = [](TObject* object, TReader* reader) {
+    auto* strings = static_cast<TStrings*>(object);
+    reader->ReadListBegin();
+    strings->BeginUpdate();
+    try {
+      strings->Clear();
+      while (!reader->EndOfList()) strings->Add(reader->ReadString());
+    } catch (...) {
+      strings->EndUpdate();
+      throw;
+    }
+    strings->EndUpdate();
+    reader->ReadListEnd();
+  };
+  p.Write = [](TObject* object, TWriter* writer) {
+    auto* strings = static_cast<TStrings*>(object);
+    writer->WriteListBegin();
+    for (int i = 0; i < strings->Count(); ++i) writer->WriteString(strings->Strings(i));
+    writer->WriteListEnd();
+  };
+  p.HasData = [](TObject* object) { return static_cast<TStrings*>(object)->Count() > 0; };
+  return p;
+}
+
+std::vector<TExternalDefinedProperty>& ExternalProperties() {
+  static std::vector<TExternalDefinedProperty> properties{StringsProperty()};
+  return properties;
+}
+
+}  // namespace
+
+void RegisterDefinedProperty(TExternalDefinedProperty property) {
+  ExternalProperties().push_back(std::move(property));
+}
+
+void DefineAllProperties(TPersistent* object, TFiler* filer) {
+  object->DefineProperties(filer);
+  for (const TExternalDefinedProperty& p : ExternalProperties()) {
+    if (!p.Class->IsInstance || !p.Class->IsInstance(object)) continue;
+    const auto& read = p.Read;
+    const auto& write = p.Write;
+    filer->DefineProperty(
+        p.Name, [&read, object](TReader* reader) { read(object, reader); },
+        [&write, object](TWriter* writer) { write(object, writer); }, p.HasData(object) || filer->Ancestor());
+  }
+}
+
 TStreamingHooks& StreamingHooks() {
   static TStreamingHooks hooks;
   return hooks;

@@ -146,6 +146,21 @@ class TWriter : public TFiler {
   TDefinedSink sink_;
 };
 
+// Defined properties of classes that cannot depend on this unit (the core's
+// TStrings stores its "Strings" list this way). Readers and writers offer
+// them to instances of the class after the object's own DefineProperties,
+// which wins when it defines the same name.
+struct TExternalDefinedProperty {
+  TClass Class;
+  std::string Name;
+  std::function<void(TObject* object, TReader* reader)> Read;
+  std::function<void(TObject* object, TWriter* writer)> Write;
+  std::function<bool(TObject* object)> HasData;
+};
+void RegisterDefinedProperty(TExternalDefinedProperty property);
+// Runs the object's DefineProperties, then the external ones that fit it.
+void DefineAllProperties(TPersistent* object, TFiler* filer);
+
 // ---------------------------------------------------------------------------
 // Published properties.
 

@@ -272,7 +272,7 @@ bool FormLoader::ReadDefined(TObject* target, const std::string& name, const Tex
   TReader reader(&data);
   reader.SetRoot(root_);
   reader.SetPropName(name);
-  persistent->DefineProperties(&reader);
+  DefineAllProperties(persistent, &reader);
   if (!reader.PropRead()) return false;
   // A reader procedure that stops early would leave a value for nobody.
   if (data.Position() != data.Size()) InvalidValue();

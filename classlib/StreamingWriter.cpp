@@ -263,7 +263,12 @@ void TextFormWriter::WriteDefined(TObject* object, const std::string& prefix, in
   ByteStream unused;
   TWriter filer(&unused);
   filer.SetRoot(root_);
+  std::vector<std::string> written;
   filer.SetDefinedSink([&](const std::string& name, const TWriterProc& writeData, const TStreamProc& writeBinary) {
+    // The object's own definition comes first and wins over an external one.
+    for (const std::string& w : written)
+      if (SameName(w, name)) return;
+    written.push_back(name);
     std::string text;
     if (writeBinary) {
       ByteStream data;
@@ -281,7 +286,7 @@ void TextFormWriter::WriteDefined(TObject* object, const std::string& prefix, in
     }
     Line(indent, prefix + name + " = " + text);
   });
-  persistent->DefineProperties(&filer);
+  DefineAllProperties(persistent, &filer);
 }
 
 // The root's components whose parent is this component; components without

@@ -115,6 +115,7 @@ class TTestControl : public TComponent {
   bool IsHintStored() const { return showHint_; }
   TTestFont* Font() const { return font_.get(); }
   TTestStrings* Lines() const { return lines_.get(); }
+  TStringList* Items() const { return items_.get(); }
   TTestControl* Buddy() const { return buddy_; }
   void SetBuddy(TTestControl* v) { buddy_ = v; }
 
@@ -159,6 +160,7 @@ class TTestControl : public TComponent {
   bool showHint_ = false;
   std::unique_ptr<TTestFont> font_ = std::make_unique<TTestFont>();
   std::unique_ptr<TTestStrings> lines_ = std::make_unique<TTestStrings>();
+  std::unique_ptr<TStringList> items_ = std::make_unique<TStringList>();
   TTestControl* buddy_ = nullptr;
 };
 
@@ -216,6 +218,7 @@ void PublishTestClasses() {
       .Property("ShowHint", &TTestControl::ShowHint, &TTestControl::SetShowHint, false)
       .Property("Font", &TTestControl::Font, nullptr)
       .Property("Lines", &TTestControl::Lines, nullptr)
+      .Property("Items", &TTestControl::Items, nullptr)
       .Property("Buddy", &TTestControl::Buddy, &TTestControl::SetBuddy)
       .Property("OnClick", [](TTestControl* c) { return c->OnClick; },
                 [](TTestControl* c, const TNotifyEvent& e) { c->OnClick = e; })
@@ -286,6 +289,9 @@ const char kMainForm[] =
     "    Buddy = Label1\r\n"
     "    OnClick = PanelClick\r\n"
     "    Tag = 5\r\n"
+    "    Items.Strings = (\r\n"
+    "      'x'\r\n"
+    "      #1040'y')\r\n"
     "    object Label1: TTestControl\r\n"
     "      Width = 100\r\n"
     "      Visible = False\r\n"
@@ -322,6 +328,10 @@ TEST_F(Streaming, ReadsPropertiesOfEveryKind) {
   EXPECT_EQ(panel->Align(), xaClient);
   EXPECT_DOUBLE_EQ(panel->Ratio(), 1.25);
   EXPECT_EQ(panel->Tag(), 5);
+  // The core's string list, through the externally defined "Strings".
+  ASSERT_EQ(panel->Items()->Count(), 2);
+  EXPECT_EQ(panel->Items()->Strings(0), "x");
+  EXPECT_EQ(panel->Items()->Strings(1), "\xC0y");
 
   TTestControl* label = form.Label1;
   ASSERT_NE(label, nullptr);
@@ -572,6 +582,7 @@ TEST_F(Streaming, WriteReadRoundTrip) {
   label->SetOpacity(7);
   label->Lines()->Items = {L"one", L"\u0434\u0432\u0430", L"\u00E9t\u00E9"};
   label->Data = std::string(70, '\x5A') + std::string("\0\x01", 2);
+  label->Items()->SetText("first\r\n\xC0\xC1\r\n\r\n");
   panel->SetBuddy(label);
 
   std::string text = ComponentToText(&form);
@@ -596,6 +607,7 @@ TEST_F(Streaming, WriteReadRoundTrip) {
   EXPECT_EQ(copy.Label1->Opacity(), 7);
   EXPECT_EQ(copy.Label1->Lines()->Items, label->Lines()->Items);
   EXPECT_EQ(copy.Label1->Data, label->Data);
+  EXPECT_EQ(copy.Label1->Items()->Text(), label->Items()->Text());
 }
 
 TEST_F(Streaming, WriterFormatsValues) {
