@@ -337,7 +337,7 @@ AnsiString TReader::ReadString() {
     if (n > Stream()->Size() - Stream()->Position()) throw EReadError("Stream read error");
     std::string s(n, '\0');
     Read(s.data(), static_cast<std::int32_t>(n));
-    return s;  // UTF-8 strings only ever hold what our writer puts: ASCII
+    return v == vaLString ? s : streaming_detail::WideToAnsi(streaming_detail::Utf8ToWide(s));
   }
   if (v == vaWString) {
     Stream()->Seek(-1, soCurrent);
@@ -347,6 +347,14 @@ AnsiString TReader::ReadString() {
 }
 
 WideString TReader::ReadWideString() {
+  if (NextValue() == vaUTF8String) {
+    ReadValue();
+    std::uint32_t n = ReadCount();
+    if (n > Stream()->Size() - Stream()->Position()) throw EReadError("Stream read error");
+    std::string s(n, '\0');
+    Read(s.data(), static_cast<std::int32_t>(n));
+    return streaming_detail::Utf8ToWide(s);
+  }
   if (NextValue() != vaWString) return streaming_detail::AnsiToWide(ReadString());
   ReadValue();
   std::uint32_t n = ReadCount();

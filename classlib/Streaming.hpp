@@ -257,6 +257,7 @@ void SetEnumNames(std::type_index type, std::vector<std::string> names);
 bool SameName(const std::string& a, const std::string& b);
 WideString AnsiToWide(const AnsiString& s);
 AnsiString WideToAnsi(const WideString& s);
+WideString Utf8ToWide(const std::string& s);
 
 template <class T> struct IsTSet : std::false_type {};
 template <class E> struct IsTSet<TSet<E>> : std::true_type { using Element = E; };

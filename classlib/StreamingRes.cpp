@@ -21,6 +21,14 @@ AnsiString WideToAnsi(const WideString& s) {
   return result;
 }
 
+WideString Utf8ToWide(const std::string& s) {
+  if (s.empty()) return {};
+  int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  WideString result(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), result.data(), n);
+  return result;
+}
+
 }  // namespace streaming_detail
 
 TFormTextSource ResourceFormSource() {

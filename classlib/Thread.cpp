@@ -134,9 +134,10 @@ TThread::~TThread() {
   if (handle_) {
     if (started_) {
       if (!finished_) Terminate();
+      // Undo every Suspend, however many there were.
       if (suspendCount_ > 0) {
-        suspendCount_ = 1;
-        Resume();
+        while (ResumeThread(handle_) > 1) {}
+        suspendCount_ = 0;
       }
       // An OnTerminate that raises must not escape a destructor.
       try {

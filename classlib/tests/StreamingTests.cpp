@@ -682,6 +682,14 @@ TEST(StreamingValues, ReaderPrimitives) {
   EXPECT_THROW(reader.ReadValue(), EReadError);  // past the end
 }
 
+TEST(StreamingValues, Utf8StringsAreConverted) {
+  const std::string utf8("\x14\x05\x00\x00\x00\xD0\x96\xC3\xA9!", 10);
+  streaming_detail::ByteStream stream(utf8 + utf8);
+  TReader reader(&stream);
+  EXPECT_EQ(reader.ReadWideString(), L"\u0416\u00E9!");
+  EXPECT_EQ(reader.ReadString().substr(0, 1), "\xC6");  // Zhe in code page 1251
+}
+
 TEST(StreamingValues, ShortOrWrongDataRaises) {
   streaming_detail::ByteStream truncated(std::string("\x0C\xFF\xFF\x00\x00" "ab", 7));
   TReader reader(&truncated);

@@ -269,6 +269,21 @@ TEST(ThreadTermination, DestroyingARunningThreadTerminatesAndWaits) {
   EXPECT_EQ(journal.events, (std::vector<std::string>{"destroyed"}));
 }
 
+TEST(ThreadTermination, DestroyingASuspendedThreadResumesItFully) {
+  Journal journal;
+  {
+    TTestThread thread(&journal, Behaviour::LoopUntilTerminated);
+    thread.Start();
+    while (journal.executed == 0) Sleep(1);
+    thread.Suspend();
+    thread.Suspend();
+    EXPECT_TRUE(thread.Suspended());
+    thread.Resume();
+    EXPECT_TRUE(thread.Suspended());  // one Suspend is still in force
+  }
+  EXPECT_EQ(journal.events, (std::vector<std::string>{"destroyed"}));
+}
+
 TEST(ThreadCreation, CreatedRunningStartsAtOnce) {
   Journal journal;
   TTestThread thread(&journal, Behaviour::Return, nullptr, /*suspended=*/false);
