@@ -28,12 +28,16 @@ bool CheckSynchronize();
 
 class TThread : public TObject {
  public:
-  // A running thread starts when the TThread part is constructed, before a
-  // derived constructor has run; classes whose Execute needs their own
-  // constructor finished create the thread suspended and call Start.
+  // A running thread is resumed at the end of this constructor, while the
+  // derived constructors have yet to run; C++ has no hook after the last of
+  // them. Classes whose constructors do real work (or that must be sure
+  // Execute cannot start first) create the thread suspended and call Start.
   explicit TThread(bool createSuspended);
   // Terminates and waits for a started thread (a never started one is woken
-  // only to end without Execute).
+  // only to end without Execute); in the main thread the wait serves the
+  // queue, so a pending OnTerminate runs here. The derived part is already
+  // gone by then: a class whose Execute uses its own members calls Terminate
+  // and WaitFor in its own destructor.
   ~TThread() override;
 
   // Resume undoes one Suspend (or the suspended creation); Start runs a
