@@ -499,7 +499,7 @@ class TWinControl : public TControl {
   int bevelWidth_ = 1;
   bool doubleBuffered_ = false;
   bool recreating_ = false;
-  std::string savedText_;
+  bool reparenting_ = false;
 };
 
 // A canvas on a control's device context: the window's for a windowed

@@ -282,8 +282,9 @@ void TWinControl::RemoveControl(TControl* control) {
   if (auto* w = dynamic_cast<TWinControl*>(control)) {
     TCustomForm* form = GetParentForm();
     if (form) form->DefocusControl(w, true);
-    // A window moved to no parent has nowhere to live.
-    if (w->handle_ && !ComponentState().Contains(csDestroying)) w->DestroyHandle();
+    // A window moved to no parent has nowhere to live; one moved to another
+    // parent keeps its window (InsertControl re-parents it).
+    if (w->handle_ && !w->reparenting_ && !ComponentState().Contains(csDestroying)) w->DestroyHandle();
   }
   controls_.erase(std::find(controls_.begin(), controls_.end(), control));
   control->parent_ = nullptr;
@@ -519,7 +520,16 @@ void TWinControl::UpdateBounds() {
 
 void TWinControl::SetParent(TWinControl* parent) {
   if (parent == parent_) return;
-  if (parent_) parent_->RemoveControl(this);
+  if (parent == this || ContainsControl(parent))
+    throw EInvalidOperation("A control cannot have itself or a child as its parent");
+  reparenting_ = parent != nullptr;
+  try {
+    if (parent_) parent_->RemoveControl(this);
+  } catch (...) {
+    reparenting_ = false;
+    throw;
+  }
+  reparenting_ = false;
   if (parent) {
     parent->InsertControl(this);
     UpdateAnchorRules();

@@ -56,9 +56,11 @@ void TCustomForm::ReadFormResource() {
   InitInheritedComponent(this, ClassOf<TForm>());
 }
 
+// A form stored as visible shows once it is read and created.
 void TCustomForm::AfterConstruction() {
   ReadFormResource();
   DoCreate();
+  if (visible_ && !parent_) UpdateShowing();
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle v) {
@@ -230,6 +232,7 @@ void TCustomForm::ApplyPosition() {
 }
 
 void TCustomForm::UpdateShowing() {
+  if (ComponentState().Contains(csLoading) && !parent_) return;
   if (parent_) {
     TWinControl::UpdateShowing();
     return;

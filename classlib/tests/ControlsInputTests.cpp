@@ -1,0 +1,179 @@
+// Keyboard, wheel and click handling, reflected notifications, moving a
+// windowed control between parents and recreating its window.
+#include <gtest/gtest.h>
+
+#include "ControlsTestSupport.hpp"
+
+namespace {
+
+// Records key events and the CN_ messages it gets; may change keys.
+class TKeyControl : public TGreenControl {
+ public:
+  explicit TKeyControl(TComponent* owner) : TGreenControl(owner) {}
+  std::vector<std::string> Log;
+  bool Wheel = false;
+  void Dispatch(TMessage& m) override {
+    if (m.Msg >= CN_BASE && m.Msg < CN_BASE + 0x400) Log.push_back("CN " + std::to_string(m.Msg - CN_BASE));
+    TGreenControl::Dispatch(m);
+  }
+
+ protected:
+  void KeyDown(Word& key, TShiftState shift) override {
+    Log.push_back("down " + std::to_string(key));
+    if (key == 'Q') {  // swallowed before the event
+      key = 0;
+      return;
+    }
+    TGreenControl::KeyDown(key, shift);
+  }
+  void KeyPress(char& key) override {
+    Log.push_back(std::string("press ") + key);
+    if (key == 'a') key = 'b';
+    TGreenControl::KeyPress(key);
+  }
+  bool DoMouseWheel(TShiftState, int delta, POINT) override {
+    Log.push_back("wheel " + std::to_string(delta));
+    return Wheel;
+  }
+};
+
+struct EventRecorder {
+  std::vector<std::string> lines;
+  void Press(TObject*, char& key) { lines.push_back(std::string("event ") + key); }
+  void Down(TObject*, Word& key, TShiftState) { lines.push_back("event down " + std::to_string(key)); }
+  void FormWheel(TObject*, TShiftState, int delta, POINT, bool& handled) {
+    lines.push_back("form wheel " + std::to_string(delta));
+    handled = true;
+  }
+  void Click(TObject*) { lines.push_back("click"); }
+  void DblClick(TObject*) { lines.push_back("dblclick"); }
+  void MouseDown(TObject*, TMouseButton b, TShiftState s, int x, int y) {
+    lines.push_back("mousedown " + std::to_string(int(b)) + (s.Contains(ssDouble) ? " double" : "") + " " +
+                    std::to_string(x) + "," + std::to_string(y));
+  }
+};
+
+class InputTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form = new TForm(Application, 0);
+    form->SetBorderStyle(bsNone);
+    form->SetBounds(80, 80, 300, 200);
+    control = new TKeyControl(form);
+    control->SetName("Keys");
+    control->SetBounds(10, 10, 100, 80);
+    control->SetParent(form);
+    form->Show();
+  }
+  void TearDown() override { form->Free(); }
+  TForm* form = nullptr;
+  TKeyControl* control = nullptr;
+  EventRecorder rec;
+};
+
+TEST_F(InputTest, KeysGoThroughTheVirtualHandlersToTheEvents) {
+  control->OnKeyPress = TKeyPressEvent(&rec, &EventRecorder::Press);
+  control->OnKeyDown = TKeyEvent(&rec, &EventRecorder::Down);
+  SendMessageA(control->Handle(), WM_KEYDOWN, 'Z', 0);
+  SendMessageA(control->Handle(), WM_KEYDOWN, 'Q', 0);
+  SendMessageA(control->Handle(), WM_CHAR, 'a', 0);
+  EXPECT_EQ(control->Log, (std::vector<std::string>{"down 90", "down 81", "press a"}));
+  // The swallowed key never reaches the event; the changed character does.
+  EXPECT_EQ(rec.lines, (std::vector<std::string>{"event down 90", "event b"}));
+}
+
+TEST_F(InputTest, AnUnhandledWheelGoesToTheParent) {
+  form->OnMouseWheel = TMouseWheelEvent(&rec, &EventRecorder::FormWheel);
+  SendMessageA(control->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(100, 100));
+  EXPECT_EQ(control->Log, (std::vector<std::string>{"wheel 120"}));
+  EXPECT_EQ(rec.lines, (std::vector<std::string>{"form wheel 120"}));
+  control->Wheel = true;
+  SendMessageA(control->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), MAKELPARAM(100, 100));
+  EXPECT_EQ(rec.lines.size(), 1u);
+}
+
+TEST_F(InputTest, DoubleClicksNeedCsDoubleClicks) {
+  control->OnClick = TNotifyEvent(&rec, &EventRecorder::Click);
+  control->OnDblClick = TNotifyEvent(&rec, &EventRecorder::DblClick);
+  control->OnMouseDown = TMouseEvent(&rec, &EventRecorder::MouseDown);
+  HWND w = control->Handle();
+  SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 4));
+  SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(3, 4));
+  SendMessageA(w, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(3, 4));
+  SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(3, 4));
+  EXPECT_EQ(rec.lines, (std::vector<std::string>{"mousedown 0 3,4", "click", "dblclick", "mousedown 0 double 3,4"}));
+  // Without csDoubleClicks the second press is an ordinary one, with a click.
+  rec.lines.clear();
+  control->SetControlStyle(control->ControlStyle() - TControlStyle{csDoubleClicks});
+  SendMessageA(w, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(3, 4));
+  SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(3, 4));
+  EXPECT_EQ(rec.lines, (std::vector<std::string>{"mousedown 0 3,4", "click"}));
+  // A release outside the client area is no click.
+  rec.lines.clear();
+  SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 4));
+  SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(500, 4));
+  EXPECT_EQ(rec.lines, (std::vector<std::string>{"mousedown 0 3,4"}));
+}
+
+TEST_F(InputTest, NotificationsAreReflectedToTheChildButScrollMessagesAreNot) {
+  HWND w = control->Handle();
+  SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(0, EN_CHANGE), reinterpret_cast<LPARAM>(w));
+  NMHDR hdr{w, 0, 0};
+  SendMessageA(form->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&hdr));
+  SendMessageA(form->Handle(), WM_VSCROLL, 4, reinterpret_cast<LPARAM>(w));
+  EXPECT_EQ(control->Log, (std::vector<std::string>{"CN " + std::to_string(WM_COMMAND),
+                                                    "CN " + std::to_string(WM_NOTIFY)}));
+}
+
+TEST_F(InputTest, MovingAWindowedControlToAnotherFormKeepsItsWindowAndChildren) {
+  auto* label = new TLabel(form);
+  label->SetParent(control);
+  auto* host = new TForm(Application, 0);
+  host->SetBorderStyle(bsNone);
+  host->Show();
+  HWND w = control->Handle();
+  control->SetParent(host);
+  EXPECT_EQ(control->Handle(), w);
+  EXPECT_EQ(GetParent(w), host->Handle());
+  EXPECT_EQ(label->Parent(), control);
+  EXPECT_EQ(control->GetParentForm(), host);
+  // Freeing its owner takes it out of the host.
+  form->Free();
+  form = nullptr;
+  EXPECT_EQ(host->ControlCount(), 0);
+  EXPECT_FALSE(IsWindow(w));
+  host->Free();
+  form = new TForm(Application, 0);
+}
+
+TEST_F(InputTest, RecreatingTheWindowKeepsTextAndChildren) {
+  auto* child = new TGreenControl(form);
+  child->SetParent(control);
+  control->SetText("kept");
+  HWND old = control->Handle();
+  HWND oldChild = child->Handle();
+  control->RecreateWnd();
+  EXPECT_NE(control->Handle(), old);
+  EXPECT_FALSE(IsWindow(oldChild));
+  ASSERT_TRUE(child->HandleAllocated());
+  EXPECT_EQ(GetParent(child->Handle()), control->Handle());
+  EXPECT_EQ(control->Text(), "kept");
+  EXPECT_EQ(RectInParent(control->Handle()).left, 10);
+}
+
+TEST_F(InputTest, CursorOfTheControlUnderTheMouseIsShown) {
+  auto* shape = new TShape(form);
+  shape->SetBounds(150, 10, 50, 50);
+  shape->SetCursor(crHandPoint);
+  shape->SetParent(form);
+  SetCursorPos(80 + 160, 80 + 20);
+  SendMessageA(form->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(form->Handle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_EQ(GetCursor(), Screen->Cursors(crHandPoint));
+  // Screen.Cursor overrides every control.
+  Screen->SetCursor(crHourGlass);
+  SendMessageA(form->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(form->Handle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_EQ(GetCursor(), Screen->Cursors(crHourGlass));
+  Screen->SetCursor(crDefault);
+}
+
+}  // namespace
