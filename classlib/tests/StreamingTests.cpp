@@ -425,6 +425,16 @@ TEST_F(Streaming, InheritedFormReadsTheBaseFormFirst) {
   EXPECT_EQ(form.loadedCalls, 1);
   EXPECT_EQ(form.Label1->loadedCalls, 1);
 
+  // An error names the text it is in, and the line there.
+  texts["TDerivedForm"] = "inherited DerivedForm: TDerivedForm\r\n  inherited Label9: TTestControl\r\n  end\r\nend\r\n";
+  TDerivedForm broken;
+  try {
+    InitInheritedComponent(&broken, ClassOf<TTestControl>(), source);
+    ADD_FAILURE() << "no error";
+  } catch (EReadError& e) {
+    EXPECT_EQ(e.Message(), "Ancestor for 'Label9' not found (TDERIVEDFORM, line 2)");
+  }
+
   TDerivedForm none;
   EXPECT_FALSE(InitInheritedComponent(&none, ClassOf<TTestControl>(),
                                       [](const std::string&, std::string&) { return false; }));
