@@ -1,0 +1,300 @@
+// One install through the worker, for every status, each followed by the
+// rollback. Every test runs alone in a fresh Wine prefix (run-scenarios.sh).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "EngineStrings.h"
+#include "EngineTestSeams.hpp"
+#include "ScenarioSupport.hpp"
+#include "SysUtils.hpp"
+#include "i01_0_2__InstallData.hpp"
+#include "lib_WindowsFileSystem.hpp"
+#include "lib_WindowsOS.hpp"
+
+using namespace enginetest;
+
+namespace {
+
+const char* const UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumbrix 2008";
+
+std::string Value(HKEY root, const AnsiString& key, const AnsiString& name) {
+  bool found = false;
+  std::string bytes = RegistryBytes(root, key, name, found);
+  EXPECT_TRUE(found) << key << " " << name;
+  return bytes;
+}
+
+void ExpectShortcut(const AnsiString& link, const AnsiString& target, const AnsiString& description) {
+  TShortcut read = ReadShortcut(link);
+  ASSERT_TRUE(read.Loaded) << link;
+  EXPECT_EQ(read.Path, target) << link;
+  EXPECT_EQ(read.Description, description) << link;
+  EXPECT_EQ(read.Arguments, "") << link;
+  EXPECT_EQ(read.WorkingFolder, "") << link;
+  EXPECT_EQ(read.IconFile, "") << link;
+}
+
+void ExpectAssociation(const AnsiString& target) {
+  EXPECT_EQ(Value(HKEY_CLASSES_ROOT, ".qzarc", ""), "Kestrum.Archive");
+  EXPECT_EQ(Value(HKEY_CLASSES_ROOT, "Kestrum.Archive\\DefaultIcon", ""), target + "\\qzarc.ico");
+  // The association names no program to open the documents with.
+  EXPECT_FALSE(RegistryKeyThere(HKEY_CLASSES_ROOT, "Kestrum.Archive\\shell"));
+}
+
+void ExpectInstalled(bool win9x) {
+  const AnsiString target = InstallSettings->TargetFolder;
+  const AnsiString t = target + "\\";
+  // Files, byte for byte where the payload's own files are known.
+  EXPECT_TRUE(FileThere(t + "uninstall.exe"));
+  EXPECT_TRUE(FileThere(t + "qzarc.ico"));
+  EXPECT_TRUE(FileThere(t + "Storage\\Tutorial\\index.htm"));
+  EXPECT_TRUE(FolderThere(t + Ansi("Storage\\Шаблоны\\Деловой")));
+  // The six uninstall values, byte for byte.
+  EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayIcon"), t + "kv4.exe");
+  EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName"), "Kestrum Lumbrix 2008");
+  EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayVersion"), "4.\xF5");
+  EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, UninstallKey, "Publisher"), "Kestrum Corp.");
+  EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"), "\"" + t + "uninstall.exe\"");
+  EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, UninstallKey, "URLInfoAbout"), LoadStr(IDS_MAKER_URL));
+  EXPECT_FALSE(LoadStr(IDS_MAKER_URL).empty());
+  EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, "Software\\Kestrum\\Lumbrix 2008", "Lumbrix2008Path"), target);
+  ExpectAssociation(target);
+  // The four shortcuts.
+  const AnsiString menu = StartMenuProductFolder(win9x) + "\\";
+  const AnsiString description = LoadStr(IDS_PRODUCT_DESCRIPTION);
+  ExpectShortcut(menu + LoadStr(IDS_PRODUCT_SHORTCUT), t + "kv4.exe", description);
+  ExpectShortcut(menu + LoadStr(IDS_UNINSTALL_SHORTCUT), t + "uninstall.exe", "");
+  ExpectShortcut(menu + LoadStr(IDS_TUTORIAL_SHORTCUT), t + "Storage\\Tutorial\\index.htm", "");
+  ExpectShortcut(AddTrailingBackslash(DesktopFolder) + LoadStr(IDS_PRODUCT_SHORTCUT), t + "kv4.exe", description);
+  std::vector<AnsiString> expected{LoadStr(IDS_PRODUCT_SHORTCUT), LoadStr(IDS_UNINSTALL_SHORTCUT),
+                                   LoadStr(IDS_TUTORIAL_SHORTCUT)};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(ListTree(menu), expected);
+}
+
+// A small archive made here from a folder, for the failing statuses.
+AnsiString SmallArchive(const TScratchFolder& scratch, TPackOptions options) {
+  AnsiString source = scratch / "src";
+  ForceDirectories(source + "\\Storage");
+  WriteFile(source + "\\kv4.exe", std::string(70000, 'k'));
+  WriteFile(source + "\\Storage\\data.bin", std::string(3 * 1024 * 1024, 'd'));
+  AnsiString archive = scratch / (options.VolumeSize ? "small.rar" : "small.z");
+  PackFolder(source, archive, options);
+  return options.VolumeSize ? scratch / "small.part1.rar" : archive;
+}
+
+}  // namespace
+
+TEST(InstallScenario, SuccessWritesEverythingAndRollbackRemovesIt) {
+  PrepareEngine(DemoPayload());
+  EXPECT_EQ(InstallSettings->TargetFolder, DefaultTarget());
+  TInstallRun run = RunInstall();
+  ASSERT_EQ(run.Status, isSuccess) << "RAR code " << run.RarError;
+  EXPECT_EQ(run.RarError, 0);
+  EXPECT_GT(run.TotalBytes, 30 * 1024 * 1024);
+  EXPECT_EQ(run.BytesDone, run.TotalBytes);
+  ExpectInstalled(false);
+  Rollback();
+  ExpectNothingOfTheInstallLeft(false);
+  // The association is never removed.
+  ExpectAssociation(InstallSettings->TargetFolder);
+}
+
+TEST(InstallScenario, CancelDuringListingExtractsNothing) {
+  PrepareEngine(DemoPayload());
+  PlaceUsersOwnThings();
+  TInstallRun run;
+  // The listing is short; try again until the cancel lands inside it.
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    run = RunInstall(TCancel::DuringListing);
+    if (run.Cancelled) break;
+    Rollback();
+  }
+  ASSERT_TRUE(run.Cancelled) << "the cancel never met the listing";
+  EXPECT_EQ(run.Status, isCancelled);
+  EXPECT_EQ(run.BytesDone, 0);
+  EXPECT_EQ(run.TargetAtEnd, std::vector<AnsiString>{Ansi("Мои заметки.txt")});
+  Rollback();
+  ExpectNothingOfTheInstallLeft(true);
+}
+
+TEST(InstallScenario, CancelDuringALargeFileStopsWithinOneBlockAndSkipsTheRest) {
+  PrepareEngine(DemoPayload());
+  PlaceUsersOwnThings();
+  TInstallRun run = RunInstall(TCancel::DuringExtraction);
+  ASSERT_TRUE(run.Cancelled);
+  EXPECT_EQ(run.Status, isCancelled);
+  // The worker saw the cancel at its next data block: at most the block in
+  // flight and one more passed after the main thread's reading.
+  EXPECT_LE(run.BytesDone - run.BytesDoneAtCancel, 2 * 1024 * 1024);
+  EXPECT_LT(run.BytesDone, run.TotalBytes);
+  // No registry step ran.
+  EXPECT_FALSE(RegistryKeyThere(HKEY_LOCAL_MACHINE, UninstallKey));
+  EXPECT_FALSE(RegistryKeyThere(HKEY_LOCAL_MACHINE, "Software\\Kestrum\\Lumbrix 2008"));
+  EXPECT_FALSE(RegistryKeyThere(HKEY_CLASSES_ROOT, ".qzarc"));
+  EXPECT_FALSE(FolderThere(StartMenuProductFolder(false)));
+  Rollback();
+  ExpectNothingOfTheInstallLeft(true);
+}
+
+TEST(InstallScenario, CancelBetweenSmallFilesLeavesThePayloadUnfinished) {
+  // Many files of less than one block: a cancel lands between two of them.
+  TScratchFolder scratch("between");
+  AnsiString source = scratch / "src";
+  ForceDirectories(source);
+  for (int i = 0; i < 300; ++i) WriteFile(source + "\\file" + IntToStr(1000 + i) + ".txt", std::string(20000, 'a'));
+  PackFolder(source, scratch / "many.z", {"tulbek"});
+  PrepareEngine(scratch / "many.z");
+  PlaceUsersOwnThings();
+  TInstallRun run = RunInstall(TCancel::DuringExtraction);
+  ASSERT_TRUE(run.Cancelled);
+  EXPECT_EQ(run.Status, isCancelled);
+  EXPECT_LT(run.TargetAtEnd.size(), 301u);
+  Rollback();
+  ExpectNothingOfTheInstallLeft(true);
+}
+
+TEST(InstallScenario, CancelAfterTheLastStepStillCountsAsCancel) {
+  PrepareEngine(DemoPayload());
+  TInstallRun run = RunInstall(TCancel::AfterLastStep);
+  ASSERT_TRUE(run.Cancelled);
+  EXPECT_EQ(run.Status, isCancelled);
+  // Every step had run, the shortcuts included.
+  EXPECT_TRUE(FileThere(AddTrailingBackslash(DesktopFolder) + LoadStr(IDS_PRODUCT_SHORTCUT)));
+  EXPECT_TRUE(RegistryKeyThere(HKEY_LOCAL_MACHINE, UninstallKey));
+  Rollback();
+  ExpectNothingOfTheInstallLeft(false);
+}
+
+TEST(InstallScenario, MissingArchiveEndsWithStatus4AtOnce) {
+  PrepareEngine(DemoPayload() + ".missing");
+  PlaceUsersOwnThings();
+  TInstallRun run = RunInstall();
+  EXPECT_EQ(run.Status, isArchiveMissing);
+  EXPECT_EQ(run.TotalBytes, 0);
+  Rollback();
+  ExpectNothingOfTheInstallLeft(true);
+}
+
+TEST(InstallScenario, ListingFailureEndsWithStatus5) {
+  TScratchFolder scratch("scan");
+  // Encrypted headers with another password: the listing cannot read them.
+  PrepareEngine(SmallArchive(scratch, {"not-tulbek", true}));
+  PlaceUsersOwnThings();
+  TInstallRun run = RunInstall();
+  EXPECT_EQ(run.Status, isScanFailed);
+  EXPECT_NE(run.RarError, 0);
+  EXPECT_EQ(run.TargetAtEnd, std::vector<AnsiString>{Ansi("Мои заметки.txt")});
+  Rollback();
+  ExpectNothingOfTheInstallLeft(true);
+}
+
+TEST(InstallScenario, NotAnArchiveEndsWithStatus5AndBadArchive) {
+  TScratchFolder scratch("junk");
+  WriteFile(scratch / "Install.z", "This is not an archive at all.");
+  PrepareEngine(scratch / "Install.z");
+  TInstallRun run = RunInstall();
+  EXPECT_EQ(run.Status, isScanFailed);
+  EXPECT_EQ(run.RarError, 13);
+  Rollback();
+  ExpectNothingOfTheInstallLeft(false);
+}
+
+TEST(InstallScenario, WrongPasswordEndsWithStatus6) {
+  TScratchFolder scratch("password");
+  PrepareEngine(SmallArchive(scratch, {"not-tulbek"}));
+  PlaceUsersOwnThings();
+  TInstallRun run = RunInstall();
+  EXPECT_EQ(run.Status, isExtractFailed);
+  EXPECT_NE(run.RarError, 0);
+  Rollback();
+  ExpectNothingOfTheInstallLeft(true);
+}
+
+TEST(InstallScenario, DamagedDataEndsWithStatus6AndBadData) {
+  TScratchFolder scratch("damaged");
+  AnsiString archive = SmallArchive(scratch, {"tulbek"});
+  std::string bytes = ReadFile(archive);
+  bytes[bytes.size() / 2] ^= 0x33;
+  WriteFile(archive, bytes);
+  PrepareEngine(archive);
+  PlaceUsersOwnThings();
+  TInstallRun run = RunInstall();
+  EXPECT_EQ(run.Status, isExtractFailed);
+  EXPECT_EQ(run.RarError, 12);
+  // The first file was extracted before the damage was met.
+  EXPECT_GT(run.TargetAtEnd.size(), 1u);
+  Rollback();
+  ExpectNothingOfTheInstallLeft(true);
+}
+
+TEST(InstallScenario, SecondVolumeAskedForFails) {
+  TScratchFolder scratch("volume");
+  PrepareEngine(SmallArchive(scratch, {"tulbek", false, 1024 * 1024}));
+  ASSERT_TRUE(FileThere(scratch / "small.part2.rar"));
+  PlaceUsersOwnThings();
+  TInstallRun run = RunInstall();
+  EXPECT_TRUE(run.Status == isScanFailed || run.Status == isExtractFailed) << int(run.Status);
+  EXPECT_NE(run.RarError, 0);
+  Rollback();
+  ExpectNothingOfTheInstallLeft(true);
+}
+
+TEST(InstallScenario, UnresolvableProgramsFolderMakesOnlyTheDesktopShortcut) {
+  EngineTestSeams::GetSpecialFolderLocationProc = [](HWND owner, int csidl, LPITEMIDLIST* list) -> HRESULT {
+    if (csidl == CSIDL_PROGRAMS || csidl == CSIDL_COMMON_PROGRAMS) {
+      *list = nullptr;
+      return E_FAIL;
+    }
+    return SHGetSpecialFolderLocation(owner, csidl, list);
+  };
+  PrepareEngine(DemoPayload());
+  TInstallRun run = RunInstall();
+  ASSERT_EQ(run.Status, isSuccess);
+  EXPECT_FALSE(FolderThere(AddTrailingBackslash(ProgramsFolderOf(false)) + "Kestrum"));
+  const AnsiString desktopLink = AddTrailingBackslash(DesktopFolder) + LoadStr(IDS_PRODUCT_SHORTCUT);
+  EXPECT_TRUE(ReadShortcut(desktopLink).Loaded);
+  // Without the programs folder the rollback returns before it removes the
+  // desktop shortcut or sets the mode that empties the target folder.
+  Rollback();
+  EngineTestSeams::GetSpecialFolderLocationProc = nullptr;
+  EXPECT_TRUE(FileThere(desktopLink));
+  EXPECT_TRUE(FileThere(InstallSettings->TargetFolder + "\\uninstall.exe"));
+  EXPECT_FALSE(RegistryKeyThere(HKEY_LOCAL_MACHINE, UninstallKey));
+}
+
+TEST(InstallScenario, TargetTypedWithTrailingBackslashDoublesItInTheIconPathOnly) {
+  PrepareEngine(DemoPayload());
+  InstallSettings->TargetFolder = DefaultTarget() + "\\";
+  TInstallRun run = RunInstall();
+  ASSERT_EQ(run.Status, isSuccess);
+  const AnsiString t = DefaultTarget() + "\\";
+  EXPECT_EQ(Value(HKEY_CLASSES_ROOT, "Kestrum.Archive\\DefaultIcon", ""), t + "\\qzarc.ico");
+  EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"), "\"" + t + "uninstall.exe\"");
+  EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, "Software\\Kestrum\\Lumbrix 2008", "Lumbrix2008Path"), t);
+  Rollback();
+  EXPECT_FALSE(FolderThere(DefaultTarget()));
+}
+
+// ---- Windows 9x (the prefix reports version win98) ----------------------------
+
+TEST(Win98Scenario, PerUserProgramsFolderAndAdministratorWithoutTest) {
+  ASSERT_TRUE(IsWin9x()) << "the prefix should report Windows 98";
+  // No test is made: a refusing service manager does not matter.
+  EngineTestSeams::OpenSCManagerProc = [](LPCSTR, LPCSTR, DWORD) -> SC_HANDLE { return nullptr; };
+  EXPECT_TRUE(IsAdministrator());
+  EngineTestSeams::OpenSCManagerProc = nullptr;
+  EXPECT_EQ(SystemDrivePath, ExtractFileDrive(WindowsFolder));
+  PrepareEngine(DemoPayload());
+  PlaceUsersOwnThings(true);
+  TInstallRun run = RunInstall();
+  ASSERT_EQ(run.Status, isSuccess);
+  ExpectInstalled(true);
+  if (ProgramsFolderOf(true) != ProgramsFolderOf(false)) {
+    EXPECT_FALSE(FolderThere(StartMenuProductFolder(false)));
+  }
+  Rollback();
+  EXPECT_FALSE(FolderThere(StartMenuProductFolder(true)));
+  EXPECT_TRUE(FileThere(AddTrailingBackslash(ProgramsFolderOf(true)) + "Kestrum\\Other Product\\other.lnk"));
+}

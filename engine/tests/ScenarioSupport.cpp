@@ -1,0 +1,239 @@
+#include "ScenarioSupport.hpp"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <shlobj.h>
+#include <winternl.h>
+
+#include "EngineStrings.h"
+#include "SysUtils.hpp"
+#include "Thread.hpp"
+#include "UnRAR.hpp"
+#include "i01_0_2__InstallData.hpp"
+#include "lib_WindowsFileSystem.hpp"
+#include "ui_0__Delete.hpp"
+
+namespace enginetest {
+
+namespace {
+
+const char* const UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumbrix 2008";
+
+// Receives the worker's termination in the main thread, and the wake-ups
+// that tell the main thread something was queued for it.
+class TInstallDriver : public TObject {
+ public:
+  TInstallRun Run;
+  std::atomic<int> Wakes{0};
+
+  void OnTerminate(TObject* sender) {
+    auto thread = static_cast<InstallThread*>(sender);
+    Run.Finished = true;
+    Run.Status = thread->Status;
+    Run.RarError = thread->RarError;
+    Run.TotalBytes = thread->TotalBytesNow();
+    Run.BytesDone = thread->BytesDoneNow();
+    Run.TargetAtEnd = ListTree(InstallSettings->TargetFolder);
+  }
+  void OnWake(TObject*) { ++Wakes; }
+};
+
+bool ShouldCancel(TCancel cancel, InstallThread* thread, const TInstallDriver& driver, std::int32_t expectedTotal) {
+  switch (cancel) {
+    case TCancel::DuringListing: {
+      std::int32_t total = thread->TotalBytesNow();
+      return total > 0 && total < expectedTotal;
+    }
+    case TCancel::DuringExtraction:
+      return thread->BytesDoneNow() > 0;
+    case TCancel::AfterLastStep:
+      // The only Synchronize of the worker is its shortcut step; once it is
+      // queued every other step has run.
+      return driver.Wakes.load() > 0;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+void PrepareEngine(const AnsiString& archive) {
+  LoadUnRarLibrary(BuildTreeFile("standins\\unrar\\unrar.dll"));
+  ASSERT_TRUE(UnRarLoaded);
+  ArchivePath = archive;
+  if (!InstallSettings) InstallSettings = new TInstallData();
+}
+
+TInstallRun RunInstall(TCancel cancel) {
+  TInstallDriver driver;
+  std::int32_t expectedTotal = 0;
+  if (cancel == TCancel::DuringListing) GetArchiveUnpackedSize(ArchivePath, expectedTotal, "tulbek");
+  WakeMainThread = TNotifyEvent(&driver, &TInstallDriver::OnWake);
+  InstallThread* thread = new InstallThread(true);
+  thread->SetFreeOnTerminate(true);
+  thread->OnTerminate = TNotifyEvent(&driver, &TInstallDriver::OnTerminate);
+  thread->Resume();
+  DWORD start = GetTickCount();
+  while (!driver.Run.Finished) {
+    // The thread object lives until its termination step has run here.
+    if (!driver.Run.Cancelled && ShouldCancel(cancel, thread, driver, expectedTotal)) {
+      driver.Run.BytesDoneAtCancel = thread->BytesDoneNow();
+      driver.Run.TotalBytesAtCancel = thread->TotalBytesNow();
+      driver.Run.Cancelled = true;
+      thread->Terminate();
+    }
+    CheckSynchronize();
+    if (GetTickCount() - start > 300000) break;
+  }
+  WakeMainThread = nullptr;
+  EXPECT_TRUE(driver.Run.Finished) << "the worker did not end";
+  return driver.Run;
+}
+
+void Rollback() {
+  RemoveMenuFolderAndShortcuts(255);
+  RemoveInstallFolder(InstallSettings->TargetFolder);
+  DeleteProductRegistryKeys();
+}
+
+AnsiString DemoPayload() { return BuildTreeFile("payload\\Install.z"); }
+
+AnsiString DefaultTarget() { return AddTrailingBackslash(ProgramFilesFolder) + "Kestrum\\Lumbrix 2008"; }
+
+AnsiString ProgramsFolderOf(bool win9x) {
+  char buffer[MAX_PATH] = {};
+  SHGetSpecialFolderPathA(nullptr, buffer, win9x ? CSIDL_PROGRAMS : CSIDL_COMMON_PROGRAMS, FALSE);
+  return buffer;
+}
+
+AnsiString StartMenuProductFolder(bool win9x) {
+  return AddTrailingBackslash(ProgramsFolderOf(win9x)) + "Kestrum\\Lumbrix 2008";
+}
+
+void PlaceUsersOwnThings(bool win9x) {
+  const AnsiString target = InstallSettings->TargetFolder;
+  ASSERT_TRUE(ForceDirectories(target));
+  WriteFile(target + "\\" + Ansi("Мои заметки.txt"), "notes");
+  ASSERT_TRUE(ForceDirectories(ExtractFilePath(target) + "Other Product"));
+  WriteFile(ExtractFilePath(target) + "Other Product\\other.exe", "other");
+  const AnsiString menuMaker = AddTrailingBackslash(ProgramsFolderOf(win9x)) + "Kestrum";
+  ASSERT_TRUE(ForceDirectories(menuMaker + "\\Other Product"));
+  WriteFile(menuMaker + "\\Other Product\\other.lnk", "link");
+  SetRegistryString(HKEY_LOCAL_MACHINE, "Software\\Kestrum\\Other Product", "Path", "C:\\Other");
+}
+
+void ExpectUsersOwnThingsKept(bool win9x) {
+  const AnsiString target = InstallSettings->TargetFolder;
+  EXPECT_EQ(ListTree(target), std::vector<AnsiString>{Ansi("Мои заметки.txt")});
+  EXPECT_TRUE(FileThere(ExtractFilePath(target) + "Other Product\\other.exe"));
+  EXPECT_TRUE(FileThere(AddTrailingBackslash(ProgramsFolderOf(win9x)) + "Kestrum\\Other Product\\other.lnk"));
+  EXPECT_TRUE(RegistryKeyThere(HKEY_LOCAL_MACHINE, "Software\\Kestrum\\Other Product"));
+}
+
+void ExpectNothingOfTheInstallLeft(bool usersThings, bool win9x) {
+  const AnsiString target = InstallSettings->TargetFolder;
+  if (usersThings) {
+    ExpectUsersOwnThingsKept(win9x);
+    EXPECT_TRUE(RegistryKeyThere(HKEY_LOCAL_MACHINE, "Software\\Kestrum"));
+  } else {
+    EXPECT_FALSE(FolderThere(target));
+    EXPECT_FALSE(FolderThere(ExtractFilePath(target))) << "empty maker folder";
+    EXPECT_FALSE(FolderThere(AddTrailingBackslash(ProgramsFolderOf(win9x)) + "Kestrum"));
+    EXPECT_FALSE(RegistryKeyThere(HKEY_LOCAL_MACHINE, "Software\\Kestrum"));
+  }
+  EXPECT_FALSE(FolderThere(StartMenuProductFolder(win9x)));
+  EXPECT_FALSE(FileThere(AddTrailingBackslash(DesktopFolder) + LoadStr(IDS_PRODUCT_SHORTCUT)));
+  EXPECT_FALSE(RegistryKeyThere(HKEY_LOCAL_MACHINE, "Software\\Kestrum\\Lumbrix 2008"));
+  EXPECT_FALSE(RegistryKeyThere(HKEY_LOCAL_MACHINE, UninstallKey));
+}
+
+// ---- Message boxes of other processes -----------------------------------------
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(100);
+  }
+  return true;
+}
+
+namespace {
+
+struct TBoxSearch {
+  AnsiString Caption;
+  HWND Found = nullptr;
+};
+
+BOOL CALLBACK FindBox(HWND window, LPARAM data) {
+  auto search = reinterpret_cast<TBoxSearch*>(data);
+  char className[64] = {}, caption[256] = {};
+  GetClassNameA(window, className, sizeof(className));
+  GetWindowTextA(window, caption, sizeof(caption));
+  if (std::string(className) == "#32770" && search->Caption == caption && IsWindowVisible(window)) {
+    search->Found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK FindStaticText(HWND child, LPARAM data) {
+  char className[64] = {};
+  GetClassNameA(child, className, sizeof(className));
+  if (AnsiSameText(className, "Static")) {
+    char text[2048] = {};
+    GetWindowTextA(child, text, sizeof(text));
+    if (text[0]) {
+      *reinterpret_cast<AnsiString*>(data) = text;
+      return FALSE;
+    }
+  }
+  return TRUE;
+}
+
+// The command line of another process, from its process parameters.
+std::wstring CommandLineOf(DWORD processId) {
+  using TQuery = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+  auto query = reinterpret_cast<TQuery>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+  if (!process || !query) return std::wstring();
+  std::wstring result;
+  PROCESS_BASIC_INFORMATION basic{};
+  PEB peb{};
+  RTL_USER_PROCESS_PARAMETERS parameters{};
+  SIZE_T read = 0;
+  if (query(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr) == 0 &&
+      ReadProcessMemory(process, basic.PebBaseAddress, &peb, sizeof(peb), &read) &&
+      ReadProcessMemory(process, peb.ProcessParameters, &parameters, sizeof(parameters), &read)) {
+    result.resize(parameters.CommandLine.Length / sizeof(wchar_t));
+    ReadProcessMemory(process, parameters.CommandLine.Buffer, result.data(), parameters.CommandLine.Length, &read);
+  }
+  CloseHandle(process);
+  return result;
+}
+
+}  // namespace
+
+TMessageBox WaitForMessageBox(const AnsiString& caption, DWORD timeoutMs) {
+  TMessageBox box;
+  TBoxSearch search{caption};
+  WaitUntil([&] {
+    search.Found = nullptr;
+    EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&search));
+    return search.Found != nullptr;
+  }, timeoutMs);
+  box.Window = search.Found;
+  if (!box.Window) return box;
+  EnumChildWindows(box.Window, &FindStaticText, reinterpret_cast<LPARAM>(&box.Text));
+  GetWindowThreadProcessId(box.Window, &box.ProcessId);
+  box.CommandLine = CommandLineOf(box.ProcessId);
+  return box;
+}
+
+void CloseMessageBox(const TMessageBox& box) {
+  if (box.Window) PostMessageA(box.Window, WM_COMMAND, IDOK, 0);
+}
+
+}  // namespace enginetest

@@ -1,0 +1,142 @@
+// The uninstaller end to end: an install through the worker, then
+// uninstall.exe from the product folder, its second stage from the
+// temporary folder and uninsts.exe. Each test runs in a fresh prefix.
+#include <gtest/gtest.h>
+
+#include "EngineStrings.h"
+#include "ScenarioSupport.hpp"
+#include "SysUtils.hpp"
+#include "i01_0_2__InstallData.hpp"
+#include "lib_WindowsFileSystem.hpp"
+
+using namespace enginetest;
+
+namespace {
+
+const char* const UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumbrix 2008";
+
+AnsiString Caption() { return Ansi("Удаление Лумбрикса 2008"); }
+
+AnsiString TempFolder() {
+  char buffer[MAX_PATH] = {};
+  GetTempPathA(sizeof(buffer), buffer);
+  return buffer;
+}
+
+AnsiString ProductFolder() { return InstallSettings->TargetFolder + "\\"; }
+
+void Install() {
+  PrepareEngine(DemoPayload());
+  TInstallRun run = RunInstall();
+  ASSERT_EQ(run.Status, isSuccess) << "RAR code " << run.RarError;
+  ASSERT_TRUE(FileThere(ProductFolder() + "uninstall.exe"));
+  ASSERT_TRUE(FileThere(ProductFolder() + "uninsts.exe")) << "the payload lacks the removal program";
+}
+
+// Starts the product's uninstall.exe as the Start-menu shortcut does.
+void StartUninstaller(const AnsiString& environmentSeams = "") {
+  SetEnvironmentVariableA("UNINSTALL_TEST_SEAMS", environmentSeams.empty() ? nullptr : environmentSeams.c_str());
+  STARTUPINFOA startup;
+  ZeroMemory(&startup, sizeof(startup));
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process;
+  AnsiString commandLine = "\"" + ProductFolder() + "uninstall.exe\"";
+  ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             ProductFolder().c_str(), &startup, &process));
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  SetEnvironmentVariableA("UNINSTALL_TEST_SEAMS", nullptr);
+}
+
+// Puts the seamed build of the uninstaller in the product's place.
+void UseSeamedUninstaller() {
+  ASSERT_TRUE(CopyFileA(BuildTreeFile("uninstaller\\uninstall_seamed.exe").c_str(),
+                        (ProductFolder() + "uninstall.exe").c_str(), FALSE));
+}
+
+void ExpectShortcutsAndKeysGone() {
+  EXPECT_FALSE(FileThere(AddTrailingBackslash(DesktopFolder) + LoadStr(IDS_PRODUCT_SHORTCUT)));
+  EXPECT_FALSE(RegistryKeyThere(HKEY_LOCAL_MACHINE, "Software\\Kestrum\\Lumbrix 2008"));
+  EXPECT_FALSE(RegistryKeyThere(HKEY_LOCAL_MACHINE, "Software\\Kestrum"));
+  EXPECT_FALSE(RegistryKeyThere(HKEY_LOCAL_MACHINE, UninstallKey));
+  // The association stays.
+  EXPECT_TRUE(RegistryKeyThere(HKEY_CLASSES_ROOT, ".qzarc"));
+  EXPECT_TRUE(RegistryKeyThere(HKEY_CLASSES_ROOT, "Kestrum.Archive\\DefaultIcon"));
+}
+
+}  // namespace
+
+TEST(UninstallScenario, BothStagesAndTheRemovalProgramRemoveTheProduct) {
+  Install();
+  StartUninstaller();
+  TMessageBox box = WaitForMessageBox(Caption());
+  ASSERT_NE(box.Window, nullptr) << "no message box";
+  EXPECT_EQ(box.Text, Ansi("Лумбрикс 2008 удален с вашего компьютера."));
+  // Stage 2 runs from the temporary folder with the quoted product folder,
+  // whose trailing backslash stays inside the quotes.
+  const std::wstring expectedArgument = L"\"" + AnsiToWide(ProductFolder()) + L"\"";
+  ASSERT_GE(box.CommandLine.size(), expectedArgument.size()) << WideToAnsi(box.CommandLine);
+  EXPECT_EQ(box.CommandLine.substr(box.CommandLine.size() - expectedArgument.size()), expectedArgument)
+      << WideToAnsi(box.CommandLine);
+  EXPECT_NE(box.CommandLine.find(AnsiToWide(TempFolder() + "uninstall.exe")), std::wstring::npos)
+      << WideToAnsi(box.CommandLine);
+  CloseMessageBox(box);
+  // uninsts.exe received the folder intact: it refuses anything that is not
+  // a product folder, and it has removed this one.
+  EXPECT_TRUE(WaitUntil([] { return !FolderThere(InstallSettings->TargetFolder); }, 30000))
+      << "the product folder is still there";
+  EXPECT_TRUE(WaitUntil([] { return !FolderThere(StartMenuProductFolder(false)); }, 30000));
+  ExpectShortcutsAndKeysGone();
+  // The temporary copy of the removal program was deleted; the uninstaller's
+  // own copy stays.
+  EXPECT_TRUE(WaitUntil([] { return !FileThere(TempFolder() + "uninsts.exe"); }, 10000));
+  EXPECT_TRUE(FileThere(TempFolder() + "uninstall.exe"));
+}
+
+TEST(UninstallScenario, MissingRemovalProgramIsReportedAsFailure) {
+  Install();
+  ASSERT_TRUE(DeleteFileA((ProductFolder() + "uninsts.exe").c_str()));
+  StartUninstaller();
+  TMessageBox box = WaitForMessageBox(Caption());
+  ASSERT_NE(box.Window, nullptr) << "no message box";
+  EXPECT_EQ(box.Text, Ansi("Папку Лумбрикса 2008 не удалось удалить с вашего компьютера."));
+  CloseMessageBox(box);
+  Sleep(2000);
+  // Shortcuts and keys went; the product folder is still there, as reported.
+  ExpectShortcutsAndKeysGone();
+  EXPECT_TRUE(FileThere(ProductFolder() + "kv4.exe"));
+}
+
+TEST(UninstallScenario, WithoutAdministratorRightsOnlyTheMessageIsShown) {
+  Install();
+  UseSeamedUninstaller();
+  StartUninstaller("noadmin");
+  TMessageBox box = WaitForMessageBox(Caption());
+  ASSERT_NE(box.Window, nullptr) << "no message box";
+  // Shown as stored, tags and entities included.
+  EXPECT_EQ(box.Text.substr(0, 24), "&nbsp;&nbsp;&nbsp;&nbsp;");
+  EXPECT_NE(box.Text.find(Ansi("правами администратора.<br>")), AnsiString::npos);
+  // Stage 1 itself shows it: nothing was copied or started.
+  EXPECT_NE(box.CommandLine.find(AnsiToWide(ProductFolder() + "uninstall.exe")), std::wstring::npos);
+  CloseMessageBox(box);
+  Sleep(1000);
+  EXPECT_FALSE(FileThere(TempFolder() + "uninsts.exe"));
+  EXPECT_TRUE(RegistryKeyThere(HKEY_LOCAL_MACHINE, UninstallKey));
+  EXPECT_TRUE(FileThere(ProductFolder() + "kv4.exe"));
+  EXPECT_TRUE(FileThere(AddTrailingBackslash(DesktopFolder) + LoadStr(IDS_PRODUCT_SHORTCUT)));
+}
+
+TEST(UninstallScenario, UnresolvableProgramsFolderRemovesOnlyTheDesktopShortcut) {
+  Install();
+  UseSeamedUninstaller();
+  StartUninstaller("noprograms");
+  TMessageBox box = WaitForMessageBox(Caption());
+  ASSERT_NE(box.Window, nullptr) << "no message box";
+  EXPECT_EQ(box.Text, Ansi("Лумбрикс 2008 удален с вашего компьютера."));
+  CloseMessageBox(box);
+  EXPECT_TRUE(WaitUntil([] { return !FolderThere(InstallSettings->TargetFolder); }, 30000));
+  // uninsts.exe got the product folder only, so the Start-menu folder and
+  // its shortcuts stay.
+  EXPECT_TRUE(FileThere(StartMenuProductFolder(false) + "\\" + LoadStr(IDS_PRODUCT_SHORTCUT)));
+  ExpectShortcutsAndKeysGone();
+}
