@@ -90,6 +90,20 @@ ensure_locale() {
   fi
 }
 
+# Fetches a source package into the current folder: the candidate version,
+# else each other version the source lists name, newest first (a security
+# mirror may list a version whose files it no longer serves).
+fetch_source() {
+  local srcpkg="$1" version
+  apt-get source -qq "$srcpkg" >/dev/null 2>&1 && return 0
+  for version in $(apt-cache showsrc "$srcpkg" 2>/dev/null | sed -n 's/^Version: //p' | sort -r -V -u); do
+    find . -mindepth 1 -delete
+    apt-get source -qq "$srcpkg=$version" >/dev/null 2>&1 && return 0
+  done
+  echo "setup: cannot fetch the source package $srcpkg" >&2
+  return 1
+}
+
 # Builds a Debian source package's library for one MinGW architecture with
 # CMake into build/deps/<arch>/<name>, once.
 build_cross_cmake_lib() {
@@ -99,7 +113,7 @@ build_cross_cmake_lib() {
   local work="$DEPS/src-$arch-$name"
   rm -rf "$work" "$prefix"
   mkdir -p "$work"
-  (cd "$work" && apt-get source -qq "$srcpkg" >/dev/null 2>&1)
+  (cd "$work" && fetch_source "$srcpkg")
   local src
   src="$(find "$work" -mindepth 1 -maxdepth 1 -type d | head -n1)"
   cmake -S "$src" -B "$work/build" -G Ninja \
@@ -124,4 +138,12 @@ for arch in x86_64 i686; do
   build_cross_cmake_lib "$arch" libjpeg-turbo libjpeg \
     -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF \
     -DCMAKE_POSITION_INDEPENDENT_CODE=OFF -Wno-dev
+done
+
+# libpng for the PNG benchmark, static, over the MinGW zlib.
+for arch in x86_64 i686; do
+  build_cross_cmake_lib "$arch" libpng1.6 libpng \
+    -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
+    -DZLIB_LIBRARY="/usr/$arch-w64-mingw32/lib/libz.a" \
+    -DZLIB_INCLUDE_DIR="/usr/$arch-w64-mingw32/include" -Wno-dev
 done
