@@ -186,6 +186,15 @@ TShortcut ReadShortcut(const AnsiString& linkFile) {
   return result;
 }
 
+bool WaitForFile(const AnsiString& path, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (!FileThere(path)) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
 int RunAndWait(const AnsiString& commandLine, DWORD timeoutMs) {
   STARTUPINFOA startup;
   ZeroMemory(&startup, sizeof(startup));

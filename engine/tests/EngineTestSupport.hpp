@@ -59,6 +59,9 @@ struct TShortcut {
 };
 TShortcut ReadShortcut(const AnsiString& linkFile);
 
+// Waits until the file exists; false after the timeout.
+bool WaitForFile(const AnsiString& path, DWORD timeoutMs);
+
 // Runs a program and waits for it; returns its exit code, or -1 when it
 // could not be started.
 int RunAndWait(const AnsiString& commandLine, DWORD timeoutMs = 120000);
