@@ -225,7 +225,7 @@ void TControl::SetAutoSize(bool value) {
   if (value) AdjustSize();
 }
 
-bool TControl::CanAutoSize(int& newWidth, int& newHeight) { return true; }
+bool TControl::CanAutoSize(int& /*newWidth*/, int& /*newHeight*/) { return true; }
 
 void TControl::AdjustSize() { DoAutoSize(); }
 
@@ -481,7 +481,7 @@ void TControl::WMContextMenu(TWMContextMenu& m) {
 
 void TControl::DoContextPopup(POINT pos, bool& handled) { OnContextPopup(this, pos, handled); }
 
-bool TControl::DoMouseWheel(TShiftState shift, int wheelDelta, POINT mousePos) { return false; }
+bool TControl::DoMouseWheel(TShiftState, int, POINT) { return false; }
 
 void TControl::CMEnabledChanged(TMessage&) { Invalidate(); }
 void TControl::CMFontChanged(TMessage&) { Invalidate(); }

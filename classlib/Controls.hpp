@@ -252,7 +252,7 @@ class TControl : public TComponent {
   virtual void Changed() {}
   virtual bool CanAutoSize(int& newWidth, int& newHeight);
   virtual void AdjustSize();
-  virtual void ConstrainedResize(int& minW, int& minH, int& maxW, int& maxH) {}
+  virtual void ConstrainedResize(int& /*minW*/, int& /*minH*/, int& /*maxW*/, int& /*maxH*/) {}
   virtual void Loaded() override;
   virtual void VisibleChanging() {}
   virtual void RequestAlign();
@@ -277,7 +277,7 @@ class TControl : public TComponent {
   void CMParentColorChanged(TMessage& m);
   void CMParentShowHintChanged(TMessage& m);
   void CMVisibleChanged(TMessage& m);
-  void CMTextChanged(TMessage& m) {}
+  void CMTextChanged(TMessage&) {}
   void CMHitTest(TMessage& m);
   void WMCancelMode(TMessage& m);
   void WMContextMenu(TWMContextMenu& m);
@@ -431,7 +431,7 @@ class TWinControl : public TControl {
   virtual void CreateHandle();
   void DestroyHandle();
   virtual void AlignControls(TControl* control, RECT& rect);
-  virtual void AdjustClientRect(RECT& rect) {}
+  virtual void AdjustClientRect(RECT& /*rect*/) {}
   bool CanAutoSize(int& newWidth, int& newHeight) override;
   virtual void PaintWindow(HDC dc);
   void PaintHandler(TWMPaint& m);
@@ -470,8 +470,8 @@ class TWinControl : public TControl {
   void WMCommandLike(TMessage& m);
   void WMSysColorChange(TMessage& m);
   void WMNCDestroy(TMessage& m);
-  void CMEnter(TMessage& m) { DoEnter(); }
-  void CMExit(TMessage& m) { DoExit(); }
+  void CMEnter(TMessage&) { DoEnter(); }
+  void CMExit(TMessage&) { DoExit(); }
   void CMRecreateWnd(TMessage& m);
   void CMShowingChanged(TMessage& m);
   void CMMouseWheel(TMessage& m);

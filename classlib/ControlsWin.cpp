@@ -349,7 +349,7 @@ void TWinControl::Realign() {
   AdjustSize();
 }
 
-void TWinControl::AlignControls(TControl* control, RECT& rect) {
+void TWinControl::AlignControls(TControl* /*control*/, RECT& rect) {
   auto place = [](TControl* c, int l, int t, int w, int h) {
     c->anchorMove_ = true;
     try {
@@ -751,8 +751,10 @@ bool TWinControl::IsControlMouseMsg(TWMMouse& m) {
   TControl* target = nullptr;
   TControl* capture = GetCaptureControl();
   if (capture && capture != this && capture->parent_ == this && !dynamic_cast<TWinControl*>(capture)) {
-    target = capture;
-  } else if (GetCapture() == nullptr || GetCapture() != handle_ || capture == nullptr) {
+    target = capture;  // a graphic child holds the capture through this window
+  } else if (capture == this) {
+    return false;  // the window itself holds it
+  } else {
     target = ControlAtPos(m.Pos(), false);
   }
   if (!target) return false;
@@ -870,7 +872,7 @@ void TWinControl::WMSysColorChange(TMessage& m) {
   Invalidate();
 }
 
-void TWinControl::CMShowingChanged(TMessage& m) {
+void TWinControl::CMShowingChanged(TMessage&) {
   UpdateShowing();
   Invalidate();
 }

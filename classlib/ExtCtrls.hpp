@@ -54,7 +54,7 @@ class TShape : public TGraphicControl {
   void Paint() override;
 
  private:
-  void StyleChanged(TObject* sender) { Invalidate(); }
+  void StyleChanged(TObject*) { Invalidate(); }
   TShapeType shape_ = stRectangle;
   std::unique_ptr<TPen> pen_;
   std::unique_ptr<TBrush> brush_;

@@ -188,7 +188,7 @@ class THintWindow : public TCustomControl {
   explicit THintWindow(TComponent* owner);
   virtual RECT CalcHintRect(int maxWidth, const std::string& hint, void* data);
   virtual void ActivateHint(RECT rect, const std::string& hint);
-  virtual void ActivateHintData(RECT rect, const std::string& hint, void* data) { ActivateHint(rect, hint); }
+  virtual void ActivateHintData(RECT rect, const std::string& hint, void* /*data*/) { ActivateHint(rect, hint); }
   void ReleaseHandle();
   bool IsHintMsg(const MSG& msg) const;
 

@@ -190,3 +190,43 @@ TEST(RunLoop, ThreadTerminationEventRunsInTheMainThreadWhileRunLoops) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Position, OwnerFormCentreCentresOverTheOwnerAtTheFirstShowOnly) {
+  auto* owner = new TForm(Application, 0);
+  owner->SetBorderStyle(bsNone);
+  owner->SetBounds(100, 100, 400, 300);
+  auto* form = new TForm(owner, 0);
+  form->SetBorderStyle(bsNone);
+  form->SetBounds(-50, 0, 200, 100);
+  form->SetPosition(poOwnerFormCenter);
+  form->Show();
+  EXPECT_EQ(form->Left(), 200);
+  EXPECT_EQ(form->Top(), 200);
+  // A placement made later stands, negative Left included.
+  form->Hide();
+  form->SetBounds(-30, 10, 200, 100);
+  form->Show();
+  RECT r;
+  GetWindowRect(form->Handle(), &r);
+  EXPECT_EQ(r.left, -30);
+  owner->Free();
+}
+
+TEST(Release, AFormThatNeverHadAWindowIsFreedToo) {
+  bool destroyed = false;
+  struct Flag {
+    bool* f;
+    void Set(TObject*) { *f = true; }
+  } flag{&destroyed};
+  auto* page = new TForm(Application, 0);
+  page->OnDestroy = TNotifyEvent(&flag, &Flag::Set);
+  page->Release();
+  page->Release();  // twice is harmless
+  EXPECT_FALSE(destroyed);
+  EXPECT_FALSE(page->HandleAllocated());
+  EXPECT_TRUE(PumpUntil([&] { return destroyed; }));
+}
+
+}  // namespace
