@@ -363,7 +363,8 @@ void TStrings::SetDelimitedText(const std::string& text) {
   try {
     Clear();
     std::size_t i = 0;
-    const std::size_t n = text.size();
+    // The delimited text ends at a NUL, as the library's does.
+    const std::size_t n = std::min(text.find('\0'), text.size());
     while (i < n && blank(text[i])) ++i;
     while (i < n) {
       std::string s;

@@ -163,6 +163,8 @@ TEST(StringList, CommaTextQuotesAndSplits) {
   TStringList single;
   single.Add("");
   EXPECT_EQ(single.CommaText(), "\"\"");
+  single.SetCommaText(std::string("a,b\0,c", 7));  // the text ends at a NUL
+  EXPECT_EQ(Items(single), (std::vector<std::string>{"a", "b"}));
   single.SetDelimiter(';');
   single.SetDelimitedText("a;b c");
   EXPECT_EQ(Items(single), (std::vector<std::string>{"a", "b", "c"}));  // blanks split too
