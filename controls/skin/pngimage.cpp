@@ -12,17 +12,12 @@ namespace {
 
 const Byte kSignature[8] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
 
-// The registry lives from the unit's start to its end; it is made on first
-// use so that no other unit's start-up can find it missing.
+// The registry is made on first registration and emptied when the unit
+// ends.
 std::vector<TChunkClass>& Registry() {
   static std::vector<TChunkClass> registry;
   return registry;
 }
-
-struct TStandardChunkClasses {
-  TStandardChunkClasses() { AddStandardChunkClasses(); }
-};
-const TStandardChunkClasses standardChunkClasses;
 
 bool IsCriticalName(const TChunkName& name) { return (name[0] & 0x20) == 0; }
 
@@ -156,6 +151,8 @@ void AddStandardChunkClasses() {
 }
 
 TChunk* NewChunkForName(TPNGObject* image, const TChunkName& name) {
+  // A program that did not start the unit still reads the standard chunks.
+  if (Registry().empty()) AddStandardChunkClasses();
   TChunkClass found = ChunkClassOf<TChunk>();
   for (TChunkClass chunkClass : Registry()) {
     if (chunkClass->ChunkName() == name) {
@@ -223,6 +220,18 @@ void TPNGObject::SetWidth(int) { throw EPngError(pnglang::EPNGCannotChangeSizeTe
 void TPNGObject::SetHeight(int) { throw EPngError(pnglang::EPNGCannotChangeSizeText); }
 
 void TPNGObject::LoadFromStream(TStream* stream) {
+  // The picture holding the image hears of the change, failed loads too:
+  // the image keeps what was read.
+  try {
+    LoadChunks(stream);
+  } catch (...) {
+    NotifyChanged();
+    throw;
+  }
+  NotifyChanged();
+}
+
+void TPNGObject::LoadChunks(TStream* stream) {
   ClearChunks();
   Byte signature[8];
   if (!ReadExact(stream, signature, 8) || std::memcmp(signature, kSignature, 8) != 0)
@@ -420,4 +429,18 @@ void TPNGObject::WritePixelColor(int x, int y, TColor color) {
 
 #ifdef PNGIMAGE_CORE_ONLY
 void TPNGObject::FreePalette() { paletteHandle_ = nullptr; }
+void TPNGObject::NotifyChanged() {}
+
+namespace {
+void InitPngImage() {
+  if (Registry().empty()) AddStandardChunkClasses();
+}
+void DonePngImage() { Registry().clear(); }
+}  // namespace
+
+const TUnitInfo pngimageUnit = {"pngimage", &InitPngImage, &DonePngImage};
 #endif
+
+// Registry access for the face's unit start-up.
+void ClearChunkClasses() { Registry().clear(); }
+bool ChunkClassesRegistered() { return !Registry().empty(); }

@@ -366,6 +366,11 @@ class TChunkzTXt : public TChunktEXt {
 // ---------------------------------------------------------------------------
 // Registry.
 
+// The unit's start-up fills the chunk registry and registers "PNG" with
+// the picture class; its shut-down undoes both. A program lists it in its
+// TUnitScope (this also keeps the unit linked into the program).
+extern const TUnitInfo pngimageUnit;
+
 // Appends a class to the registry of chunk classes.
 void AddChunkClass(TChunkClass chunkClass);
 // Registers IEND, IHDR, IDAT, PLTE, gAMA, tRNS, tIME, tEXt and zTXt.
@@ -373,6 +378,8 @@ void AddStandardChunkClasses();
 // The registered class whose ChunkName is Name (case-sensitive), else plain
 // TChunk, created for the image and named Name.
 TChunk* NewChunkForName(TPNGObject* image, const TChunkName& name);
+void ClearChunkClasses();
+bool ChunkClassesRegistered();
 
 // ---------------------------------------------------------------------------
 // The picture.
@@ -404,10 +411,11 @@ class TPNGObject : public TPNGObjectBase {
   bool HasHeader() const;
   TChunkIHDR* HeaderChunk() const;
 
-  int GetWidth() const PNGIMAGE_FACE_OVERRIDE;
-  int GetHeight() const PNGIMAGE_FACE_OVERRIDE;
-  bool GetEmpty() const PNGIMAGE_FACE_OVERRIDE;
-  bool GetTransparent() const PNGIMAGE_FACE_OVERRIDE;
+  int GetWidth() const;
+  int GetHeight() const;
+  bool GetEmpty() const;
+  bool GetTransparent() const;
+  // A PNG picture is never resized this way: both raise EPngError.
   [[noreturn]] void SetWidth(int value) PNGIMAGE_FACE_OVERRIDE;
   [[noreturn]] void SetHeight(int value) PNGIMAGE_FACE_OVERRIDE;
 
@@ -448,31 +456,50 @@ class TPNGObject : public TPNGObjectBase {
                        const TPNGRGBQuad* colors, bool transparent, TColor transparentColor);
 
 #ifndef PNGIMAGE_CORE_ONLY
+  // The TGraphic face.
+  bool Empty() const override { return GetEmpty(); }
+  int Width() const override { return GetWidth(); }
+  int Height() const override { return GetHeight(); }
+  bool Transparent() const override { return GetTransparent(); }
+  // For gray and palette images a 256-entry palette of the colour table,
+  // made once and kept until the header's bitmap is rebuilt.
+  HPALETTE Palette() const override { return GetPalette(); }
+  HPALETTE GetPalette() const;
+  // From a PNG picture: settings and chunks. From a bitmap: an RGB or
+  // palette image of its pixels, with its transparent colour when it is
+  // transparent.
   void Assign(TPersistent* source) override;
+  // Loads the raw-data (RT_RCDATA) resource; EPNGCouldNotLoadResource when
+  // the module has none of that name.
   void LoadFromResourceName(HINSTANCE instance, const std::string& name);
-  HPALETTE GetPalette() override;
-  void LoadFromClipboardFormat(Word format, THandle data, HPALETTE palette) override;
-  void SaveToClipboardFormat(Word& format, THandle& data, HPALETTE& palette) override;
+  // Builds the image from a bitmap handle's pixels.
+  void BuildFromBitmapHandle(HBITMAP handle, bool transparent, TColor transparentColor);
 
  protected:
   void AssignTo(TPersistent* dest) override;
+  // Draws by the image's transparency: opaque and binary images stretched to
+  // the rectangle, partially transparent ones blended at their own size at
+  // its top-left corner.
   void Draw(TCanvas* canvas, const TRect& rect) override;
 
  private:
-  void DrawOpaque(TCanvas* canvas, const TRect& rect);
-  void DrawMaskedTransparent(TCanvas* canvas, const TRect& rect);
-  void DrawAlphaBlended(TCanvas* canvas, const TRect& rect);
-  void BuildFromBitmapHandle(HBITMAP handle, bool transparent, TColor transparentColor);
+  void DrawOpaque(HDC dc, const TRect& rect);
+  void DrawMaskedTransparent(HDC dc, const TRect& rect);
+  void DrawAlphaBlended(HDC dc, const TRect& rect);
+  void AssignToBitmap(TBitmap* bitmap);
 #endif
 
  private:
   TColor IndexedPixelColor(const TChunkIHDR& header, int x, int y) const;
   void WriteIndexedPixel(TChunkIHDR& header, int x, int y, TColor color);
   void FreePalette();
+  void LoadChunks(TStream* stream);
+  // Tells the picture holding the image that it changed.
+  void NotifyChanged();
 
   Byte gammaTable_[256];
   Byte inverseGamma_[256];
-  void* paletteHandle_ = nullptr;
+  mutable void* paletteHandle_ = nullptr;
   TFilters filters_{pfSub};
   Byte compressionLevel_ = 7;
   std::int32_t maxDataChunkSize_ = 65535;

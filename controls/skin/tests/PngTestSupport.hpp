@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -171,6 +172,36 @@ inline std::string LoadOutcome(TPNGObject& png, const std::vector<Byte>& bytes) 
   } catch (const Exception& e) {
     return ClassNameOfType(typeid(e));
   }
+}
+
+// The folder of saved files, emptied once per run.
+inline const std::string& SavedDir() {
+  static const std::string dir = [] {
+    std::filesystem::path path(SKIN_PNG_SAVED);
+    std::filesystem::remove_all(path);
+    std::filesystem::create_directories(path);
+    return std::string(SKIN_PNG_SAVED);
+  }();
+  return dir;
+}
+
+// Keeps a saved file for the libpng check, which compares it with the
+// reference pixels of source (a corpus file, or pixels the test wrote).
+inline void KeepForLibpng(const std::string& name, const std::vector<Byte>& bytes,
+                   const std::string& source) {
+  WriteFileBytes(SavedDir() + "/" + name, bytes);
+  std::ofstream list(SavedDir() + "/saved.txt", std::ios::app);
+  list << name << " " << source << "\n";
+}
+
+inline void WriteReference(const std::string& name, const RgbaImage& image) {
+  std::vector<Byte> bytes(8);
+  for (int i = 0; i < 4; ++i) {
+    bytes[i] = Byte(image.Width >> (8 * i));
+    bytes[4 + i] = Byte(image.Height >> (8 * i));
+  }
+  for (const Rgba& p : image.Pixels) bytes.insert(bytes.end(), {p.R, p.G, p.B, p.A});
+  WriteFileBytes(SavedDir() + "/" + name + ".rgba", bytes);
 }
 
 }  // namespace pngtest
