@@ -1,0 +1,330 @@
+// pngbench: times the kit's PNG decoder against libpng on the same files, in
+// the same process, and checks that both give the same pixels.
+//
+//   pngbench.exe [--runs N] FOLDER     files named in FOLDER/images.txt
+//   pngbench.exe [--runs N] FILE...
+//
+// Each file is read into memory first, so only decoding is timed. Each
+// decoder gets the best of N runs (default 5), the two taking turns.
+//
+// Both decode to what the codec keeps in memory, as near as libpng can:
+// libpng reads native samples with 16-bit samples cut to their high byte
+// (png_set_strip_16), colour samples in blue, green, red order
+// (png_set_bgr) and Adam7 passes merged (png_set_interlace_handling), into
+// one unzeroed buffer; palette and gray images stay indexes and levels.
+// The codec builds its bottom-up bitmap (gray and palette as indexes, colour
+// as blue, green, red) with alpha in a plane of its own.
+#include <png.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Classes.hpp"
+#include "SysUtils.hpp"
+#include "pngimage.hpp"
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// libpng's side.
+
+struct LibpngImage {
+  png_uint_32 Width = 0, Height = 0;
+  int ColorType = 0;
+  std::size_t RowBytes = 0;
+  std::unique_ptr<Byte[]> Pixels;
+  std::vector<png_bytep> Rows;
+  std::vector<png_color> Palette;
+  std::vector<Byte> PaletteAlpha;
+  std::string Error;
+};
+
+struct MemoryReader {
+  const Byte* Data;
+  std::size_t Size, Position;
+};
+
+void ReadFromMemory(png_structp png, png_bytep out, png_size_t count) {
+  auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
+  if (count > reader->Size - reader->Position) png_error(png, "unexpected end of data");
+  std::memcpy(out, reader->Data + reader->Position, count);
+  reader->Position += count;
+}
+
+void KeepPalette(png_structp png, png_infop info, LibpngImage& image) {
+  png_colorp palette = nullptr;
+  int count = 0;
+  if (png_get_PLTE(png, info, &palette, &count) & PNG_INFO_PLTE)
+    image.Palette.assign(palette, palette + count);
+  png_bytep alpha = nullptr;
+  int alphaCount = 0;
+  if (png_get_tRNS(png, info, &alpha, &alphaCount, nullptr) & PNG_INFO_tRNS)
+    image.PaletteAlpha.assign(alpha, alpha + alphaCount);
+}
+
+// Everything that outlives a libpng error lives in image, so that the jump
+// back skips no destructor.
+void ReadRows(png_structp png, png_infop info, LibpngImage& image) {
+  png_read_info(png, info);
+  png_set_strip_16(png);
+  png_set_bgr(png);
+  png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+  image.Width = png_get_image_width(png, info);
+  image.Height = png_get_image_height(png, info);
+  image.ColorType = png_get_color_type(png, info);
+  image.RowBytes = png_get_rowbytes(png, info);
+  image.Pixels.reset(new Byte[image.RowBytes * image.Height]);
+  image.Rows.resize(image.Height);
+  for (png_uint_32 y = 0; y < image.Height; ++y)
+    image.Rows[y] = image.Pixels.get() + y * image.RowBytes;
+  png_read_image(png, image.Rows.data());
+  png_read_end(png, nullptr);
+  if (image.ColorType == PNG_COLOR_TYPE_PALETTE) KeepPalette(png, info, image);
+}
+
+void ReportLibpngError(png_structp png, png_const_charp message) {
+  static_cast<LibpngImage*>(png_get_error_ptr(png))->Error = message;
+  png_longjmp(png, 1);
+}
+
+void IgnoreLibpngWarning(png_structp, png_const_charp) {}
+
+void DecodeLibpng(const std::vector<Byte>& file, LibpngImage& image) {
+  MemoryReader reader{file.data(), file.size(), 0};
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &image, ReportLibpngError,
+                                           IgnoreLibpngWarning);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  if (!info) {
+    image.Error = "out of memory";
+    png_destroy_read_struct(&png, nullptr, nullptr);
+    return;
+  }
+  if (setjmp(png_jmpbuf(png)) == 0) {
+    png_set_read_fn(png, &reader, ReadFromMemory);
+    ReadRows(png, info, image);
+  }
+  png_destroy_read_struct(&png, &info, nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// Pixels compared as RGBA, outside the timing.
+
+using Rgba = std::vector<Byte>;
+
+void PutPixel(Rgba& out, std::size_t at, int r, int g, int b, int a) {
+  out[at] = Byte(r);
+  out[at + 1] = Byte(g);
+  out[at + 2] = Byte(b);
+  out[at + 3] = Byte(a);
+}
+
+void PutLibpngPixel(const LibpngImage& image, const Byte* row, png_uint_32 x, Rgba& out,
+                    std::size_t at) {
+  switch (image.ColorType) {
+    case PNG_COLOR_TYPE_GRAY:
+      PutPixel(out, at, row[x], row[x], row[x], 255);
+      break;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+      PutPixel(out, at, row[x * 2], row[x * 2], row[x * 2], row[x * 2 + 1]);
+      break;
+    case PNG_COLOR_TYPE_RGB:
+      PutPixel(out, at, row[x * 3 + 2], row[x * 3 + 1], row[x * 3], 255);
+      break;
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+      PutPixel(out, at, row[x * 4 + 2], row[x * 4 + 1], row[x * 4], row[x * 4 + 3]);
+      break;
+    default: {
+      const std::size_t i = row[x];
+      const png_color c = i < image.Palette.size() ? image.Palette[i] : png_color{};
+      const int a = i < image.PaletteAlpha.size() ? image.PaletteAlpha[i] : 255;
+      PutPixel(out, at, c.red, c.green, c.blue, a);
+    }
+  }
+}
+
+Rgba LibpngRgba(const LibpngImage& image) {
+  Rgba out(std::size_t(image.Width) * image.Height * 4);
+  for (png_uint_32 y = 0; y < image.Height; ++y)
+    for (png_uint_32 x = 0; x < image.Width; ++x)
+      PutLibpngPixel(image, image.Rows[y], x, out, (std::size_t(y) * image.Width + x) * 4);
+  return out;
+}
+
+Rgba OursRgba(const TPNGObject& png) {
+  const TChunkIHDR& h = *png.HeaderChunk();
+  const TChunktRNS* trns = png.Chunks().Find<TChunktRNS>();
+  const bool paletteAlpha = trns && h.ColorType == 3;
+  Rgba out(std::size_t(h.Width) * h.Height * 4);
+  for (std::uint32_t y = 0; y < h.Height; ++y) {
+    const Byte* row = h.RowAddress(y);
+    for (std::uint32_t x = 0; x < h.Width; ++x) {
+      const std::size_t at = (std::size_t(y) * h.Width + x) * 4;
+      int alpha = h.ImageAlpha() ? h.ImageAlpha()[std::size_t(y) * h.Width + x] : 255;
+      if (h.Indexed()) {
+        const int i = pngimage_detail::ReadIndex(row, x, h.BitCount());
+        const TPNGRGBQuad& q = h.BitmapInfo().bmiColors[i];
+        if (paletteAlpha) alpha = trns->AlphaValues[i];
+        PutPixel(out, at, q.rgbRed, q.rgbGreen, q.rgbBlue, alpha);
+      } else {
+        const Byte* p = row + x * 3;
+        PutPixel(out, at, p[2], p[1], p[0], alpha);
+      }
+    }
+  }
+  return out;
+}
+
+// The first pixel that differs, as text; "" when all agree.
+std::string FirstDifference(const Rgba& ours, const Rgba& libpng, std::uint32_t width) {
+  if (ours.size() != libpng.size()) return "the images differ in size";
+  const auto a = std::mismatch(ours.begin(), ours.end(), libpng.begin()).first;
+  if (a == ours.end()) return "";
+  const std::size_t pixel = std::size_t(a - ours.begin()) / 4;
+  const Byte* p = ours.data() + pixel * 4;
+  const Byte* q = libpng.data() + pixel * 4;
+  char text[160];
+  std::snprintf(text, sizeof text, "pixel (%ld, %ld): ours %d,%d,%d,%d, libpng %d,%d,%d,%d",
+                long(pixel % width), long(pixel / width), p[0], p[1], p[2], p[3], q[0], q[1], q[2], q[3]);
+  return text;
+}
+
+// ---------------------------------------------------------------------------
+// Timing and the table.
+
+template <class F>
+double Milliseconds(F&& work) {
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  const auto stop = std::chrono::steady_clock::now();
+  return std::chrono::duration<double, std::milli>(stop - start).count();
+}
+
+std::vector<Byte> ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw Exception("cannot open " + path);
+  return std::vector<Byte>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+struct Result {
+  std::size_t Bytes = 0;
+  double Ours = 1e300, Libpng = 1e300;
+};
+
+std::unique_ptr<TPNGObject> DecodeOurs(TMemoryStream& stream) {
+  auto png = std::make_unique<TPNGObject>();
+  stream.SetPosition(0);
+  png->LoadFromStream(&stream);
+  return png;
+}
+
+// Decodes the file with both and compares the pixels; "" when they agree,
+// else what went wrong.
+std::string Check(const std::vector<Byte>& file, TMemoryStream& stream) {
+  std::unique_ptr<TPNGObject> ours;
+  try {
+    ours = DecodeOurs(stream);
+  } catch (const Exception& e) {
+    return "our decoder failed: " + e.Message();
+  }
+  LibpngImage reference;
+  DecodeLibpng(file, reference);
+  if (!reference.Error.empty()) return "libpng failed: " + reference.Error;
+  return FirstDifference(OursRgba(*ours), LibpngRgba(reference), reference.Width);
+}
+
+// Checks the file, then times the best of runs; false (after a loud
+// message) when the decoders disagree.
+bool Measure(const std::string& path, int runs, Result& result) {
+  const std::vector<Byte> file = ReadFileBytes(path);
+  result.Bytes = file.size();
+  TMemoryStream stream;
+  stream.Write(file.data(), std::int32_t(file.size()));
+  const std::string problem = Check(file, stream);
+  if (!problem.empty()) {
+    std::fprintf(stderr, "MISMATCH %s: %s\n", path.c_str(), problem.c_str());
+    return false;
+  }
+  for (int run = 0; run < runs; ++run) {
+    std::unique_ptr<TPNGObject> ours;
+    result.Ours = std::min(result.Ours, Milliseconds([&] { ours = DecodeOurs(stream); }));
+    ours.reset();
+    LibpngImage reference;
+    result.Libpng = std::min(result.Libpng, Milliseconds([&] { DecodeLibpng(file, reference); }));
+  }
+  return true;
+}
+
+std::vector<std::string> FilesOf(const std::vector<std::string>& arguments) {
+  if (arguments.size() != 1 || arguments[0].size() < 4 ||
+      arguments[0].compare(arguments[0].size() - 4, 4, ".png") == 0)
+    return arguments;
+  std::vector<std::string> files;
+  std::ifstream list(arguments[0] + "/images.txt");
+  if (!list) throw Exception("no images.txt in " + arguments[0]);
+  for (std::string name; std::getline(list, name);)
+    if (!name.empty()) files.push_back(arguments[0] + "/" + name);
+  return files;
+}
+
+std::string BaseName(const std::string& path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+int Run(int runs, const std::vector<std::string>& files) {
+  std::printf("%-22s %10s %10s %10s %8s\n", "file", "KiB", "ours ms", "libpng ms", "ratio");
+  double ours = 0, libpng = 0;
+  bool agreed = true;
+  for (const std::string& path : files) {
+    Result r;
+    if (!Measure(path, runs, r)) {
+      agreed = false;
+      continue;
+    }
+    std::printf("%-22s %10ld %10.1f %10.1f %8.2f\n", BaseName(path).c_str(), long(r.Bytes / 1024), r.Ours,
+                r.Libpng, r.Ours / r.Libpng);
+    std::fflush(stdout);
+    ours += r.Ours;
+    libpng += r.Libpng;
+  }
+  std::printf("%-22s %10s %10.1f %10.1f %8.2f\n", "total", "", ours, libpng,
+              libpng > 0 ? ours / libpng : 0.0);
+  std::printf("ratio = ours / libpng (best of %d runs each, libpng %s)\n", runs,
+              PNG_LIBPNG_VER_STRING);
+  if (!agreed) std::fprintf(stderr, "MISMATCH: the decoders disagree on some files\n");
+  return agreed ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  TUnitScope units{&SysUtilsUnit, &pngimageUnit};
+  int runs = 5;
+  std::vector<std::string> arguments;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
+      runs = std::max(1, std::atoi(argv[++i]));
+    else
+      arguments.push_back(argv[i]);
+  }
+  if (arguments.empty()) {
+    std::fprintf(stderr, "usage: pngbench [--runs N] FOLDER | FILE...\n");
+    return 2;
+  }
+  try {
+    return Run(runs, FilesOf(arguments));
+  } catch (const Exception& e) {
+    std::fprintf(stderr, "pngbench: %s\n", e.Message().c_str());
+    return 2;
+  }
+}
