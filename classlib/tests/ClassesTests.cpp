@@ -2,6 +2,7 @@
 // teardown), TList and TObjectList.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "Classes.hpp"
@@ -106,8 +107,11 @@ TEST(Component, FreeingAnOwnedComponentTellsTheOwnerAndSiblings) {
   owner.SetName("Owner");
   auto* a = new TProbe(&owner, &log);
   a->SetName("A");
+  // The owner hears of each arrival (before the new component has a name).
+  EXPECT_EQ(std::count(log.begin(), log.end(), "Owner +"), 1);
   auto* b = new TProbe(&owner, &log);
   b->SetName("B");
+  EXPECT_NE(std::find(log.begin(), log.end(), "A +"), log.end());  // siblings too
   log.clear();
   a->Free();
   EXPECT_EQ(owner.ComponentCount(), 1);

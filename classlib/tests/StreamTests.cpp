@@ -181,6 +181,11 @@ TEST(ResourceStream, ReadsRcDataAndRaisesForAMissingResource) {
   for (int i = 0; i < 65412 % 16; ++i) at += 1 + block[at];
   EXPECT_EQ(WideString(&block[at + 1], block[at]), L"List index out of bounds (%d)");
   EXPECT_THROW(s.Write("x", 1), EStreamError);
+  TResourceStream named(HInstance, "TESTDATA", RT_RCDATA);
+  ASSERT_GE(named.Size(), 12);
+  std::string text(12, '\0');
+  named.ReadBuffer(text.data(), 12);
+  EXPECT_EQ(text, "payload-1234");
   try {
     TResourceStream missing(HInstance, "NOSUCHFORM", RT_RCDATA);
     FAIL();

@@ -453,6 +453,11 @@ TEST(StringTable, TheLibrarysIdsComeFromTheLinkedStringTable) {
   EXPECT_EQ(LoadStr(65000), "");
 }
 
+TEST(StringTable, Utf16EntriesComeBackInTheAnsiCodePage) {
+  // "Установка «Лумбрикс»" in code page 1251.
+  EXPECT_EQ(LoadStr(60001), "\xD3\xF1\xF2\xE0\xED\xEE\xE2\xEA\xE0 \xAB\xCB\xF3\xEC\xE1\xF0\xE8\xEA\xF1\xBB");
+}
+
 TEST(Exceptions, FormattedAndResourceMessages) {
   Exception e("%s has %d items", {"list", 3});
   EXPECT_EQ(e.Message(), "list has 3 items");
