@@ -246,6 +246,7 @@ void TCustomForm::UpdateShowing() {
     DoShow();
     int cmd = windowState_ == wsMinimized ? SW_SHOWMINIMIZED : windowState_ == wsMaximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
     ShowWindow(handle_, cmd);
+    if (Application && Application->MainForm() == this) Application->MainFormShown();
     if (activeControl_ && activeControl_->CanFocus() && activeControl_->HandleAllocated())
       ::SetFocus(activeControl_->Handle());
   } else if (handle_) {

@@ -282,6 +282,8 @@ class TApplication : public TComponent {
 
  private:
   void FormCreated(TCustomForm* form);
+  friend class TCustomForm;
+  void MainFormShown();
   bool ProcessMessage(MSG& msg);
   void Idle();
   void WndProc(TMessage& m);
@@ -371,6 +373,8 @@ std::string GetLongHint(const std::string& hint);
 
 // A hidden window whose messages go to the method.
 HWND AllocateHWnd(const TWndMethod& method);
+// The same with the given styles (a zero-size window at the screen centre).
+HWND AllocateStyledHWnd(const TWndMethod& method, DWORD style, DWORD exStyle);
 void DeallocateHWnd(HWND wnd);
 
 // The windowing layer's unit: its start-up creates Screen and Application,

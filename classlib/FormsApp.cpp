@@ -81,7 +81,9 @@ LRESULT CALLBACK UtilWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 const char kUtilClass[] = "TPUtilWindow";
 }  // namespace
 
-HWND AllocateHWnd(const TWndMethod& method) {
+HWND AllocateHWnd(const TWndMethod& method) { return AllocateStyledHWnd(method, WS_POPUP, WS_EX_TOOLWINDOW); }
+
+HWND AllocateStyledHWnd(const TWndMethod& method, DWORD style, DWORD exStyle) {
   HINSTANCE inst = GetModuleHandleA(nullptr);
   WNDCLASSA wc{};
   if (!GetClassInfoA(inst, kUtilClass, &wc)) {
@@ -90,7 +92,8 @@ HWND AllocateHWnd(const TWndMethod& method) {
     wc.lpszClassName = kUtilClass;
     RegisterClassA(&wc);
   }
-  HWND wnd = CreateWindowExA(WS_EX_TOOLWINDOW, kUtilClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, inst, nullptr);
+  HWND wnd = CreateWindowExA(exStyle, kUtilClass, "", style, GetSystemMetrics(SM_CXSCREEN) / 2,
+                             GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr, inst, nullptr);
   if (!wnd) throw EOutOfResources("Error creating window");
   if (method) {
     SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new TWndMethod(method)));
@@ -136,7 +139,10 @@ void TApplication::Initialize() {
 
 HWND TApplication::Handle() {
   if (!handle_) {
-    handle_ = AllocateHWnd(TWndMethod(this, &TApplication::WndProc));
+    // The owner of every form; an empty captioned window, so that the
+    // program's task bar button shows Title once the main form shows.
+    handle_ = AllocateStyledHWnd(TWndMethod(this, &TApplication::WndProc),
+                                 WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0);
     SetWindowTextA(handle_, title_.c_str());
     // Worker threads post a wake-up so the loop serves their queue at once.
     WakeMainThread = TNotifyEvent(this, &TApplication::WakeMainThreadHandler);
@@ -163,6 +169,10 @@ void TApplication::WndProc(TMessage& m) {
     case WM_NULL: CheckSynchronize(); return;
     default: m.Result = DefWindowProcA(handle_, m.Msg, m.WParam, m.LParam);
   }
+}
+
+void TApplication::MainFormShown() {
+  if (handle_ && !IsWindowVisible(handle_)) ShowWindow(handle_, SW_SHOWNOACTIVATE);
 }
 
 void TApplication::FormCreated(TCustomForm* form) {

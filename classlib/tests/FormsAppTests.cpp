@@ -230,3 +230,99 @@ TEST(Release, AFormThatNeverHadAWindowIsFreedToo) {
 }
 
 }  // namespace
+
+namespace {
+
+// Finds the application's message box from another thread, reads its text
+// and presses its button, so the standard error box can be checked.
+struct BoxCloser {
+  std::string title;
+  std::string text;
+  bool found = false;
+  static BOOL CALLBACK Child(HWND wnd, LPARAM self) {
+    char cls[32] = {}, buf[256] = {};
+    GetClassNameA(wnd, cls, sizeof cls);
+    GetWindowTextA(wnd, buf, sizeof buf);
+    auto* closer = reinterpret_cast<BoxCloser*>(self);
+    if (lstrcmpiA(cls, "Static") == 0 && buf[0]) closer->text = buf;
+    return TRUE;
+  }
+  static DWORD WINAPI Run(void* self) {
+    auto* closer = static_cast<BoxCloser*>(self);
+    for (int i = 0; i < 200; ++i) {
+      HWND box = FindWindowA("#32770", closer->title.c_str());
+      if (box) {
+        EnumChildWindows(box, &Child, reinterpret_cast<LPARAM>(closer));
+        closer->found = true;
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return 0;
+      }
+      Sleep(20);
+    }
+    return 0;
+  }
+};
+
+TEST(Exceptions, WithoutAHandlerTheStandardErrorBoxShowsTheMessage) {
+  Application->SetTitle("Controls test box");
+  BoxCloser closer;
+  closer.title = "Controls test box";
+  HANDLE thread = CreateThread(nullptr, 0, &BoxCloser::Run, &closer, 0, nullptr);
+  try {
+    throw EConvertError("Bad value");
+  } catch (...) {
+    Application->HandleException(nullptr);
+  }
+  WaitForSingleObject(thread, 5000);
+  CloseHandle(thread);
+  EXPECT_TRUE(closer.found);
+  // A full stop is added to a message that does not end in punctuation.
+  EXPECT_EQ(closer.text, "Bad value.");
+}
+
+struct RefusingLabel : TLabel {
+  explicit RefusingLabel(TComponent* owner) : TLabel(owner) {}
+  bool refuse = false;
+  void Dispatch(TMessage& m) override {
+    if (m.Msg == CM_HINTSHOW) {
+      auto* info = reinterpret_cast<THintInfo*>(m.LParam);
+      if (refuse) {
+        m.Result = 1;
+        return;
+      }
+      info->HintStr = "changed";
+    }
+    TLabel::Dispatch(m);
+  }
+};
+
+TEST(HintShow, AHandlerMayChangeTheTextOrRefuse) {
+  auto* form = new TForm(Application, 0);
+  form->SetBorderStyle(bsNone);
+  form->SetBounds(300, 300, 200, 100);
+  auto* label = new RefusingLabel(form);
+  label->SetAutoSize(false);
+  label->SetBounds(0, 0, 200, 100);
+  label->SetHint("original");
+  label->SetShowHint(true);
+  label->SetParent(form);
+  form->Show();
+  Application->SetHintPause(50);
+  auto shown = [] {
+    THintWindow* h = Application->HintWindowForTest();
+    return h && h->HandleAllocated() && IsWindowVisible(h->Handle());
+  };
+  SetCursorPos(350, 350);
+  SendMessageA(form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(50, 50));
+  ASSERT_TRUE(PumpUntil(shown));
+  char text[32] = {};
+  GetWindowTextA(Application->HintWindowForTest()->Handle(), text, sizeof text);
+  EXPECT_STREQ(text, "changed");
+  Application->CancelHint();
+  label->refuse = true;
+  SendMessageA(form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(60, 50));
+  EXPECT_FALSE(PumpUntil(shown, 300));
+  form->Free();
+}
+
+}  // namespace
