@@ -15,7 +15,7 @@ PACKAGES=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
   libz-mingw-w64-dev libgcrypt-mingw-w64-dev
   googletest cmake ninja-build unar libarchive-tools imagemagick
-  unicode-data libpng-tools python3 dpkg-dev x11-apps
+  unicode-data libpng-tools libpng-dev python3 dpkg-dev x11-apps
 )
 
 missing_packages() {
