@@ -105,3 +105,22 @@ TEST(Refusal, NamesThatWouldLeaveTheDestinationAreNeverWritten) {
     EXPECT_FALSE(fs::exists(fs::current_path() / "escape.txt"));
   }
 }
+
+TEST(Refusal, ADamagedByteAnywhereFailsCleanlyOrChangesNothingOutside) {
+  // Every byte of a small archive changed in turn: the library may refuse
+  // or report damage, but must neither crash nor write outside the folder.
+  const RawArchive a = BuildRawArchive(kTree);
+  TempFolder temp;
+  const fs::path dest = temp.Path() / "dest";
+  for (size_t i = 0; i < a.bytes.size(); i += 11) {
+    std::string bytes = a.bytes;
+    bytes[i] = static_cast<char>(bytes[i] ^ (0x5A + i));
+    WriteAll(temp.Path() / "d.rar", bytes);
+    fs::create_directories(dest);
+    const int r = ExtractAll(temp.Path() / "d.rar", dest, nullptr);
+    EXPECT_TRUE(r == 0 || (r >= ERAR_BAD_DATA && r <= ERAR_BAD_PASSWORD)) << "offset " << i << ": " << r;
+    for (const auto& e : fs::directory_iterator(temp.Path()))
+      EXPECT_TRUE(e.path().filename() == "dest" || e.path().filename() == "d.rar") << e.path().string();
+    fs::remove_all(dest);
+  }
+}
