@@ -15,7 +15,9 @@ for arch in "${ARCHES[@]}"; do
     # This machine cannot run the i686 tree's own rarpack.exe: archives are
     # packed at build time with the x86_64 tree's one, built first.
     i686)   dir="${BUILD_DIR_I686:-$ROOT/build/i686}"; tests=OFF
-            extra=(-DRARPACK_EXECUTABLE="${BUILD_DIR_X64:-$ROOT/build/x64}/tools/rarpack/rarpack.exe") ;;
+            rarpack="${BUILD_DIR_X64:-$ROOT/build/x64}/tools/rarpack/rarpack.exe"
+            [ -f "$rarpack" ] || echo "note: $rarpack is not built yet; build x86_64 first (or set BUILD_DIR_X64) for archives packed at build time" >&2
+            extra=(-DRARPACK_EXECUTABLE="$rarpack") ;;
     *) echo "unknown architecture: $arch" >&2; exit 2 ;;
   esac
   # Configured every time: a module folder joins the build when it appears.
