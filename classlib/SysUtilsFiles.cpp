@@ -98,9 +98,14 @@ std::string GetCurrentDir() {
 bool ForceDirectories(const std::string& directory) {
   if (directory.empty()) throw EInOutError(Consts::CannotCreateDir);
   std::string dir = ExcludeTrailingBackslash(directory);
-  // A drive ("C:"), a root or an existing folder ends the climb.
-  if (dir.size() < 3 || DirectoryExists(dir) || ExtractFilePath(dir) == dir) return true;
-  return ForceDirectories(ExtractFilePath(dir)) && CreateDir(dir);
+  // A root, a drive ("C:", "\\server\share") or an existing folder ends the
+  // climb. Short relative names ("a\b") are created too, unlike a plain
+  // length test would allow.
+  if (dir.empty() || dir == ExtractFileDrive(dir) || DirectoryExists(dir)) return true;
+  const std::string parent = ExtractFilePath(dir);
+  if (parent == dir) return true;
+  if (!parent.empty() && !ForceDirectories(parent)) return false;
+  return CreateDir(dir) || DirectoryExists(dir);
 }
 
 int FileGetAttr(const std::string& fileName) {

@@ -397,6 +397,13 @@ TEST_F(Files, ForceDirectoriesCreatesEveryMissingParent) {
   EXPECT_TRUE(DirectoryExists(deep + "."));
   EXPECT_TRUE(ForceDirectories(deep));  // existing: still true
   EXPECT_THROW(ForceDirectories(""), EInOutError);
+  // Relative paths with short names are created from the current folder.
+  const std::string cwd = GetCurrentDir();
+  ASSERT_TRUE(SetCurrentDirectoryA(dir_.c_str()));
+  EXPECT_TRUE(ForceDirectories("a\\b"));
+  SetCurrentDirectoryA(cwd.c_str());
+  EXPECT_TRUE(DirectoryExists(dir_ + "a\\b"));
+  EXPECT_TRUE(ForceDirectories("C:\\"));
   EXPECT_FALSE(CreateDir(dir_ + "one"));
   EXPECT_FALSE(RemoveDir(dir_ + "one"));  // not empty
 }
