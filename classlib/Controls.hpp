@@ -337,6 +337,8 @@ class TWinControl : public TControl {
   bool ContainsControl(TControl* control) const;
   TControl* ControlAtPos(POINT pos, bool allowDisabled, bool allowWinControls = false) const;
   void Broadcast(TMessage& message);
+  // Broadcast through every level of children until one answers.
+  void BroadcastDeep(TMessage& message);
   void NotifyControls(UINT msg);
   void Realign();
   void DisableAlign() { ++alignLevel_; }

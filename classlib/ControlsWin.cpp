@@ -316,6 +316,18 @@ void TWinControl::Broadcast(TMessage& message) {
   }
 }
 
+void TWinControl::BroadcastDeep(TMessage& message) {
+  std::vector<TControl*> copy = controls_;
+  for (TControl* c : copy) {
+    c->WindowProc(message);
+    if (message.Result != 0) return;
+    if (auto* w = dynamic_cast<TWinControl*>(c)) {
+      w->BroadcastDeep(message);
+      if (message.Result != 0) return;
+    }
+  }
+}
+
 void TWinControl::NotifyControls(UINT msg) {
   TMessage m;
   m.Msg = msg;
@@ -669,7 +681,17 @@ void TWinControl::KeyPress(char& key) { OnKeyPress(this, key); }
 
 bool TWinControl::DoKeyDown(TWMKey& m) {
   Word key = m.CharCode();
-  KeyDown(key, KeyDataToShiftState(m.KeyData()));
+  TShiftState shift = KeyDataToShiftState(m.KeyData());
+  // A form with KeyPreview sees the key first.
+  TWinControl* form = GetParentForm();
+  if (form && form != this && static_cast<TCustomForm*>(form)->KeyPreview()) {
+    form->KeyDown(key, shift);
+    if (key == 0) {
+      m.SetCharCode(0);
+      return true;
+    }
+  }
+  KeyDown(key, shift);
   m.SetCharCode(key);
   return key == 0;
 }
@@ -776,6 +798,18 @@ void TWinControl::Dispatch(TMessage& m) {
     case WM_KEYDOWN: case WM_SYSKEYDOWN: WMKeyDown(MessageAs<TWMKey>(m)); return;
     case WM_KEYUP: case WM_SYSKEYUP: WMKeyUp(MessageAs<TWMKey>(m)); return;
     case WM_CHAR: WMChar(MessageAs<TWMKey>(m)); return;
+    case WM_SYSCHAR:
+      // Alt+letter: the form offers it to its controls as an accelerator.
+      if (TCustomForm* form = GetParentForm()) {
+        TMessage d;
+        d.Msg = CM_DIALOGCHAR;
+        d.WParam = m.WParam;
+        d.LParam = m.LParam;
+        form->BroadcastDeep(d);
+        if (d.Result) return;
+      }
+      DefaultHandler(m);
+      return;
     case WM_MOUSEWHEEL: WMMouseWheel(MessageAs<TWMMouseWheel>(m)); return;
     case WM_NCCALCSIZE: WMNCCalcSize(MessageAs<TWMNCCalcSize>(m)); return;
     case WM_NCPAINT: WMNCPaint(m); return;

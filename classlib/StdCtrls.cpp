@@ -6,6 +6,23 @@
 // ---------------------------------------------------------------------------
 // TCustomLabel
 
+// Whether the character is the caption's accelerator: the one after a single
+// "&" ("&&" is a literal ampersand), compared without regard to case.
+bool IsAccel(char key, const std::string& caption) {
+  for (size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    if (caption[i + 1] == '&') {
+      ++i;
+      continue;
+    }
+    char a[2] = {caption[i + 1], 0}, b[2] = {key, 0};
+    CharUpperA(a);
+    CharUpperA(b);
+    return a[0] == b[0];
+  }
+  return false;
+}
+
 TCustomLabel::TCustomLabel(TComponent* owner) : TGraphicControl(owner) {
   controlStyle_ += TControlStyle{csOpaque, csReplicatable};
   width_ = 65;
@@ -150,7 +167,8 @@ void TCustomLabel::Dispatch(TMessage& m) {
       AdjustBounds();
       return;
     case CM_DIALOGCHAR:
-      if (focusControl_ && Enabled() && showAccelChar_ && focusControl_->CanFocus()) {
+      if (focusControl_ && Enabled() && showAccelChar_ && IsAccel(static_cast<char>(m.WParam), GetText()) &&
+          focusControl_->CanFocus()) {
         focusControl_->SetFocus();
         m.Result = 1;
       }

@@ -6,6 +6,9 @@
 
 #include "Controls.hpp"
 
+// Whether the character is the accelerator ("&x") of the caption.
+bool IsAccel(char key, const std::string& caption);
+
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };

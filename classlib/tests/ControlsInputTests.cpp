@@ -177,3 +177,58 @@ TEST_F(InputTest, CursorOfTheControlUnderTheMouseIsShown) {
 }
 
 }  // namespace
+
+namespace {
+
+struct PreviewForm : TForm {
+  explicit PreviewForm(TComponent* owner) : TForm(owner, 0) {}
+  std::vector<Word> seen;
+
+ protected:
+  void KeyDown(Word& key, TShiftState shift) override {
+    seen.push_back(key);
+    if (key == VK_ESCAPE) key = 0;
+    TForm::KeyDown(key, shift);
+  }
+};
+
+TEST(Keyboard, KeyPreviewLetsTheFormSeeKeysFirst) {
+  auto* form = new PreviewForm(Application);
+  auto* control = new TKeyControl(form);
+  control->SetParent(form);
+  form->Show();
+  SendMessageA(control->Handle(), WM_KEYDOWN, 'A', 0);
+  EXPECT_TRUE(form->seen.empty());
+  form->SetKeyPreview(true);
+  SendMessageA(control->Handle(), WM_KEYDOWN, 'B', 0);
+  SendMessageA(control->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_EQ(form->seen, (std::vector<Word>{'B', VK_ESCAPE}));
+  // The form swallowed Escape: the control never saw it.
+  EXPECT_EQ(control->Log, (std::vector<std::string>{"down 65", "down 66"}));
+  form->Free();
+}
+
+TEST(Keyboard, AltAndTheAcceleratorFocusTheLabelsControl) {
+  EXPECT_TRUE(IsAccel('n', "&Name"));
+  EXPECT_FALSE(IsAccel('a', "R&&D"));
+  EXPECT_TRUE(IsAccel('d', "R&&&D"));
+  auto* form = new TForm(Application, 0);
+  auto* a = new TKeyControl(form);
+  auto* b = new TKeyControl(form);
+  a->SetParent(form);
+  b->SetParent(form);
+  auto* label = new TLabel(form);
+  label->SetCaption("&Second");
+  label->SetFocusControl(b);
+  label->SetParent(form);
+  form->Show();
+  SetForegroundWindow(form->Handle());
+  a->SetFocus();
+  SendMessageA(a->Handle(), WM_SYSCHAR, 'x', 0x20000000);
+  EXPECT_TRUE(a->Focused());
+  SendMessageA(a->Handle(), WM_SYSCHAR, 's', 0x20000000);
+  EXPECT_TRUE(b->Focused());
+  form->Free();
+}
+
+}  // namespace
