@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <shlobj.h>
+#include <tlhelp32.h>
 #include <winternl.h>
 
 #include "EngineStrings.h"
@@ -25,7 +26,8 @@ const char* const UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\
 class TInstallDriver : public TObject {
  public:
   TInstallRun Run;
-  std::atomic<int> Wakes{0};
+  bool CancelOnFirstWake = false;
+  std::atomic<bool> CancelledOnWake{false};
 
   void OnTerminate(TObject* sender) {
     auto thread = static_cast<InstallThread*>(sender);
@@ -36,10 +38,15 @@ class TInstallDriver : public TObject {
     Run.BytesDone = thread->BytesDoneNow();
     Run.TargetAtEnd = ListTree(InstallSettings->TargetFolder);
   }
-  void OnWake(TObject*) { ++Wakes; }
+  // Runs in the worker as it queues something for the main thread. The
+  // worker's only Synchronize is its shortcut step: once that is queued,
+  // every step has passed its test, so a cancel here comes after the last.
+  void OnWake(TObject* sender) {
+    if (CancelOnFirstWake && !CancelledOnWake.exchange(true)) static_cast<TThread*>(sender)->Terminate();
+  }
 };
 
-bool ShouldCancel(TCancel cancel, InstallThread* thread, const TInstallDriver& driver, std::int32_t expectedTotal) {
+bool ShouldCancel(TCancel cancel, InstallThread* thread, std::int32_t expectedTotal) {
   switch (cancel) {
     case TCancel::DuringListing: {
       std::int32_t total = thread->TotalBytesNow();
@@ -47,10 +54,6 @@ bool ShouldCancel(TCancel cancel, InstallThread* thread, const TInstallDriver& d
     }
     case TCancel::DuringExtraction:
       return thread->BytesDoneNow() > 0;
-    case TCancel::AfterLastStep:
-      // The only Synchronize of the worker is its shortcut step; once it is
-      // queued every other step has run.
-      return driver.Wakes.load() > 0;
     default:
       return false;
   }
@@ -69,6 +72,7 @@ TInstallRun RunInstall(TCancel cancel) {
   TInstallDriver driver;
   std::int32_t expectedTotal = 0;
   if (cancel == TCancel::DuringListing) GetArchiveUnpackedSize(ArchivePath, expectedTotal, "tulbek");
+  driver.CancelOnFirstWake = cancel == TCancel::AfterLastStep;
   WakeMainThread = TNotifyEvent(&driver, &TInstallDriver::OnWake);
   InstallThread* thread = new InstallThread(true);
   thread->SetFreeOnTerminate(true);
@@ -77,7 +81,7 @@ TInstallRun RunInstall(TCancel cancel) {
   DWORD start = GetTickCount();
   while (!driver.Run.Finished) {
     // The thread object lives until its termination step has run here.
-    if (!driver.Run.Cancelled && ShouldCancel(cancel, thread, driver, expectedTotal)) {
+    if (!driver.Run.Cancelled && ShouldCancel(cancel, thread, expectedTotal)) {
       driver.Run.BytesDoneAtCancel = thread->BytesDoneNow();
       driver.Run.TotalBytesAtCancel = thread->TotalBytesNow();
       driver.Run.Cancelled = true;
@@ -87,6 +91,7 @@ TInstallRun RunInstall(TCancel cancel) {
     if (GetTickCount() - start > 300000) break;
   }
   WakeMainThread = nullptr;
+  if (driver.CancelledOnWake) driver.Run.Cancelled = true;
   EXPECT_TRUE(driver.Run.Finished) << "the worker did not end";
   return driver.Run;
 }
@@ -215,6 +220,40 @@ std::wstring CommandLineOf(DWORD processId) {
 }
 
 }  // namespace
+
+TProcessWatch::TProcessWatch(const AnsiString& exeName) : exeName_(exeName) {
+  thread_ = CreateThread(nullptr, 0, &TProcessWatch::Watch, this, 0, nullptr);
+}
+
+TProcessWatch::~TProcessWatch() { Stop(); }
+
+std::wstring TProcessWatch::Stop() {
+  if (thread_) {
+    InterlockedExchange(&stop_, 1);
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+    thread_ = nullptr;
+  }
+  return seen_;
+}
+
+DWORD WINAPI TProcessWatch::Watch(void* param) {
+  auto self = static_cast<TProcessWatch*>(param);
+  while (!self->stop_ && self->seen_.empty()) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+      if (AnsiSameText(entry.szExeFile, self->exeName_)) {
+        self->seen_ = CommandLineOf(entry.th32ProcessID);
+        break;
+      }
+    }
+    CloseHandle(snapshot);
+    Sleep(5);
+  }
+  return 0;
+}
 
 TMessageBox WaitForMessageBox(const AnsiString& caption, DWORD timeoutMs) {
   TMessageBox box;

@@ -62,4 +62,23 @@ TMessageBox WaitForMessageBox(const AnsiString& caption, DWORD timeoutMs = 60000
 void CloseMessageBox(const TMessageBox& box);
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
+// Watches from a thread of its own for a process of the given program name
+// and keeps the command line of the first one it sees.
+class TProcessWatch {
+ public:
+  explicit TProcessWatch(const AnsiString& exeName);
+  ~TProcessWatch();
+  TProcessWatch(const TProcessWatch&) = delete;
+  TProcessWatch& operator=(const TProcessWatch&) = delete;
+  // Stops watching and returns what was seen (empty when nothing was).
+  std::wstring Stop();
+
+ private:
+  static DWORD WINAPI Watch(void* self);
+  AnsiString exeName_;
+  std::wstring seen_;
+  volatile LONG stop_ = 0;
+  HANDLE thread_ = nullptr;
+};
+
 }  // namespace enginetest

@@ -68,10 +68,20 @@ void ExpectShortcutsAndKeysGone() {
 
 TEST(UninstallScenario, BothStagesAndTheRemovalProgramRemoveTheProduct) {
   Install();
+  TProcessWatch removal("uninsts.exe");
   StartUninstaller();
   TMessageBox box = WaitForMessageBox(Caption());
   ASSERT_NE(box.Window, nullptr) << "no message box";
   EXPECT_EQ(box.Text, Ansi("Лумбрикс 2008 удален с вашего компьютера."));
+  // The removal program got both folders quoted, each with its trailing
+  // backslash inside the quotes.
+  const std::wstring removalLine = removal.Stop();
+  const std::wstring expectedFolders = L"\"" + AnsiToWide(ProductFolder()) + L"\" \"" +
+                                       AnsiToWide(StartMenuProductFolder(false)) + L"\\\"";
+  ASSERT_FALSE(removalLine.empty()) << "uninsts.exe was never seen running";
+  ASSERT_GE(removalLine.size(), expectedFolders.size()) << WideToAnsi(removalLine);
+  EXPECT_EQ(removalLine.substr(removalLine.size() - expectedFolders.size()), expectedFolders)
+      << WideToAnsi(removalLine);
   // Stage 2 runs from the temporary folder with the quoted product folder,
   // whose trailing backslash stays inside the quotes.
   const std::wstring expectedArgument = L"\"" + AnsiToWide(ProductFolder()) + L"\"";
