@@ -7,6 +7,7 @@
 
 #include "GraphicsTestSupport.hpp"
 #include "Jpeg.hpp"
+#include "Streaming.hpp"
 
 using namespace gfxtest;
 
@@ -226,4 +227,35 @@ TEST(GraphicsPicture, AssignCopiesAndChangesAreReported) {
 
   TSwatchGraphic unregistered;
   EXPECT_THROW(b.SetGraphic(&unregistered), EInvalidGraphic);
+}
+
+TEST(GraphicsPicture, DataTravelsAsAFormBinaryProperty) {
+  TPicture picture;
+  picture.Bitmap()->SetPixelFormat(pf24bit);
+  picture.Bitmap()->SetSize(2, 2);
+  picture.Bitmap()->Canvas()->SetPixels(1, 0, clRed);
+  TMemoryStream expected;
+  picture.WriteData(&expected);
+
+  TMemoryStream form;
+  TWriter writer(&form);
+  picture.DefineProperties(&writer);
+  TPicture empty;
+  empty.DefineProperties(&writer);  // an empty picture writes nothing
+  ASSERT_GT(form.Size(), 0);
+
+  form.SetPosition(0);
+  TReader reader(&form);
+  std::string name = reader.ReadStr();
+  EXPECT_EQ(name, "Data");
+  reader.SetPropName(name);
+  TPicture copy;
+  copy.DefineProperties(&reader);
+  EXPECT_TRUE(reader.PropRead());
+  EXPECT_EQ(form.Position(), form.Size());
+  ASSERT_NE(dynamic_cast<TBitmap*>(copy.Graphic()), nullptr);
+  EXPECT_EQ(Px(*copy.Bitmap(), 1, 0), clRed);
+  TMemoryStream again;
+  copy.WriteData(&again);
+  EXPECT_EQ(Bytes(again), Bytes(expected));
 }

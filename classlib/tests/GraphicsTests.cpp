@@ -278,6 +278,18 @@ TEST(GraphicsCanvas, DrawsOnAnyContextItIsGiven) {
   DeleteObject(dib);
 }
 
+TEST(GraphicsCanvas, FocusRectangleIsDrawnByInversion) {
+  auto bmp = MakeBitmap(pf24bit, 10, 10, clWhite);
+  bmp->Canvas()->DrawFocusRect(TRect{1, 1, 9, 9});
+  int changed = 0;
+  for (int x = 1; x < 9; ++x) changed += Px(*bmp, x, 1) != clWhite;
+  EXPECT_GE(changed, 3);
+  EXPECT_EQ(Px(*bmp, 5, 5), clWhite);
+  EXPECT_EQ(Px(*bmp, 0, 0), clWhite);
+  bmp->Canvas()->DrawFocusRect(TRect{1, 1, 9, 9});  // a second time takes it away
+  for (int x = 0; x < 10; ++x) ASSERT_EQ(Px(*bmp, x, 1), clWhite);
+}
+
 TEST(GraphicsCanvas, LockCountsAndChangeEvents) {
   auto bmp = MakeBitmap(pf24bit, 4, 4);
   TCanvas* c = bmp->Canvas();
