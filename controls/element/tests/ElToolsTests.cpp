@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ElTools.hpp"
+#include "ElToolsKeyboard.hpp"
 #include "WinApi.hpp"
 
 namespace {
@@ -324,4 +325,25 @@ TEST(ElToolsFlags, MatchTheWindowsVersionOfThePrefix) {
   } else {
     FAIL() << "unknown EL_EXPECTED_WINDOWS " << version;
   }
+}
+
+// ---------------------------------------------------------------- keyboard
+
+TEST(ElToolsKeyboard, ShiftStateFollowsTheThreadKeyboardState) {
+  BYTE saved[256] = {};
+  ASSERT_TRUE(GetKeyboardState(saved));
+  BYTE keys[256] = {};
+  keys[VK_SHIFT] = 0x80;
+  keys[VK_CONTROL] = 0x80;
+  ASSERT_TRUE(SetKeyboardState(keys));
+  EXPECT_EQ(GetShiftState(), (TShiftState{ssShift, ssCtrl}));
+  keys[VK_SHIFT] = 0;
+  keys[VK_CONTROL] = 0;
+  keys[VK_MENU] = 0x81;  // the low bit is the toggle state, not "down"
+  ASSERT_TRUE(SetKeyboardState(keys));
+  EXPECT_EQ(GetShiftState(), (TShiftState{ssAlt}));
+  keys[VK_MENU] = 0x01;
+  ASSERT_TRUE(SetKeyboardState(keys));
+  EXPECT_TRUE(GetShiftState().Empty());
+  SetKeyboardState(saved);
 }
