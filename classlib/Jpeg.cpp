@@ -190,7 +190,7 @@ void TJPEGImage::SaveToStream(TStream* stream) {
 void TJPEGImage::ReadData(TStream* stream) {
   std::int32_t size = 0;
   stream->ReadBuffer(&size, sizeof(size));
-  if (size < 0 || size > stream->Size() - stream->Position()) throw EJPEG("JPEG error #-1");
+  if (size < 0 || size > stream->Size() - stream->Position()) throw EReadError("Stream read error");
   std::vector<Byte> data(static_cast<std::size_t>(size));
   if (size > 0) stream->ReadBuffer(data.data(), size);
   SetData(std::move(data));
