@@ -27,6 +27,19 @@ _wine_env_free_display() {
   return 1
 }
 
+# Wine links the user's shell folders (Desktop, Documents...) to the host's
+# home folder; a desktop shortcut would land there. Each becomes a real
+# folder inside the prefix.
+wine_prefix_isolate() {
+  local prefix="$1" link
+  for link in "$prefix"/drive_c/users/*/{Desktop,Documents,Downloads,Music,Pictures,Videos,Templates}; do
+    if [ -L "$link" ]; then
+      rm -f "$link"
+      mkdir -p "$link"
+    fi
+  done
+}
+
 # Creates the prefix when it is missing. Mono and Gecko installers are
 # disabled for this one step, since the machine has no internet.
 wine_prefix_init() {
@@ -37,6 +50,7 @@ wine_prefix_init() {
       "$WINE" wineboot -i >/dev/null 2>&1 || true
     WINEPREFIX="$prefix" wineserver -w
   fi
+  wine_prefix_isolate "$prefix"
 }
 
 wine_env_start() {
