@@ -12,6 +12,35 @@
 
 class TFiler;
 
+// The library's quicksort over item indexes: compare(i, p) compares item i
+// with the pivot item p, exchange(i, j) swaps two items. The pivot index
+// travels with its item, so lists sorted by it keep the library's order of
+// equal items.
+template <class Compare, class Exchange>
+void IndexQuickSort(int l, int r, Compare compare, Exchange exchange) {
+  int i;
+  do {
+    i = l;
+    int j = r;
+    int p = static_cast<int>(static_cast<unsigned>(l + r) >> 1);
+    do {
+      while (compare(i, p) < 0) ++i;
+      while (compare(j, p) > 0) --j;
+      if (i <= j) {
+        exchange(i, j);
+        if (p == i)
+          p = j;
+        else if (p == j)
+          p = i;
+        ++i;
+        --j;
+      }
+    } while (i <= j);
+    if (l < j) IndexQuickSort(l, j, compare, exchange);
+    l = i;
+  } while (i < r);
+}
+
 class TStream;
 
 // Whether s is a Pascal identifier (a letter or "_", then letters, digits, "_").

@@ -627,26 +627,9 @@ void TStringList::CustomSort(TStringListSortCompare compare) {
 }
 
 void TStringList::QuickSort(int l, int r, TStringListSortCompare compare) {
-  int i;
-  do {
-    i = l;
-    int j = r, p = (l + r) >> 1;
-    do {
-      while (compare(this, i, p) < 0) ++i;
-      while (compare(this, j, p) > 0) --j;
-      if (i <= j) {
-        ExchangeItems(i, j);
-        if (p == i)
-          p = j;
-        else if (p == j)
-          p = i;
-        ++i;
-        --j;
-      }
-    } while (i <= j);
-    if (l < j) QuickSort(l, j, compare);
-    l = i;
-  } while (i < r);
+  IndexQuickSort(
+      l, r, [&](int a, int b) { return compare(this, a, b); },
+      [&](int a, int b) { ExchangeItems(a, b); });
 }
 
 void TStringList::SetSorted(bool sorted) {

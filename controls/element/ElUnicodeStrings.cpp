@@ -517,28 +517,9 @@ bool TElWideStringList::Find(const TElFString& s, int& index) {
 }
 
 void TElWideStringList::QuickSort(int l, int r, TElWideStringListSortCompare compare) {
-  int i;
-  do {
-    i = l;
-    int j = r;
-    int p = static_cast<int>(static_cast<unsigned>(l + r) >> 1);
-    do {
-      while (compare(this, i, p) < 0) ++i;
-      while (compare(this, j, p) > 0) --j;
-      if (i <= j) {
-        ExchangeItems(i, j);
-        // The pivot travels with its item.
-        if (p == i)
-          p = j;
-        else if (p == j)
-          p = i;
-        ++i;
-        --j;
-      }
-    } while (i <= j);
-    if (l < j) QuickSort(l, j, compare);
-    l = i;
-  } while (i < r);
+  IndexQuickSort(
+      l, r, [&](int a, int b) { return compare(this, a, b); },
+      [&](int a, int b) { ExchangeItems(a, b); });
 }
 
 void TElWideStringList::CustomSort(TElWideStringListSortCompare compare) {
