@@ -12,6 +12,31 @@
 
 class TFiler;
 
+// The library's binary search over a sorted list of count items:
+// compareAt(i) compares item i with the sought value. Gives the first
+// matching index when duplicates are not accepted, else the insertion point
+// after the search; returns whether a match was found.
+template <class CompareAt>
+bool IndexBinarySearch(int count, bool duplicatesAccepted, CompareAt compareAt, int& index) {
+  bool found = false;
+  int l = 0, h = count - 1;
+  while (l <= h) {
+    int i = static_cast<int>(static_cast<unsigned>(l + h) >> 1);
+    int c = compareAt(i);
+    if (c < 0) {
+      l = i + 1;
+    } else {
+      h = i - 1;
+      if (c == 0) {
+        found = true;
+        if (!duplicatesAccepted) l = i;
+      }
+    }
+  }
+  index = l;
+  return found;
+}
+
 // The library's quicksort over item indexes: compare(i, p) compares item i
 // with the pivot item p, exchange(i, j) swaps two items. The pivot index
 // travels with its item, so lists sorted by it keep the library's order of

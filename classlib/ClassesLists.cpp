@@ -551,23 +551,9 @@ void TStringList::Exchange(int index1, int index2) {
 void TStringList::ExchangeItems(int index1, int index2) { std::swap(items_[index1], items_[index2]); }
 
 bool TStringList::Find(const std::string& s, int& index) {
-  bool found = false;
-  int l = 0, h = Count() - 1;
-  while (l <= h) {
-    int i = (l + h) >> 1;
-    int c = CompareStrings(items_[i].String, s);
-    if (c < 0) {
-      l = i + 1;
-    } else {
-      h = i - 1;
-      if (c == 0) {
-        found = true;
-        if (duplicates_ != dupAccept) l = i;
-      }
-    }
-  }
-  index = l;
-  return found;
+  return IndexBinarySearch(
+      Count(), duplicates_ == dupAccept,
+      [&](int i) { return CompareStrings(items_[i].String, s); }, index);
 }
 
 int TStringList::IndexOf(const std::string& s) {

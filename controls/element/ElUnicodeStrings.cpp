@@ -497,23 +497,9 @@ int TElWideStringList::IndexOf(const TElFString& s) {
 }
 
 bool TElWideStringList::Find(const TElFString& s, int& index) {
-  int l = 0, h = count_ - 1;
-  bool found = false;
-  while (l <= h) {
-    int i = static_cast<int>(static_cast<unsigned>(l + h) >> 1);
-    int c = WideCompareStr(list_[static_cast<std::size_t>(i)].FString, s);
-    if (c < 0) {
-      l = i + 1;
-    } else {
-      h = i - 1;
-      if (c == 0) {
-        found = true;
-        if (duplicates_ != dupAccept) l = i;
-      }
-    }
-  }
-  index = l;
-  return found;
+  return IndexBinarySearch(
+      count_, duplicates_ == dupAccept,
+      [&](int i) { return WideCompareStr(list_[static_cast<std::size_t>(i)].FString, s); }, index);
 }
 
 void TElWideStringList::QuickSort(int l, int r, TElWideStringListSortCompare compare) {
