@@ -1187,20 +1187,34 @@ void TGraphicControl::Dispatch(TMessage& m) {
   TControl::Dispatch(m);
 }
 
-void TGraphicControl::WMPaint(TWMPaint& m) {
-  if (!m.DC()) return;
-  canvas_->Lock();
-  canvas_->SetHandle(m.DC());
-  try {
-    canvas_->Font()->Assign(font_.get());
-    Paint();
-  } catch (...) {
+namespace {
+
+// Binds a control's canvas to a device context for one paint, and releases
+// it again however the paint ends.
+class TPaintCanvasBinding {
+ public:
+  TPaintCanvasBinding(TCanvas* canvas, HDC dc) : canvas_(canvas) {
+    canvas_->Lock();
+    canvas_->SetHandle(dc);
+  }
+  ~TPaintCanvasBinding() {
     canvas_->SetHandle(nullptr);
     canvas_->Unlock();
-    throw;
   }
-  canvas_->SetHandle(nullptr);
-  canvas_->Unlock();
+  TPaintCanvasBinding(const TPaintCanvasBinding&) = delete;
+  TPaintCanvasBinding& operator=(const TPaintCanvasBinding&) = delete;
+
+ private:
+  TCanvas* canvas_;
+};
+
+}  // namespace
+
+void TGraphicControl::WMPaint(TWMPaint& m) {
+  if (!m.DC()) return;
+  TPaintCanvasBinding binding(canvas_.get(), m.DC());
+  canvas_->Font()->Assign(font_.get());
+  Paint();
 }
 
 TCustomControl::TCustomControl(TComponent* owner)
@@ -1213,17 +1227,8 @@ TCustomControl::~TCustomControl() = default;
 void TCustomControl::Dispatch(TMessage& m) { TWinControl::Dispatch(m); }
 
 void TCustomControl::PaintWindow(HDC dc) {
-  canvas_->Lock();
-  canvas_->SetHandle(dc);
-  try {
-    canvas_->Font()->Assign(font_.get());
-    canvas_->Brush()->SetColor(color_);
-    Paint();
-  } catch (...) {
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
-    throw;
-  }
-  canvas_->SetHandle(nullptr);
-  canvas_->Unlock();
+  TPaintCanvasBinding binding(canvas_.get(), dc);
+  canvas_->Font()->Assign(font_.get());
+  canvas_->Brush()->SetColor(color_);
+  Paint();
 }
