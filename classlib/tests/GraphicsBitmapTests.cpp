@@ -11,11 +11,6 @@ using namespace gfxtest;
 
 namespace {
 
-struct Counter {
-  int count = 0;
-  void Handle(TObject*) { ++count; }
-};
-
 // Four quadrants: black, white, red, blue (black and white only for pf1bit).
 void DrawQuadrants(TBitmap& bmp) {
   bool mono = bmp.PixelFormat() == pf1bit;

@@ -22,15 +22,6 @@ std::unique_ptr<TBitmap> Strip() {
   return strip;
 }
 
-struct LinkCounter {
-  int count = 0;
-  TObject* sender = nullptr;
-  void Handle(TObject* s) {
-    ++count;
-    sender = s;
-  }
-};
-
 }  // namespace
 
 TEST(GraphicsImageList, AddMaskedDrawsOnlyTheUnmaskedPixels) {
@@ -137,10 +128,10 @@ TEST(GraphicsImageList, DisabledImagesAreEmbossedShapes) {
 
 TEST(GraphicsImageList, ChangeLinksHearChangesAndUnregister) {
   auto list = std::make_unique<TImageList>(nullptr, 8, 8);
-  LinkCounter heard, listHeard;
+  Counter heard, listHeard;
   auto link = std::make_unique<TChangeLink>();
-  link->OnChange = MakeEvent(&heard, &LinkCounter::Handle);
-  list->OnChange = MakeEvent(&listHeard, &LinkCounter::Handle);
+  link->OnChange = MakeEvent(&heard, &Counter::Handle);
+  list->OnChange = MakeEvent(&listHeard, &Counter::Handle);
   list->RegisterChanges(link.get());
   EXPECT_EQ(link->Sender(), list.get());
   auto strip = Strip();

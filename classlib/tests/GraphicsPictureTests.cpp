@@ -55,11 +55,6 @@ class TSwatchGraphic : public TGraphic {
 
 namespace {
 
-struct Counter {
-  int count = 0;
-  void Handle(TObject*) { ++count; }
-};
-
 void WriteFile(const std::string& path, const std::vector<Byte>& bytes) {
   TMemoryStream stream;
   LoadBytes(stream, bytes);

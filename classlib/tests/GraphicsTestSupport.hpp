@@ -75,4 +75,15 @@ class TempFile {
   std::string path_;
 };
 
+// Counts the OnChange-style notifications it is bound to, and keeps the
+// last sender.
+struct Counter {
+  int count = 0;
+  TObject* sender = nullptr;
+  void Handle(TObject* s) {
+    ++count;
+    sender = s;
+  }
+};
+
 }  // namespace gfxtest

@@ -7,19 +7,6 @@
 
 using namespace gfxtest;
 
-namespace {
-
-struct Counter {
-  int count = 0;
-  TObject* sender = nullptr;
-  void Handle(TObject* s) {
-    ++count;
-    sender = s;
-  }
-};
-
-}  // namespace
-
 // --- Colours ------------------------------------------------------------------
 
 TEST(GraphicsColor, SystemColoursResolveThroughGetSysColor) {
