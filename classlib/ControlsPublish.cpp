@@ -4,9 +4,6 @@
 #include "Menus.hpp"
 #include "StdCtrls.hpp"
 #include "WinApi.hpp"
-// windows.h maps GetClassInfo to GetClassInfoA, which would rename the
-// streaming unit's class-table accessor.
-#undef GetClassInfo
 #include "Streaming.hpp"
 
 namespace {

@@ -5,9 +5,6 @@
 #include <algorithm>
 
 #include "WinApi.hpp"
-// windows.h maps GetClassInfo to GetClassInfoA, which would rename the
-// streaming unit's class-table accessor.
-#undef GetClassInfo
 #include "Streaming.hpp"
 
 namespace {

@@ -6,9 +6,6 @@
 
 #include "Forms.hpp"
 #include "WinApi.hpp"
-// windows.h maps GetClassInfo to GetClassInfoA, which would rename the
-// streaming unit's class-table accessor.
-#undef GetClassInfo
 #include "Streaming.hpp"
 #include "ComObj.hpp"
 #include "Thread.hpp"

@@ -8,7 +8,6 @@
 #include "StdCtrls.hpp"
 #include "SysUtils.hpp"
 #include "WinApi.hpp"
-#undef GetClassInfo
 #include "Streaming.hpp"
 
 class TDemoForm : public TForm {

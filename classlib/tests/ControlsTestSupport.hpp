@@ -12,9 +12,6 @@
 #include "Forms.hpp"
 #include "StdCtrls.hpp"
 #include "WinApi.hpp"
-// windows.h maps GetClassInfo to GetClassInfoA, which would rename the
-// streaming unit's class-table accessor.
-#undef GetClassInfo
 #include "Streaming.hpp"
 
 // Runs the message loop's work (messages, then idle work) until the
