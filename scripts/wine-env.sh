@@ -59,16 +59,21 @@ wine_env_start() {
   _prefix="$(cd "$(dirname "$_prefix")" && pwd)/$(basename "$_prefix")"
   export WINEPREFIX="$_prefix"
   if [ -z "${DISPLAY:-}" ]; then
-    local d
+    local d i
+    # Several test runs may start at once (other checkouts, other users of the
+    # machine): choosing a display and starting its server is one locked step.
+    exec 9>/tmp/.wine-env-xvfb.lock
+    flock 9
     d="$(_wine_env_free_display)"
-    Xvfb ":$d" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$d" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 9>&- &
     _wine_env_xvfb_pid=$!
     export DISPLAY=":$d"
-    local i
-    for i in $(seq 1 100); do
+    for i in $(seq 1 200); do
       [ -e "/tmp/.X11-unix/X$d" ] && break
       sleep 0.05
     done
+    flock -u 9
+    exec 9>&-
   fi
   wine_prefix_init "$WINEPREFIX"
   # One persistent server for the run, so that each program starts quickly.
