@@ -130,7 +130,11 @@ void TSBTripleCImage::Paint() {
     EnsureCropRegion();
     TCopyClip copyClip(this, Canvas()->Handle(), cropped_);
     TFlagScope painting(painting_);
-    DrawThreePictures(Canvas(), Canvas()->ClipRect(), Width(), Pictures(), false, cropColor_);
+    // Only the bar's own rectangle, also in a context larger than the bar.
+    RECT clip = Canvas()->ClipRect(), bounds{0, 0, Width(), Height()};
+    if (!IntersectRect(&clip, &clip, &bounds)) return;
+    IntersectClipRect(Canvas()->Handle(), 0, 0, Width(), Height());
+    DrawThreePictures(Canvas(), clip, Width(), Pictures(), false, cropColor_);
   } catch (...) {
     // A paint never raises.
   }

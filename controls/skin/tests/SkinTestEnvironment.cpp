@@ -1,0 +1,31 @@
+// Starts the units the kit's control tests rely on, in a program's order.
+// The PNG tests' environment starts a subset; a unit starts only once.
+#include <gtest/gtest.h>
+
+#include "ComObj.hpp"
+#include "DateUtil.hpp"
+#include "FastDIB.hpp"
+#include "FastFiles.hpp"
+#include "Forms.hpp"
+#include "SBLog.hpp"
+#include "SBRegister.hpp"
+#include "SBResourceStorage.hpp"
+#include "SysUtils.hpp"
+#include "VCLUtils.hpp"
+#include "pngimage.hpp"
+
+namespace {
+
+class SkinUnitsEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    InitializeUnits({&SysUtilsUnit, &ComObjUnit, &FormsUnit, &pngimageUnit, &SBResourceStorageUnit,
+                     &SBLogUnit, &SBControlsUnit, &VCLUtilsUnit, &DateUtilUnit, &FastDIBUnit,
+                     &FastFilesUnit});
+  }
+  void TearDown() override { FinalizeUnits(); }
+};
+
+const auto* const registered = ::testing::AddGlobalTestEnvironment(new SkinUnitsEnvironment);
+
+}  // namespace
