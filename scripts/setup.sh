@@ -6,7 +6,7 @@ set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 DEPS="$ROOT/build/deps"
-STAMP_PKGS="$DEPS/.packages-v4"
+STAMP_PKGS="$DEPS/.packages-v5"
 
 if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
 
@@ -15,7 +15,7 @@ PACKAGES=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
   libz-mingw-w64-dev libgcrypt-mingw-w64-dev
   googletest cmake ninja-build unar libarchive-tools imagemagick
-  unicode-data libpng-tools libpng-dev python3 dpkg-dev x11-apps
+  unicode-data libpng-tools libpng-dev python3 python3-pil dpkg-dev x11-apps
 )
 
 missing_packages() {

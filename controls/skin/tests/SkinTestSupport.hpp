@@ -44,6 +44,13 @@ inline std::unique_ptr<TPicture> SolidPicture(int width, int height, char color)
   return MapPicture(std::vector<std::string>(height, std::string(width, color)));
 }
 
+inline void PumpMessages() {
+  for (int i = 0; i < 3; ++i) {
+    Application->ProcessMessages();
+    Application->DoIdle();
+  }
+}
+
 // A borderless host form, never shown; its controls get windows on demand.
 class HostForm {
  public:
