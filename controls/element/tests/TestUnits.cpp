@@ -2,14 +2,20 @@
 // program, in the order a real program lists them.
 #include <gtest/gtest.h>
 
+#include "ComObj.hpp"
+#include "ElHook.hpp"
 #include "ElTools.hpp"
+#include "ElUxTheme.hpp"
+#include "Forms.hpp"
 #include "SysUtils.hpp"
 
 namespace {
 
 class ElementUnits : public ::testing::Environment {
  public:
-  void SetUp() override { InitializeUnits({&SysUtilsUnit, &ElToolsUnit}); }
+  void SetUp() override {
+    InitializeUnits({&SysUtilsUnit, &ComObjUnit, &FormsUnit, &ElToolsUnit, &ElUxThemeUnit, &ElHookUnit});
+  }
   void TearDown() override { FinalizeUnits(); }
 };
 
