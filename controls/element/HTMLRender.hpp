@@ -199,13 +199,12 @@ class TElHTMLRender : public TObject {
   void SetMeasurer(TElHTMLMeasurer* measurer);
   TElHTMLMeasurer* Measurer() const { return measurer_; }
 
-  TElHTMLImageNeededEvent OnImageNeeded;
-
- protected:
+  // Image := nullptr, then OnImageNeeded when it is assigned.
   virtual void TriggerImageNeededEvent(const TElFString& src, TBitmap*& image);
 
+  TElHTMLImageNeededEvent OnImageNeeded;
+
  private:
-  friend class TElHTMLParser;
   class DeviceMeasurer;
   struct PaintColors;
 

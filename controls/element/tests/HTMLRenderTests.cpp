@@ -257,7 +257,9 @@ TEST(HTMLRenderWrap, WrapBreaksKeepIndentAndAlignment) {
   EXPECT_EQ(wrap->Indent, 10);
   EXPECT_EQ(wrap->Alignment(), haRight);
   for (int i = 0; i < d.ItemCount(); ++i) {
-    if (d.Item(i)->IsBreak()) EXPECT_LE(d.Item(i)->Width, 40 + 1) << i;
+    if (d.Item(i)->IsBreak()) {
+      EXPECT_LE(d.Item(i)->Width, 40 + 1) << i;
+    }
   }
 }
 
