@@ -39,7 +39,8 @@ class TElList : public TPersistent {
   virtual void Put(std::int32_t index, void* item);
   // Unchecked access for inner loops: the caller keeps the index in range.
   void* FastGet(std::int32_t index) const { return list_[static_cast<size_t>(index)]; }
-  void* First() const { return list_[0]; }
+  // Nil on an empty list, as Last.
+  void* First() const { return count_ > 0 ? list_[0] : nullptr; }
   void* Last() const { return count_ > 0 ? list_[static_cast<size_t>(count_ - 1)] : nullptr; }
 
   std::int32_t IndexOf(void* item) const;

@@ -1,6 +1,7 @@
 #include "ElStrUtils.hpp"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "WinApi.hpp"
@@ -107,6 +108,19 @@ bool IsDecimalMark(char c, char decimalSeparator) {
   return c == ',' || c == '.' || c == decimalSeparator;
 }
 
+// A digit run longer than the currency range stays at the largest value
+// rather than overflowing: such texts still sort after every smaller one.
+constexpr TElCurrency kCurrencyMax = INT64_MAX;
+
+TElCurrency AddSaturated(TElCurrency value, TElCurrency add) {
+  return value > kCurrencyMax - add ? kCurrencyMax : value + add;
+}
+
+TElCurrency ShiftInDigit(TElCurrency value, TElCurrency digit) {
+  if (value > (kCurrencyMax - digit * 10000) / 10) return kCurrencyMax;
+  return value * 10 + digit * 10000;
+}
+
 }  // namespace
 
 TElCurrency ParseCurrencyTextWith(const AnsiString& s, const AnsiString& currencySymbol,
@@ -123,10 +137,10 @@ TElCurrency ParseCurrencyTextWith(const AnsiString& s, const AnsiString& currenc
       st.started = true;
       TElCurrency digit = c - '0';
       if (st.scale > 0) {
-        st.value += digit * st.scale;
+        st.value = AddSaturated(st.value, digit * st.scale);
         st.scale /= 10;  // 1000, 100, 10, 1, then 0
       } else {
-        st.value = st.value * 10 + digit * 10000;
+        st.value = ShiftInDigit(st.value, digit);
       }
     } else if (c == '(' || c == '-') {
       st.negative = true;

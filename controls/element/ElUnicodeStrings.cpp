@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <exception>
 
 #include "ElList.hpp"
 #include "Streaming.hpp"
@@ -21,32 +20,24 @@ constexpr const char* kDuplicateString = "String list does not allow duplicates"
   throw EStringListError(text);
 }
 
-// Bracket for the base class's compound operations.
-class UpdateScope {
- public:
-  explicit UpdateScope(TElWideStrings* list)
-      : list_(list), pending_(std::uncaught_exceptions()) {
-    list_->BeginUpdate();
-  }
-  // An OnChange handler that raises while another exception is already on
-  // its way must not end the program; the first exception wins then.
-  ~UpdateScope() noexcept(false) {
-    if (std::uncaught_exceptions() == pending_) {
-      list_->EndUpdate();
-      return;
-    }
+// Runs a compound operation of the base class inside BeginUpdate/EndUpdate.
+// An EndUpdate that raises after a clean run reaches the caller; one that
+// raises while the operation's own exception is on its way is dropped, so
+// the first exception wins. No destructor is involved, so none can throw.
+template <class Operation>
+void Updating(TElWideStrings* list, Operation&& operation) {
+  list->BeginUpdate();
+  try {
+    operation();
+  } catch (...) {
     try {
-      list_->EndUpdate();
+      list->EndUpdate();
     } catch (...) {
     }
+    throw;
   }
-  UpdateScope(const UpdateScope&) = delete;
-  UpdateScope& operator=(const UpdateScope&) = delete;
-
- private:
-  TElWideStrings* list_;
-  int pending_;
-};
+  list->EndUpdate();
+}
 
 std::uint16_t SwapUnit(std::uint16_t unit) { return static_cast<std::uint16_t>((unit >> 8) | (unit << 8)); }
 
@@ -73,8 +64,9 @@ int TElWideStrings::AddObject(const TElFString& s, TObject* object) {
 }
 
 void TElWideStrings::AddStrings(TElWideStrings* strings) {
-  UpdateScope update(this);
-  for (int i = 0; i < strings->GetCount(); ++i) AddObject(strings->Get(i), strings->GetObject(i));
+  Updating(this, [&] {
+    for (int i = 0; i < strings->GetCount(); ++i) AddObject(strings->Get(i), strings->GetObject(i));
+  });
 }
 
 void TElWideStrings::InsertObject(int index, const TElFString& s, TObject* object) {
@@ -93,23 +85,25 @@ void TElWideStrings::EndUpdate() {
 }
 
 void TElWideStrings::Exchange(int index1, int index2) {
-  UpdateScope update(this);
-  TElFString s1 = Get(index1), s2 = Get(index2);
-  TObject* o1 = GetObject(index1);
-  TObject* o2 = GetObject(index2);
-  Put(index1, s2);
-  PutObject(index1, o2);
-  Put(index2, s1);
-  PutObject(index2, o1);
+  Updating(this, [&] {
+    TElFString s1 = Get(index1), s2 = Get(index2);
+    TObject* o1 = GetObject(index1);
+    TObject* o2 = GetObject(index2);
+    Put(index1, s2);
+    PutObject(index1, o2);
+    Put(index2, s1);
+    PutObject(index2, o1);
+  });
 }
 
 void TElWideStrings::Move(int curIndex, int newIndex) {
   if (curIndex == newIndex) return;
-  UpdateScope update(this);
-  TElFString s = Get(curIndex);
-  TObject* object = GetObject(curIndex);
-  Delete(curIndex);
-  InsertObject(newIndex, s, object);
+  Updating(this, [&] {
+    TElFString s = Get(curIndex);
+    TObject* object = GetObject(curIndex);
+    Delete(curIndex);
+    InsertObject(newIndex, s, object);
+  });
 }
 
 void TElWideStrings::Put(int index, const TElFString& s) {
@@ -149,21 +143,22 @@ TElFString TElWideStrings::GetTextStr() {
 }
 
 void TElWideStrings::SetTextStr(const TElFString& text) {
-  UpdateScope update(this);
-  Clear();
-  // Lines end at CR, at LF or at a CR LF pair; a 0 unit ends the text.
-  const WideChar* p = text.c_str();
-  while (*p) {
-    const WideChar* start = p;
-    while (*p && *p != L'\r' && *p != L'\n') ++p;
-    Add(TElFString(start, static_cast<std::size_t>(p - start)));
-    if (*p == L'\r') {
-      ++p;
-      if (*p == L'\n') ++p;
-    } else if (*p == L'\n') {
-      ++p;
+  Updating(this, [&] {
+    Clear();
+    // Lines end at CR, at LF or at a CR LF pair; a 0 unit ends the text.
+    const WideChar* p = text.c_str();
+    while (*p) {
+      const WideChar* start = p;
+      while (*p && *p != L'\r' && *p != L'\n') ++p;
+      Add(TElFString(start, static_cast<std::size_t>(p - start)));
+      if (*p == L'\r') {
+        ++p;
+        if (*p == L'\n') ++p;
+      } else if (*p == L'\n') {
+        ++p;
+      }
     }
-  }
+  });
 }
 
 std::unique_ptr<WideChar[]> TElWideStrings::GetText() {
@@ -208,23 +203,28 @@ TElFString ReadUtf16Body(TStream* stream, Int64 bytes, bool bigEndian) {
 }  // namespace
 
 void TElWideStrings::LoadFromStream(TStream* stream) {
-  UpdateScope update(this);
-  Int64 remaining = stream->Size() - stream->Position();
-  Byte mark[2] = {0, 0};
-  std::int32_t got = remaining > 0 ? stream->Read(mark, 2) : 0;
-  bool little = got == 2 && mark[0] == 0xFF && mark[1] == 0xFE;
-  bool big = got == 2 && mark[0] == 0xFE && mark[1] == 0xFF;
-  if (little || big) {
-    unicode_ = true;
-    SetTextStr(ReadUtf16Body(stream, remaining - 2, big));
-    return;
-  }
-  unicode_ = false;
-  stream->Seek(-got, soCurrent);
-  if (remaining > INT32_MAX) throw EReadError("Stream read error");
-  AnsiString bytes(static_cast<std::size_t>(remaining > 0 ? remaining : 0), '\0');
-  if (!bytes.empty()) stream->ReadBuffer(bytes.data(), static_cast<std::int32_t>(bytes.size()));
-  SetTextStr(AnsiToWide(bytes));
+  Updating(this, [&] {
+    Int64 remaining = stream->Size() - stream->Position();
+    Byte mark[2] = {0, 0};
+    std::int32_t got = remaining > 0 ? stream->Read(mark, 2) : 0;
+    bool little = got == 2 && mark[0] == 0xFF && mark[1] == 0xFE;
+    bool big = got == 2 && mark[0] == 0xFE && mark[1] == 0xFF;
+    TElFString text;
+    if (little || big) {
+      text = ReadUtf16Body(stream, remaining - 2, big);
+    } else {
+      stream->Seek(-got, soCurrent);
+      if (remaining > INT32_MAX) throw EReadError("Stream read error");
+      AnsiString bytes(static_cast<std::size_t>(remaining > 0 ? remaining : 0), '\0');
+      if (!bytes.empty())
+        stream->ReadBuffer(bytes.data(), static_cast<std::int32_t>(bytes.size()));
+      text = AnsiToWide(bytes);
+    }
+    // The flag tells how the loaded text was stored: a read that fails
+    // leaves it, like the lines, as it was.
+    SetTextStr(text);
+    unicode_ = little || big;
+  });
 }
 
 void TElWideStrings::SaveToStream(TStream* stream) {
@@ -244,9 +244,10 @@ void TElWideStrings::SaveToStream(TStream* stream) {
 
 void TElWideStrings::Assign(TPersistent* source) {
   if (auto* wide = dynamic_cast<TElWideStrings*>(source)) {
-    UpdateScope update(this);
-    Clear();
-    AddStrings(wide);
+    Updating(this, [&] {
+      Clear();
+      AddStrings(wide);
+    });
   } else if (auto* strings = dynamic_cast<TStrings*>(source)) {
     AssignFromStrings(strings);
   } else {
@@ -267,11 +268,12 @@ void TElWideStrings::AssignTo(TPersistent* dest) {
 // splits or ends the text differently on the other side; objects then go
 // only to the indexes both lists have.
 void TElWideStrings::AssignFromStrings(TStrings* source) {
-  UpdateScope update(this);
-  Clear();
-  SetTextStr(AnsiToWide(source->Text()));
-  int n = std::min(source->Count(), GetCount());
-  for (int i = 0; i < n; ++i) PutObject(i, source->Objects(i));
+  Updating(this, [&] {
+    Clear();
+    SetTextStr(AnsiToWide(source->Text()));
+    int n = std::min(source->Count(), GetCount());
+    for (int i = 0; i < n; ++i) PutObject(i, source->Objects(i));
+  });
 }
 
 void TElWideStrings::AssignToStrings(TStrings* dest) {
@@ -341,11 +343,10 @@ TElFString ReadListString(TReader* reader) {
 
 void TElWideStrings::ReadData(TReader* reader) {
   reader->ReadListBegin();
-  {
-    UpdateScope update(this);
+  Updating(this, [&] {
     Clear();
     while (!reader->EndOfList()) Add(ReadListString(reader));
-  }
+  });
   reader->ReadListEnd();
 }
 

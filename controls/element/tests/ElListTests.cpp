@@ -156,8 +156,9 @@ TEST(ElListRange, EveryCheckedOperationRejectsBadIndexesAndChangesNothing) {
   EXPECT_EQ(list.Capacity(), 4);
 }
 
-TEST(ElListRange, SearchesAndLastOnEmpty) {
+TEST(ElListRange, SearchesAndFirstAndLastOnEmpty) {
   TElList list;
+  EXPECT_EQ(list.First(), nullptr);
   EXPECT_EQ(list.Last(), nullptr);
   for (int v : {5, 6, 5, 7}) list.Add(P(v));
   EXPECT_EQ(list.IndexOf(P(5)), 0);
@@ -168,6 +169,10 @@ TEST(ElListRange, SearchesAndLastOnEmpty) {
   EXPECT_EQ(list.IndexOfBack(3, P(6)), 1);
   EXPECT_EQ(list.First(), P(5));
   EXPECT_EQ(list.Last(), P(7));
+  // Emptied, with its block released, the list still answers nil.
+  list.Clear();
+  EXPECT_EQ(list.First(), nullptr);
+  EXPECT_EQ(list.Last(), nullptr);
 }
 
 TEST(ElListMove, MoveTakesOutAndInsertsAtTheNewIndex) {

@@ -2,6 +2,8 @@
 // and the case conversion by the generated case-folding table.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include <cstring>
 #include <map>
 #include <set>
@@ -81,6 +83,18 @@ TEST(ElStrUtilsCurrency, SymbolEndsANegativeNumberAndIsSkippedOtherwise) {
   EXPECT_EQ(ParseCurrencyTextWith("$1,000", "$", '.', ','), 10000);  // comma is a decimal mark
   EXPECT_EQ(ParseCurrencyTextWith("1'000.5", "", '.', '\''), 10005000);
   EXPECT_EQ(ParseCurrencyTextWith("3;4", "", ';', ' '), 34000);
+}
+
+TEST(ElStrUtilsCurrency, LongDigitRunsStayAtTheLargestValue) {
+  auto parse = [](const std::string& s) { return ParseCurrencyTextWith(s, "", '.', ' '); };
+  const std::string nines(40, '9');
+  EXPECT_EQ(parse(nines), INT64_MAX);
+  EXPECT_EQ(parse("-" + nines), -INT64_MAX);
+  EXPECT_EQ(parse(nines + ".9999"), INT64_MAX);
+  // The edge of the range itself is exact.
+  EXPECT_EQ(parse("922337203685477.5807"), INT64_MAX);
+  EXPECT_EQ(parse("922337203685477.5806"), INT64_MAX - 1);
+  EXPECT_EQ(parse("922337203685477.5808"), INT64_MAX);
 }
 
 // ---------------------------------------------------------------- UTF-16

@@ -53,6 +53,27 @@ std::string TempPath(const char* name) {
 
 using Strings = std::vector<TElFString>;
 
+// A memory stream that stops delivering after its first cut bytes while its
+// size still promises more.
+class ShortStream : public TMemoryStream {
+ public:
+  ShortStream(const std::string& bytes, Int64 cut) : cut_(cut) {
+    Write(bytes.data(), static_cast<std::int32_t>(bytes.size()));
+    SetPosition(0);
+  }
+  std::int32_t Read(void* buffer, std::int32_t count) override {
+    const Int64 left = cut_ - Position();
+    return TMemoryStream::Read(buffer, static_cast<std::int32_t>(left < count ? (left > 0 ? left : 0) : count));
+  }
+
+ private:
+  Int64 cut_;
+};
+
+struct RaisingOnChange : TObject {
+  void Change(TObject*) { throw Exception("handler failed"); }
+};
+
 }  // namespace
 
 // ---------------------------------------------------------------- text
@@ -262,6 +283,18 @@ TEST(ElWideStringListEvents, FailedOperationsRaiseNoEvents) {
   EXPECT_TRUE(events.log.empty());
 }
 
+TEST(ElWideStringListEvents, HandlerErrorsReachTheCallerUnlessAnotherIsOnItsWay) {
+  std::unique_ptr<TElWideStringList> list(Make({L"a", L"b"}));
+  std::unique_ptr<TElWideStringList> more(Make({L"c"}));
+  RaisingOnChange handler;
+  list->OnChange = MakeEvent(&handler, &RaisingOnChange::Change);
+  // A clean compound operation: the handler's error ends it.
+  EXPECT_THROW(list->AddStrings(more.get()), Exception);
+  EXPECT_EQ(list->Count(), 3);
+  // A failing one: its own error wins over the handler's.
+  EXPECT_THROW(list->Move(0, 9), EStringListError);
+}
+
 TEST(ElWideStringListEvents, DestructionRaisesNoEvents) {
   EventRecorder events;
   {
@@ -292,6 +325,20 @@ TEST(ElWideStringsFiles, LittleEndianMarkWithOddByteKeepsTheLastWholeUnit) {
   list.LoadFromStream(&stream);
   EXPECT_EQ(Lines(list), (Strings{L"\x0416", L"B"}));
   EXPECT_TRUE(list.Unicode());
+}
+
+TEST(ElWideStringsFiles, FailedReadKeepsTheLinesAndTheEncodingFlag) {
+  TElWideStringList list;
+  list.Add(L"old");
+  ShortStream unicode(std::string("\xFF\xFE\x41\x00\x42\x00\x43\x00", 8), 4);
+  EXPECT_THROW(list.LoadFromStream(&unicode), EReadError);
+  EXPECT_FALSE(list.Unicode());
+  EXPECT_EQ(Lines(list), (Strings{L"old"}));
+  list.SetUnicode(true);
+  ShortStream ansi("abcdef", 2);
+  EXPECT_THROW(list.LoadFromStream(&ansi), EReadError);
+  EXPECT_TRUE(list.Unicode());
+  EXPECT_EQ(Lines(list), (Strings{L"old"}));
 }
 
 TEST(ElWideStringsFiles, TextWithoutMarkUsesTheAnsiCodePage) {
