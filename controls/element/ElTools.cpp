@@ -1,5 +1,6 @@
 #include "ElTools.hpp"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -27,27 +28,31 @@ bool WriteCounted(TStream* stream, std::int32_t count, const void* data, std::in
   }
 }
 
-// Reads the length header and checks it against the bytes that are left, so
-// that a damaged stream never leads to a huge allocation. Returns the count
-// of units, or -1 when the stream cannot hold the string.
-std::int32_t ReadCountHeader(TStream* stream, std::int32_t unitSize) {
+// Reads the string after its length header, raising on every failure: a
+// negative length, and whatever the stream raises when it ends early. The
+// text grows by blocks as its bytes arrive, so a damaged length costs no
+// more memory than the stream really holds.
+template <class String>
+String ReadCountedOrRaise(TStream* stream) {
+  using Unit = typename String::value_type;
   std::int32_t count = 0;
   stream->ReadBuffer(&count, sizeof count);
   if (count < 0) throw EReadError("Invalid string header read from the stream");
-  Int64 left = stream->Size() - stream->Position();
-  if (left < 0 || count > left / unitSize) return -1;
-  return count;
+  constexpr std::int32_t kBlockUnits = 1 << 16;
+  String text;
+  for (std::int32_t done = 0; done < count;) {
+    const std::int32_t part = std::min(count - done, kBlockUnits);
+    text.resize(static_cast<std::size_t>(done + part));
+    stream->ReadBuffer(text.data() + done, part * static_cast<std::int32_t>(sizeof(Unit)));
+    done += part;
+  }
+  return text;
 }
 
 template <class String>
 bool ReadCounted(TStream* stream, String& s) {
-  using Unit = typename String::value_type;
   try {
-    std::int32_t count = ReadCountHeader(stream, sizeof(Unit));
-    if (count < 0) return false;
-    String text(static_cast<std::size_t>(count), Unit());
-    if (count > 0) stream->ReadBuffer(text.data(), count * static_cast<std::int32_t>(sizeof(Unit)));
-    s = std::move(text);
+    s = ReadCountedOrRaise<String>(stream);
     return true;
   } catch (const std::exception&) {
     return false;
@@ -71,6 +76,12 @@ bool WriteWideStringToStream(TStream* stream, const TElFString& s) {
 }
 
 bool ReadWideStringFromStream(TStream* stream, TElFString& s) { return ReadCounted(stream, s); }
+
+AnsiString ReadStreamString(TStream* stream) { return ReadCountedOrRaise<AnsiString>(stream); }
+
+TElFString ReadWideStreamString(TStream* stream) {
+  return ReadCountedOrRaise<TElFString>(stream);
+}
 
 bool LoadWideStringFromStream(TStream* stream, TElFString& s) {
   if (ReadWideStringFromStream(stream, s)) return true;

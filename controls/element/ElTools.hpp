@@ -24,6 +24,11 @@ bool WriteWideStringToStream(TStream* stream, const TElFString& s);
 bool ReadWideStringFromStream(TStream* stream, TElFString& s);
 // As ReadWideStringFromStream, but S becomes empty on failure.
 bool LoadWideStringFromStream(TStream* stream, TElFString& s);
+// The same stream strings for readers that raise: EReadError "Invalid
+// string header read from the stream" on a negative length, and the
+// stream's own read error when it ends before the string does.
+AnsiString ReadStreamString(TStream* stream);
+TElFString ReadWideStreamString(TStream* stream);
 
 // ---- hex data text: "454C ", the byte count in hexadecimal, a blank, then
 // each byte as two hexadecimal digits and a blank.

@@ -105,6 +105,36 @@ TEST(ElToolsStreamStrings, WideCountWhoseByteSizeOverflowsIsRejected) {
   }
 }
 
+TEST(ElToolsStreamStrings, RaisingReadersNameTheHeaderOrLetTheStreamErrorThrough) {
+  TMemoryStream stream;
+  Load(stream, Header(3) + "abc" + Header(2) + std::string("\x16\x04z\0", 4));
+  EXPECT_EQ(ReadStreamString(&stream), "abc");
+  EXPECT_EQ(ReadWideStreamString(&stream), L"\x0416z");
+  for (auto read : {+[](TStream* s) { ReadStreamString(s); },
+                    +[](TStream* s) { ReadWideStreamString(s); }}) {
+    Load(stream, Header(-1) + "abcd");
+    try {
+      read(&stream);
+      ADD_FAILURE() << "negative length accepted";
+    } catch (const EReadError& e) {
+      EXPECT_STREQ(e.what(), "Invalid string header read from the stream");
+    }
+    // A length the stream cannot fill, however large, is the stream's own
+    // read error.
+    for (std::int32_t count : {5, 0x7FFFFFFF}) {
+      Load(stream, Header(count) + "abc");
+      try {
+        read(&stream);
+        ADD_FAILURE() << count << " read from three bytes";
+      } catch (const EReadError& e) {
+        EXPECT_STREQ(e.what(), "Stream read error");
+      }
+    }
+  }
+  BrokenStream broken;
+  EXPECT_THROW(ReadStreamString(&broken), EReadError);
+}
+
 TEST(ElToolsStreamStrings, WritersReportAFailingStreamWithoutRaising) {
   BrokenStream broken;
   EXPECT_FALSE(WriteStringToStream(&broken, "abc"));
