@@ -1,5 +1,5 @@
 # Imported targets for the libraries every module may link:
-#   deps::zlib, deps::gcrypt (with gpg-error), deps::jpeg
+#   deps::zlib, deps::gcrypt (with gpg-error), deps::jpeg, deps::deflate
 set(_mingw_lib /usr/${TOOLCHAIN_PREFIX}/lib)
 set(_mingw_inc /usr/${TOOLCHAIN_PREFIX}/include)
 set(_deps_arch "${PROJECT_DEPS_DIR}/${CMAKE_SYSTEM_PROCESSOR}")
@@ -19,3 +19,4 @@ _project_import_static(deps::gpg-error "${_mingw_lib}/libgpg-error.a" "${_mingw_
 _project_import_static(deps::gcrypt "${_mingw_lib}/libgcrypt.a" "${_mingw_inc}")
 set_property(TARGET deps::gcrypt PROPERTY INTERFACE_LINK_LIBRARIES deps::gpg-error ws2_32)
 _project_import_static(deps::jpeg "${_deps_arch}/libjpeg/lib/libjpeg.a" "${_deps_arch}/libjpeg/include")
+_project_import_static(deps::deflate "${_deps_arch}/libdeflate/lib/libdeflate.a" "${_deps_arch}/libdeflate/include")

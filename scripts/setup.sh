@@ -15,7 +15,7 @@ PACKAGES=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
   libz-mingw-w64-dev libgcrypt-mingw-w64-dev
   googletest cmake ninja-build unar libarchive-tools imagemagick
-  unicode-data libpng-tools libpng-dev python3 python3-pil dpkg-dev x11-apps
+  unicode-data libpng-tools libpng-dev libdeflate-dev python3 python3-pil dpkg-dev x11-apps
 )
 
 missing_packages() {
@@ -138,6 +138,32 @@ for arch in x86_64 i686; do
   build_cross_cmake_lib "$arch" libjpeg-turbo libjpeg \
     -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF \
     -DCMAKE_POSITION_INDEPENDENT_CODE=OFF -Wno-dev
+done
+
+# libdeflate's decompressor (zlib format), static, for the PNG codec's
+# one-call inflate of a whole image. Its own makefile recognises MinGW; only
+# the library is built, and installed by hand (the makefile names it
+# libdeflatestatic.lib there).
+build_cross_libdeflate() {
+  local arch="$1"
+  local prefix="$DEPS/$arch/libdeflate"
+  [ -f "$prefix/.done" ] && return 0
+  local work="$DEPS/src-$arch-libdeflate"
+  rm -rf "$work" "$prefix"
+  mkdir -p "$work"
+  (cd "$work" && fetch_source libdeflate)
+  local src
+  src="$(find "$work" -mindepth 1 -maxdepth 1 -type d | head -n1)"
+  make -C "$src" -s CC="$arch-w64-mingw32-gcc-posix" AR="$arch-w64-mingw32-ar" \
+    DECOMPRESSION_ONLY=1 DISABLE_GZIP=1 libdeflatestatic.lib >/dev/null
+  mkdir -p "$prefix/lib" "$prefix/include"
+  cp "$src/libdeflatestatic.lib" "$prefix/lib/libdeflate.a"
+  cp "$src/libdeflate.h" "$prefix/include/"
+  rm -rf "$work"
+  touch "$prefix/.done"
+}
+for arch in x86_64 i686; do
+  build_cross_libdeflate "$arch"
 done
 
 # libpng for the PNG benchmark, static, over the MinGW zlib.
