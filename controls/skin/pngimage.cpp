@@ -244,6 +244,8 @@ void TPNGObject::LoadChunks(TStream* stream) {
     std::uint32_t length = ReadBigEndian32(frame);
     TChunkName name(reinterpret_cast<const char*>(frame + 4), 4);
     if (number == 1 && name != "IHDR") throw EPNGIHDRNotFirst();
+    // A second header would describe another image than the pixels read.
+    if (number > 1 && name == "IHDR") throw EPngInvalidIHDR();
     // Every length is checked against what the stream still holds (data and
     // CRC) before anything is allocated or read.
     if (length > 0x7FFFFFFFu || std::int64_t(length) + 4 > BytesLeft(stream))
@@ -262,8 +264,12 @@ void TPNGObject::LoadChunks(TStream* stream) {
     }
     chunks_.Add(chunk);
     if (name == "IDAT") imageDataRead = true;
-    if (!chunk->LoadFromStream(stream, name, std::int32_t(length))) break;
-    if (name == "IEND") break;
+    const bool goOn = chunk->LoadFromStream(stream, name, std::int32_t(length));
+    if (chunk->Ignored()) {
+      chunks_.Remove(chunk);
+      delete chunk;
+    }
+    if (!goOn || name == "IEND") break;
   }
   if (!imageDataRead) throw EPNGNoImageData();
 }

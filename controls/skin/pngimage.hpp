@@ -3,10 +3,11 @@
 // exceptions.
 //
 // The codec core (chunks, CRC, inflate and deflate, row filters, Adam7,
-// sample conversion, gamma) is free of <windows.h>. Defining
-// PNGIMAGE_CORE_ONLY builds it without the class library's graphics half:
+// sample conversion, gamma) is free of <windows.h>. The core-only build
+// target (and the native sanitizer build) defines PNGIMAGE_CORE_ONLY:
 // TPNGObject then lacks its TGraphic face (drawing, bitmaps, clipboard,
-// resources), which lives in pngimageface.cpp.
+// resources), which lives in pngimageface.cpp. The skin library always has
+// the face.
 #pragma once
 
 #include <array>
@@ -190,6 +191,10 @@ class TChunk : public TObject {
   // The buffer is always one byte larger than the data, so that an empty
   // chunk still has an address.
   void ResizeData(std::int32_t length);
+  // An ancillary chunk whose content is unusable (a gAMA of the wrong size,
+  // a tRNS shorter than one sample) marks itself while loading; the load
+  // then drops it, so the image behaves as if the file had not held it.
+  bool Ignored() const { return ignored_; }
 
  protected:
   TChunk(TPNGObject* owner, TChunkClass chunkClass);
@@ -199,12 +204,14 @@ class TChunk : public TObject {
   // Data.
   static void WriteChunk(TStream* stream, const TChunkName& name, const Byte* data,
                          std::int32_t length);
+  void Ignore() { ignored_ = true; }
 
  private:
   TPNGObject* owner_;
   TChunkClass class_;
   TChunkName name_;
   std::vector<Byte> data_;
+  bool ignored_ = false;
 };
 
 class TChunkIEND : public TChunk {
@@ -232,14 +239,26 @@ class TChunkIHDR : public TChunk {
   Byte FilterMethod = 0;
   Byte InterlaceMethod = 0;
 
-  // Rebuilds the in-memory bitmap for the current header fields: zeroed
-  // pixels, zeroed alpha plane, colour table with gray levels for gray
-  // images. Raises EPNGOutMemory when the buffers cannot be had.
+  // Describes the in-memory bitmap for the current header fields (bitmap
+  // header, row stride, colour table with gray levels for gray images) and
+  // drops the old pixels. The pixels themselves are allocated only when
+  // they are needed (AllocateImageData), so that a header alone never
+  // commits memory.
   void PrepareImageData();
+  // Allocates the zeroed pixels and alpha plane of the described layout.
+  // Raises EPNGOutMemory when they exceed MaxImageBytes or cannot be had.
+  void AllocateImageData();
   // Whether the colour type and bit depth have a pixel layout (and so a
   // decoder and an encoder).
+  bool HasLayout() const { return rowStride_ != 0; }
+  // Whether the pixels are allocated.
   bool HasImageData() const { return !imageData_.empty(); }
   static bool SupportedFormat(Byte colorType, Byte bitDepth);
+  // Bytes of pixels and alpha plane the layout needs.
+  std::int64_t ImageBytesNeeded() const;
+  // The most pixel memory (bitmap and alpha plane) one image may take: the
+  // shipped programs are 32-bit, and drawing makes device copies besides.
+  static constexpr std::int64_t MaxImageBytes = std::int64_t(256) << 20;
 
   TPNGBitmapInfo& BitmapInfo() { return bitmapInfo_; }
   const TPNGBitmapInfo& BitmapInfo() const { return bitmapInfo_; }
@@ -309,8 +328,10 @@ class TChunktRNS : public TChunk {
   bool LoadFromStream(TStream* stream, const TChunkName& chunkName, std::int32_t size) override;
   bool SaveToStream(TStream* stream) override;
 
-  // Makes the chunk describe one transparent colour of the image.
-  void SetTransparentColor(TColor color);
+  // Makes the chunk describe one transparent colour of the image. False
+  // when a palette image has no entry of that colour: the chunk then names
+  // no transparency and must not be kept.
+  bool SetTransparentColor(TColor color);
 
   bool BinaryAlpha = false;
   std::array<Byte, 256> AlphaValues{};
@@ -358,6 +379,10 @@ class TChunktEXt : public TChunk {
 class TChunkzTXt : public TChunktEXt {
  public:
   explicit TChunkzTXt(TPNGObject* owner) : TChunktEXt(owner, ChunkClassOf<TChunkzTXt>()) {}
+
+  // The longest text a zTXt chunk may inflate to; a longer one (a
+  // decompression bomb) is read as a stream that fails to inflate.
+  static constexpr std::size_t MaxTextBytes = std::size_t(1) << 20;
 
   bool LoadFromStream(TStream* stream, const TChunkName& chunkName, std::int32_t size) override;
   bool SaveToStream(TStream* stream) override;
@@ -539,6 +564,12 @@ void UnfilterRow(Byte filterType, Byte* row, const Byte* previous, std::int64_t 
                  int distance);
 void FilterRow(Byte filterType, const Byte* row, const Byte* previous, Byte* out,
                std::int64_t length, int distance);
+
+// Deflates a zTXt chunk's text; false when compression fails. Saving calls
+// it through this pointer so that a test can make compression fail.
+using TTextDeflater = bool (*)(const std::string& text, int level, std::vector<Byte>& output);
+extern TTextDeflater TextDeflater;
+bool DeflateText(const std::string& text, int level, std::vector<Byte>& output);
 
 // A pixel of an indexed row of 1, 4 or 8 bits per pixel (most significant
 // bits first).

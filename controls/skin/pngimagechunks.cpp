@@ -11,10 +11,6 @@ using namespace pngimage_detail;
 
 namespace {
 
-// Both bitmap buffers together stay below this, so that every size fits the
-// platform's device-independent bitmaps and both pointer sizes.
-constexpr std::int64_t kMaxImageBytes = std::int64_t(1) << 30;
-
 template <class T>
 T* SameClassOrRaise(TChunk* source) {
   T* typed = dynamic_cast<T*>(source);
@@ -117,8 +113,8 @@ void TChunkIHDR::ValidateHeader() const {
 }
 
 void TChunkIHDR::PrepareImageData() {
-  imageData_.clear();
-  imageAlpha_.clear();
+  imageData_ = {};
+  imageAlpha_ = {};
   std::memset(&bitmapInfo_, 0, sizeof(bitmapInfo_));
   rowStride_ = 0;
   indexed_ = false;
@@ -135,22 +131,28 @@ void TChunkIHDR::PrepareImageData() {
   h.biHeight = std::int32_t(Height);
   h.biPlanes = 1;
   h.biBitCount = std::uint16_t(bitCount);
+  rowStride_ = std::int32_t((std::int64_t(bitCount) * Width + 31) / 32 * 4);
+  if (ColorType == 0 || ColorType == 4) FillGrayColorTable();
+}
 
-  const std::int64_t stride = (std::int64_t(bitCount) * Width + 31) / 32 * 4;
-  const std::int64_t bits = stride * Height;
+std::int64_t TChunkIHDR::ImageBytesNeeded() const {
   const bool hasAlpha = ColorType == 4 || ColorType == 6;
-  const std::int64_t alpha = hasAlpha ? std::int64_t(Width) * Height : 0;
-  if (bits + alpha > kMaxImageBytes) throw EPNGOutMemory();
+  return std::int64_t(rowStride_) * Height + (hasAlpha ? std::int64_t(Width) * Height : 0);
+}
+
+void TChunkIHDR::AllocateImageData() {
+  if (!HasLayout()) return;
+  if (ImageBytesNeeded() > MaxImageBytes) throw EPNGOutMemory();
+  const std::int64_t bits = std::int64_t(rowStride_) * Height;
   try {
     imageData_.assign(std::size_t(bits), 0);
-    imageAlpha_.assign(std::size_t(alpha), 0);
+    imageAlpha_.assign(std::size_t(ImageBytesNeeded() - bits), 0);
   } catch (const std::bad_alloc&) {
-    imageData_.clear();
-    imageAlpha_.clear();
+    imageData_ = {};
+    imageAlpha_ = {};
     throw EPNGOutMemory();
   }
-  rowStride_ = std::int32_t(stride);
-  if (ColorType == 0 || ColorType == 4) FillGrayColorTable();
+  Owner()->ImageDataChanged();
 }
 
 void TChunkIHDR::FillGrayColorTable() {
@@ -278,8 +280,13 @@ void TChunkgAMA::SetGamma(std::uint32_t value) {
 
 bool TChunkgAMA::LoadFromStream(TStream* stream, const TChunkName& chunkName, std::int32_t size) {
   bool result = TChunk::LoadFromStream(stream, chunkName, size);
-  std::uint32_t value = Gamma();
-  if (value != 0) Owner()->BuildGammaTables(value);
+  // A gAMA of another size has no value (reading it as the default 1, that
+  // is gamma 0.00001, would show the image black), and 0 has no meaning.
+  if (size != 4 || Gamma() == 0) {
+    Ignore();
+    return result;
+  }
+  Owner()->BuildGammaTables(Gamma());
   return result;
 }
 
@@ -299,10 +306,13 @@ bool TChunktRNS::LoadFromStream(TStream* stream, const TChunkName& chunkName, st
   // A gray or RGB sample has a fixed size: a shorter chunk names no colour,
   // a longer one is clipped, so nothing past the sample is ever read.
   const std::int32_t sampleSize = colorType == 0 ? 2 : colorType == 2 ? 6 : 0;
-  if (sampleSize != 0) {
-    if (size < sampleSize) throw EPNGInvalidPalette();
-    ResizeData(sampleSize);
+  // An empty chunk, or one too short to name a colour, makes nothing
+  // transparent: it is dropped rather than failing the whole image.
+  if (size == 0 || size < sampleSize) {
+    Ignore();
+    return result;
   }
+  if (sampleSize != 0) ResizeData(sampleSize);
   AlphaValues.fill(255);
   std::memcpy(AlphaValues.data(), Data(), std::size_t(DataLength()));
   if (colorType == 3) {
@@ -329,7 +339,7 @@ bool TChunktRNS::SaveToStream(TStream* stream) {
   return true;
 }
 
-void TChunktRNS::SetTransparentColor(TColor color) {
+bool TChunktRNS::SetTransparentColor(TColor color) {
   const Byte red = Byte(color), green = Byte(color >> 8), blue = Byte(color >> 16);
   TChunkIHDR* header = Header();
   AlphaValues.fill(255);
@@ -361,14 +371,15 @@ void TChunktRNS::SetTransparentColor(TColor color) {
           Data()[i] = 0;
           AlphaValues[i] = 0;
           BinaryAlpha = true;
-          break;
+          return true;
         }
       }
-      break;
+      return false;
     }
     default:
       break;
   }
+  return true;
 }
 
 void TChunktRNS::Assign(TChunk* source) {
@@ -448,8 +459,9 @@ void TChunktEXt::Assign(TChunk* source) {
 
 namespace {
 
-// Inflates a whole zlib stream; false when it is damaged or incomplete.
-bool InflateAll(const Byte* input, std::size_t length, std::string& output) {
+// Inflates a whole zlib stream; false when it is damaged or incomplete, or
+// when it would give more than limit bytes.
+bool InflateAll(const Byte* input, std::size_t length, std::size_t limit, std::string& output) {
   z_stream zs{};
   if (inflateInit(&zs) != Z_OK) return false;
   zs.next_in = const_cast<Byte*>(input);
@@ -463,6 +475,7 @@ bool InflateAll(const Byte* input, std::size_t length, std::string& output) {
       status = inflate(&zs, Z_NO_FLUSH);
       output.append(reinterpret_cast<const char*>(buffer), sizeof(buffer) - zs.avail_out);
       if (status == Z_BUF_ERROR && zs.avail_in == 0) break;
+      if (output.size() > limit) status = Z_BUF_ERROR;
     }
   } catch (const std::bad_alloc&) {
     status = Z_MEM_ERROR;
@@ -471,7 +484,13 @@ bool InflateAll(const Byte* input, std::size_t length, std::string& output) {
   return status == Z_STREAM_END;
 }
 
-bool DeflateAll(const std::string& input, int level, std::vector<Byte>& output) {
+}  // namespace
+
+namespace pngimage_detail {
+
+TTextDeflater TextDeflater = &DeflateText;
+
+bool DeflateText(const std::string& input, int level, std::vector<Byte>& output) {
   z_stream zs{};
   if (deflateInit(&zs, level) != Z_OK) return false;
   output.resize(deflateBound(&zs, uLong(input.size())));
@@ -485,7 +504,7 @@ bool DeflateAll(const std::string& input, int level, std::vector<Byte>& output) 
   return status == Z_STREAM_END;
 }
 
-}  // namespace
+}  // namespace pngimage_detail
 
 bool TChunkzTXt::LoadFromStream(TStream* stream, const TChunkName& chunkName, std::int32_t size) {
   bool result = TChunk::LoadFromStream(stream, chunkName, size);
@@ -496,7 +515,8 @@ bool TChunkzTXt::LoadFromStream(TStream* stream, const TChunkName& chunkName, st
     // empty rather than guessing at its data.
     if (methodAt < DataLength() && Data()[methodAt] == 0) {
       const std::int32_t start = methodAt + 1;
-      if (!InflateAll(Data() + start, std::size_t(DataLength() - start), Text)) Text.clear();
+      if (!InflateAll(Data() + start, std::size_t(DataLength() - start), MaxTextBytes, Text))
+        Text.clear();
     }
   }
   return result;
@@ -505,7 +525,9 @@ bool TChunkzTXt::LoadFromStream(TStream* stream, const TChunkName& chunkName, st
 bool TChunkzTXt::SaveToStream(TStream* stream) {
   if (Text.empty()) Text = " ";
   std::vector<Byte> compressed;
-  if (!DeflateAll(Text, Owner()->CompressionLevel(), compressed)) return false;
+  // Dropping the chunk would lose the text without a word.
+  if (!TextDeflater(Text, Owner()->CompressionLevel(), compressed))
+    throw EPngError(pnglang::EPNGTextCompressionText);
   ResizeData(std::int32_t(Keyword.size() + 2 + compressed.size()));
   std::memcpy(Data(), Keyword.data(), Keyword.size());
   Data()[Keyword.size()] = 0;

@@ -187,7 +187,9 @@ const Byte* TFilterSet::Choose(std::int64_t bytesPerRow) {
 
 bool TChunkIDAT::SaveToStream(TStream* stream) {
   TChunkIHDR* header = Header();
-  if (!header->HasImageData()) throw EPngError(pnglang::EPNGUnsupportedFormatText);
+  if (!header->HasLayout()) throw EPngError(pnglang::EPNGUnsupportedFormatText);
+  // A header whose image data never arrived is written as its zeroed pixels.
+  if (!header->HasImageData()) header->AllocateImageData();
   TPNGObject& image = *Owner();
   // 2-bit images are held, and so written, as 4-bit ones.
   const int depth = header->BitDepth == 2 ? 4 : header->BitDepth;
@@ -222,6 +224,10 @@ bool TChunkIDAT::SaveToStream(TStream* stream) {
 void TPNGObject::BuildFromDIBits(int width, int height, int bitCount, const Byte* bits,
                                  const TPNGRGBQuad* colors, bool transparent,
                                  TColor transparentColor) {
+  // Other bit counts have no layout here; reading them as one of these would
+  // run past the caller's bits.
+  if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24 && bitCount != 32)
+    throw EPngError(pnglang::EPNGUnsupportedBitmapText);
   ClearChunks();
   const bool indexed = bitCount < 16;
   auto* header = static_cast<TChunkIHDR*>(chunks_.Add(ChunkClassOf<TChunkIHDR>()->Create(this)));
@@ -240,7 +246,7 @@ void TPNGObject::BuildFromDIBits(int width, int height, int bitCount, const Byte
   interlaceMethod_ = 0;
   if (header->Width > 65535 || header->Height > 65535) throw EPNGSizeExceeds();
   header->PrepareImageData();
-  if (!header->HasImageData()) return;
+  header->AllocateImageData();
   if (bitCount == 32) {
     // Device bits of 32 bits per pixel keep their blue, green, red bytes.
     for (std::uint32_t y = 0; y < header->Height; ++y) {
@@ -255,5 +261,8 @@ void TPNGObject::BuildFromDIBits(int width, int height, int bitCount, const Byte
     palette->SetEntryCount(1 << bitCount);
     std::memcpy(header->BitmapInfo().bmiColors, colors, sizeof(TPNGRGBQuad) << bitCount);
   }
-  if (trns) trns->SetTransparentColor(transparentColor);
+  if (trns && !trns->SetTransparentColor(transparentColor)) {
+    chunks_.Remove(trns);
+    delete trns;
+  }
 }

@@ -98,6 +98,9 @@ void TPNGObject::DrawMaskedTransparent(HDC dc, const TRect& rect) {
   TMemoryContext inverse(dc, CreateBitmap(w, h, 1, 1, nullptr));
   TMemoryContext result(dc, CreateCompatibleBitmap(dc, w, h));
   if (!image.Valid() || !mask.Valid() || !inverse.Valid() || !result.Valid()) return;
+  // The default stretch mode ANDs the pixels it drops when shrinking, which
+  // would mix colours and key colour into pixels the image does not have.
+  for (HDC context : {image.DC(), mask.DC(), result.DC()}) SetStretchBltMode(context, COLORONCOLOR);
 
   const COLORREF oldBack = SetBkColor(image.DC(), COLORREF(KeyColor()));
   StretchBlt(mask.DC(), 0, 0, w, h, image.DC(), 0, 0, width, height, SRCCOPY);
@@ -224,8 +227,9 @@ void TPNGObject::AssignTo(TPersistent* dest) {
 // The bitmap gets a DIB section of the image's own bit count and colour
 // table, so that palette and gray images keep their exact colours.
 void TPNGObject::AssignToBitmap(TBitmap* bitmap) {
-  const TChunkIHDR& header = *HeaderChunk();
-  if (!header.HasImageData()) throw EPngError(pnglang::EPNGUnsupportedFormatText);
+  TChunkIHDR& header = *HeaderChunk();
+  if (!header.HasLayout()) throw EPngError(pnglang::EPNGUnsupportedFormatText);
+  if (!header.HasImageData()) header.AllocateImageData();
   void* bits = nullptr;
   HBITMAP section = CreateDIBSection(nullptr, InfoOf(header), DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!section || !bits) {

@@ -343,12 +343,36 @@ void DecodeInterlaced(TImageDataReader& reader, TChunkIHDR& header, const TPNGOb
 
 }  // namespace
 
+namespace {
+
+constexpr std::int64_t kMaxInflateRatio = 1032;
+
+// The bytes of every filtered row with its filter type byte, all passes.
+std::int64_t FilteredImageBytes(const TChunkIHDR& header) {
+  auto rows = [&](std::int64_t width, std::int64_t height) {
+    const std::int64_t bytes = RowGeometry(header.ColorType, header.BitDepth, width).BytesPerRow;
+    return bytes == 0 ? 0 : (bytes + 1) * height;
+  };
+  if (header.InterlaceMethod != 1) return rows(header.Width, header.Height);
+  std::int64_t total = 0;
+  for (const TAdam7Pass& pass : Adam7Passes)
+    total += rows(PassWidth(pass, header.Width), PassHeight(pass, header.Height));
+  return total;
+}
+
+}  // namespace
+
 bool TChunkIDAT::LoadFromStream(TStream* stream, const TChunkName&, std::int32_t size) {
   TChunkIHDR* header = Header();
   // Colour type and depth pairs without a layout are refused before a byte
   // of image data is read or a pixel written.
-  if (!header->HasImageData()) throw EPngError(pnglang::EPNGUnsupportedFormatText);
-  if (size < 0 || std::int64_t(size) + 4 > BytesLeft(stream)) throw EPngUnexpectedEnd();
+  if (!header->HasLayout()) throw EPngError(pnglang::EPNGUnsupportedFormatText);
+  const std::int64_t left = BytesLeft(stream);
+  if (size < 0 || std::int64_t(size) + 4 > left) throw EPngUnexpectedEnd();
+  // Deflate gives at most 1032 bytes for each byte it reads: a file too short
+  // to hold the compressed image cannot make the pixels be allocated.
+  if (FilteredImageBytes(*header) > left * kMaxInflateRatio) throw EPngUnexpectedEnd();
+  header->AllocateImageData();
   TImageDataReader reader(stream, size);
   if (header->InterlaceMethod == 1)
     DecodeInterlaced(reader, *header, *Owner());

@@ -55,5 +55,13 @@ const char* const EPNGHeaderNotPresentText =
 const char* const EPNGUnsupportedFormatText =
     "This \"Portable Network Graphics\" image uses a combination of colour type and bit depth "
     "which is not supported.";
+// Device-independent bits of a pixel format the codec has no layout for.
+const char* const EPNGUnsupportedBitmapText =
+    "The bitmap could not be converted to a \"Portable Network Graphics\" image because its "
+    "number of bits per pixel is not supported.";
+// A compressed text chunk that could not be compressed when saving.
+const char* const EPNGTextCompressionText =
+    "The \"Portable Network Graphics\" image could not be saved because one of its compressed "
+    "text parts could not be compressed.";
 
 }  // namespace pnglang

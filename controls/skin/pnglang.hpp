@@ -24,5 +24,7 @@ extern const char* const EPNGCouldNotLoadResourceText;
 extern const char* const EPNGOutMemoryText;
 extern const char* const EPNGHeaderNotPresentText;
 extern const char* const EPNGUnsupportedFormatText;
+extern const char* const EPNGUnsupportedBitmapText;
+extern const char* const EPNGTextCompressionText;
 
 }  // namespace pnglang

@@ -3,8 +3,6 @@
 // picture class registration and resources.
 #include <gtest/gtest.h>
 
-#ifndef PNGIMAGE_CORE_ONLY
-
 #include "PngTestSupport.hpp"
 
 using namespace pngtest;
@@ -42,6 +40,7 @@ std::unique_ptr<TPNGObject> Corpus(const std::string& name) {
   return png;
 }
 
+// The blend the drawing must do: (S × A + (255 − A) × D + 255) shr 8.
 Byte BlendExpected(int s, int a, int d) { return Byte((s * a + (255 - a) * d + 255) >> 8); }
 
 // ---------------------------------------------------------------------------
@@ -121,6 +120,30 @@ TEST(PngDrawMasked, StretchesMaskAndImageTogether) {
   ExpectMasked("trns_palette_one_zero.png", 3);
 }
 
+TEST(PngDrawMasked, ShrinkingKeepsWholePixelsAndNeverMixesColours) {
+  // Drawn at half size, every pixel is the background or the colour of one
+  // image pixel of its 2 x 2 block: no colour is ANDed with its neighbours.
+  for (const char* name : {"trns_rgb8.png", "trns_palette_one_zero.png"}) {
+    SCOPED_TRACE(name);
+    auto png = Corpus(name);
+    const int w = png->GetWidth() / 2, h = png->GetHeight() / 2;
+    auto target = Background(w + 2, h + 2);
+    auto untouched = Background(w + 2, h + 2);
+    target->Canvas()->StretchDraw({1, 1, 1 + w, 1 + h}, png.get());
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const Rgba got = PixelOf(*target, x + 1, y + 1);
+        bool known = got == PixelOf(*untouched, x + 1, y + 1);
+        for (int dy = 0; dy < 2 && !known; ++dy)
+          for (int dx = 0; dx < 2 && !known; ++dx) {
+            const Rgba shown = ShownPixel(*png, 2 * x + dx, 2 * y + dy);
+            known = ColorOf(shown) != png->KeyColor() && got == Rgba{shown.R, shown.G, shown.B, 255};
+          }
+        ASSERT_TRUE(known) << x << "," << y;
+      }
+  }
+}
+
 // ---------------------------------------------------------------------------
 // Alpha-blended (partial transparency).
 
@@ -162,25 +185,50 @@ TEST(PngDrawBlended, BlendsAtTheImagesOwnSize) {
   ExpectBlended("trns_palette_partial.png");
 }
 
-TEST(PngDrawBlended, AlphaZeroKeepsAndAlphaFullReplaces) {
-  // Every destination value survives alpha 0 and every source value alpha
-  // 255 with the shift in place of the division.
-  for (int v = 0; v < 256; ++v) {
-    EXPECT_EQ(BlendExpected(17, 0, v), v);
-    EXPECT_EQ(BlendExpected(v, 255, 99), v);
-  }
+TEST(PngDrawBlended, AlphaZeroKeepsEveryDestinationAndFullAlphaEverySource) {
+  // 561 pixels: every destination and source value 0 ... 255 occurs, in each
+  // channel, blended by the codec's own drawing.
   TPNGObject png;
-  LoadBytes(png, ReadFileBytes(CorpusPath("fmt_c6_d8_i0_1x1.png")));
+  LoadBytes(png, ReadFileBytes(CorpusPath("fmt_c6_d8_i0_33x17.png")));
   TChunkIHDR& header = *png.HeaderChunk();
-  auto target = Background(3, 3);
-  const Rgba before = PixelOf(*target, 1, 1);
-  header.ImageAlpha()[0] = 0;
-  target->Canvas()->Draw(1, 1, &png);
-  EXPECT_EQ(PixelOf(*target, 1, 1), before);
-  header.ImageAlpha()[0] = 255;
-  target->Canvas()->Draw(1, 1, &png);
-  const Byte* s = header.RowAddress(0);
-  EXPECT_EQ(PixelOf(*target, 1, 1), (Rgba{s[2], s[1], s[0], 255}));
+  const int w = 33, h = 17;
+  auto target = Background(w, h);
+  for (int y = 0; y < h; ++y) {
+    Byte* row = static_cast<Byte*>(target->ScanLine(y));
+    for (int x = 0; x < w; ++x) {
+      const int v = (y * w + x) & 255;
+      row[x * 3] = Byte(v);
+      row[x * 3 + 1] = Byte(255 - v);
+      row[x * 3 + 2] = Byte(v * 7);
+      Byte* s = header.RowAddress(std::uint32_t(y)) + x * 3;
+      s[0] = Byte(v * 3);
+      s[1] = Byte(v);
+      s[2] = Byte(255 - v);
+      header.ImageAlpha()[y * w + x] = 0;
+    }
+  }
+  target->Canvas()->Draw(0, 0, &png);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const int v = (y * w + x) & 255;
+      ASSERT_EQ(PixelOf(*target, x, y), (Rgba{Byte(v * 7), Byte(255 - v), Byte(v), 255}))
+          << x << "," << y;
+    }
+  for (int i = 0; i < w * h; ++i) header.ImageAlpha()[i] = 255;
+  target->Canvas()->Draw(0, 0, &png);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const Byte* s = header.RowAddress(std::uint32_t(y)) + x * 3;
+      ASSERT_EQ(PixelOf(*target, x, y), (Rgba{s[2], s[1], s[0], 255})) << x << "," << y;
+    }
+  // Half alpha: (200 * 128 + 127 * 100 + 255) shr 8 = 150.
+  Byte* s = header.RowAddress(0);
+  s[0] = s[1] = s[2] = 200;
+  header.ImageAlpha()[0] = 128;
+  Byte* d = static_cast<Byte*>(target->ScanLine(0));
+  d[0] = d[1] = d[2] = 100;
+  target->Canvas()->Draw(0, 0, &png);
+  EXPECT_EQ(PixelOf(*target, 0, 0), (Rgba{150, 150, 150, 255}));
 }
 
 // ---------------------------------------------------------------------------
@@ -338,5 +386,3 @@ TEST(PngResource, LoadsRawDataResourcesAndRefusesMissingOnes) {
 }
 
 }  // namespace
-
-#endif

@@ -236,6 +236,9 @@ def ancillary(c):
     ztxt = b"Comment\x00\x00" + zlib.compress(b"compressed comment text " * 20)
     c.add("ztxt.png", encode(rgb, before=chunk(b"zTXt", ztxt)))
     c.add("ztxt_damaged.png", encode(rgb, before=chunk(b"zTXt", b"Comment\x00\x00garbage!!")))
+    # Two kilobytes that inflate to 2 MiB, past the text limit.
+    c.add("ztxt_bomb.png", encode(rgb, before=chunk(b"zTXt", b"Comment\x00\x00" +
+                                                    zlib.compress(bytes(2 << 20), 9))))
     c.add("itxt.png", encode(rgb, before=chunk(b"iTXt", b"Title\x00\x00\x00en\x00\x00Hello")))
     c.add("chrm.png", encode(rgb, before=chunk(b"cHRM", struct.pack(">8I", 31270, 32900, 64000,
                                                                     33000, 30000, 60000, 15000, 6000))))
@@ -276,6 +279,22 @@ def transparency(c):
     c.add("trns_palette_one_zero.png", encode(pal, before=chunk(b"tRNS", b"\xff\xff\x00")))
     c.add("trns_palette_partial.png", encode(pal, before=chunk(b"tRNS", b"\x10\x80\xff\xc0")))
     c.add("trns_palette_one_half.png", encode(pal, before=chunk(b"tRNS", b"\x80")))
+    # Ancillary chunks that cannot mean anything are dropped: a gAMA of the
+    # wrong size or of 0, a tRNS shorter than its sample or empty.
+    c.add("gama_3_bytes.png", encode(rgb, before=chunk(b"gAMA", b"\x00\x01\x86")), "ok",
+          "trns_rgb8_plain.png")
+    c.add("gama_empty.png", encode(rgb, before=chunk(b"gAMA", b"")), "ok", "trns_rgb8_plain.png")
+    c.add("gama_zero.png", encode(rgb, before=chunk(b"gAMA", bytes(4))), "ok",
+          "trns_rgb8_plain.png")
+    c.add("trns_rgb8_plain.png", encode(rgb))
+    c.add("trns_rgb_short.png", encode(rgb, before=chunk(b"tRNS", b"\x00\x05\x00\x06")), "ok",
+          "trns_rgb8_plain.png")
+    c.add("trns_gray_short.png", encode(gray, before=chunk(b"tRNS", b"\x05")), "ok",
+          "trns_gray8_plain.png")
+    c.add("trns_gray8_plain.png", encode(gray))
+    c.add("trns_palette_empty.png", encode(pal, before=chunk(b"tRNS", b"")), "ok",
+          "trns_palette_plain.png")
+    c.add("trns_palette_plain.png", encode(pal))
     # A gray tRNS longer than a sample is clipped to the sample.
     c.add("trns_gray8_long.png", encode(gray, before=chunk(b"tRNS", struct.pack(">HH", key, 0))),
           "ok", "trns_gray8.png")
@@ -315,7 +334,17 @@ def damaged(c):
           "EPNGUnknownCompression")
     c.add("ihdr_interlace_2.png", SIGNATURE + ihdr(8, 4, 8, 2, interlace=2) + good[33:],
           "EPNGUnknownInterlace")
-    c.add("ihdr_huge.png", SIGNATURE + ihdr(65535, 65535, 8, 6) + good[33:], "EPNGOutMemory")
+    # Memory only for what the file can prove: a header alone allocates
+    # nothing; image data too short for the header's image (deflate gives at
+    # most 1032 bytes per byte) is refused before the pixels are allocated;
+    # an image the file could hold but larger than the pixel memory limit
+    # (256 MiB) is refused too.
+    c.add("ihdr_huge.png", SIGNATURE + ihdr(65535, 65535, 8, 6) + good[33:], "EPngUnexpectedEnd")
+    c.add("header_only_large.png", SIGNATURE + ihdr(16000, 16000, 8, 2) + chunk(b"IEND", b""),
+          "EPNGNoImageData")
+    c.add("image_over_memory_limit.png", SIGNATURE + ihdr(16384, 16384, 8, 2) +
+          chunk(b"IDAT", idat) + chunk(b"juNK", bytes(790000)) + chunk(b"IEND", b""),
+          "EPNGOutMemory")
     pal = make_image(3, 8, 8, 4, 0)
     pal_head = SIGNATURE + ihdr(8, 4, 8, 3)
     pal_idat = chunk(b"IDAT", zlib.compress(filtered_stream(pal, lambda n: 0))) + chunk(b"IEND", b"")
@@ -324,8 +353,8 @@ def damaged(c):
     c.add("plte_768.png", pal_head + chunk(b"PLTE", bytes(range(256)) * 3) + pal_idat)
     c.add("trns_257.png", pal_head + chunk(b"PLTE", pal["palette"]) + chunk(b"tRNS", bytes(257)) +
           pal_idat, "EPNGInvalidPalette")
-    c.add("trns_gray_short.png", encode(make_image(0, 8, 8, 4), before=chunk(b"tRNS", b"\x05")),
-          "EPNGInvalidPalette")
+    c.add("ihdr_twice.png", SIGNATURE + ihdr(8, 4, 8, 2) + ihdr(8, 4, 8, 2) + good[33:],
+          "EPngInvalidIHDR")
     c.add("idat_missing_part.png", head + chunk(b"IDAT", idat[:len(idat) // 2]) +
           chunk(b"IEND", b""), "EPNGMissingMultipleIDAT")
     c.add("zlib_bad_header.png", head + chunk(b"IDAT", b"\x78\x9c\xff\xff\xff" + idat[5:]) +
