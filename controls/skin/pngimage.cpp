@@ -2,6 +2,8 @@
 // sequences, gamma, transparency and pixel access. Free of <windows.h>.
 #include "pngimage.hpp"
 
+#include <zlib.h>
+
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -28,17 +30,15 @@ bool IsCriticalName(const TChunkName& name) { return (name[0] & 0x20) == 0; }
 
 namespace pngimage_detail {
 
+// zlib's CRC-32 is this same one (reflected EDB88320h), computed several
+// bytes at a time; it takes and gives the complemented register.
 std::uint32_t UpdateCrc(std::uint32_t crc, const Byte* data, std::size_t length) {
-  static const auto table = [] {
-    std::array<std::uint32_t, 256> t{};
-    for (std::uint32_t n = 0; n < 256; ++n) {
-      std::uint32_t c = n;
-      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[n] = c;
-    }
-    return t;
-  }();
-  for (std::size_t i = 0; i < length; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+  while (length > 0) {
+    const uInt part = length > 0x40000000 ? 0x40000000 : uInt(length);
+    crc = ~std::uint32_t(crc32(~crc & 0xFFFFFFFFu, data, part));
+    data += part;
+    length -= part;
+  }
   return crc;
 }
 
@@ -187,6 +187,12 @@ void TPNGObject::InitializeGamma() {
     gammaTable_[i] = Byte(i);
     inverseGamma_[i] = Byte(i);
   }
+}
+
+bool TPNGObject::GammaIsIdentity() const {
+  for (int i = 0; i < 256; ++i)
+    if (gammaTable_[i] != i) return false;
+  return true;
 }
 
 void TPNGObject::BuildGammaTables(std::uint32_t gammaTimes100000) {

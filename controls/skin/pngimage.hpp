@@ -466,6 +466,7 @@ class TPNGObject : public TPNGObjectBase {
   // Gamma: file sample to displayed sample, and back for saving.
   Byte Gamma(Byte sample) const { return gammaTable_[sample]; }
   Byte InverseGamma(Byte sample) const { return inverseGamma_[sample]; }
+  bool GammaIsIdentity() const;
   void InitializeGamma();
   void BuildGammaTables(std::uint32_t gammaTimes100000);
 

@@ -1,10 +1,15 @@
-// Pixel decoding: the image data stream across IDAT chunks, inflate, the row
-// filters, Adam7 interlacing and the conversion of PNG samples into the
-// in-memory bitmap. Free of <windows.h>.
+// Pixel decoding: the image data stream across IDAT chunks, inflate, Adam7
+// interlacing and the conversion of PNG samples into the in-memory bitmap.
+// A sound image is inflated in one call by libdeflate; anything else goes
+// through zlib row by row, as the file's damage must be reported in zlib's
+// words. Free of <windows.h>.
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <utility>
 
 #include "pngimage.hpp"
@@ -66,63 +71,6 @@ void WriteIndex(Byte* row, std::int64_t x, int bitCount, int index) {
     default:
       row[x] = Byte(index);
   }
-}
-
-namespace {
-
-// The predictor closest to a + b - c, ties going to a, then b.
-inline int Paeth(int a, int b, int c) {
-  const int p = a + b - c;
-  const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
-  if (pa <= pb && pa <= pc) return a;
-  return pb <= pc ? b : c;
-}
-
-inline int Predictor(Byte filterType, const Byte* row, const Byte* previous, std::int64_t i,
-                     int distance) {
-  const int a = i >= distance ? row[i - distance] : 0;
-  const int b = previous[i];
-  switch (filterType) {
-    case 1: return a;
-    case 2: return b;
-    case 3: return (a + b) >> 1;
-    case 4: return Paeth(a, b, i >= distance ? previous[i - distance] : 0);
-    default: return 0;
-  }
-}
-
-}  // namespace
-
-void UnfilterRow(Byte filterType, Byte* row, const Byte* previous, std::int64_t length,
-                 int distance) {
-  const std::int64_t d = std::min<std::int64_t>(distance, length);
-  switch (filterType) {
-    case 1:
-      for (std::int64_t i = d; i < length; ++i) row[i] = Byte(row[i] + row[i - d]);
-      break;
-    case 2:
-      for (std::int64_t i = 0; i < length; ++i) row[i] = Byte(row[i] + previous[i]);
-      break;
-    case 3:
-      for (std::int64_t i = 0; i < d; ++i) row[i] = Byte(row[i] + (previous[i] >> 1));
-      for (std::int64_t i = d; i < length; ++i)
-        row[i] = Byte(row[i] + ((row[i - d] + previous[i]) >> 1));
-      break;
-    case 4:
-      for (std::int64_t i = 0; i < d; ++i) row[i] = Byte(row[i] + previous[i]);
-      for (std::int64_t i = d; i < length; ++i)
-        row[i] = Byte(row[i] + Paeth(row[i - d], previous[i], previous[i - d]));
-      break;
-    default:
-      // Type 0, and any unknown type, leaves the row as it is.
-      break;
-  }
-}
-
-void FilterRow(Byte filterType, const Byte* row, const Byte* previous, Byte* out,
-               std::int64_t length, int distance) {
-  for (std::int64_t i = 0; i < length; ++i)
-    out[i] = Byte(row[i] - Predictor(filterType, row, previous, i, distance));
 }
 
 }  // namespace pngimage_detail
@@ -250,43 +198,105 @@ void ConvertIndexedRow(TChunkIHDR& header, const Byte* src, std::int64_t count,
   }
 }
 
-void ConvertGrayAlphaRow(TChunkIHDR& header, const Byte* src, std::int64_t count,
-                         const TRowTarget& target) {
-  Byte* row = header.RowAddress(target.Row);
-  Byte* alpha = header.AlphaRow(target.Row);
-  const int sampleBytes = header.BitDepth / 8;
-  std::int64_t x = target.First;
-  for (std::int64_t i = 0; i < count; ++i, x += target.Step) {
-    const Byte* p = src + i * 2 * sampleBytes;
-    row[x] = p[0];
-    alpha[x] = p[sampleBytes];
+// Colour samples (RGB or RGBA, 1 or 2 bytes each) to blue, green, red bytes
+// and the alpha plane. Of 16-bit samples the high byte is kept.
+template <int SampleBytes, bool Alpha, bool Gamma>
+void ConvertColorPixels(const TPNGObject& image, const Byte* src, std::int64_t count, Byte* row,
+                        Byte* alpha, const TRowTarget& target) {
+  constexpr int pixelBytes = SampleBytes * (Alpha ? 4 : 3);
+  Byte* d = row + target.First * 3;
+  const std::int64_t step = target.Step * 3;
+  Byte* a = Alpha ? alpha + target.First : nullptr;
+  for (std::int64_t i = 0; i < count; ++i, src += pixelBytes, d += step) {
+    if constexpr (Gamma) {
+      d[0] = image.Gamma(src[2 * SampleBytes]);
+      d[1] = image.Gamma(src[SampleBytes]);
+      d[2] = image.Gamma(src[0]);
+    } else {
+      d[0] = src[2 * SampleBytes];
+      d[1] = src[SampleBytes];
+      d[2] = src[0];
+    }
+    if constexpr (Alpha) {
+      *a = src[3 * SampleBytes];
+      a += target.Step;
+    }
   }
 }
 
-void ConvertColorRow(TChunkIHDR& header, const TPNGObject& image, const Byte* src,
-                     std::int64_t count, const TRowTarget& target) {
-  Byte* row = header.RowAddress(target.Row);
-  Byte* alpha = header.AlphaRow(target.Row);
-  const int sampleBytes = header.BitDepth / 8;
-  const int pixelBytes = sampleBytes * (header.ColorType == 6 ? 4 : 3);
-  std::int64_t x = target.First;
-  for (std::int64_t i = 0; i < count; ++i, x += target.Step) {
-    const Byte* p = src + i * pixelBytes;
-    Byte* d = row + x * 3;
-    d[0] = image.Gamma(p[2 * sampleBytes]);
-    d[1] = image.Gamma(p[sampleBytes]);
-    d[2] = image.Gamma(p[0]);
-    if (alpha) alpha[x] = p[3 * sampleBytes];
+template <int SampleBytes>
+void ConvertGrayAlphaPixels(const Byte* src, std::int64_t count, Byte* row, Byte* alpha,
+                            const TRowTarget& target) {
+  Byte* d = row + target.First;
+  Byte* a = alpha + target.First;
+  for (std::int64_t i = 0; i < count; ++i, src += 2 * SampleBytes, d += target.Step,
+                    a += target.Step) {
+    *d = src[0];
+    *a = src[SampleBytes];
   }
 }
 
-void ConvertRow(TChunkIHDR& header, const TPNGObject& image, const Byte* src,
-                std::int64_t count, const TRowTarget& target) {
-  switch (header.ColorType) {
-    case 0:
-    case 3: ConvertIndexedRow(header, src, count, target); break;
-    case 4: ConvertGrayAlphaRow(header, src, count, target); break;
-    default: ConvertColorRow(header, image, src, count, target); break;
+// Converts unfiltered rows into the in-memory bitmap, with the conversion
+// chosen once per image.
+class TRowConverter {
+ public:
+  TRowConverter(TChunkIHDR& header, const TPNGObject& image)
+      : header_(header), image_(image), gamma_(!image.GammaIsIdentity()) {}
+
+  void operator()(const Byte* src, std::int64_t count, const TRowTarget& target) const {
+    Byte* row = header_.RowAddress(target.Row);
+    Byte* alpha = header_.AlphaRow(target.Row);
+    const bool wide = header_.BitDepth == 16;
+    switch (header_.ColorType) {
+      case 0:
+      case 3: ConvertIndexedRow(header_, src, count, target); break;
+      case 4:
+        wide ? ConvertGrayAlphaPixels<2>(src, count, row, alpha, target)
+             : ConvertGrayAlphaPixels<1>(src, count, row, alpha, target);
+        break;
+      case 2: Color<false>(src, count, row, alpha, target); break;
+      default: Color<true>(src, count, row, alpha, target); break;
+    }
+  }
+
+ private:
+  template <bool Alpha>
+  void Color(const Byte* src, std::int64_t count, Byte* row, Byte* alpha,
+             const TRowTarget& target) const {
+    const bool wide = header_.BitDepth == 16;
+    if (gamma_) {
+      wide ? ConvertColorPixels<2, Alpha, true>(image_, src, count, row, alpha, target)
+           : ConvertColorPixels<1, Alpha, true>(image_, src, count, row, alpha, target);
+    } else {
+      wide ? ConvertColorPixels<2, Alpha, false>(image_, src, count, row, alpha, target)
+           : ConvertColorPixels<1, Alpha, false>(image_, src, count, row, alpha, target);
+    }
+  }
+
+  TChunkIHDR& header_;
+  const TPNGObject& image_;
+  bool gamma_;
+};
+
+// Calls visit(geometry, width, target, firstOfPass) for every row in the
+// order the file holds them (all rows, or the Adam7 passes); stops when it
+// returns false.
+template <class Visit>
+void ForEachRow(const TChunkIHDR& header, Visit&& visit) {
+  if (header.InterlaceMethod != 1) {
+    const TRowGeometry geometry = RowGeometry(header.ColorType, header.BitDepth, header.Width);
+    for (std::uint32_t y = 0; y < header.Height; ++y)
+      if (!visit(geometry, std::int64_t(header.Width), TRowTarget{y, 0, 1}, y == 0)) return;
+    return;
+  }
+  for (const TAdam7Pass& pass : Adam7Passes) {
+    const std::int64_t width = PassWidth(pass, header.Width);
+    const TRowGeometry geometry = RowGeometry(header.ColorType, header.BitDepth, width);
+    if (geometry.BytesPerRow == 0) continue;
+    for (std::uint32_t y = pass.RowStart; y < header.Height; y += pass.RowStep) {
+      const TRowTarget target{y, pass.ColumnStart, pass.ColumnStep};
+      if (!visit(geometry, width, target, y == std::uint32_t(pass.RowStart))) return;
+    }
   }
 }
 
@@ -306,39 +316,41 @@ class TRowPair {
   std::vector<Byte> previous_;
 };
 
-// Reads, unfilters and converts one row; false when the data ended.
-bool DecodeRow(TImageDataReader& reader, TRowPair& rows, const TRowGeometry& geometry,
-               TChunkIHDR& header, const TPNGObject& image, std::int64_t width,
-               const TRowTarget& target) {
-  Byte* row = rows.Current();
-  if (!reader.Read(row, geometry.BytesPerRow + 1)) return false;
-  UnfilterRow(row[0], row + 1, rows.Previous() + 1, geometry.BytesPerRow,
-              geometry.FilterDistance);
-  ConvertRow(header, image, row + 1, width, target);
-  rows.Swap();
-  return true;
+// Decodes row by row as zlib inflates them; stops quietly where the data
+// ends, keeping the rows decoded so far.
+void DecodeStreamed(TImageDataReader& reader, TChunkIHDR& header, const TPNGObject& image) {
+  const TRowConverter convert(header, image);
+  TRowPair rows(RowGeometry(header.ColorType, header.BitDepth, header.Width).BytesPerRow);
+  ForEachRow(header, [&](const TRowGeometry& geometry, std::int64_t width,
+                         const TRowTarget& target, bool firstOfPass) {
+    if (firstOfPass) rows.ClearPrevious();
+    Byte* row = rows.Current();
+    if (!reader.Read(row, geometry.BytesPerRow + 1)) return false;
+    UnfilterRow(row[0], row + 1, rows.Previous() + 1, geometry.BytesPerRow,
+                geometry.FilterDistance);
+    convert(row + 1, width, target);
+    rows.Swap();
+    return true;
+  });
 }
 
-void DecodeProgressive(TImageDataReader& reader, TChunkIHDR& header, const TPNGObject& image) {
-  const TRowGeometry geometry = RowGeometry(header.ColorType, header.BitDepth, header.Width);
-  TRowPair rows(geometry.BytesPerRow);
-  for (std::uint32_t y = 0; y < header.Height; ++y)
-    if (!DecodeRow(reader, rows, geometry, header, image, header.Width, {y, 0, 1})) return;
-}
-
-void DecodeInterlaced(TImageDataReader& reader, TChunkIHDR& header, const TPNGObject& image) {
-  const TRowGeometry full = RowGeometry(header.ColorType, header.BitDepth, header.Width);
-  TRowPair rows(full.BytesPerRow);
-  for (const TAdam7Pass& pass : Adam7Passes) {
-    const std::int64_t width = PassWidth(pass, header.Width);
-    const TRowGeometry geometry = RowGeometry(header.ColorType, header.BitDepth, width);
-    if (geometry.BytesPerRow == 0) continue;
-    rows.ClearPrevious();
-    for (std::uint32_t y = pass.RowStart; y < header.Height; y += pass.RowStep) {
-      const TRowTarget target{y, pass.ColumnStart, pass.ColumnStep};
-      if (!DecodeRow(reader, rows, geometry, header, image, width, target)) return;
-    }
-  }
+// Unfilters and converts the whole inflated image in place: each row's
+// previous row is the one before it in the same buffer.
+void DecodeInflated(Byte* raw, TChunkIHDR& header, const TPNGObject& image) {
+  const TRowConverter convert(header, image);
+  const std::vector<Byte> zeros(
+      std::size_t(RowGeometry(header.ColorType, header.BitDepth, header.Width).BytesPerRow), 0);
+  const Byte* previous = zeros.data();
+  ForEachRow(header, [&](const TRowGeometry& geometry, std::int64_t width,
+                         const TRowTarget& target, bool firstOfPass) {
+    if (firstOfPass) previous = zeros.data();
+    Byte* row = raw;
+    raw += geometry.BytesPerRow + 1;
+    UnfilterRow(row[0], row + 1, previous, geometry.BytesPerRow, geometry.FilterDistance);
+    convert(row + 1, width, target);
+    previous = row + 1;
+    return true;
+  });
 }
 
 }  // namespace
@@ -362,6 +374,73 @@ std::int64_t FilteredImageBytes(const TChunkIHDR& header) {
 
 }  // namespace
 
+namespace {
+
+// The image data of the whole run of IDAT chunks that starts here, every
+// chunk's CRC checked, the stream left after the run; false when the run is
+// not whole and sound.
+bool ReadImageDataRun(TStream* stream, std::int64_t size, std::vector<Byte>& data) {
+  for (;;) {
+    const std::size_t at = data.size();
+    data.resize(at + std::size_t(size));
+    Byte crc[4];
+    if (!ReadExact(stream, data.data() + at, size) || !ReadExact(stream, crc, 4)) return false;
+    if (ReadBigEndian32(crc) != ChunkCrc("IDAT", data.data() + at, std::size_t(size)))
+      return false;
+    const std::int64_t next = stream->Seek(0, soCurrent);
+    Byte frame[8];
+    if (!ReadExact(stream, frame, 8) || std::memcmp(frame + 4, "IDAT", 4) != 0) {
+      stream->Seek(next, soBeginning);
+      return true;
+    }
+    size = ReadBigEndian32(frame);
+    if (size > 0x7FFFFFFF || size + 4 > BytesLeft(stream)) return false;
+  }
+}
+
+class TDecompressor {
+ public:
+  TDecompressor() : d_(libdeflate_alloc_decompressor()) {}
+  ~TDecompressor() {
+    if (d_) libdeflate_free_decompressor(d_);
+  }
+  TDecompressor(const TDecompressor&) = delete;
+  TDecompressor& operator=(const TDecompressor&) = delete;
+  libdeflate_decompressor* Get() const { return d_; }
+
+ private:
+  libdeflate_decompressor* d_;
+};
+
+// Inflates the joined image data in one call and decodes it: much faster than
+// inflating row by row. False, with no pixel written, unless the data is one
+// sound zlib stream of exactly the image's size; the caller then decodes
+// through zlib, which names the damage in zlib's words and keeps the rows
+// decoded before it.
+bool DecodeWholeRun(TStream* stream, std::int32_t size, TChunkIHDR& header,
+                    const TPNGObject& image) {
+  try {
+    const std::size_t rawSize = std::size_t(FilteredImageBytes(header));
+    std::vector<Byte> data;
+    data.reserve(std::size_t(std::min<std::int64_t>(BytesLeft(stream), std::int64_t(rawSize))));
+    if (!ReadImageDataRun(stream, size, data)) return false;
+    auto raw = std::make_unique_for_overwrite<Byte[]>(rawSize);
+    TDecompressor decompressor;
+    if (!decompressor.Get()) return false;
+    std::size_t used = 0, produced = 0;
+    if (libdeflate_zlib_decompress_ex(decompressor.Get(), data.data(), data.size(), raw.get(),
+                                      rawSize, &used, &produced) != LIBDEFLATE_SUCCESS ||
+        produced != rawSize)
+      return false;
+    DecodeInflated(raw.get(), header, image);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+}  // namespace
+
 bool TChunkIDAT::LoadFromStream(TStream* stream, const TChunkName&, std::int32_t size) {
   TChunkIHDR* header = Header();
   // Colour type and depth pairs without a layout are refused before a byte
@@ -373,11 +452,11 @@ bool TChunkIDAT::LoadFromStream(TStream* stream, const TChunkName&, std::int32_t
   // to hold the compressed image cannot make the pixels be allocated.
   if (FilteredImageBytes(*header) > left * kMaxInflateRatio) throw EPngUnexpectedEnd();
   header->AllocateImageData();
+  const std::int64_t runStart = stream->Seek(0, soCurrent);
+  if (DecodeWholeRun(stream, size, *header, *Owner())) return true;
+  stream->Seek(runStart, soBeginning);
   TImageDataReader reader(stream, size);
-  if (header->InterlaceMethod == 1)
-    DecodeInterlaced(reader, *header, *Owner());
-  else
-    DecodeProgressive(reader, *header, *Owner());
+  DecodeStreamed(reader, *header, *Owner());
   reader.Finish();
   return true;
 }

@@ -209,6 +209,15 @@ def splits(c):
     big = make_image(2, 8, 300, 260, 0, seed=9)
     c.add("idat_large_single.png", encode(big, level=0))
     c.add("idat_large_split.png", encode(big, level=0, split=[70000, 65535, 65536, 1]))
+    # Image data whose stream ends after half the rows: those rows load, the
+    # rest stay zero (black), as in the reference with its lower half black.
+    half = make_image(2, 8, 23, 10, 0, seed=14)
+    rows = filtered_stream(half, lambda n: n % 5)
+    c.add("idat_ends_early.png", encode(half, data=zlib.compress(rows[:5 * (23 * 3 + 1)])), "ok",
+          "idat_ends_early_ref.png")
+    for row in half["pixels"][5:]:
+        row[:] = [(0, 0, 0)] * len(row)
+    c.add("idat_ends_early_ref.png", encode(half))
     # The stream's checksum alone in a last IDAT chunk.
     data = zlib.compress(filtered_stream(img, lambda n: n % 5))
     c.add("split_checksum_alone.png", encode(img, data=data, split=[len(data) - 4, 4]))

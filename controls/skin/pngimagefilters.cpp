@@ -1,0 +1,196 @@
+// The PNG standard's row filters: unfiltering for decoding, filtering for
+// encoding. Unfiltering is the decoder's hottest loop after inflating, so the
+// pixel-serial filters (Sub, Average, Paeth) of 3, 4, 6 and 8-byte pixels
+// work a whole pixel at a time in SSE2 registers where the target has them
+// (always on x86-64; the shipped 32-bit build keeps the plain loops, as it
+// must run on processors without SSE2). Free of <windows.h>.
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "pngimage.hpp"
+
+// 64-bit general registers carry the pixels in and out of SSE2 registers.
+#if defined(__SSE2__) && defined(__x86_64__)
+#define PNGIMAGE_SSE2_FILTERS 1
+#include <emmintrin.h>
+#endif
+
+namespace pngimage_detail {
+
+namespace {
+
+// The predictor closest to a + b - c, ties going to a, then b.
+inline int Paeth(int a, int b, int c) {
+  const int p = a + b - c;
+  const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+  if (pa <= pb && pa <= pc) return a;
+  return pb <= pc ? b : c;
+}
+
+inline int Predictor(Byte filterType, const Byte* row, const Byte* previous, std::int64_t i,
+                     int distance) {
+  const int a = i >= distance ? row[i - distance] : 0;
+  const int b = previous[i];
+  switch (filterType) {
+    case 1: return a;
+    case 2: return b;
+    case 3: return (a + b) >> 1;
+    case 4: return Paeth(a, b, i >= distance ? previous[i - distance] : 0);
+    default: return 0;
+  }
+}
+
+void UnfilterUp(Byte* row, const Byte* previous, std::int64_t length) {
+  std::int64_t i = 0;
+#if defined(PNGIMAGE_SSE2_FILTERS)
+  for (; i + 16 <= length; i += 16) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(previous + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i), _mm_add_epi8(x, b));
+  }
+#endif
+  for (; i < length; ++i) row[i] = Byte(row[i] + previous[i]);
+}
+
+// The byte-serial forms, for every distance and for the first pixel.
+void UnfilterSerial(Byte filterType, Byte* row, const Byte* previous, std::int64_t length,
+                    std::int64_t d) {
+  switch (filterType) {
+    case 1:
+      for (std::int64_t i = d; i < length; ++i) row[i] = Byte(row[i] + row[i - d]);
+      break;
+    case 3:
+      for (std::int64_t i = 0; i < d; ++i) row[i] = Byte(row[i] + (previous[i] >> 1));
+      for (std::int64_t i = d; i < length; ++i)
+        row[i] = Byte(row[i] + ((row[i - d] + previous[i]) >> 1));
+      break;
+    case 4:
+      for (std::int64_t i = 0; i < d; ++i) row[i] = Byte(row[i] + previous[i]);
+      for (std::int64_t i = d; i < length; ++i)
+        row[i] = Byte(row[i] + Paeth(row[i - d], previous[i], previous[i - d]));
+      break;
+    default:
+      break;
+  }
+}
+
+#if defined(PNGIMAGE_SSE2_FILTERS)
+
+// One pixel of Bpp bytes in the low 16-bit lanes, and back. The bytes pass
+// through a general register: going through memory, a 3- or 6-byte write
+// followed by a wider read would stall on every pixel. Lanes hold values
+// mod 256 only after masking, which every filter below does before storing.
+template <class T>
+inline T LoadBytes(const Byte* p) {
+  T value;
+  std::memcpy(&value, p, sizeof value);
+  return value;
+}
+
+template <class T>
+inline void StoreBytes(Byte* p, T value) {
+  std::memcpy(p, &value, sizeof value);
+}
+
+template <int Bpp>
+inline __m128i LoadPixel(const Byte* p) {
+  std::uint64_t bits;
+  if constexpr (Bpp == 3)
+    bits = LoadBytes<std::uint16_t>(p) | std::uint64_t(p[2]) << 16;
+  else if constexpr (Bpp == 6)
+    bits = LoadBytes<std::uint32_t>(p) | std::uint64_t(LoadBytes<std::uint16_t>(p + 4)) << 32;
+  else if constexpr (Bpp == 4)
+    bits = LoadBytes<std::uint32_t>(p);
+  else
+    bits = LoadBytes<std::uint64_t>(p);
+  return _mm_unpacklo_epi8(_mm_cvtsi64_si128(static_cast<long long>(bits)), _mm_setzero_si128());
+}
+
+template <int Bpp>
+inline void StorePixel(Byte* p, __m128i lanes) {
+  const std::uint64_t bits =
+      static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_packus_epi16(lanes, lanes)));
+  if constexpr (Bpp == 3) {
+    StoreBytes(p, std::uint16_t(bits));
+    p[2] = Byte(bits >> 16);
+  } else if constexpr (Bpp == 6) {
+    StoreBytes(p, std::uint32_t(bits));
+    StoreBytes(p + 4, std::uint16_t(bits >> 32));
+  } else if constexpr (Bpp == 4) {
+    StoreBytes(p, std::uint32_t(bits));
+  } else {
+    StoreBytes(p, bits);
+  }
+}
+
+inline __m128i Select(__m128i mask, __m128i ifSet, __m128i ifClear) {
+  return _mm_or_si128(_mm_and_si128(mask, ifSet), _mm_andnot_si128(mask, ifClear));
+}
+
+inline __m128i Abs16(__m128i x) { return _mm_max_epi16(x, _mm_sub_epi16(_mm_setzero_si128(), x)); }
+
+// Sub, Average or Paeth over a row of whole Bpp-byte pixels.
+template <int Bpp>
+void UnfilterPixels(Byte filterType, Byte* row, const Byte* previous, std::int64_t length) {
+  const __m128i low = _mm_set1_epi16(0xFF);
+  __m128i a = _mm_setzero_si128(), c = _mm_setzero_si128();
+  for (std::int64_t i = 0; i + Bpp <= length; i += Bpp) {
+    const __m128i x = LoadPixel<Bpp>(row + i);
+    if (filterType == 1) {
+      a = _mm_and_si128(_mm_add_epi16(x, a), low);
+    } else if (filterType == 3) {
+      const __m128i b = LoadPixel<Bpp>(previous + i);
+      a = _mm_and_si128(_mm_add_epi16(x, _mm_srli_epi16(_mm_add_epi16(a, b), 1)), low);
+    } else {
+      // pa = |b - c|, pb = |a - c|, pc = |a + b - 2c|; ties favour a, then b.
+      const __m128i b = LoadPixel<Bpp>(previous + i);
+      const __m128i bc = _mm_sub_epi16(b, c), ac = _mm_sub_epi16(a, c);
+      const __m128i pa = Abs16(bc), pb = Abs16(ac), pc = Abs16(_mm_add_epi16(bc, ac));
+      const __m128i smallest = _mm_min_epi16(pc, _mm_min_epi16(pa, pb));
+      const __m128i nearest = Select(_mm_cmpeq_epi16(smallest, pa), a,
+                                     Select(_mm_cmpeq_epi16(smallest, pb), b, c));
+      a = _mm_and_si128(_mm_add_epi16(x, nearest), low);
+      c = b;
+    }
+    StorePixel<Bpp>(row + i, a);
+  }
+}
+
+bool UnfilterWholePixels(Byte filterType, Byte* row, const Byte* previous, std::int64_t length,
+                         int distance) {
+  if (length % distance != 0) return false;
+  switch (distance) {
+    case 3: UnfilterPixels<3>(filterType, row, previous, length); return true;
+    case 4: UnfilterPixels<4>(filterType, row, previous, length); return true;
+    case 6: UnfilterPixels<6>(filterType, row, previous, length); return true;
+    case 8: UnfilterPixels<8>(filterType, row, previous, length); return true;
+    default: return false;
+  }
+}
+
+#endif
+
+}  // namespace
+
+void UnfilterRow(Byte filterType, Byte* row, const Byte* previous, std::int64_t length,
+                 int distance) {
+  // Type 0, and any unknown type, leaves the row as it is.
+  if (filterType == 0 || filterType > 4) return;
+  if (filterType == 2) {
+    UnfilterUp(row, previous, length);
+    return;
+  }
+#if defined(PNGIMAGE_SSE2_FILTERS)
+  if (UnfilterWholePixels(filterType, row, previous, length, distance)) return;
+#endif
+  UnfilterSerial(filterType, row, previous, length, std::min<std::int64_t>(distance, length));
+}
+
+void FilterRow(Byte filterType, const Byte* row, const Byte* previous, Byte* out,
+               std::int64_t length, int distance) {
+  for (std::int64_t i = 0; i < length; ++i)
+    out[i] = Byte(row[i] - Predictor(filterType, row, previous, i, distance));
+}
+
+}  // namespace pngimage_detail
