@@ -5,12 +5,12 @@
 
 namespace {
 
-std::string IndexErrorText(std::int32_t value) {
-  return "List index [" + std::to_string(value) + "] out of bounds...";
+[[noreturn]] void ListError(std::int32_t value) {
+  throw EElListError(LoadStr(SElListIndexError), {value});
 }
-
-[[noreturn]] void ListError(std::int32_t value) { throw EElListError(IndexErrorText(value)); }
-[[noreturn]] void ArrayError(std::int32_t value) { throw EElArrayError(IndexErrorText(value)); }
+[[noreturn]] void ArrayError(std::int32_t value) {
+  throw EElArrayError(LoadStr(SElArrayIndexError), {value});
+}
 
 // Frees an owned entry; the Clear paths and TElArray.Put swallow what a
 // destructor raises so that the remaining entries still get freed.

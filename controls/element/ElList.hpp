@@ -11,6 +11,13 @@
 #include "SysUtils.hpp"
 #include "System.hpp"
 
+// The control library's string-table ids (ElConsts.rc): the list's and the
+// array's range error, "List index [%d] out of bounds...".
+enum : int {
+  SElListIndexError = 65283,
+  SElArrayIndexError = 65284,
+};
+
 // Range errors of the list, the stack and the array.
 CLASSLIB_EXCEPTION(EElListError, Exception);
 CLASSLIB_EXCEPTION(EElStackError, Exception);

@@ -3,22 +3,15 @@
 #include <algorithm>
 #include <cstring>
 
+#include "Consts.hpp"
 #include "ElList.hpp"
 #include "Streaming.hpp"
 #include "SysUtils.hpp"
 
 namespace {
 
-constexpr const char* kListIndexError = "List index out of bounds (%d)";
-constexpr const char* kSortedListError = "Operation not allowed on sorted list";
-constexpr const char* kDuplicateString = "String list does not allow duplicates";
-
-[[noreturn]] void ListError(const char* message, int data) {
-  AnsiString text = message;
-  auto at = text.find("%d");
-  if (at != AnsiString::npos) text.replace(at, 2, std::to_string(data));
-  throw EStringListError(text);
-}
+// The class library's string-list messages, from its string table.
+[[noreturn]] void ListError(int ident, int data) { throw EStringListError(LoadStr(ident), {data}); }
 
 // Runs a compound operation of the base class inside BeginUpdate/EndUpdate.
 // An EndUpdate that raises after a clean run reaches the caller; one that
@@ -371,7 +364,7 @@ TElWideStringList::~TElWideStringList() {
 }
 
 void TElWideStringList::CheckIndex(int index) const {
-  if (index < 0 || index >= count_) ListError(kListIndexError, index);
+  if (index < 0 || index >= count_) ListError(SListIndexError, index);
 }
 
 TElFString TElWideStringList::Get(int index) {
@@ -403,7 +396,7 @@ void TElWideStringList::Grow() { SetCapacity(capacity_ + ElSmallGrowthDelta(capa
 
 void TElWideStringList::SetCapacity(int newCapacity) {
   // Below Count the list would lose strings it still counts.
-  if (newCapacity < count_) ListError(kListIndexError, newCapacity);
+  if (newCapacity < count_) ListError(SListIndexError, newCapacity);
   list_.resize(static_cast<std::size_t>(newCapacity));
   list_.shrink_to_fit();
   capacity_ = newCapacity;
@@ -414,7 +407,7 @@ int TElWideStringList::Add(const TElFString& s) {
   if (Sorted()) {
     if (Find(s, index)) {
       if (duplicates_ == dupIgnore) return index;
-      if (duplicates_ == dupError) ListError(kDuplicateString, 0);
+      if (duplicates_ == dupError) ListError(SDuplicateString, 0);
     }
   }
   InsertItem(index, s);
@@ -422,8 +415,8 @@ int TElWideStringList::Add(const TElFString& s) {
 }
 
 void TElWideStringList::Insert(int index, const TElFString& s) {
-  if (Sorted()) ListError(kSortedListError, 0);
-  if (index < 0 || index > count_) ListError(kListIndexError, index);
+  if (Sorted()) ListError(SSortedListError, 0);
+  if (index < 0 || index > count_) ListError(SListIndexError, index);
   InsertItem(index, s);
 }
 
@@ -438,7 +431,7 @@ void TElWideStringList::InsertItem(int index, const TElFString& s) {
 }
 
 void TElWideStringList::Put(int index, const TElFString& s) {
-  if (Sorted()) ListError(kSortedListError, 0);
+  if (Sorted()) ListError(SSortedListError, 0);
   CheckIndex(index);
   Changing();
   list_[static_cast<std::size_t>(index)].FString = s;
@@ -477,7 +470,7 @@ void TElWideStringList::Exchange(int index1, int index2) {
 void TElWideStringList::Move(int curIndex, int newIndex) {
   // Moving deletes and inserts again; on a sorted list the insertion would
   // fail after the string had already been taken out.
-  if (curIndex != newIndex && Sorted()) ListError(kSortedListError, 0);
+  if (curIndex != newIndex && Sorted()) ListError(SSortedListError, 0);
   TElWideStrings::Move(curIndex, newIndex);
 }
 

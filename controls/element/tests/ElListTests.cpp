@@ -139,6 +139,9 @@ TEST(ElListRange, ErrorMessageNamesTheOffendingIndex) {
   } catch (const EElListError& e) {
     EXPECT_EQ(e.Message(), "List index [2] out of bounds...");
   }
+  // Both texts come from the program's string table.
+  EXPECT_EQ(LoadStr(65283), "List index [%d] out of bounds...");
+  EXPECT_EQ(LoadStr(65284), "List index [%d] out of bounds...");
 }
 
 TEST(ElListRange, EveryCheckedOperationRejectsBadIndexesAndChangesNothing) {
