@@ -1,0 +1,20 @@
+// The units the tested code relies on are started once for the whole test
+// program, in the order a real program lists them.
+#include <gtest/gtest.h>
+
+#include "ElIni.hpp"
+#include "ElTools.hpp"
+#include "SysUtils.hpp"
+
+namespace {
+
+class ElementTreeUnits : public ::testing::Environment {
+ public:
+  void SetUp() override { InitializeUnits({&SysUtilsUnit, &ElToolsUnit, &ElIniUnit}); }
+  void TearDown() override { FinalizeUnits(); }
+};
+
+[[maybe_unused]] ::testing::Environment* const kUnits =
+    ::testing::AddGlobalTestEnvironment(new ElementTreeUnits);
+
+}  // namespace
