@@ -10,6 +10,13 @@
 // ---------------------------------------------------------------- measurer
 
 TElEditDCMeasurer::TElEditDCMeasurer(HDC dc, HFONT font) : dc_(dc), oldFont_(SelectObject(dc, font)) {
+  SetFont(font);
+}
+
+void TElEditDCMeasurer::SetFont(HFONT font) {
+  SelectObject(dc_, font);
+  fontHeight_ = 0;
+  charHeight_ = 0;
   LOGFONTW logFont{};
   if (GetObjectW(font, sizeof logFont, &logFont)) fontHeight_ = std::abs(static_cast<int>(logFont.lfHeight));
   TEXTMETRICW metrics{};

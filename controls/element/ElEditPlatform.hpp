@@ -11,6 +11,8 @@ class TElEditDCMeasurer : public TElEditMeasurer {
  public:
   TElEditDCMeasurer(HDC dc, HFONT font);
   ~TElEditDCMeasurer() override;
+  // Measures with another font from now on (the edit's font changed).
+  void SetFont(HFONT font);
   TElEditDCMeasurer(const TElEditDCMeasurer&) = delete;
   TElEditDCMeasurer& operator=(const TElEditDCMeasurer&) = delete;
 

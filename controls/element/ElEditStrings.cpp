@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <string>
 
 #include "ElEditCore.hpp"
 #include "SysUtils.hpp"
@@ -48,6 +49,11 @@ std::vector<TElFString> ParagraphPieces(const TElFString& s) {
 void SetParagraphText(TElParagraph* paragraph, const TElFString& s) {
   paragraph->Clear();
   paragraph->Add(s);
+}
+
+// The list's own range error, raised before anything changes.
+void CheckParagraphIndex(int index, int count) {
+  if (index < 0 || index >= count) throw EElListError("List index [" + std::to_string(index) + "] out of bounds...");
 }
 
 bool IsHighSurrogate(WideChar c) { return c >= 0xD800 && c <= 0xDBFF; }
@@ -199,7 +205,7 @@ void TElEditStrings::InsertParagraphs(int index, const std::vector<TElFString>& 
 
 void TElEditStrings::Insert(int index, const TElFString& s) {
   if (edit_ && !edit_->Multiline()) return;
-  if (index < 0 || index > paragraphs_.Count()) throw EElListError("List index [" + std::to_string(index) + "] out of bounds...");
+  CheckParagraphIndex(index, paragraphs_.Count() + 1);
   Changing();
   std::vector<TElFString> pieces = ParagraphPieces(s);
   // An empty string is an empty paragraph, as any list adds an empty string.
@@ -216,7 +222,7 @@ int TElEditStrings::Add(const TElFString& s) {
 }
 
 void TElEditStrings::Delete(int index) {
-  Paragraph(index);  // range check before anything changes
+  CheckParagraphIndex(index, paragraphs_.Count());
   Changing();
   paragraphs_.Delete(index);
   if (longestParagraph_ > index) --longestParagraph_;
@@ -225,8 +231,8 @@ void TElEditStrings::Delete(int index) {
 }
 
 void TElEditStrings::Exchange(int index1, int index2) {
-  Paragraph(index1);
-  Paragraph(index2);
+  CheckParagraphIndex(index1, paragraphs_.Count());
+  CheckParagraphIndex(index2, paragraphs_.Count());
   Changing();
   paragraphs_.Exchange(index1, index2);
   RenumberParagraphs(std::min(index1, index2));

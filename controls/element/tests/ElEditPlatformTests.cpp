@@ -53,6 +53,13 @@ TEST(ElEditDCMeasurer, ExtentsAgreeWithWidths) {
   measurer.GetExtents(text, n, extents.data());
   for (int i = 0; i < n; ++i) EXPECT_EQ(extents[static_cast<std::size_t>(i)], measurer.TextWidth(text, i + 1)) << i;
   EXPECT_GT(measurer.TextWidth(L"WWW", 3), measurer.TextWidth(L"iii", 3));
+  HFONT large = CreateFontW(-26, 0, 0, 0, FW_NORMAL, 0, 0, 0, RUSSIAN_CHARSET, 0, 0, 0, 0, L"Tahoma");
+  int small = measurer.TextWidth(L"Жук", 3);
+  measurer.SetFont(large);
+  EXPECT_EQ(measurer.FontHeight(), 26);
+  EXPECT_GT(measurer.TextWidth(L"Жук", 3), small);
+  measurer.SetFont(memory.font_);
+  DeleteObject(large);
 }
 
 TEST(ElEditClipboardText, RoundTripInBothFormats) {

@@ -90,6 +90,8 @@ TEST(ElEditStrings, ListOperationsWorkInParagraphs) {
   lines->Clear();
   EXPECT_EQ(lines->GetDisplayLineCount(), 0);
   EXPECT_EQ(lines->GetDisplayLine(3), L"");
+  EXPECT_THROW(lines->Delete(0), EElListError);
+  EXPECT_EQ(lines->GetCount(), 0);
 }
 
 TEST(ElEditStrings, WordWrapBreaksAfterBlankOrHardAtTheFitPoint) {
