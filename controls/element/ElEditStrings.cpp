@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <string>
 
 #include "ElEditCore.hpp"
 #include "SysUtils.hpp"
@@ -51,9 +50,9 @@ void SetParagraphText(TElParagraph* paragraph, const TElFString& s) {
   paragraph->Add(s);
 }
 
-// The list's own range error, raised before anything changes.
+// The paragraph list's own range error, raised before anything changes.
 void CheckParagraphIndex(int index, int count) {
-  if (index < 0 || index >= count) throw EElListError("List index [" + std::to_string(index) + "] out of bounds...");
+  if (index < 0 || index >= count) throw EElListError(LoadStr(SElListIndexError), {index});
 }
 
 bool IsHighSurrogate(WideChar c) { return c >= 0xD800 && c <= 0xDBFF; }
