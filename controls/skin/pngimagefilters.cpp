@@ -53,9 +53,55 @@ void UnfilterUp(Byte* row, const Byte* previous, std::int64_t length) {
   for (; i < length; ++i) row[i] = Byte(row[i] + previous[i]);
 }
 
-// The byte-serial forms, for every distance and for the first pixel.
+// The byte-serial forms for 1- and 2-byte distances (gray, gray + alpha,
+// palette rows). Each of the D interleaved chains keeps its left byte and
+// its upper-left byte in registers: read back from the row, every byte
+// would wait for the store of the one before it.
+template <int D, int Filter>
+void UnfilterChains(Byte* row, const Byte* previous, std::int64_t length) {
+  int a[D], c[D];
+  for (int j = 0; j < D; ++j) {
+    a[j] = 0;
+    c[j] = 0;
+  }
+  const std::int64_t whole = length - length % D;
+  for (std::int64_t i = 0; i < whole; i += D) {
+    for (int j = 0; j < D; ++j) {
+      const int x = row[i + j], b = previous[i + j];
+      int predicted;
+      if constexpr (Filter == 1) {
+        predicted = a[j];
+      } else if constexpr (Filter == 3) {
+        predicted = (a[j] + b) >> 1;
+      } else {
+        // Paeth, written so that the compiler can choose without branching.
+        const int pa = std::abs(b - c[j]), pb = std::abs(a[j] - c[j]);
+        const int pc = std::abs(a[j] + b - 2 * c[j]);
+        const int bOrC = pb <= pc ? b : c[j];
+        predicted = (pa <= pb && pa <= pc) ? a[j] : bOrC;
+      }
+      a[j] = (x + predicted) & 0xFF;
+      c[j] = b;
+      row[i + j] = Byte(a[j]);
+    }
+  }
+}
+
+// The byte-serial forms, for every distance.
 void UnfilterSerial(Byte filterType, Byte* row, const Byte* previous, std::int64_t length,
                     std::int64_t d) {
+  if (d == 1 || (d == 2 && length % 2 == 0)) {
+    const bool one = d == 1;
+    switch (filterType) {
+      case 1: return one ? UnfilterChains<1, 1>(row, previous, length)
+                         : UnfilterChains<2, 1>(row, previous, length);
+      case 3: return one ? UnfilterChains<1, 3>(row, previous, length)
+                         : UnfilterChains<2, 3>(row, previous, length);
+      case 4: return one ? UnfilterChains<1, 4>(row, previous, length)
+                         : UnfilterChains<2, 4>(row, previous, length);
+      default: return;
+    }
+  }
   switch (filterType) {
     case 1:
       for (std::int64_t i = d; i < length; ++i) row[i] = Byte(row[i] + row[i - d]);
