@@ -225,8 +225,9 @@ std::vector<Byte> JoinedImageData(const std::vector<Byte>& file) {
   return data;
 }
 
-// Inflates the whole stream into a reused block; false on a zlib error.
-bool InflateAll(const std::vector<Byte>& data) {
+// Inflates the whole stream into a reused block; false on a zlib error. The
+// inflated size goes to total when asked for.
+bool InflateAll(const std::vector<Byte>& data, std::size_t* total = nullptr) {
   static Byte block[1 << 18];
   z_stream zs{};
   if (inflateInit(&zs) != Z_OK) return false;
@@ -238,6 +239,7 @@ bool InflateAll(const std::vector<Byte>& data) {
     zs.avail_out = sizeof block;
     status = inflate(&zs, Z_NO_FLUSH);
   }
+  if (total) *total = zs.total_out;
   inflateEnd(&zs);
   return status == Z_STREAM_END;
 }
@@ -316,25 +318,12 @@ bool Measure(const std::string& path, int runs, Result& result) {
   stream.Write(file.data(), std::int32_t(file.size()));
   const std::vector<Byte> imageData = JoinedImageData(file);
   std::string problem = Check(file, stream);
-  if (problem.empty() && !InflateAll(imageData)) problem = "the joined image data does not inflate";
-  // Room for the inflated data: the libpng rows are at least as large.
-  std::vector<Byte> inflated;
-  if (problem.empty()) {
-    z_stream zs{};
-    inflateInit(&zs);
-    zs.next_in = const_cast<Byte*>(imageData.data());
-    zs.avail_in = uInt(imageData.size());
-    static Byte block[1 << 16];
-    std::size_t total = 0;
-    for (int status = Z_OK; status == Z_OK; total += sizeof block - zs.avail_out) {
-      zs.next_out = block;
-      zs.avail_out = sizeof block;
-      status = inflate(&zs, Z_NO_FLUSH);
-    }
-    inflateEnd(&zs);
-    inflated.resize(total);
-    if (!InflateAllLibdeflate(imageData, inflated)) problem = "libdeflate cannot inflate the data";
-  }
+  std::size_t inflatedSize = 0;
+  if (problem.empty() && !InflateAll(imageData, &inflatedSize))
+    problem = "the joined image data does not inflate";
+  std::vector<Byte> inflated(inflatedSize);
+  if (problem.empty() && !InflateAllLibdeflate(imageData, inflated))
+    problem = "libdeflate cannot inflate the data";
   if (!problem.empty()) {
     std::fprintf(stderr, "MISMATCH %s: %s\n", path.c_str(), problem.c_str());
     return false;
