@@ -120,6 +120,18 @@ void TElEditCore::FirstLineToTopWhenAllFit() {
   if (visibleLines_ >= lines_->GetDisplayLineCount()) SetFirstLine(0);
 }
 
+// Removes the text between From and To that Backspace or Delete took; the
+// record keeps the caret before and after, and the removed text.
+void TElEditCore::RemoveRecorded(TElActionKind kind, TElTextPoint from, TElTextPoint to,
+                                 const TElFString& removed) {
+  EditScope scope(*this);
+  undoList_->AddAction(kind, ToTextPoint(caret_), removed, from);
+  lines_->RemoveText({from.X, from.Y}, {to.X, to.Y});
+  SetCaret(ToDisplay(from));
+  AnchorAtCaret();
+  FirstLineToTopWhenAllFit();
+}
+
 bool TElEditCore::Backspace() {
   if (hasSelection_) {
     DeleteSelection();
@@ -137,12 +149,7 @@ bool TElEditCore::Backspace() {
   } else {
     return false;  // the very start of the text
   }
-  EditScope scope(*this);
-  undoList_->AddAction(eatBackspace, at, removed, to);
-  lines_->RemoveText({to.X, to.Y}, {at.X, at.Y});
-  SetCaret(ToDisplay(to));
-  AnchorAtCaret();
-  FirstLineToTopWhenAllFit();
+  RemoveRecorded(eatBackspace, to, at, removed);
   return true;
 }
 
@@ -164,12 +171,7 @@ bool TElEditCore::DeleteKey() {
   } else {
     return false;
   }
-  EditScope scope(*this);
-  undoList_->AddAction(eatDelete, at, removed, at);
-  lines_->RemoveText({at.X, at.Y}, {to.X, to.Y});
-  SetCaret(ToDisplay(at));
-  AnchorAtCaret();
-  FirstLineToTopWhenAllFit();
+  RemoveRecorded(eatDelete, at, to, removed);
   return true;
 }
 

@@ -192,6 +192,14 @@ void TElEditCore::RepaintAndPlace() {
   PlaceCaret();
 }
 
+// A change that moves where lines wrap re-wraps; otherwise only the look changes.
+void TElEditCore::RewrapOrRepaint() {
+  if (wordWrap_)
+    RewrapKeepingCaret();
+  else
+    RepaintAndPlace();
+}
+
 void TElEditCore::SetMultiline(bool value) {
   if (value == multiline_) return;
   TElFString text = Text();
@@ -248,10 +256,7 @@ void TElEditCore::SetLeftMargin(int value) {
 void TElEditCore::SetRightMargin(int value) {
   if (value == rightMargin_) return;
   rightMargin_ = value;
-  if (wordWrap_)
-    RewrapKeepingCaret();
-  else
-    RepaintAndPlace();
+  RewrapOrRepaint();
   UpdateScrollRanges();
 }
 
@@ -267,10 +272,7 @@ void TElEditCore::SetTabSpaces(int value) {
   if (value <= 0 || value == tabSpaces_) return;
   tabSpaces_ = value;
   tabString_.assign(static_cast<std::size_t>(value), L' ');
-  if (wordWrap_)
-    RewrapKeepingCaret();
-  else
-    RepaintAndPlace();
+  RewrapOrRepaint();
 }
 
 TElFString TElEditCore::PasswordChar() const {
@@ -281,10 +283,7 @@ void TElEditCore::SetPasswordChar(const TElFString& value) {
   WideChar c = value.empty() ? WideChar(0) : value[0];
   if (c == passwordChar_) return;
   passwordChar_ = c;
-  if (wordWrap_)
-    RewrapKeepingCaret();
-  else
-    RepaintAndPlace();
+  RewrapOrRepaint();
 }
 
 void TElEditCore::SetCharCase(TElEditCharCase value) {

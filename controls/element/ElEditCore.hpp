@@ -306,6 +306,7 @@ class TElEditCore {
   void SetSelectionRange(TElDisplayPos from, TElDisplayPos to);
   void RewrapKeepingCaret();
   void RepaintAndPlace();
+  void RewrapOrRepaint();
   void ReplaceText(const TElFString& text);
   TElFString ApplyCharCase(const TElFString& text) const;
   void NotifyChange();
@@ -323,6 +324,7 @@ class TElEditCore {
   // Inserts recording one eatInsert record for the whole text.
   void InsertRecorded(const TElFString& text);
   int RoomLeft();
+  void RemoveRecorded(TElActionKind kind, TElTextPoint from, TElTextPoint to, const TElFString& removed);
   bool Backspace();
   bool DeleteKey();
   bool Enter();
