@@ -2,15 +2,18 @@
 // program, in the order a real program lists them.
 #include <gtest/gtest.h>
 
+#include "ComObj.hpp"
+#include "ElHook.hpp"
 #include "ElIni.hpp"
 #include "ElTools.hpp"
+#include "Forms.hpp"
 #include "SysUtils.hpp"
 
 namespace {
 
 class ElementTreeUnits : public ::testing::Environment {
  public:
-  void SetUp() override { InitializeUnits({&SysUtilsUnit, &ElToolsUnit, &ElIniUnit}); }
+  void SetUp() override { InitializeUnits({&SysUtilsUnit, &ComObjUnit, &FormsUnit, &ElToolsUnit, &ElHookUnit, &ElIniUnit}); }
   void TearDown() override { FinalizeUnits(); }
 };
 
