@@ -59,6 +59,7 @@ void RegisterEnums() {
   RegisterEnumNames<TAlignment>({"taLeftJustify", "taRightJustify", "taCenter"});
   RegisterEnumNames<TTextLayout>({"tlTop", "tlCenter", "tlBottom"});
   RegisterEnumNames<TScrollStyle>({"ssNone", "ssHorizontal", "ssVertical", "ssBoth"});
+  RegisterEnumNames<TScrollBarKind>({"sbHorizontal", "sbVertical"});
   RegisterEnumNames<TShapeType>({"stRectangle", "stSquare", "stRoundRect", "stRoundSquare", "stEllipse", "stCircle"});
   RegisterEnumNames<TPenStyle>({"psSolid", "psDash", "psDot", "psDashDot", "psDashDotDot", "psClear", "psInsideFrame"});
   RegisterEnumNames<TPenMode>({"pmBlack", "pmWhite", "pmNop", "pmNot", "pmCopy", "pmNotCopy", "pmMergePenNot",

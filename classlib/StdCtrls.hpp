@@ -12,6 +12,7 @@ bool IsAccel(char key, const std::string& caption);
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+enum TScrollBarKind { sbHorizontal, sbVertical };
 
 // A text label without a window. Paints its Caption with DrawText: alignment,
 // vertical layout, word wrap, accelerator underline ("&"), embossed when
