@@ -28,29 +28,17 @@ using TCloseQueryEvent = TEvent<TObject*, bool&>;
 class TCustomForm : public TWinControl {
  public:
   // Constructs the form without reading anything: a C++ constructor cannot
-  // know the most derived class yet. Create<T>() and Application->CreateForm
-  // construct and then call AfterConstruction, which reads the form
-  // resources of the class and its base form classes (the base's first) and
-  // then runs DoCreate (OnCreate). Work that needs the form's content
-  // belongs in an override of DoCreate.
+  // know the most derived class yet. TObject::Create<T>(owner) and
+  // Application->CreateForm construct and then call AfterConstruction, which
+  // reads the form resources of the class and its base form classes (the
+  // base's first) and then runs DoCreate (OnCreate). Work that needs the
+  // form's content belongs in an override of DoCreate.
   explicit TCustomForm(TComponent* owner);
   // A form without a form resource (CreateNew).
   TCustomForm(TComponent* owner, int dummy);
   ~TCustomForm() override;
   void BeforeDestruction() override;
-
-  template <class T>
-  static T* Create(TComponent* owner) {
-    T* form = new T(owner);
-    try {
-      form->AfterConstruction();
-    } catch (...) {
-      form->Free();
-      throw;
-    }
-    return form;
-  }
-  void AfterConstruction();
+  void AfterConstruction() override;
   // Reads the form resources once; false when the class has none.
   void ReadFormResource();
 
@@ -217,15 +205,8 @@ class TApplication : public TComponent {
   // main form.
   template <class T>
   void CreateForm(T*& reference) {
-    reference = new T(this);
-    try {
-      reference->AfterConstruction();
-    } catch (...) {
-      T* form = reference;
-      reference = nullptr;
-      form->Free();
-      throw;
-    }
+    reference = nullptr;
+    reference = TObject::Create<T>(this);
     FormCreated(reference);
   }
   void CreateForm(TClass formClass, TCustomForm*& reference);

@@ -181,18 +181,13 @@ void TApplication::FormCreated(TCustomForm* form) {
 
 void TApplication::CreateForm(TClass formClass, TCustomForm*& reference) {
   if (!formClass || !formClass->CreateComponent) throw EInvalidOperation("Cannot create form");
+  // The class reference constructs the form and runs its AfterConstruction.
+  reference = nullptr;
   TComponent* c = formClass->CreateComponent(this);
   reference = dynamic_cast<TCustomForm*>(c);
   if (!reference) {
     c->Free();
     throw EInvalidCast("Invalid class typecast");
-  }
-  try {
-    reference->AfterConstruction();
-  } catch (...) {
-    reference->Free();
-    reference = nullptr;
-    throw;
   }
   FormCreated(reference);
 }

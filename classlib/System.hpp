@@ -9,6 +9,7 @@
 #include <string>
 #include <typeinfo>
 #include <type_traits>
+#include <utility>
 
 // 8-bit strings are in the ANSI code page; UTF-16 strings are wchar_t strings
 // (16-bit on Windows).
@@ -58,6 +59,26 @@ class TObject {
     delete this;
   }
   virtual void BeforeDestruction() {}
+  // Runs once the most derived constructor has finished, for objects made by
+  // Create below (and by class references): the place for work that needs
+  // the whole object, such as starting a thread or reading a form. A C++
+  // constructor cannot do it, as virtual calls from a base constructor stop
+  // at that base.
+  virtual void AfterConstruction() {}
+
+  // Constructs a T and runs its AfterConstruction; when that raises, the
+  // object is freed again and the exception propagates.
+  template <class T, class... Args>
+  static T* Create(Args&&... args) {
+    T* object = new T(std::forward<Args>(args)...);
+    try {
+      object->AfterConstruction();
+    } catch (...) {
+      object->Free();
+      throw;
+    }
+    return object;
+  }
   std::string ClassName() const { return ClassNameOfType(typeid(*this)); }
   bool InheritsFrom(TClass cls) const { return cls && cls->IsInstance && cls->IsInstance(this); }
 };
@@ -106,14 +127,14 @@ namespace classlib_detail {
 template <class T>
 TObject* CreateDefault() {
   if constexpr (std::is_default_constructible_v<T> && !std::is_abstract_v<T>)
-    return new T();
+    return TObject::Create<T>();
   else
     return nullptr;
 }
 template <class T>
 TComponent* CreateOwned(TComponent* owner) {
   if constexpr (std::is_constructible_v<T, TComponent*> && !std::is_abstract_v<T>)
-    return new T(owner);
+    return TObject::Create<T>(owner);
   else
     return nullptr;
 }

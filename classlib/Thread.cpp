@@ -117,7 +117,7 @@ bool CheckSynchronize() {
   return ran;
 }
 
-TThread::TThread(bool createSuspended) {
+TThread::TThread(bool createSuspended) : createSuspended_(createSuspended) {
   Queue();  // the queue must exist before any worker can use it
   unsigned id = 0;
   uintptr_t handle = _beginthreadex(nullptr, 0, &TThread::ThreadProc, this, CREATE_SUSPENDED, &id);
@@ -126,7 +126,11 @@ TThread::TThread(bool createSuspended) {
   handle_ = reinterpret_cast<void*>(handle);
   threadId_ = id;
   suspendCount_ = 1;
-  if (!createSuspended) Resume();
+}
+
+void TThread::AfterConstruction() {
+  TObject::AfterConstruction();
+  if (!createSuspended_) Start();
 }
 
 TThread::~TThread() {
@@ -214,6 +218,7 @@ int TThread::WaitFor() {
   // Such a thread frees itself in the termination step that the wait runs,
   // so neither the wait nor the result could be finished safely.
   if (freeOnTerminate_) throw EThread("Cannot call WaitFor on a thread with FreeOnTerminate");
+  if (!started_) throw EThread("Cannot call WaitFor on a thread that was never started");
   WaitForHandle();
   return returnValue_;
 }

@@ -28,11 +28,13 @@ bool CheckSynchronize();
 
 class TThread : public TObject {
  public:
-  // A running thread is resumed at the end of this constructor, while the
-  // derived constructors have yet to run; C++ has no hook after the last of
-  // them. Classes whose constructors do real work (or that must be sure
-  // Execute cannot start first) create the thread suspended and call Start.
+  // The system thread is always made suspended here: Execute must not start
+  // before the most derived constructor has finished. A thread created
+  // running starts in AfterConstruction, that is when it is made through
+  // TObject::Create<TMyThread>(false); one constructed any other way (on the
+  // stack, by a bare new) starts at its first Start or Resume.
   explicit TThread(bool createSuspended);
+  void AfterConstruction() override;
   // Terminates and waits for a started thread (a never started one is woken
   // only to end without Execute); in the main thread the wait serves the
   // queue, so a pending OnTerminate runs here. The derived part is already
@@ -54,7 +56,8 @@ class TThread : public TObject {
   // serves the synchronise queue while waiting, so a worker in Synchronize and
   // the termination step (OnTerminate) do not deadlock; OnTerminate has run
   // when it returns. Raises EThread for a FreeOnTerminate thread, which would
-  // be freed during the wait.
+  // be freed during the wait, and for a thread never started, which would
+  // never end.
   int WaitFor();
 
   bool FreeOnTerminate() const { return freeOnTerminate_; }
@@ -99,6 +102,7 @@ class TThread : public TObject {
   Cardinal threadId_ = 0;
   int suspendCount_ = 0;
   bool started_ = false;
+  bool createSuspended_ = true;
   std::atomic<bool> terminated_{false};
   std::atomic<bool> finished_{false};
   bool freeOnTerminate_ = false;

@@ -138,8 +138,10 @@ TEST(ThreadTermination, TerminationWaitsForTheMainThread) {
   thread->OnTerminate = MakeEvent(thread, &TTestThread::Terminated1);
   thread->Resume();
   // The worker ends on its own, but OnTerminate and the release wait for the
-  // main thread's queue.
-  Sleep(100);
+  // main thread's queue: only CheckSynchronize frees the thread, so it can be
+  // watched until it has finished.
+  for (int i = 0; i < 10000 && !thread->Finished(); ++i) Sleep(1);
+  ASSERT_TRUE(thread->Finished());
   EXPECT_TRUE(journal.events.empty());
   EXPECT_FALSE(journal.destroyed);
   ASSERT_TRUE(PumpUntil([&] { return journal.destroyed; }));
@@ -286,13 +288,67 @@ TEST(ThreadTermination, DestroyingASuspendedThreadResumesItFully) {
 
 TEST(ThreadCreation, CreatedRunningStartsAtOnce) {
   Journal journal;
+  auto* thread = TObject::Create<TTestThread>(&journal, Behaviour::Return, nullptr, /*suspended=*/false);
+  EXPECT_FALSE(thread->Suspended());
+  EXPECT_EQ(thread->WaitFor(), 42);
+  EXPECT_EQ(journal.executed, 1);
+  EXPECT_NE(thread->Handle(), nullptr);
+  EXPECT_NE(thread->ThreadID(), 0u);
+  EXPECT_NE(thread->ThreadID(), MainThreadID);
+  thread->Free();
+}
+
+// Signalled by Execute first thing; kept outside the object, whose own
+// members would not exist yet if Execute ran too early.
+HANDLE g_executeStarted = nullptr;
+
+// A thread created running whose constructor goes on after the base part is
+// built. Were the system thread resumed inside the base constructor, Execute
+// would start while this constructor still runs (or, earlier still, call a
+// pure virtual function): the constructor sees it start, and Execute sees
+// the member it sets last still unset.
+class TSlowlyBuiltThread : public TThread {
+ public:
+  TSlowlyBuiltThread() : TThread(false) {
+    startedDuringConstruction = WaitForSingleObject(g_executeStarted, 200) == WAIT_OBJECT_0;
+    ready_ = kReady;
+  }
+  bool startedDuringConstruction = false;
+  std::atomic<bool> sawWholeObject{false};
+
+ protected:
+  void Execute() override {
+    SetEvent(g_executeStarted);
+    sawWholeObject = ready_ == kReady;
+  }
+
+ private:
+  static constexpr int kReady = 0x5EED;
+  int ready_ = 0;
+};
+
+TEST(ThreadCreation, ACreatedRunningThreadStartsOnlyWhenFullyConstructed) {
+  g_executeStarted = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  auto* thread = TObject::Create<TSlowlyBuiltThread>();
+  thread->WaitFor();
+  EXPECT_FALSE(thread->startedDuringConstruction);
+  EXPECT_TRUE(thread->sawWholeObject);
+  thread->Free();
+  CloseHandle(g_executeStarted);
+}
+
+TEST(ThreadCreation, CreatedRunningWithoutCreateWaitsForStart) {
+  // Constructed on the stack, the thread has had no after-construction step:
+  // it must not run until asked, and waiting for it before then is refused
+  // rather than hanging.
+  Journal journal;
   TTestThread thread(&journal, Behaviour::Return, nullptr, /*suspended=*/false);
-  EXPECT_FALSE(thread.Suspended());
+  EXPECT_TRUE(thread.Suspended());
+  EXPECT_THROW(thread.WaitFor(), EThread);
+  EXPECT_EQ(journal.executed, 0);
+  thread.Start();
   EXPECT_EQ(thread.WaitFor(), 42);
   EXPECT_EQ(journal.executed, 1);
-  EXPECT_NE(thread.Handle(), nullptr);
-  EXPECT_NE(thread.ThreadID(), 0u);
-  EXPECT_NE(thread.ThreadID(), MainThreadID);
 }
 
 TEST(ThreadSynchronize, RunsInTheMainThreadWhileTheWorkerWaits) {
