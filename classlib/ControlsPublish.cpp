@@ -92,11 +92,12 @@ void RegisterGraphicsObjects() {
       .Property("MinWidth", &TSizeConstraints::MinWidth, &TSizeConstraints::SetMinWidth, 0);
 }
 
-// What every control publishes; T is the class being published.
-template <class T, class Base>
-TPublisher<T> PublishControl() {
-  auto p = Publish<T, Base>();
-  p.Property("Left", &TControl::Left, &TControl::SetLeft)
+// Every control, graphic or windowed. A class the library or a program
+// derives from any of the control classes publishes its own additions on top
+// of these tables: Publish<TMyControl, TCustomControl>().Property(...).
+void RegisterControls() {
+  Publish<TControl, TComponent>()
+      .Property("Left", &TControl::Left, &TControl::SetLeft)
       .Property("Top", &TControl::Top, &TControl::SetTop)
       .Property("Width", &TControl::Width, &TControl::SetWidth)
       .Property("Height", &TControl::Height, &TControl::SetHeight)
@@ -116,18 +117,16 @@ TPublisher<T> PublishControl() {
       .Property("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu)
       .Property("ShowHint", &TControl::ShowHint, &TControl::SetShowHint)
       .Property("Visible", &TControl::Visible, &TControl::SetVisible, true)
-      .Property("OnClick", [](T* c) { return c->OnClick; }, [](T* c, const TNotifyEvent& e) { c->OnClick = e; })
-      .Property("OnDblClick", [](T* c) { return c->OnDblClick; }, [](T* c, const TNotifyEvent& e) { c->OnDblClick = e; })
-      .Property("OnMouseDown", [](T* c) { return c->OnMouseDown; }, [](T* c, const TMouseEvent& e) { c->OnMouseDown = e; })
-      .Property("OnMouseUp", [](T* c) { return c->OnMouseUp; }, [](T* c, const TMouseEvent& e) { c->OnMouseUp = e; })
-      .Property("OnMouseMove", [](T* c) { return c->OnMouseMove; }, [](T* c, const TMouseMoveEvent& e) { c->OnMouseMove = e; });
-  return p;
-}
-
-template <class T, class Base>
-TPublisher<T> PublishWinControl() {
-  auto p = PublishControl<T, Base>();
-  p.Property("BorderWidth", &TWinControl::BorderWidth, &TWinControl::SetBorderWidth, 0)
+      .Property("OnClick", [](TControl* c) { return c->OnClick; }, [](TControl* c, const TNotifyEvent& e) { c->OnClick = e; })
+      .Property("OnContextPopup", [](TControl* c) { return c->OnContextPopup; },
+                [](TControl* c, const TContextPopupEvent& e) { c->OnContextPopup = e; })
+      .Property("OnDblClick", [](TControl* c) { return c->OnDblClick; }, [](TControl* c, const TNotifyEvent& e) { c->OnDblClick = e; })
+      .Property("OnMouseDown", [](TControl* c) { return c->OnMouseDown; }, [](TControl* c, const TMouseEvent& e) { c->OnMouseDown = e; })
+      .Property("OnMouseUp", [](TControl* c) { return c->OnMouseUp; }, [](TControl* c, const TMouseEvent& e) { c->OnMouseUp = e; })
+      .Property("OnMouseMove", [](TControl* c) { return c->OnMouseMove; }, [](TControl* c, const TMouseMoveEvent& e) { c->OnMouseMove = e; })
+      .Property("OnResize", [](TControl* c) { return c->OnResize; }, [](TControl* c, const TNotifyEvent& e) { c->OnResize = e; });
+  Publish<TWinControl, TControl>()
+      .Property("BorderWidth", &TWinControl::BorderWidth, &TWinControl::SetBorderWidth, 0)
       .Property("BevelEdges", &TWinControl::BevelEdges, &TWinControl::SetBevelEdges,
                 TBevelEdges{beLeft, beTop, beRight, beBottom})
       .Property("BevelInner", &TWinControl::BevelInner, &TWinControl::SetBevelInner, bvRaised)
@@ -139,57 +138,64 @@ TPublisher<T> PublishWinControl() {
       .Property("DoubleBuffered", &TWinControl::DoubleBuffered, &TWinControl::SetDoubleBuffered, false)
       .Property("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder)
       .Property("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop)
-      .Property("OnEnter", [](T* c) { return c->OnEnter; }, [](T* c, const TNotifyEvent& e) { c->OnEnter = e; })
-      .Property("OnExit", [](T* c) { return c->OnExit; }, [](T* c, const TNotifyEvent& e) { c->OnExit = e; });
-  return p;
+      .Property("OnEnter", [](TWinControl* c) { return c->OnEnter; }, [](TWinControl* c, const TNotifyEvent& e) { c->OnEnter = e; })
+      .Property("OnExit", [](TWinControl* c) { return c->OnExit; }, [](TWinControl* c, const TNotifyEvent& e) { c->OnExit = e; })
+      .Property("OnKeyDown", [](TWinControl* c) { return c->OnKeyDown; }, [](TWinControl* c, const TKeyEvent& e) { c->OnKeyDown = e; })
+      .Property("OnKeyPress", [](TWinControl* c) { return c->OnKeyPress; }, [](TWinControl* c, const TKeyPressEvent& e) { c->OnKeyPress = e; })
+      .Property("OnKeyUp", [](TWinControl* c) { return c->OnKeyUp; }, [](TWinControl* c, const TKeyEvent& e) { c->OnKeyUp = e; });
+  Publish<TGraphicControl, TControl>();
+  Publish<TCustomControl, TWinControl>();
 }
 
 void RegisterForms() {
-  PublishWinControl<TForm, TComponent>()
-      .Property("BorderStyle", &TForm::BorderStyle, &TForm::SetBorderStyle, bsSizeable)
-      .Property("BorderIcons", &TForm::BorderIcons, &TForm::SetBorderIcons,
+  Publish<TCustomForm, TWinControl>()
+      .Property("BorderStyle", &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle, bsSizeable)
+      .Property("BorderIcons", &TCustomForm::BorderIcons, &TCustomForm::SetBorderIcons,
                 TBorderIcons{biSystemMenu, biMinimize, biMaximize})
-      .Property("ClientWidth", &TForm::ClientWidth, &TForm::SetClientWidth)
-      .Property("ClientHeight", &TForm::ClientHeight, &TForm::SetClientHeight)
-      .Property("FormStyle", &TForm::FormStyle, &TForm::SetFormStyle, fsNormal)
-      .Property("KeyPreview", &TForm::KeyPreview, &TForm::SetKeyPreview, false)
-      .Property("OldCreateOrder", &TForm::OldCreateOrder, &TForm::SetOldCreateOrder)
-      .Property("PixelsPerInch", &TForm::PixelsPerInch, &TForm::SetPixelsPerInch)
-      .Property("Position", &TForm::Position, &TForm::SetPosition, poDesigned)
-      .Property("Scaled", &TForm::Scaled, &TForm::SetScaled, true)
-      .Property("TextHeight", &TForm::TextHeight, &TForm::SetTextHeight)
-      .Property("WindowState", &TForm::WindowState, &TForm::SetWindowState, wsNormal)
-      .Property("ActiveControl", &TForm::ActiveControl, &TForm::SetActiveControl)
-      .Property("OnCreate", [](TForm* c) { return c->OnCreate; }, [](TForm* c, const TNotifyEvent& e) { c->OnCreate = e; })
-      .Property("OnDestroy", [](TForm* c) { return c->OnDestroy; }, [](TForm* c, const TNotifyEvent& e) { c->OnDestroy = e; })
-      .Property("OnShow", [](TForm* c) { return c->OnShow; }, [](TForm* c, const TNotifyEvent& e) { c->OnShow = e; })
-      .Property("OnClose", [](TForm* c) { return c->OnClose; }, [](TForm* c, const TCloseEvent& e) { c->OnClose = e; });
+      .Property("ClientWidth", &TCustomForm::ClientWidth, &TCustomForm::SetClientWidth)
+      .Property("ClientHeight", &TCustomForm::ClientHeight, &TCustomForm::SetClientHeight)
+      .Property("FormStyle", &TCustomForm::FormStyle, &TCustomForm::SetFormStyle, fsNormal)
+      .Property("KeyPreview", &TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview, false)
+      .Property("OldCreateOrder", &TCustomForm::OldCreateOrder, &TCustomForm::SetOldCreateOrder)
+      .Property("PixelsPerInch", &TCustomForm::PixelsPerInch, &TCustomForm::SetPixelsPerInch)
+      .Property("Position", &TCustomForm::Position, &TCustomForm::SetPosition, poDesigned)
+      .Property("Scaled", &TCustomForm::Scaled, &TCustomForm::SetScaled, true)
+      .Property("TextHeight", &TCustomForm::TextHeight, &TCustomForm::SetTextHeight)
+      .Property("WindowState", &TCustomForm::WindowState, &TCustomForm::SetWindowState, wsNormal)
+      .Property("ActiveControl", &TCustomForm::ActiveControl, &TCustomForm::SetActiveControl)
+      .Property("OnCreate", [](TCustomForm* c) { return c->OnCreate; }, [](TCustomForm* c, const TNotifyEvent& e) { c->OnCreate = e; })
+      .Property("OnDestroy", [](TCustomForm* c) { return c->OnDestroy; }, [](TCustomForm* c, const TNotifyEvent& e) { c->OnDestroy = e; })
+      .Property("OnShow", [](TCustomForm* c) { return c->OnShow; }, [](TCustomForm* c, const TNotifyEvent& e) { c->OnShow = e; })
+      .Property("OnClose", [](TCustomForm* c) { return c->OnClose; }, [](TCustomForm* c, const TCloseEvent& e) { c->OnClose = e; });
+  Publish<TForm, TCustomForm>();
 }
 
 void RegisterStandard() {
-  PublishControl<TLabel, TComponent>()
-      .Property("Alignment", &TLabel::Alignment, &TLabel::SetAlignment, taLeftJustify)
-      .Property("Layout", &TLabel::Layout, &TLabel::SetLayout, tlTop)
-      .Property("WordWrap", &TLabel::WordWrap, &TLabel::SetWordWrap, false)
-      .Property("ShowAccelChar", &TLabel::ShowAccelChar, &TLabel::SetShowAccelChar, true)
-      .Property("Transparent", &TLabel::Transparent, &TLabel::SetTransparent, false)
-      .Property("FocusControl", &TLabel::FocusControl, &TLabel::SetFocusControl);
-  PublishControl<TImage, TComponent>()
+  Publish<TCustomLabel, TGraphicControl>()
+      .Property("Alignment", &TCustomLabel::Alignment, &TCustomLabel::SetAlignment, taLeftJustify)
+      .Property("Layout", &TCustomLabel::Layout, &TCustomLabel::SetLayout, tlTop)
+      .Property("WordWrap", &TCustomLabel::WordWrap, &TCustomLabel::SetWordWrap, false)
+      .Property("ShowAccelChar", &TCustomLabel::ShowAccelChar, &TCustomLabel::SetShowAccelChar, true)
+      .Property("Transparent", &TCustomLabel::Transparent, &TCustomLabel::SetTransparent, false)
+      .Property("FocusControl", &TCustomLabel::FocusControl, &TCustomLabel::SetFocusControl);
+  Publish<TLabel, TCustomLabel>();
+  Publish<TImage, TGraphicControl>()
       .Property("Picture", &TImage::Picture, nullptr)
       .Property("Stretch", &TImage::Stretch, &TImage::SetStretch, false)
       .Property("Center", &TImage::Center, &TImage::SetCenter, false)
       .Property("Transparent", &TImage::Transparent, &TImage::SetTransparent, false);
-  PublishControl<TShape, TComponent>()
+  Publish<TShape, TGraphicControl>()
       .Property("Shape", &TShape::Shape, &TShape::SetShape, stRectangle)
       .Property("Pen", &TShape::Pen, nullptr)
       .Property("Brush", &TShape::Brush, nullptr);
-  PublishWinControl<TMemo, TComponent>()
-      .Property("Lines", &TMemo::Lines, nullptr)
-      .Property("ReadOnly", &TMemo::ReadOnly, &TMemo::SetReadOnly, false)
-      .Property("WordWrap", &TMemo::WordWrap, &TMemo::SetWordWrap, true)
-      .Property("ScrollBars", &TMemo::ScrollBars, &TMemo::SetScrollBars, ssNone)
-      .Property("Alignment", &TMemo::Alignment, &TMemo::SetAlignment, taLeftJustify)
-      .Property("MaxLength", &TMemo::MaxLength, &TMemo::SetMaxLength, 0);
+  Publish<TCustomMemo, TWinControl>()
+      .Property("Lines", &TCustomMemo::Lines, nullptr)
+      .Property("ReadOnly", &TCustomMemo::ReadOnly, &TCustomMemo::SetReadOnly, false)
+      .Property("WordWrap", &TCustomMemo::WordWrap, &TCustomMemo::SetWordWrap, true)
+      .Property("ScrollBars", &TCustomMemo::ScrollBars, &TCustomMemo::SetScrollBars, ssNone)
+      .Property("Alignment", &TCustomMemo::Alignment, &TCustomMemo::SetAlignment, taLeftJustify)
+      .Property("MaxLength", &TCustomMemo::MaxLength, &TCustomMemo::SetMaxLength, 0);
+  Publish<TMemo, TCustomMemo>();
   Publish<TTimer, TComponent>()
       .Property("Enabled", &TTimer::Enabled, &TTimer::SetEnabled, true)
       .Property("Interval", &TTimer::Interval, &TTimer::SetInterval, Cardinal(1000))
@@ -205,6 +211,7 @@ void RegisterControlClasses() {
   done = true;
   RegisterEnums();
   RegisterGraphicsObjects();
+  RegisterControls();
   RegisterForms();
   RegisterStandard();
 }
