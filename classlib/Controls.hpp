@@ -504,16 +504,51 @@ class TWinControl : public TControl {
   bool reparenting_ = false;
 };
 
-// A canvas on a control's device context: the window's for a windowed
-// control, the parent's clipped to the control for a graphic one. Painting
-// code binds a DC to it with SetHandle.
+// A canvas on a control's device context. Painting binds the paint context
+// to it (TCanvasBinding). Outside painting the canvas takes a context on
+// demand, so that Canvas()->TextWidth(...) works anywhere: the window's for a
+// windowed control, the parent's moved to the control's origin and clipped to
+// it for a graphic one, and a memory context compatible with the screen
+// (good for measuring; drawing there is lost) while there is no window.
+// Such a context is given back when the outermost window message has been
+// handled, when the application goes idle, when its window is destroyed, and
+// when more than a few are held at once: a handle read from the canvas is
+// good only until then.
 class TControlCanvas : public TCanvas {
  public:
+  TControlCanvas() = default;
+  ~TControlCanvas() override;
   TControl* Control() const { return control_; }
-  void SetControl(TControl* control) { control_ = control; }
+  void SetControl(TControl* control);
+  // Gives back a context taken on demand; a bound paint context stays.
+  void FreeHandle();
+  bool OwnsHandle() const { return ownDC_ != nullptr; }
+  // Gives back every context taken on demand, or those on one window.
+  static void FreeAllHandles();
+  static void FreeHandlesOf(HWND wnd);
+
+ protected:
+  void CreateHandle() override;
 
  private:
   TControl* control_ = nullptr;
+  HDC ownDC_ = nullptr;
+  HWND ownWnd_ = nullptr;
+};
+
+// Binds a canvas to a device context for one paint or measurement and puts
+// back what it had however the scope ends. A control canvas first gives back
+// a context it took on demand.
+class TCanvasBinding {
+ public:
+  TCanvasBinding(TCanvas* canvas, HDC dc);
+  ~TCanvasBinding();
+  TCanvasBinding(const TCanvasBinding&) = delete;
+  TCanvasBinding& operator=(const TCanvasBinding&) = delete;
+
+ private:
+  TCanvas* canvas_;
+  HDC previous_;
 };
 
 // A control without a window: paints on the parent's DC, gets its mouse

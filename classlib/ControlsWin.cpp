@@ -1,5 +1,5 @@
 // TWinControl: the ANSI window, its children, focus, keys, frame and
-// painting; TGraphicControl and TCustomControl.
+// painting.
 #include <algorithm>
 #include <map>
 
@@ -12,6 +12,8 @@ const char kControlProp[] = "ClassLibControl";
 // The control whose window is being created: messages that arrive before
 // CreateWindowExA returns (WM_NCCREATE, WM_CREATE, WM_SIZE...) reach it.
 thread_local TWinControl* t_creationControl = nullptr;
+// How many window messages of this library are being handled on this thread.
+thread_local int t_messageDepth = 0;
 
 bool IsMouseMessage(UINT msg) {
   return msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL;
@@ -171,6 +173,7 @@ void TWinControl::DestroyWnd() {
 void TWinControl::DestroyWindowHandle() {
   controlState_.Include(csDestroyingHandle);
   HWND wnd = handle_;
+  if (wnd) TControlCanvas::FreeHandlesOf(wnd);
   if (wnd) DestroyWindow(wnd);
   handle_ = nullptr;
   controlState_.Exclude(csDestroyingHandle);
@@ -221,26 +224,32 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM l
 }
 
 // No exception leaves a window procedure: it is handed to the application.
+// The mouse tracking that follows a mouse message runs inside the guard too,
+// since it sends CM_MOUSELEAVE and CM_MOUSEENTER to handlers of any kind.
 LRESULT TWinControl::MainWndProc(UINT msg, WPARAM wp, LPARAM lp) {
   TMessage m;
   m.Msg = msg;
   m.WParam = wp;
   m.LParam = lp;
   HWND wnd = handle_;
+  ++t_messageDepth;
   try {
     if (WindowProc) WindowProc(m);
     else WndProc(m);
+    if (IsMouseMessage(msg) && Application && IsWindow(wnd)) {
+      POINT p{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+      ::ClientToScreen(wnd, &p);
+      Application->CheckMouseControl(p);
+    }
   } catch (...) {
     HandleCallbackException(this);
   }
+  // Contexts that canvases took on demand go back once the outermost message
+  // is done; a handler further out may still be using one.
+  if (--t_messageDepth == 0) TControlCanvas::FreeAllHandles();
   if (msg == WM_NCDESTROY) {
     RemovePropA(wnd, kControlProp);
     if (handle_ == wnd) handle_ = nullptr;
-  }
-  if (IsMouseMessage(msg) && Application) {
-    POINT p{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
-    ::ClientToScreen(wnd, &p);
-    Application->CheckMouseControl(p);
   }
   return m.Result;
 }
@@ -1167,68 +1176,4 @@ void TWinControl::PaintTo(HDC dc, int x, int y) {
   }
   RestoreDC(dc, saved);
   controlState_.Exclude(csPaintCopy);
-}
-
-// ---------------------------------------------------------------------------
-// TGraphicControl and TCustomControl
-
-TGraphicControl::TGraphicControl(TComponent* owner)
-    : TControl(owner), canvas_(std::make_unique<TControlCanvas>()) {
-  canvas_->SetControl(this);
-}
-
-TGraphicControl::~TGraphicControl() = default;
-
-void TGraphicControl::Dispatch(TMessage& m) {
-  if (m.Msg == WM_PAINT) {
-    WMPaint(MessageAs<TWMPaint>(m));
-    return;
-  }
-  TControl::Dispatch(m);
-}
-
-namespace {
-
-// Binds a control's canvas to a device context for one paint, and releases
-// it again however the paint ends.
-class TPaintCanvasBinding {
- public:
-  TPaintCanvasBinding(TCanvas* canvas, HDC dc) : canvas_(canvas) {
-    canvas_->Lock();
-    canvas_->SetHandle(dc);
-  }
-  ~TPaintCanvasBinding() {
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
-  }
-  TPaintCanvasBinding(const TPaintCanvasBinding&) = delete;
-  TPaintCanvasBinding& operator=(const TPaintCanvasBinding&) = delete;
-
- private:
-  TCanvas* canvas_;
-};
-
-}  // namespace
-
-void TGraphicControl::WMPaint(TWMPaint& m) {
-  if (!m.DC()) return;
-  TPaintCanvasBinding binding(canvas_.get(), m.DC());
-  canvas_->Font()->Assign(font_.get());
-  Paint();
-}
-
-TCustomControl::TCustomControl(TComponent* owner)
-    : TWinControl(owner), canvas_(std::make_unique<TControlCanvas>()) {
-  canvas_->SetControl(this);
-}
-
-TCustomControl::~TCustomControl() = default;
-
-void TCustomControl::Dispatch(TMessage& m) { TWinControl::Dispatch(m); }
-
-void TCustomControl::PaintWindow(HDC dc) {
-  TPaintCanvasBinding binding(canvas_.get(), dc);
-  canvas_->Font()->Assign(font_.get());
-  canvas_->Brush()->SetColor(color_);
-  Paint();
 }

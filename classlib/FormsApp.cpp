@@ -232,6 +232,7 @@ void TApplication::Idle() {
 }
 
 bool TApplication::DoIdle() {
+  TControlCanvas::FreeAllHandles();
   POINT p;
   if (GetCursorPos(&p)) CheckMouseControl(p);
   ServiceReleases();

@@ -1,5 +1,6 @@
 // Colours, fonts, pens, brushes and the graphic base class.
 #include "Graphics.hpp"
+#include "GraphicsScoped.hpp"
 
 #include <algorithm>
 #include <cctype>
@@ -49,17 +50,6 @@ bool SameAsciiText(const std::string& a, const char* b) {
       return false;
   return true;
 }
-
-// Swaps a GDI object handle out of its holder and deletes it after the
-// change notification, so that a canvas can deselect it first.
-template <class H>
-struct DeferredDelete {
-  explicit DeferredDelete(H& holder) : handle(std::exchange(holder, nullptr)) {}
-  ~DeferredDelete() {
-    if (handle) DeleteObject(handle);
-  }
-  H handle;
-};
 
 }  // namespace
 

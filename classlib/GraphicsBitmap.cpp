@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "Graphics.hpp"
+#include "GraphicsScoped.hpp"
 #include "GraphicsDib.hpp"
 
 // The bitmap's canvas: a memory context that holds the image while drawing.
@@ -44,26 +45,6 @@ class TBitmapCanvas : public TCanvas {
 };
 
 namespace {
-
-// A memory context holding a bitmap for the length of a scope.
-class ScopedMemoryDC {
- public:
-  explicit ScopedMemoryDC(HBITMAP bitmap) : dc_(CreateCompatibleDC(nullptr)) {
-    if (!dc_) throw EOutOfResources("Out of system resources");
-    old_ = SelectObject(dc_, bitmap);
-  }
-  ~ScopedMemoryDC() {
-    SelectObject(dc_, old_);
-    DeleteDC(dc_);
-  }
-  ScopedMemoryDC(const ScopedMemoryDC&) = delete;
-  ScopedMemoryDC& operator=(const ScopedMemoryDC&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HDC dc_;
-  HGDIOBJ old_;
-};
 
 TPixelFormat DevicePixelFormat() {
   HDC dc = GetDC(nullptr);

@@ -2,6 +2,7 @@
 #include "StdCtrls.hpp"
 
 #include "Forms.hpp"
+#include "GraphicsScoped.hpp"
 
 // ---------------------------------------------------------------------------
 // TCustomLabel
@@ -138,17 +139,13 @@ void TCustomLabel::Paint() {
 void TCustomLabel::AdjustBounds() {
   if (ComponentState().Contains(csReading) || ComponentState().Contains(csLoading) || !autoSize_) return;
   RECT r = ClientRect();
-  HDC dc = GetDC(nullptr);
-  Canvas()->SetHandle(dc);
-  try {
+  {
+    // Measured on the screen's context: the label may have no window to
+    // measure on yet.
+    ScopedWindowDC screen(nullptr);
+    TCanvasBinding binding(Canvas(), screen.Get());
     DoDrawText(r, TextFlags() | DT_CALCRECT);
-  } catch (...) {
-    Canvas()->SetHandle(nullptr);
-    ReleaseDC(nullptr, dc);
-    throw;
   }
-  Canvas()->SetHandle(nullptr);
-  ReleaseDC(nullptr, dc);
   int x = left_;
   // A right-aligned label keeps its right edge, a centred one its centre.
   if (alignment_ == taRightJustify) x += width_ - r.right;
