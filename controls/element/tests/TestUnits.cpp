@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "ComObj.hpp"
+#include "ElExtBkgnd.hpp"
 #include "ElHook.hpp"
+#include "ElImgFrm.hpp"
 #include "ElTools.hpp"
 #include "ElUxTheme.hpp"
 #include "Forms.hpp"
@@ -14,7 +16,8 @@ namespace {
 class ElementUnits : public ::testing::Environment {
  public:
   void SetUp() override {
-    InitializeUnits({&SysUtilsUnit, &ComObjUnit, &FormsUnit, &ElToolsUnit, &ElUxThemeUnit, &ElHookUnit});
+    InitializeUnits({&SysUtilsUnit, &ComObjUnit, &FormsUnit, &ElToolsUnit, &ElUxThemeUnit, &ElHookUnit,
+                     &ElExtBkgndUnit, &ElImgFrmUnit});
   }
   void TearDown() override { FinalizeUnits(); }
 };
