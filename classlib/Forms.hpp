@@ -218,7 +218,8 @@ class TApplication : public TComponent {
   int MessageBox(const std::string& text, const std::string& caption, UINT flags);
 
   // Called inside a catch block: the exception being handled goes to
-  // OnException or the standard error box. EAbort is silent.
+  // OnException or the standard error box. EAbort is silent. Never raises;
+  // an exception raised while another is being reported is dropped.
   void HandleException(TObject* sender);
   void ShowException(Exception* e);
 
@@ -263,6 +264,7 @@ class TApplication : public TComponent {
 
  private:
   void FormCreated(TCustomForm* form);
+  void ReportException(TObject* sender, Exception* e);
   friend class TCustomForm;
   void MainFormShown();
   bool ProcessMessage(MSG& msg);

@@ -295,23 +295,50 @@ void TApplication::ServiceReleases() {
 // ---------------------------------------------------------------------------
 // Exceptions
 
+// Never raises: it runs inside the guards of window procedures and timers.
+// While one exception is being reported (its error box runs a message loop,
+// in which a failing Paint fails again), further ones are dropped, so that a
+// repeating failure shows one box, not a stack of them. An OnException
+// handler that raises has its own exception shown in the standard box.
 void TApplication::HandleException(TObject* sender) {
   std::exception_ptr current = std::current_exception();
-  if (!current) return;
+  if (!current || handlingException_) return;
+  handlingException_ = true;
   try {
-    std::rethrow_exception(current);
+    try {
+      std::rethrow_exception(current);
+    } catch (EAbort&) {
+    } catch (Exception& e) {
+      ReportException(sender, &e);
+    } catch (std::exception& e) {
+      Exception wrapped(e.what());
+      ReportException(sender, &wrapped);
+    } catch (...) {
+      Exception wrapped("Unknown exception");
+      ReportException(sender, &wrapped);
+    }
+  } catch (...) {
+    // Out of memory while wrapping or reporting: nothing more can be done.
+  }
+  handlingException_ = false;
+}
+
+void TApplication::ReportException(TObject* sender, Exception* e) {
+  if (!OnException) {
+    ShowException(e);
+    return;
+  }
+  try {
+    OnException(sender, e);
   } catch (EAbort&) {
-  } catch (Exception& e) {
-    if (OnException) OnException(sender, &e);
-    else ShowException(&e);
-  } catch (std::exception& e) {
-    Exception wrapped(e.what());
-    if (OnException) OnException(sender, &wrapped);
-    else ShowException(&wrapped);
+  } catch (Exception& failure) {
+    ShowException(&failure);
+  } catch (std::exception& failure) {
+    Exception wrapped(failure.what());
+    ShowException(&wrapped);
   } catch (...) {
     Exception wrapped("Unknown exception");
-    if (OnException) OnException(sender, &wrapped);
-    else ShowException(&wrapped);
+    ShowException(&wrapped);
   }
 }
 

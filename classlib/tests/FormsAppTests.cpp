@@ -102,14 +102,20 @@ TEST(Exceptions, AClickHandlerExceptionReachesHandleExceptionAndTheLoopGoesOn) {
   // procedure never lets the exception out.
   PostMessageA(button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
   PostMessageA(button->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-  bool later = false;
-  PostMessageA(button->Handle(), WM_NULL, 0, 0);
   EXPECT_TRUE(PumpUntil([&] { return !catcher.messages.empty(); }));
   SendMessageA(button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
   SendMessageA(button->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-  later = true;
-  EXPECT_TRUE(later);
   EXPECT_EQ(catcher.messages, (std::vector<std::string>{"bad click", "bad click"}));
+  // The loop goes on: a message posted after the failures is still handled.
+  int clicks = 0;
+  struct Counter {
+    int* n;
+    void Click(TObject*) { ++*n; }
+  } counter{&clicks};
+  button->OnClick = TNotifyEvent(&counter, &Counter::Click);
+  PostMessageA(button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  PostMessageA(button->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_TRUE(PumpUntil([&] { return clicks == 1; }));
   EXPECT_EQ(catcher.sender, button);
   // EAbort is silent.
   button->OnClick = TNotifyEvent(&thrower, &Thrower::Abort);
@@ -323,6 +329,104 @@ TEST(HintShow, AHandlerMayChangeTheTextOrRefuse) {
   SendMessageA(form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(60, 50));
   EXPECT_FALSE(PumpUntil(shown, 300));
   form->Free();
+}
+
+}  // namespace
+
+namespace {
+
+// A control whose mouse leave handler and painting fail.
+class TFailingControl : public TGreenControl {
+ public:
+  explicit TFailingControl(TComponent* owner) : TGreenControl(owner) {}
+  bool failPaint = false;
+  void Dispatch(TMessage& m) override {
+    if (m.Msg == CM_MOUSELEAVE) throw EConvertError("leave failed");
+    TGreenControl::Dispatch(m);
+  }
+
+ protected:
+  void Paint() override {
+    if (failPaint) throw EConvertError("paint failed");
+    TGreenControl::Paint();
+  }
+};
+
+class GuardTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form = new TForm(Application, 0);
+    form->SetBorderStyle(bsNone);
+    form->SetBounds(200, 200, 300, 200);
+    failing = new TFailingControl(form);
+    failing->SetBounds(10, 10, 100, 60);
+    failing->SetParent(form);
+    form->Show();
+  }
+  void TearDown() override {
+    Application->OnException = nullptr;
+    form->Free();
+  }
+  TForm* form = nullptr;
+  TFailingControl* failing = nullptr;
+};
+
+TEST_F(GuardTest, AFailingMouseLeaveHandlerStaysInsideTheWindowProcedure) {
+  ExceptionCatcher catcher;
+  Application->OnException = TExceptionEvent(&catcher, &ExceptionCatcher::Handle);
+  SendMessageA(form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(20, 20));
+  ASSERT_EQ(Application->MouseControl(), failing);
+  // Leaving it runs the failing handler from the mouse tracking.
+  SendMessageA(form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(250, 150));
+  EXPECT_EQ(catcher.messages, (std::vector<std::string>{"leave failed"}));
+  EXPECT_EQ(Application->MouseControl(), form);
+}
+
+// Reports like the error box does: while it is up, painting goes on, and a
+// Paint that fails again must not report again.
+struct PaintingReporter {
+  TFailingControl* control;
+  int reports = 0;
+  void Report(TObject*, Exception*) {
+    ++reports;
+    InvalidateRect(control->Handle(), nullptr, TRUE);
+    UpdateWindow(control->Handle());
+  }
+};
+
+TEST_F(GuardTest, AnExceptionWhileOneIsReportedIsNotReportedAgain) {
+  PaintingReporter reporter{failing};
+  Application->OnException = TExceptionEvent(&reporter, &PaintingReporter::Report);
+  failing->failPaint = true;
+  InvalidateRect(failing->Handle(), nullptr, TRUE);
+  UpdateWindow(failing->Handle());
+  EXPECT_EQ(reporter.reports, 1);
+  // Once the report is over, the next failure is reported again.
+  failing->Repaint();
+  EXPECT_EQ(reporter.reports, 2);
+  failing->failPaint = false;
+}
+
+struct RaisingHandler {
+  void Handle(TObject*, Exception*) { throw EInvalidOperation("Handler failed"); }
+};
+
+TEST_F(GuardTest, AnOnExceptionHandlerThatRaisesGetsTheStandardBox) {
+  RaisingHandler handler;
+  Application->OnException = TExceptionEvent(&handler, &RaisingHandler::Handle);
+  Application->SetTitle("Controls guard box");
+  BoxCloser closer;
+  closer.title = "Controls guard box";
+  HANDLE thread = CreateThread(nullptr, 0, &BoxCloser::Run, &closer, 0, nullptr);
+  // The click fails, the handler fails too; nothing leaves SendMessage.
+  Thrower thrower;
+  failing->OnClick = TNotifyEvent(&thrower, &Thrower::Click);
+  SendMessageA(failing->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageA(failing->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  WaitForSingleObject(thread, 5000);
+  CloseHandle(thread);
+  EXPECT_TRUE(closer.found);
+  EXPECT_EQ(closer.text, "Handler failed.");
 }
 
 }  // namespace
