@@ -392,6 +392,7 @@ void TControl::Dispatch(TMessage& m) {
     case CM_PARENTSHOWHINTCHANGED: CMParentShowHintChanged(m); return;
     case CM_VISIBLECHANGED: CMVisibleChanged(m); return;
     case CM_HITTEST: CMHitTest(m); return;
+    case CM_CURSORCHANGED: CMCursorChanged(m); return;
     case CM_MOUSEWHEEL:
       if (parent_) m.Result = parent_->Perform(CM_MOUSEWHEEL, m.WParam, m.LParam);
       return;
@@ -508,6 +509,19 @@ void TControl::CMParentShowHintChanged(TMessage&) {
 void TControl::CMVisibleChanged(TMessage&) { Invalidate(); }
 
 void TControl::CMHitTest(TMessage& m) { m.Result = HTCLIENT; }
+
+// A new cursor shows at once when the mouse is over the control: the window
+// under the mouse is asked to choose its cursor again.
+void TControl::CMCursorChanged(TMessage&) {
+  if (!Screen || Screen->Cursor() != crDefault) return;
+  POINT p;
+  if (!GetCursorPos(&p) || FindDragTarget(p, false) != this) return;
+  auto* win = dynamic_cast<TWinControl*>(this);
+  TWinControl* owner = win ? win : parent_;
+  if (!owner || !owner->HandleAllocated()) return;
+  HWND wnd = owner->Handle();
+  SendMessageA(wnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(wnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+}
 
 bool TControl::HitTest(int x, int y) const {
   return const_cast<TControl*>(this)->Perform(CM_HITTEST, 0, MAKELPARAM(x, y)) != 0;

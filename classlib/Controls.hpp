@@ -278,6 +278,7 @@ class TControl : public TComponent {
   void CMParentShowHintChanged(TMessage& m);
   void CMVisibleChanged(TMessage& m);
   void CMTextChanged(TMessage&) {}
+  void CMCursorChanged(TMessage& m);
   void CMHitTest(TMessage& m);
   void WMCancelMode(TMessage& m);
   void WMContextMenu(TWMContextMenu& m);
@@ -393,7 +394,9 @@ class TWinControl : public TControl {
   void Update() override;
   void Repaint() override;
   void SetZOrder(bool topMost) override;
-  bool Showing() const override { return showing_; }
+  // Whether the window is shown on the screen: created, visible, and its
+  // parents too.
+  bool Showing() const override;
 
   void WndProc(TMessage& message) override;
   void Dispatch(TMessage& message) override;
@@ -475,6 +478,11 @@ class TWinControl : public TControl {
   void CMEnter(TMessage&) { DoEnter(); }
   void CMExit(TMessage&) { DoExit(); }
   void CMRecreateWnd(TMessage& m);
+  void CMParentCtl3DChanged(TMessage& m);
+  void WMContextMenu(TWMContextMenu& m);
+  // Puts a new window between its windowed siblings as the controls list
+  // orders them.
+  void PlaceInSiblingOrder();
   void CMShowingChanged(TMessage& m);
   void CMMouseWheel(TMessage& m);
   bool IsControlMouseMsg(TWMMouse& m);
@@ -486,8 +494,9 @@ class TWinControl : public TControl {
   HWND handle_ = nullptr;
   HWND parentWindow_ = nullptr;
   WNDPROC defWndProc_ = nullptr;
+  // Children in z-order (bottom first), and the windowed ones in tab order.
   std::vector<TControl*> controls_;
-  bool showing_ = false;
+  std::vector<TWinControl*> tabList_;
   bool tabStop_ = false;
   int alignLevel_ = 0;
   bool alignPending_ = false;

@@ -146,8 +146,29 @@ void TWinControl::CreateWnd() {
   CreateWindowHandle(p);
   if (!handle_) throw EOutOfResources(Format("Error creating window for %s", {ClassName()}));
   SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_->Handle()), 0);
+  PlaceInSiblingOrder();
   UpdateBounds();
   if (!ComponentState().Contains(csLoading)) Realign();
+}
+
+// Windows puts a new window on top of its siblings; a control created late
+// (shown after its siblings, or recreated) goes back below the windowed
+// siblings that follow it in the controls list.
+void TWinControl::PlaceInSiblingOrder() {
+  if (!parent_ || !handle_) return;
+  const auto& list = parent_->controls_;
+  auto it = std::find(list.begin(), list.end(), this);
+  if (it == list.end()) return;
+  HWND above = HWND_TOP;
+  for (++it; it != list.end(); ++it) {
+    auto* w = dynamic_cast<TWinControl*>(*it);
+    if (w && w->handle_) {
+      above = w->handle_;
+      break;
+    }
+  }
+  // SetWindowPos puts the window right below the one it is given.
+  SetWindowPos(handle_, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void TWinControl::CreateWindowHandle(const TCreateParams& p) {
@@ -189,9 +210,27 @@ void TWinControl::CMRecreateWnd(TMessage&) {
   if (!handle_ || recreating_) return;
   recreating_ = true;
   bool hadFocus = Focused();
-  DestroyHandle();
-  UpdateControlState();
-  if (hadFocus && handle_) ::SetFocus(handle_);
+  // A top-level window has no parent to create it again: it comes back at
+  // once, shown as it was.
+  bool topLevel = !parent_;
+  int showCmd = SW_HIDE;
+  if (topLevel && IsWindowVisible(handle_)) {
+    showCmd = IsZoomed(handle_) ? SW_SHOWMAXIMIZED
+            : IsIconic(handle_) ? SW_SHOWMINNOACTIVE
+            : GetActiveWindow() == handle_ ? SW_SHOW : SW_SHOWNA;
+  }
+  try {
+    DestroyHandle();
+    UpdateControlState();
+    if (topLevel && showCmd != SW_HIDE) {
+      HandleNeeded();
+      ShowWindow(handle_, showCmd);
+    }
+    if (hadFocus && handle_) ::SetFocus(handle_);
+  } catch (...) {
+    recreating_ = false;
+    throw;
+  }
   recreating_ = false;
 }
 
@@ -260,6 +299,7 @@ LRESULT TWinControl::MainWndProc(UINT msg, WPARAM wp, LPARAM lp) {
 void TWinControl::InsertControl(TControl* control) {
   control->parent_ = this;
   controls_.push_back(control);
+  if (auto* w = dynamic_cast<TWinControl*>(control)) tabList_.push_back(w);
   if (!control->ComponentState().Contains(csReading)) {
     if (control->parentColor_) {
       control->color_ = color_;
@@ -267,6 +307,8 @@ void TWinControl::InsertControl(TControl* control) {
     }
     if (control->parentFont_) control->Perform(CM_PARENTFONTCHANGED, 0, 0);
     if (control->parentShowHint_) control->Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+    if (auto* w = dynamic_cast<TWinControl*>(control); w && w->parentCtl3D_)
+      w->Perform(CM_PARENTCTL3DCHANGED, 0, 0);
   }
   if (auto* w = dynamic_cast<TWinControl*>(control)) {
     if (w->handle_) {
@@ -296,6 +338,7 @@ void TWinControl::RemoveControl(TControl* control) {
     if (w->handle_ && !w->reparenting_ && !ComponentState().Contains(csDestroying)) w->DestroyHandle();
   }
   controls_.erase(std::find(controls_.begin(), controls_.end(), control));
+  tabList_.erase(std::remove(tabList_.begin(), tabList_.end(), control), tabList_.end());
   control->parent_ = nullptr;
   if (!ComponentState().Contains(csDestroying)) Realign();
 }
@@ -455,6 +498,7 @@ void TWinControl::AdjustSize() {
 
 void TWinControl::Loaded() {
   TControl::Loaded();
+  if (parentCtl3D_ && parent_) ctl3D_ = parent_->ctl3D_;
   if (handle_) {
     SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_->Handle()), 0);
     SetWindowTextA(handle_, text_.c_str());
@@ -573,6 +617,8 @@ void TWinControl::SetText(const std::string& value) {
   Perform(CM_TEXTCHANGED, 0, 0);
 }
 
+bool TWinControl::Showing() const { return handle_ && IsWindowVisible(handle_); }
+
 void TWinControl::Invalidate() {
   if (handle_) InvalidateRect(handle_, nullptr, !controlStyle_.Contains(csOpaque));
 }
@@ -596,32 +642,24 @@ void TWinControl::SetZOrder(bool topMost) {
 // ---------------------------------------------------------------------------
 // Focus and tab order
 
+// The tab order is a list of its own: moving a control in it leaves the
+// z-order of the windows alone.
 int TWinControl::TabOrder() const {
   if (!parent_) return -1;
-  std::vector<TWinControl*> list;
-  for (TControl* c : parent_->controls_)
-    if (auto* w = dynamic_cast<TWinControl*>(c)) list.push_back(w);
-  auto it = std::find(list.begin(), list.end(), this);
-  return static_cast<int>(it - list.begin());
+  const auto& list = parent_->tabList_;
+  return static_cast<int>(std::find(list.begin(), list.end(), this) - list.begin());
 }
 
 void TWinControl::SetTabOrder(int value) {
-  if (!parent_) return;
-  auto& list = parent_->controls_;
-  list.erase(std::find(list.begin(), list.end(), this));
-  int seen = 0;
-  auto pos = list.begin();
-  for (; pos != list.end(); ++pos) {
-    if (!dynamic_cast<TWinControl*>(*pos)) continue;
-    if (seen++ == value) break;
-  }
-  list.insert(pos, this);
+  if (!parent_ || value < 0) return;
+  auto& list = parent_->tabList_;
+  list.erase(std::remove(list.begin(), list.end(), this), list.end());
+  size_t at = std::min(static_cast<size_t>(value), list.size());
+  list.insert(list.begin() + static_cast<std::ptrdiff_t>(at), this);
 }
 
 void TWinControl::GetTabOrderList(std::vector<TWinControl*>& list) const {
-  for (TControl* c : controls_) {
-    auto* w = dynamic_cast<TWinControl*>(c);
-    if (!w) continue;
+  for (TWinControl* w : tabList_) {
     list.push_back(w);
     w->GetTabOrderList(list);
   }
@@ -766,8 +804,13 @@ void TWinControl::CMMouseWheel(TMessage& m) {
 
 void TWinControl::WndProc(TMessage& m) {
   if (IsMouseMessage(m.Msg) && !Dragging()) {
-    // Mouse messages over or captured by a graphic child go to it.
-    if (IsControlMouseMsg(MessageAs<TWMMouse>(m))) return;
+    // Mouse messages over or captured by a graphic child go to it; the
+    // window's default procedure still sees them, so that a right button
+    // released over a label makes a WM_CONTEXTMENU as anywhere else.
+    if (IsControlMouseMsg(MessageAs<TWMMouse>(m))) {
+      if (m.Result == 0 && handle_) DefWindowProcA(handle_, m.Msg, m.WParam, m.LParam);
+      return;
+    }
   }
   switch (m.Msg) {
     case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_KEYUP: case WM_SYSKEYUP: case WM_CHAR:
@@ -831,6 +874,8 @@ void TWinControl::Dispatch(TMessage& m) {
     case CM_ENTER: CMEnter(m); return;
     case CM_EXIT: CMExit(m); return;
     case CM_RECREATEWND: CMRecreateWnd(m); return;
+    case CM_PARENTCTL3DCHANGED: CMParentCtl3DChanged(m); return;
+    case WM_CONTEXTMENU: WMContextMenu(MessageAs<TWMContextMenu>(m)); return;
     case CM_MOUSEWHEEL: CMMouseWheel(m); return;
     case CM_SYSCOLORCHANGE: Broadcast(m); return;
     case CM_COLORCHANGED: Invalidate(); NotifyControls(CM_PARENTCOLORCHANGED); return;
@@ -900,6 +945,20 @@ void TWinControl::WMCommandLike(TMessage& m) {
     return;
   }
   DefaultHandler(m);
+}
+
+// A context menu asked for over a graphic child is that child's first: its
+// OnContextPopup and PopupMenu, as for windowed controls.
+void TWinControl::WMContextMenu(TWMContextMenu& m) {
+  if (m.Result != 0) return;
+  if (m.XPos() != -1 || m.YPos() != -1) {
+    POINT local = ScreenToClient(POINT{m.XPos(), m.YPos()});
+    if (TControl* child = ControlAtPos(local, false)) {
+      m.Result = child->Perform(WM_CONTEXTMENU, m.WParam, m.LParam);
+      if (m.Result != 0) return;
+    }
+  }
+  TControl::WMContextMenu(m);
 }
 
 // Windows sends WM_SYSCOLORCHANGE to top-level windows only; each child
@@ -1028,11 +1087,15 @@ void TWinControl::SetCtl3D(bool v) {
   NotifyControls(CM_PARENTCTL3DCHANGED);
 }
 void TWinControl::SetParentCtl3D(bool v) {
+  if (parentCtl3D_ == v) return;
   parentCtl3D_ = v;
-  if (v && parent_) {
-    SetCtl3D(parent_->ctl3D_);
-    parentCtl3D_ = true;
-  }
+  if (v && parent_ && !ComponentState().Contains(csReading)) Perform(CM_PARENTCTL3DCHANGED, 0, 0);
+}
+
+void TWinControl::CMParentCtl3DChanged(TMessage&) {
+  if (!parentCtl3D_ || !parent_) return;
+  SetCtl3D(parent_->ctl3D_);
+  parentCtl3D_ = true;  // SetCtl3D cleared it
 }
 namespace {
 void FrameChanged(TWinControl* c, HWND wnd) {

@@ -255,6 +255,11 @@ void TCustomMemo::Dispatch(TMessage& m) {
     }
     return;
   }
+  if (m.Msg == CM_CTL3DCHANGED) {
+    // The sunken edge is a window style.
+    RecreateWnd();
+    return;
+  }
   if (m.Msg == WM_GETDLGCODE) {
     DefaultHandler(m);
     m.Result &= ~DLGC_WANTTAB;
