@@ -123,7 +123,8 @@ TApplication::TApplication(TComponent* owner) : TComponent(owner) {
 }
 
 TApplication::~TApplication() {
-  if (WakeMainThread.Data() == this) WakeMainThread = nullptr;
+  // Under the queue's lock: a worker thread may be queueing right now.
+  WakeMainThread.ClearIfBoundTo(this);
   if (handle_) DeallocateHWnd(handle_);
 }
 
@@ -398,8 +399,7 @@ TScreen::TScreen(TComponent* owner) : TComponent(owner), hintFont_(std::make_uni
 }
 
 TScreen::~TScreen() {
-  for (auto& [id, cursor] : cursors_)
-    if (id > 0) DestroyCursor(cursor);
+  for (HCURSOR cursor : ownedCursors_) DestroyCursor(cursor);
 }
 
 RECT TScreen::WorkAreaRect() const {
@@ -443,7 +443,10 @@ void TScreen::InitCursors() {
       {crSQLWait, IDC_WAIT}};
   for (auto& [id, name] : system) cursors_.emplace_back(id, LoadCursorA(nullptr, name));
   HCURSOR hand = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));  // IDC_HAND where it exists
-  if (!hand) hand = MakeHandCursor();
+  if (!hand) {
+    hand = MakeHandCursor();
+    if (hand) ownedCursors_.push_back(hand);
+  }
   cursors_.emplace_back(crHandPoint, hand);
   cursors_.emplace_back(crNone, nullptr);
 }
@@ -461,7 +464,13 @@ void TScreen::SetCursors(TCursor id, HCURSOR cursor) {
   }
   for (auto& entry : cursors_)
     if (entry.first == id) {
+      HCURSOR replaced = entry.second;
       entry.second = cursor;
+      auto owned = std::find(ownedCursors_.begin(), ownedCursors_.end(), replaced);
+      if (owned != ownedCursors_.end() && replaced != cursor) {
+        ownedCursors_.erase(owned);
+        DestroyCursor(replaced);
+      }
       return;
     }
   cursors_.emplace_back(id, cursor);

@@ -9,7 +9,7 @@
 
 // Static initialisation runs in the thread that starts the program.
 Cardinal MainThreadID = GetCurrentThreadId();
-TNotifyEvent WakeMainThread;
+TWakeMainThreadHook WakeMainThread;
 
 namespace {
 
@@ -38,14 +38,15 @@ class SyncQueue {
   }
   HANDLE Signal() const { return signal_; }
 
-  // WakeMainThread runs under the lock, so the main thread cannot take the
-  // entry (and free a terminated thread) before the hook has returned.
+  // The wake-up hook runs under the lock, so the main thread cannot take the
+  // entry (and free a terminated thread) before the hook has returned, nor
+  // replace the hook while it runs.
   void Push(SyncRequest* request) {
     EnterCriticalSection(&lock_);
     items_.push_back(request);
     SetEvent(signal_);
     try {
-      WakeMainThread(request->Thread);
+      wake_(request->Thread);
     } catch (...) {
       // A failing wake-up hook must not lose the entry; the idle call finds it.
     }
@@ -63,6 +64,23 @@ class SyncQueue {
     }
     LeaveCriticalSection(&lock_);
     return request;
+  }
+
+  void SetWake(const TNotifyEvent& hook) {
+    EnterCriticalSection(&lock_);
+    wake_ = hook;
+    LeaveCriticalSection(&lock_);
+  }
+  void ClearWakeIfBoundTo(const void* object) {
+    EnterCriticalSection(&lock_);
+    if (wake_.Data() == object) wake_ = nullptr;
+    LeaveCriticalSection(&lock_);
+  }
+  bool WakeAssigned() {
+    EnterCriticalSection(&lock_);
+    bool assigned = wake_.Assigned();
+    LeaveCriticalSection(&lock_);
+    return assigned;
   }
 
   // Drops the pending termination step of a thread that is being destroyed.
@@ -83,6 +101,7 @@ class SyncQueue {
   CRITICAL_SECTION lock_;
   HANDLE signal_ = nullptr;
   std::deque<SyncRequest*> items_;
+  TNotifyEvent wake_;
 };
 
 SyncQueue& Queue() {
@@ -93,6 +112,15 @@ SyncQueue& Queue() {
 bool InMainThread() { return GetCurrentThreadId() == MainThreadID; }
 
 }  // namespace
+
+TWakeMainThreadHook& TWakeMainThreadHook::operator=(const TNotifyEvent& hook) {
+  Queue().SetWake(hook);
+  return *this;
+}
+
+void TWakeMainThreadHook::ClearIfBoundTo(const void* object) { Queue().ClearWakeIfBoundTo(object); }
+
+bool TWakeMainThreadHook::Assigned() const { return Queue().WakeAssigned(); }
 
 bool CheckSynchronize() {
   if (!InMainThread())

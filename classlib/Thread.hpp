@@ -14,10 +14,21 @@ using TThreadMethod = TEvent<>;
 // The thread that started the program; the synchronise queue is served there.
 extern Cardinal MainThreadID;
 
-// Called (from any thread) whenever something is queued for the main thread,
-// with the thread as Sender, so that a message loop can post itself a wake-up
-// and call CheckSynchronize. Unassigned by default.
-extern TNotifyEvent WakeMainThread;
+// The hook called (from any thread) whenever something is queued for the
+// main thread, with the thread as Sender, so that a message loop can post
+// itself a wake-up and call CheckSynchronize. Unassigned by default. It is
+// set, cleared and called under the queue's lock: once an assignment has
+// returned, the old hook is not running and will not run again, so its
+// object (the application) may go away while worker threads still run.
+//   WakeMainThread = TNotifyEvent(this, &TMyLoop::Wake);
+class TWakeMainThreadHook {
+ public:
+  TWakeMainThreadHook& operator=(const TNotifyEvent& hook);
+  // Clears the hook when it is bound to that object; another stays.
+  void ClearIfBoundTo(const void* object);
+  bool Assigned() const;
+};
+extern TWakeMainThreadHook WakeMainThread;
 
 // Runs every method queued for the main thread and the termination step of
 // every finished thread; returns whether anything ran. Call it only in the

@@ -399,6 +399,63 @@ TEST(ThreadSynchronize, WakeMainThreadIsCalledWhenSomethingIsQueued) {
   EXPECT_EQ(waker.calls, 2);
 }
 
+// The wake-up hook is replaced under the queue's lock: an assignment made
+// while a worker is inside the hook waits until the hook has returned, so
+// the hook's object can be freed right after the assignment.
+struct BlockingWaker {
+  HANDLE entered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  std::atomic<int> order{0};
+  int hookReturned = 0;
+  int clearReturned = 0;
+  ~BlockingWaker() {
+    CloseHandle(entered);
+    CloseHandle(release);
+  }
+  void Wake(TObject*) {
+    SetEvent(entered);
+    WaitForSingleObject(release, 10000);
+    hookReturned = ++order;
+  }
+  static DWORD WINAPI Clear(void* self) {
+    auto* waker = static_cast<BlockingWaker*>(self);
+    WakeMainThread = nullptr;
+    waker->clearReturned = ++waker->order;
+    return 0;
+  }
+};
+
+TEST(ThreadSynchronize, ReplacingTheWakeHookWaitsForARunningCall) {
+  BlockingWaker waker;
+  WakeMainThread = MakeEvent(&waker, &BlockingWaker::Wake);
+  Journal journal;
+  TTestThread thread(&journal, Behaviour::Return);
+  thread.Start();
+  // The worker queues its termination step and is held inside the hook.
+  ASSERT_EQ(WaitForSingleObject(waker.entered, 10000), WAIT_OBJECT_0);
+  HANDLE clearer = CreateThread(nullptr, 0, &BlockingWaker::Clear, &waker, 0, nullptr);
+  // Had the clearing not waited for the lock, it would be done by now.
+  EXPECT_EQ(WaitForSingleObject(clearer, 200), static_cast<DWORD>(WAIT_TIMEOUT));
+  SetEvent(waker.release);
+  ASSERT_EQ(WaitForSingleObject(clearer, 10000), WAIT_OBJECT_0);
+  CloseHandle(clearer);
+  thread.WaitFor();
+  EXPECT_EQ(waker.hookReturned, 1);
+  EXPECT_EQ(waker.clearReturned, 2);
+  EXPECT_FALSE(WakeMainThread.Assigned());
+}
+
+TEST(ThreadSynchronize, TheWakeHookIsClearedOnlyByItsOwner) {
+  struct Waker {
+    void Wake(TObject*) {}
+  } mine, other;
+  WakeMainThread = MakeEvent(&mine, &Waker::Wake);
+  WakeMainThread.ClearIfBoundTo(&other);
+  EXPECT_TRUE(WakeMainThread.Assigned());
+  WakeMainThread.ClearIfBoundTo(&mine);
+  EXPECT_FALSE(WakeMainThread.Assigned());
+}
+
 TEST(ThreadSynchronize, CheckSynchronizeRefusesOtherThreads) {
   Journal journal;
   TTestThread thread(&journal, Behaviour::CheckFromWorker);
