@@ -57,6 +57,10 @@ int HexValue(char c) {
   return -1;
 }
 
+// Objects and lists nest by recursion; hostile nesting must end in a read
+// error, not a stack overflow. Real forms nest a few levels deep.
+constexpr int kMaxNesting = 100;
+
 class Parser {
  public:
   Parser(const std::string& text, const std::string& source) : s_(text), source_(source) {
@@ -85,14 +89,29 @@ class Parser {
   bool AtEnd() const { return pos_ >= s_.size(); }
   char Peek() const { return AtEnd() ? '\0' : s_[pos_]; }
 
+  // CR LF, LF and a CR alone each end a line.
   void SkipBlanks() {
     while (!AtEnd()) {
       char c = s_[pos_];
-      if (c == '\n') ++line_;
+      if (c == '\n' || (c == '\r' && (pos_ + 1 >= s_.size() || s_[pos_ + 1] != '\n'))) ++line_;
       if (c != ' ' && c != '\t' && c != '\r' && c != '\n') break;
       ++pos_;
     }
   }
+
+  // Counts one level of nesting for the length of a scope.
+  class NestingLevel {
+   public:
+    explicit NestingLevel(Parser& parser) : parser_(parser) {
+      if (++parser_.depth_ > kMaxNesting) parser_.Fail("Nesting too deep");
+    }
+    ~NestingLevel() { --parser_.depth_; }
+    NestingLevel(const NestingLevel&) = delete;
+    NestingLevel& operator=(const NestingLevel&) = delete;
+
+   private:
+    Parser& parser_;
+  };
   void SkipSpaces() {
     while (!AtEnd() && (s_[pos_] == ' ' || s_[pos_] == '\t')) ++pos_;
   }
@@ -120,6 +139,7 @@ class Parser {
   }
 
   TextObject ParseObject() {
+    NestingLevel level(*this);
     TextObject obj;
     obj.Line = line_;
     std::string keyword = ReadIdent("'object'");
@@ -132,6 +152,9 @@ class Parser {
     if (Peek() == ':') {
       ++pos_;
       obj.Name = first;
+      // The class name is on the same line: "end" below is not one.
+      SkipSpaces();
+      if (!IsIdentStart(Peek())) Fail("Class name expected");
       obj.ClassName = ReadIdent("Class name");
     } else {
       obj.ClassName = first;  // an object without a name
@@ -296,10 +319,17 @@ class Parser {
         value = value * 16 + static_cast<unsigned>(HexValue(s_[pos_++]));
       }
       if (pos_ == digits) Fail("Hexadecimal number expected");
-      // $FFFFFFFF is -1 as in the 32-bit integers it was written from.
-      Int64 n = value <= 0xFFFFFFFFULL ? static_cast<std::int32_t>(value) : static_cast<Int64>(value);
+      // $FFFFFFFF is -1 as in the 32-bit integers it was written from; with a
+      // sign the digits are the magnitude, so -$80000000 is the lowest 32-bit
+      // value.
       v.kind = TextValue::Kind::Integer;
-      v.Integer = negative ? -n : n;
+      if (negative) {
+        if (value > (std::uint64_t(1) << 63)) Fail("Integer value out of range");
+        v.Integer = value == (std::uint64_t(1) << 63) ? std::numeric_limits<Int64>::min()
+                                                       : -static_cast<Int64>(value);
+      } else {
+        v.Integer = value <= 0xFFFFFFFFULL ? static_cast<std::int32_t>(value) : static_cast<Int64>(value);
+      }
       CheckNumberEnd();
       return;
     }
@@ -358,6 +388,7 @@ class Parser {
   }
 
   void ParseList(TextValue& v) {
+    NestingLevel level(*this);
     ++pos_;  // '('
     for (;;) {
       SkipBlanks();
@@ -394,6 +425,7 @@ class Parser {
   const std::string& source_;
   size_t pos_ = 0;
   int line_ = 1;
+  int depth_ = 0;
   bool utf8_ = false;
 };
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Streaming.hpp"
+#include "WinApi.hpp"
 
 namespace {
 
@@ -537,6 +538,94 @@ TEST_F(Streaming, SyntaxErrorsNameTheLine) {
             "Invalid number (TEST, line 2)");
   EXPECT_EQ(ReadError<EReadError>("object F: TTestForm\nend\nobject G: TTestForm\nend\n"),
             "End of file expected (TEST, line 3)");
+}
+
+TEST_F(Streaming, HostileNestingIsAReadErrorNamingTheLine) {
+  std::string objects = "object F: TTestForm\n";
+  for (int i = 0; i < 5000; ++i) objects += "object L" + std::to_string(i) + ": TTestControl\n";
+  EXPECT_EQ(ReadError<EReadError>(objects), "Nesting too deep (TEST, line 101)");
+  std::string lists = "object F: TTestForm\n  Lines.Strings = " + std::string(100000, '(');
+  EXPECT_EQ(ReadError<EReadError>(lists), "Nesting too deep (TEST, line 2)");
+  // Nesting as deep as forms go reads.
+  std::string deep = "object F: TTestForm\n";
+  for (int i = 0; i < 40; ++i) deep += "object L" + std::to_string(i) + ": TTestControl\n";
+  for (int i = 0; i < 41; ++i) deep += "end\n";
+  TTestForm form;
+  ReadComponentText(deep, &form, "TEST");
+  EXPECT_NE(Find(&form, "L39"), nullptr);
+}
+
+TEST_F(Streaming, NumbersAtTheEdgesOfThirtyTwoBits) {
+  auto width = [](const char* value) {
+    TTestForm form;
+    ReadComponentText(std::string("object F: TTestForm\n  Width = ") + value + "\nend\n", &form, "TEST");
+    return form.Width();
+  };
+  EXPECT_EQ(width("-$80000000"), INT32_MIN);
+  EXPECT_EQ(width("$7FFFFFFF"), INT32_MAX);
+  EXPECT_EQ(width("$FFFFFFFF"), -1);
+  EXPECT_EQ(width("-$1"), -1);
+  EXPECT_EQ(width("-2147483648"), INT32_MIN);
+  EXPECT_EQ(ReadError<EReadError>("object F: TTestForm\n  Width = -$80000001\nend\n"),
+            "Error reading F.Width: Integer value out of range (TEST, line 2)");
+  EXPECT_EQ(ReadError<EReadError>("object F: TTestForm\n  Width = -$8000000000000001\nend\n"),
+            "Integer value out of range (TEST, line 2)");
+}
+
+TEST_F(Streaming, ACarriageReturnAloneEndsALine) {
+  EXPECT_EQ(ReadError<EReadError>("object F: TTestForm\r  Width = 1\r\n  Left = x\r\rend\r"),
+            "Error reading F.Left: Invalid property value (TEST, line 3)");
+}
+
+// Every malformed text of the corpus fails with its own clear message.
+TEST_F(Streaming, MalformedCorpusGivesClearReadErrors) {
+  const std::map<std::string, std::string> expected = {
+      {"MALFORMED_BAD_BINARY_DIGIT", "Invalid binary value (MALFORMED_BAD_BINARY_DIGIT, line 2)"},
+      {"MALFORMED_BAD_UTF8", "Invalid UTF-8 text (MALFORMED_BAD_UTF8, line 2)"},
+      {"MALFORMED_CARRIAGE_RETURN_LINES",
+       "Error reading F.Left: Invalid property value (MALFORMED_CARRIAGE_RETURN_LINES, line 3)"},
+      {"MALFORMED_CHAR_CODE_OUT_OF_RANGE", "Character code out of range (MALFORMED_CHAR_CODE_OUT_OF_RANGE, line 2)"},
+      {"MALFORMED_COLLECTION", "Collections are not supported (MALFORMED_COLLECTION, line 2)"},
+      {"MALFORMED_DECIMAL_TOO_LARGE", "Number out of range (MALFORMED_DECIMAL_TOO_LARGE, line 2)"},
+      {"MALFORMED_HEX_TOO_LONG", "Integer value out of range (MALFORMED_HEX_TOO_LONG, line 2)"},
+      {"MALFORMED_INVALID_CHARACTER", "Invalid character '@' (MALFORMED_INVALID_CHARACTER, line 2)"},
+      {"MALFORMED_MISSING_CLASS_NAME", "Class name expected (MALFORMED_MISSING_CLASS_NAME, line 1)"},
+      {"MALFORMED_MISSING_END", "'end' expected for F (begun at line 1) (MALFORMED_MISSING_END, line 5)"},
+      {"MALFORMED_MISSING_OBJECT_NAME", "Object name expected (MALFORMED_MISSING_OBJECT_NAME, line 3)"},
+      {"MALFORMED_NO_OBJECT", "'object' expected (MALFORMED_NO_OBJECT, line 3)"},
+      {"MALFORMED_ODD_BINARY", "Odd number of hexadecimal digits in binary value (MALFORMED_ODD_BINARY, line 2)"},
+      {"MALFORMED_PLUS_WITHOUT_STRING", "String expected after '+' (MALFORMED_PLUS_WITHOUT_STRING, line 3)"},
+      {"MALFORMED_TRAILING_END", "End of file expected (MALFORMED_TRAILING_END, line 4)"},
+      {"MALFORMED_UNCLOSED_LIST", "')' expected (MALFORMED_UNCLOSED_LIST, line 6)"},
+      {"MALFORMED_UNCLOSED_SET", "',' expected (MALFORMED_UNCLOSED_SET, line 3)"},
+      {"MALFORMED_UNTERMINATED_STRING", "Unterminated string (MALFORMED_UNTERMINATED_STRING, line 2)"},
+  };
+  std::vector<std::string> corpus;
+  EnumResourceNamesA(
+      GetModuleHandleA(nullptr), MAKEINTRESOURCEA(10),
+      [](HMODULE, LPCSTR, LPSTR name, LONG_PTR list) -> BOOL {
+        std::string n = IS_INTRESOURCE(name) ? "" : name;
+        if (n.rfind("MALFORMED_", 0) == 0) reinterpret_cast<std::vector<std::string>*>(list)->push_back(n);
+        return TRUE;
+      },
+      reinterpret_cast<LONG_PTR>(&corpus));
+  EXPECT_EQ(corpus.size(), expected.size());
+  for (const std::string& name : corpus) {
+    std::string text;
+    ASSERT_TRUE(ResourceFormSource()(name, text)) << name;
+    auto it = expected.find(name);
+    ASSERT_NE(it, expected.end()) << name << " has no expected message";
+    TTestForm form;
+    std::string message = "no error";
+    try {
+      ReadComponentText(text, &form, name);
+    } catch (EReadError& e) {
+      message = e.Message();
+    } catch (Exception& e) {
+      message = "wrong class: " + e.Message();
+    }
+    EXPECT_EQ(message, it->second);
+  }
 }
 
 TEST_F(Streaming, FailedReadLeavesNoComponentLoading) {
