@@ -382,6 +382,10 @@ class TWinControl : public TControl {
   int BevelWidth() const { return bevelWidth_; }
   void SetBevelWidth(int v);
   bool DoubleBuffered() const { return doubleBuffered_; }
+  // The control's own brush in its Color, which it answers CN_CTLCOLOR*
+  // with: a brush shared between controls would be recoloured (and its
+  // handle deleted) by the next control that answers.
+  TBrush* Brush();
   void SetDoubleBuffered(bool v) { doubleBuffered_ = v; }
 
   RECT ClientRect() const override;
@@ -509,6 +513,7 @@ class TWinControl : public TControl {
   TBevelKind bevelKind_ = bkNone;
   int bevelWidth_ = 1;
   bool doubleBuffered_ = false;
+  std::unique_ptr<TBrush> brush_;
   bool recreating_ = false;
   bool reparenting_ = false;
 };

@@ -617,6 +617,12 @@ void TWinControl::SetText(const std::string& value) {
   Perform(CM_TEXTCHANGED, 0, 0);
 }
 
+TBrush* TWinControl::Brush() {
+  if (!brush_) brush_ = std::make_unique<TBrush>();
+  brush_->SetColor(color_);
+  return brush_.get();
+}
+
 bool TWinControl::Showing() const { return handle_ && IsWindowVisible(handle_); }
 
 void TWinControl::Invalidate() {
@@ -904,9 +910,7 @@ void TWinControl::DefaultHandler(TMessage& m) {
     HDC dc = reinterpret_cast<HDC>(m.WParam);
     SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(font_->Color())));
     SetBkColor(dc, static_cast<COLORREF>(ColorToRGB(color_)));
-    static thread_local TBrush brush;
-    brush.SetColor(color_);
-    m.Result = reinterpret_cast<LRESULT>(brush.Handle());
+    m.Result = reinterpret_cast<LRESULT>(Brush()->Handle());
     return;
   }
   if (m.Msg >= CN_BASE && m.Msg < CN_BASE + 0x400) {

@@ -133,11 +133,6 @@ void TTimer::SetInterval(Cardinal v) {
   UpdateTimer();
 }
 
-void TTimer::SetOnTimer(const TNotifyEvent& v) {
-  OnTimer = v;
-  UpdateTimer();
-}
-
 void TTimer::Loaded() {
   TComponent::Loaded();
   UpdateTimer();
@@ -146,7 +141,7 @@ void TTimer::Loaded() {
 void TTimer::UpdateTimer() {
   if (running_) KillTimer(window_, 1);
   running_ = false;
-  if (!enabled_ || interval_ == 0 || ComponentState().Contains(csLoading)) return;
+  if (!enabled_ || interval_ == 0 || !OnTimer.Assigned() || ComponentState().Contains(csLoading)) return;
   if (!SetTimer(window_, 1, interval_, nullptr)) throw EOutOfResources("Not enough timers available");
   running_ = true;
 }

@@ -61,23 +61,45 @@ class TShape : public TGraphicControl {
 };
 
 // Fires OnTimer in the main thread every Interval milliseconds while it is
-// enabled with a positive interval; a change of either restarts the count.
+// enabled with a positive interval and a handler; a change of any of the
+// three, the handler included, restarts the count.
 class TTimer : public TComponent {
  public:
   explicit TTimer(TComponent* owner);
   ~TTimer() override;
 
+  // The handler, used like any event field; assigning it (re)starts or stops
+  // the timer, as setting Enabled or Interval does.
+  class TTimerEvent {
+   public:
+    explicit TTimerEvent(TTimer* timer) : timer_(timer) {}
+    TTimerEvent(const TTimerEvent&) = delete;
+    TTimerEvent& operator=(const TNotifyEvent& handler) {
+      handler_ = handler;
+      timer_->UpdateTimer();
+      return *this;
+    }
+    TTimerEvent& operator=(const TTimerEvent& other) { return *this = other.handler_; }
+    operator const TNotifyEvent&() const { return handler_; }
+    void operator()(TObject* sender) const { handler_(sender); }
+    bool Assigned() const { return handler_.Assigned(); }
+    explicit operator bool() const { return Assigned(); }
+    friend bool operator==(const TTimerEvent& a, const TNotifyEvent& b) { return a.handler_ == b; }
+
+   private:
+    TTimer* timer_;
+    TNotifyEvent handler_;
+  };
+
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool v);
   Cardinal Interval() const { return interval_; }
   void SetInterval(Cardinal v);
-  // Assigning the handler through here also (re)starts the timer; a handler
-  // assigned to the field directly is used from the next tick on.
-  void SetOnTimer(const TNotifyEvent& v);
+  void SetOnTimer(const TNotifyEvent& v) { OnTimer = v; }
   const TNotifyEvent& GetOnTimer() const { return OnTimer; }
   bool Running() const { return running_; }
 
-  TNotifyEvent OnTimer;
+  TTimerEvent OnTimer{this};
 
  protected:
   virtual void Timer() { OnTimer(this); }

@@ -340,6 +340,9 @@ class TScreen : public TComponent {
   int pixelsPerInch_ = 96;
   TCursor cursor_ = crDefault;
   std::vector<std::pair<TCursor, HCURSOR>> cursors_;
+  // Cursors the screen made itself; only these does it ever destroy, never a
+  // shared cursor loaded from resources or one a program handed in.
+  std::vector<HCURSOR> ownedCursors_;
   HCURSOR defaultCursor_ = nullptr;
   std::vector<TCustomForm*> forms_;
   TCustomForm* activeForm_ = nullptr;

@@ -101,11 +101,20 @@ TFont::~TFont() {
 void TFont::Assign(TPersistent* source) {
   if (auto* font = dynamic_cast<TFont*>(source)) {
     if (font == this) return;
-    name_ = font->name_;
     // The size in points is what carries over between resolutions.
-    height_ = font->pixelsPerInch_ == pixelsPerInch_
-                  ? font->height_
-                  : MulDiv(font->height_, pixelsPerInch_, font->pixelsPerInch_);
+    int height = font->pixelsPerInch_ == pixelsPerInch_
+                     ? font->height_
+                     : MulDiv(font->height_, pixelsPerInch_, font->pixelsPerInch_);
+    bool sameFace = name_ == font->name_ && height_ == height && style_ == font->style_ &&
+                    charset_ == font->charset_ && pitch_ == font->pitch_;
+    // Painting binds a control's font to its canvas every time: an equal
+    // font keeps its handle, and a colour alone does not touch it.
+    if (sameFace) {
+      SetColor(font->color_);
+      return;
+    }
+    name_ = font->name_;
+    height_ = height;
     style_ = font->style_;
     color_ = font->color_;
     charset_ = font->charset_;
