@@ -1,0 +1,560 @@
+#include "ElScrollBar.hpp"
+
+#include "ElTmSchema.hpp"
+#include "ElTools.hpp"
+#include "ElVCLUtils.hpp"
+
+static_assert(sizeof(SCROLLINFO) == 28, "the scroll-info records the bar accepts");
+
+TCustomElScrollBar::TCustomElScrollBar(TComponent* owner) : TElXPThemedControl(owner) {
+  // No csCaptureMouse: the bar takes the capture itself, and only for a
+  // press that starts something. No csDoubleClicks: a quick second click is
+  // a second press.
+  controlStyle_ = TControlStyle{csFramed};
+  timer_ = new TTimer(this);
+  timer_->SetEnabled(false);
+  timer_->OnTimer = TNotifyEvent(this, &TCustomElScrollBar::RepeatTimer);
+  geometry_.Metrics = TElScrollMetrics::System();
+  geometry_.ButtonSize = geometry_.Metrics.HorzArrow;
+  SetBounds(Left(), Top(), 121, GetSystemMetrics(SM_CYHSCROLL));
+  SetTabStop(true);
+  SetCtl3D(false);
+  SetParentColor(false);
+  SetColor(clBtnFace);
+  // Every WM_PAINT goes through a memory bitmap.
+  doubleBuffered_ = true;
+  CreatePatternIfNone();
+}
+
+TCustomElScrollBar::~TCustomElScrollBar() {
+  timer_->SetEnabled(false);
+  ReleasePattern();
+}
+
+bool TCustomElScrollBar::Loading() const { return ComponentState().Contains(csLoading); }
+
+TElScrollBarGeometry& TCustomElScrollBar::Geo() {
+  RECT r = ClientRect();
+  geometry_.ClientWidth = r.right - r.left;
+  geometry_.ClientHeight = r.bottom - r.top;
+  geometry_.Metrics = TElScrollMetrics::System();
+  return geometry_;
+}
+
+const TElScrollBarGeometry& TCustomElScrollBar::Geometry() const {
+  return const_cast<TCustomElScrollBar*>(this)->Geo();
+}
+
+void TCustomElScrollBar::RepaintNow() {
+  if (!Loading() && HandleAllocated()) Invalidate();
+}
+
+void TCustomElScrollBar::GeometryChanged() {
+  if (Loading() || !HandleAllocated()) return;
+  Geo().UpdateThumbOffset();
+  Invalidate();
+}
+
+void TCustomElScrollBar::InvalidateTrack() {
+  if (!HandleAllocated()) return;
+  RECT r = Geo().PartRect(spNone);
+  if (r.right > r.left) InvalidateRect(Handle(), &r, FALSE);
+}
+
+// ---------------------------------------------------------------- properties
+
+void TCustomElScrollBar::SetKind(TScrollBarKind value) {
+  if (geometry_.Kind == value) return;
+  geometry_.Kind = value;
+  if (geometry_.UseSystemMetrics) ApplySystemMetrics();
+  if (!Loading()) SetBounds(Left(), Top(), Width(), Height());
+  GeometryChanged();
+}
+
+void TCustomElScrollBar::SetPosition(int value) {
+  if (value == geometry_.Position) return;
+  if (Loading()) {
+    geometry_.Position = value;
+    return;
+  }
+  TElPositionChange change = Geo().SetPosition(value);
+  geometry_.UpdateThumbOffset();
+  if (HandleAllocated() && change.Changed) {
+    if (noDisableButtons_ || !change.ButtonsChanged) {
+      InvalidateTrack();
+      Update();
+    } else {
+      Invalidate();
+    }
+  }
+  // Owners hear of every change, with the value that was asked for; this
+  // call cannot veto.
+  int requested = value;
+  bool doChange = true;
+  TriggerScrollEvent(scPosition, requested, doChange);
+}
+
+void TCustomElScrollBar::SetMax(int value) {
+  if (value == geometry_.Max) return;
+  if (Loading()) {
+    geometry_.Max = value;
+    return;
+  }
+  geometry_.SetMaxRepaired(value);
+  GeometryChanged();
+  if (geometry_.Position > geometry_.Max) SetPosition(geometry_.Max);
+}
+
+void TCustomElScrollBar::SetMin(int value) {
+  if (value == geometry_.Min) return;
+  if (Loading()) {
+    geometry_.Min = value;
+    return;
+  }
+  geometry_.SetMinRepaired(value);
+  GeometryChanged();
+  if (geometry_.Position < geometry_.Min) SetPosition(geometry_.Min);
+}
+
+void TCustomElScrollBar::SetPage(int value) {
+  if (value == geometry_.Page || value < 0) return;
+  geometry_.Page = value;
+  // The thumb's length, and so its place, follow the page.
+  GeometryChanged();
+}
+
+int TCustomElScrollBar::ButtonSize() const { return Geometry().ButtonLength(); }
+
+void TCustomElScrollBar::SetButtonSize(int value) {
+  if (value == geometry_.ButtonSize || value <= 0) return;
+  if (HandleAllocated() && Geo().Length() < 2 * value) return;
+  geometry_.ButtonSize = value;
+  GeometryChanged();
+}
+
+void TCustomElScrollBar::SetThumbSize(int value) {
+  if (value == geometry_.ThumbSize || value <= 0) return;
+  geometry_.ThumbSize = value;
+  GeometryChanged();
+}
+
+void TCustomElScrollBar::SetMinThumbSize(int value) {
+  if (value == geometry_.MinThumbSize || value <= 0) return;
+  geometry_.MinThumbSize = value;
+  if (geometry_.ThumbMode == etmAuto)
+    GeometryChanged();
+  else
+    RepaintNow();
+}
+
+void TCustomElScrollBar::SetThumbMode(TElScrollThumbMode value) {
+  if (geometry_.ThumbMode == value) return;
+  geometry_.ThumbMode = value;
+  if (value == etmFixed && geometry_.UseSystemMetrics) geometry_.ThumbSize = Geo().SystemThumbLength();
+  GeometryChanged();
+}
+
+void TCustomElScrollBar::SetUseSystemMetrics(bool value) {
+  if (geometry_.UseSystemMetrics == value) return;
+  geometry_.UseSystemMetrics = value;
+  if (value) ApplySystemMetrics();
+  GeometryChanged();
+}
+
+// The system's button length and thickness: the theme's arrow button when
+// themed, else the system metrics. Not while the bar or its owner loads, so
+// that stored sizes apply first.
+void TCustomElScrollBar::ApplySystemMetrics() {
+  if (Loading() || (Owner() && Owner()->ComponentState().Contains(csLoading))) return;
+  const bool vertical = geometry_.Kind == sbVertical;
+  if (ThemesAvailable && IsThemeApplied()) {
+    SIZE size{};
+    HDC dc = GetDC(Handle());
+    HRESULT hr = GetThemePartSize(Theme(), dc, SBP_ARROWBTN, ABS_LEFTNORMAL, nullptr, TS_TRUE, &size);
+    ReleaseDC(Handle(), dc);
+    if (SUCCEEDED(hr) && size.cx > 0 && size.cy > 0) {
+      geometry_.ButtonSize = vertical ? size.cy : size.cx;
+      if (vertical)
+        SetWidth(size.cx);
+      else
+        SetHeight(size.cy);
+      return;
+    }
+  }
+  if (vertical) {
+    geometry_.ButtonSize = GetSystemMetrics(SM_CYVSCROLL);
+    SetWidth(GetSystemMetrics(SM_CYHSCROLL));
+  } else {
+    geometry_.ButtonSize = GetSystemMetrics(SM_CXHSCROLL);
+    SetHeight(GetSystemMetrics(SM_CXVSCROLL));
+  }
+}
+
+void TCustomElScrollBar::SetSecondaryButtons(bool value) {
+  if (geometry_.SecondaryButtons == value) return;
+  geometry_.SecondaryButtons = value;
+  GeometryChanged();
+}
+
+void TCustomElScrollBar::SetSecondBtnKind(TElSecButtonsKind value) { SetLook(geometry_.SecondBtnKind, value); }
+
+void TCustomElScrollBar::SetShowLeftArrows(bool value) {
+  if (geometry_.ShowLeftArrows == value) return;
+  geometry_.ShowLeftArrows = value;
+  GeometryChanged();
+}
+
+void TCustomElScrollBar::SetShowRightArrows(bool value) {
+  if (geometry_.ShowRightArrows == value) return;
+  geometry_.ShowRightArrows = value;
+  GeometryChanged();
+}
+
+void TCustomElScrollBar::SetAltDisablingArrows(bool value) { SetLook(geometry_.AltDisablingArrows, value); }
+
+void TCustomElScrollBar::SetDrawFrames(bool value) {
+  if (drawFrames_ == value) return;
+  drawFrames_ = value;
+  if (!value) drawArrowFrames_ = false;
+  RepaintNow();
+}
+
+// ---------------------------------------------------------------- events
+
+void TCustomElScrollBar::TriggerChangeEvent() { OnChange(this); }
+
+void TCustomElScrollBar::TriggerScrollEvent(TElScrollCode code, int& scrollPos, bool& doChange) {
+  doChange = true;
+  OnScroll(this, code, scrollPos, doChange);
+}
+
+void TCustomElScrollBar::TriggerScrollHintNeededEvent(int trackPosition, TElFString& hint) {
+  OnScrollHintNeeded(this, trackPosition, hint);
+}
+
+void TCustomElScrollBar::TriggerHitTestEvent(int x, int y, TElScrollBarPart& part, bool& defaultTest) {
+  defaultTest = true;
+  OnHitTest(this, x, y, part, defaultTest);
+}
+
+TElScrollBarPart TCustomElScrollBar::ScrollHitTest(int x, int y) {
+  TElScrollBarPart part = spNone;
+  bool defaultTest = true;
+  TriggerHitTestEvent(x, y, part, defaultTest);
+  return defaultTest ? Geo().HitTest(x, y) : part;
+}
+
+// ---------------------------------------------------------------- life
+
+void TCustomElScrollBar::Loaded() {
+  TElXPThemedControl::Loaded();
+  geometry_.RepairLoaded();
+  if (geometry_.UseSystemMetrics) ApplySystemMetrics();
+  Geo().UpdateThumbOffset();
+  RepaintNow();
+}
+
+void TCustomElScrollBar::CreateWnd() {
+  TElXPThemedControl::CreateWnd();
+  Geo().UpdateThumbOffset();
+}
+
+void TCustomElScrollBar::Resize() {
+  TElXPThemedControl::Resize();
+  if (!HandleAllocated()) return;
+  Geo().UpdateThumbOffset();
+  Invalidate();
+}
+
+void TCustomElScrollBar::GetThemedClassName(TElFString& name) { name = L"SCROLLBAR"; }
+
+// ---------------------------------------------------------------- messages
+
+void TCustomElScrollBar::Dispatch(TMessage& m) {
+  switch (m.Msg) {
+    case WM_LBUTTONDOWN: {
+      TElXPThemedControl::Dispatch(m);
+      const TWMMouse& mouse = MessageAs<TWMMouse>(m);
+      MousePress(mouse.XPos(), mouse.YPos());
+      return;
+    }
+    case WM_LBUTTONUP:
+      TElXPThemedControl::Dispatch(m);
+      MouseRelease();
+      return;
+    case WM_MOUSEMOVE: {
+      TElXPThemedControl::Dispatch(m);
+      const TWMMouse& mouse = MessageAs<TWMMouse>(m);
+      MouseMoved(mouse.XPos(), mouse.YPos());
+      return;
+    }
+    case WM_MOUSEWHEEL: Wheel(MessageAs<TWMMouseWheel>(m)); return;
+    case WM_CAPTURECHANGED:
+      TElXPThemedControl::Dispatch(m);
+      CaptureChanged(reinterpret_cast<HWND>(m.LParam));
+      return;
+    case CM_MOUSEENTER:
+      TElXPThemedControl::Dispatch(m);
+      MouseEnter();
+      return;
+    case CM_MOUSELEAVE:
+      TElXPThemedControl::Dispatch(m);
+      MouseLeave();
+      return;
+    case CM_ENTER:
+    case CM_EXIT:
+      TElXPThemedControl::Dispatch(m);
+      FocusChanged();
+      return;
+    case WM_ERASEBKGND: m.Result = 1; return;
+    case WM_SYSCOLORCHANGE:
+      TElXPThemedControl::Dispatch(m);
+      RebuildPattern();
+      RepaintNow();
+      return;
+    case CM_COLORCHANGED:
+      TElXPThemedControl::Dispatch(m);
+      if (blendBackground_) RebuildPattern();
+      RepaintNow();
+      return;
+    case WM_WINDOWPOSCHANGED:
+      TElXPThemedControl::Dispatch(m);
+      Perform(EL_BACKGROUND_MOVED_MSG, 0, 0);
+      return;
+    case EL_BACKGROUND_MOVED_MSG:
+      RepaintNow();
+      Broadcast(m);
+      return;
+    case SBM_SETSCROLLINFO: SetScrollInfoMessage(m); return;
+    case SBM_GETSCROLLINFO: GetScrollInfoMessage(m); return;
+    case WM_GETDLGCODE:
+      TElXPThemedControl::Dispatch(m);
+      m.Result = DLGC_WANTARROWS;
+      return;
+    default: TElXPThemedControl::Dispatch(m);
+  }
+}
+
+void TCustomElScrollBar::SetScrollInfoMessage(TMessage& m) {
+  const auto* info = reinterpret_cast<const SCROLLINFO*>(m.LParam);
+  if (info && info->cbSize >= sizeof(SCROLLINFO)) {
+    Geo().ApplyScrollInfo(*info);
+    geometry_.UpdateThumbOffset();
+    if (m.WParam) RepaintNow();
+  }
+  m.Result = geometry_.Position;
+}
+
+void TCustomElScrollBar::GetScrollInfoMessage(TMessage& m) {
+  auto* info = reinterpret_cast<SCROLLINFO*>(m.LParam);
+  if (!info || info->cbSize < sizeof(SCROLLINFO)) {
+    m.Result = 0;
+    return;
+  }
+  Geometry().FillScrollInfo(*info);
+  m.Result = -1;
+}
+
+// ---------------------------------------------------------------- mouse
+
+void TCustomElScrollBar::MousePress(int x, int y) {
+  pointer_ = POINT{x, y};
+  pressedPart_ = ScrollHitTest(x, y);
+  if (tracking_) {
+    // A press already runs; it goes on with the new part.
+    RepaintNow();
+    return;
+  }
+  hotPart_ = pressedPart_;
+  TElScrollBarGeometry& g = Geo();
+  const TElPressStep step = g.PressStep(pressedPart_);
+  tracking_ = step.Tracks;
+  if (pressedPart_ == spThumb && tracking_) {
+    dragOrigin_ = g.Along(x, y);
+    pressPosition_ = g.Position;
+    grabOffset_ = dragOrigin_ - g.ThumbOffset;
+  }
+  const bool forced = noDisableButtons_ && pressedPart_ != spThumb && pressedPart_ != spNone;
+  if (tracking_ || forced) {
+    tracking_ = true;
+    HWND capture = GetCapture();
+    previousCapture_ = capture != Handle() ? capture : nullptr;
+    SetCapture(Handle());
+    if (pressedPart_ == spThumb) {
+      InvalidateTrack();
+    } else {
+      timer_->SetInterval(static_cast<Cardinal>(GetKeyboardRepeatTime(SPI_GETKEYBOARDDELAY)));
+      timer_->SetEnabled(true);
+      int proposal = step.Proposal;
+      bool doChange = true;
+      TriggerScrollEvent(step.Code, proposal, doChange);
+      if (doChange) {
+        SetPosition(proposal);
+        TriggerChangeEvent();
+      }
+    }
+  } else {
+    pressedPart_ = spNone;
+  }
+  RepaintNow();
+}
+
+void TCustomElScrollBar::RepeatTimer(TObject*) {
+  if (!tracking_) {
+    timer_->SetEnabled(false);
+    return;
+  }
+  timer_->SetInterval(static_cast<Cardinal>(GetKeyboardRepeatTime(SPI_GETKEYBOARDSPEED)));
+  const TElScrollBarPart under = ScrollHitTest(pointer_.x, pointer_.y);
+  std::optional<TElScrollStep> step = Geo().RepeatStep(pressedPart_, under);
+  if (!step) return;
+  int proposal = step->Proposal;
+  bool doChange = true;
+  TriggerScrollEvent(step->Code, proposal, doChange);
+  if (doChange) SetPosition(proposal);
+}
+
+void TCustomElScrollBar::MouseMoved(int x, int y) {
+  pointer_ = POINT{x, y};
+  if (tracking_ && pressedPart_ == spThumb) {
+    DragTo(Geo().Along(x, y));
+    return;
+  }
+  const TElScrollBarPart part = ScrollHitTest(x, y);
+  if (part == hotPart_) return;
+  // A held button repeats only while the pointer stays on it.
+  if (tracking_) timer_->SetEnabled(part == pressedPart_);
+  hotPart_ = part;
+  RepaintNow();
+}
+
+void TCustomElScrollBar::DragTo(int along) {
+  TElScrollBarGeometry& g = Geo();
+  const int old = g.ThumbOffset;
+  g.ThumbOffset = g.DraggedThumbOffset(along, dragOrigin_, grabOffset_);
+  const int position = g.TrackPosition();
+  // Snapping back is a move like any other: the parent and OnScroll hear
+  // the press position again.
+  if (notifyParent_ && Parent() && Parent()->HandleAllocated()) {
+    const UINT msg = g.Kind == sbVertical ? WM_VSCROLL : WM_HSCROLL;
+    SendMessageA(Parent()->Handle(), msg, MAKEWPARAM(SB_THUMBPOSITION, LOWORD(position)),
+                 reinterpret_cast<LPARAM>(Handle()));
+  }
+  int tracked = position;
+  bool doChange = true;
+  TriggerScrollEvent(scTrack, tracked, doChange);
+  if (geometry_.ThumbOffset != old) InvalidateTrack();
+}
+
+void TCustomElScrollBar::MouseRelease() {
+  if (tracking_)
+    EndPress();
+  else
+    GiveCaptureBack();
+}
+
+void TCustomElScrollBar::StopScrolling() { MouseRelease(); }
+
+void TCustomElScrollBar::GiveCaptureBack() {
+  releasingCapture_ = true;
+  if (previousCapture_ && IsWindow(previousCapture_))
+    SetCapture(previousCapture_);
+  else if (HandleAllocated() && GetCapture() == Handle())
+    ReleaseCapture();
+  previousCapture_ = nullptr;
+  releasingCapture_ = false;
+}
+
+void TCustomElScrollBar::EndPress() {
+  timer_->SetEnabled(false);
+  GiveCaptureBack();
+  tracking_ = false;
+  const bool thumb = pressedPart_ == spThumb;
+  int answer = thumb ? Geo().TrackPosition() : geometry_.Position;
+  bool doChange = true;
+  TriggerScrollEvent(thumb ? scPosition : scEndScroll, answer, doChange);
+  if (doChange) {
+    SetPosition(answer);
+    TriggerChangeEvent();
+  }
+  Geo().UpdateThumbOffset();
+  pressedPart_ = spNone;
+  RepaintNow();
+}
+
+// Another window took the mouse (a dialog, a drag): the press ends as if
+// released, so that no repeat runs on unattended.
+void TCustomElScrollBar::CaptureChanged(HWND newCapture) {
+  if (tracking_ && !releasingCapture_ && (!HandleAllocated() || newCapture != Handle())) EndPress();
+}
+
+void TCustomElScrollBar::Wheel(TWMMouseWheel& m) {
+  // The class library's wheel handling first: a handler of the bar or its
+  // parent that takes the turn leaves the bar where it is, so that an owner
+  // never scrolls twice for one turn.
+  const TShiftState shift = KeysToShiftState(static_cast<Word>(m.Keys()));
+  const POINT at{m.XPos(), m.YPos()};
+  bool handled = DoMouseWheel(shift, m.WheelDelta(), at);
+  if (!handled) OnMouseWheel(this, shift, m.WheelDelta(), at, handled);
+  if (!handled && Parent()) handled = Parent()->Perform(CM_MOUSEWHEEL, m.WParam, m.LParam) != 0;
+  m.Result = 1;
+  if (handled) return;
+  UINT lines = 3;
+  if (IsWinNTUp || IsWin98Up) SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+  const TElWheelTurn turn = Geo().WheelTurn(m.WheelDelta(), lines);
+  if (turn.Count == 0) return;
+  for (int i = 0; i < turn.Count; ++i) {
+    int proposal = geometry_.WheelProposal(turn);
+    bool doChange = true;
+    TriggerScrollEvent(turn.Code, proposal, doChange);
+    if (!doChange) break;
+    SetPosition(proposal);
+  }
+  int answer = geometry_.Position;
+  bool doChange = true;
+  TriggerScrollEvent(scEndScroll, answer, doChange);
+  if (doChange) SetPosition(answer);
+}
+
+void TCustomElScrollBar::MouseEnter() {
+  mouseInside_ = true;
+  if ((flat_ && !activeFlat_) || IsThemeApplied()) RepaintNow();
+}
+
+void TCustomElScrollBar::MouseLeave() {
+  mouseInside_ = false;
+  const bool buttonHot = hotPart_ != spNone && hotPart_ <= spSecondFirst;
+  if ((!flat_ || activeFlat_) && !IsThemeApplied() && !buttonHot) {
+    hotPart_ = spNone;
+    return;
+  }
+  RepaintNow();
+  hotPart_ = spNone;
+}
+
+void TCustomElScrollBar::FocusChanged() {
+  if ((flat_ && !activeFlat_) || IsThemeApplied()) RepaintNow();
+}
+
+// ---------------------------------------------------------------- keys
+
+void TCustomElScrollBar::KeyDown(Word& key, TShiftState shift) {
+  if (shift.Contains(ssShift) || shift.Contains(ssCtrl) || shift.Contains(ssAlt)) {
+    TElXPThemedControl::KeyDown(key, shift);
+    return;
+  }
+  std::optional<TElScrollStep> step = Geo().KeyStep(key);
+  if (!step) {
+    // Tab, Enter, Escape and the rest go on, so that focus moves as usual.
+    TElXPThemedControl::KeyDown(key, shift);
+    return;
+  }
+  int proposal = step->Proposal;
+  bool doChange = true;
+  TriggerScrollEvent(step->Code, proposal, doChange);
+  if (doChange && proposal != geometry_.Position) {
+    SetPosition(proposal);
+    TriggerChangeEvent();
+  }
+  key = 0;
+}
