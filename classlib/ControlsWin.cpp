@@ -171,10 +171,22 @@ void TWinControl::PlaceInSiblingOrder() {
   SetWindowPos(handle_, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
+// Child windows get control IDs of their own: an owner-drawn child asks its
+// parent to measure it (WM_MEASUREITEM) by ID alone, even while it is
+// being created.
+namespace {
+HMENU NextChildId() {
+  static UINT next = 0;
+  next = next % 0xEFFF + 1;
+  return reinterpret_cast<HMENU>(static_cast<UINT_PTR>(0x1000 + next));
+}
+}  // namespace
+
 void TWinControl::CreateWindowHandle(const TCreateParams& p) {
   t_creationControl = this;
+  HMENU id = (p.Style & WS_CHILD) ? NextChildId() : nullptr;
   HWND wnd = CreateWindowExA(p.ExStyle, p.WinClassName.c_str(), p.Caption.c_str(), p.Style, p.X, p.Y,
-                             p.Width, p.Height, p.WndParent, nullptr, p.WindowClass.hInstance, p.Param);
+                             p.Width, p.Height, p.WndParent, id, p.WindowClass.hInstance, p.Param);
   t_creationControl = nullptr;
   if (!handle_) handle_ = wnd;
 }
