@@ -11,7 +11,7 @@ class FormTest : public ::testing::Test {
   void SetUp() override { PublishTestForms(); }
   void TearDown() override {
     if (form) form->Free();
-    PumpFor(20);
+    Application->ProcessMessages();
   }
   TCtlTestForm* form = nullptr;
 };

@@ -26,13 +26,13 @@ class MouseTest : public ::testing::Test {
     custom->SetParent(form);
     custom->Log = &log;
     form->Show();
-    PumpFor(30);
+    Application->ProcessMessages();
   }
   void TearDown() override {
     ReleaseCapture();
     form->Free();
     Application->CancelHint();
-    PumpFor(20);
+    Application->ProcessMessages();
   }
   // Puts the cursor on a point of the form's client area and runs the idle
   // work, which finds the control under it.
@@ -136,8 +136,7 @@ TEST_F(MouseTest, HintAppearsAfterThePause) {
   // A click cancels it.
   PostMessageA(form->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
   PostMessageA(form->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
-  PumpFor(50);
-  EXPECT_FALSE(IsWindowVisible(hint->Handle()));
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(hint->Handle()); }));
 }
 
 TEST_F(MouseTest, NoHintWithoutShowHintOrWhenHintShowRefuses) {

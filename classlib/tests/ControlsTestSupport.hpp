@@ -16,7 +16,7 @@
 
 // Runs the message loop's work (messages, then idle work) until the
 // condition holds or the time is up; returns the condition.
-inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 2000) {
+inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
   auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (!done()) {
     if (std::chrono::steady_clock::now() > end) return false;
