@@ -584,8 +584,6 @@ void TControl::SendCancelMode(TControl* sender) {
   if (form) form->SendCancelMode(sender);
 }
 
-void TControl::SendToParentAndChildren(UINT msg) { Perform(msg, 0, 0); }
-
 // ---------------------------------------------------------------------------
 // Capture and hit testing
 

@@ -77,8 +77,8 @@ using TKeyEvent = TEvent<TObject*, Word&, TShiftState>;
 using TKeyPressEvent = TEvent<TObject*, char&>;
 using TMouseWheelEvent = TEvent<TObject*, TShiftState, int, POINT, bool&>;
 using TContextPopupEvent = TEvent<TObject*, POINT, bool&>;
-// A replaceable window procedure: the object plus its method (2 hooks swap
-// and restore it).
+// A replaceable window procedure: the object plus its method (window
+// procedure hooks swap and restore it).
 using TWndMethod = TEvent<TMessage&>;
 
 // Shift state from the key flags of a mouse message / the keyboard.
@@ -264,7 +264,6 @@ class TControl : public TComponent {
   void ApplyConstraints(int& width, int& height) const;
   void DoAutoSize();
   void FontChanged(TObject* sender);
-  void SendToParentAndChildren(UINT msg);
 
   // Message handlers of every control.
   void WMMouseMove(TWMMouse& m);
@@ -347,7 +346,8 @@ class TWinControl : public TControl {
   bool AlignDisabled() const { return alignLevel_ > 0; }
   // Paints the background and the graphic children of this control that
   // lie under the given control into the DC, the control's origin mapped to
-  // (x, y) of the DC. Kit controls fetch their background this way.
+  // (x, y) of the DC. Controls that draw their parent behind them fetch
+  // their background this way.
   void PaintControlsBackground(HDC dc, TControl* child);
   void PaintTo(HDC dc, int x, int y);
 
@@ -457,9 +457,9 @@ class TWinControl : public TControl {
   void AdjustSize() override;
   void RequestAlign() override;
   void Loaded() override;
-  // A handle's size changed; realigns children.
-  virtual void Resizing() {}
-  int NonClientInset() const;
+  // The room the border width and the bevels take on each side of the
+  // client area; sizing, non-client calculation and painting all use it.
+  RECT FrameEdges() const;
 
   // Message handlers.
   void WMPaint(TWMPaint& m);
@@ -489,6 +489,7 @@ class TWinControl : public TControl {
   void PlaceInSiblingOrder();
   void CMShowingChanged(TMessage& m);
   void CMMouseWheel(TMessage& m);
+  bool MouseWheelHandled(TMessage& m);
   bool IsControlMouseMsg(TWMMouse& m);
 
   static LRESULT CALLBACK InitWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -616,7 +617,7 @@ TControl* FindControl(HWND wnd);
 TControl* FindVCLWindow(POINT pos);
 
 // Drawing of the bevel edges into a window's non-client area; the edge and
-// flag tables kit controls reuse.
+// flag tables, for controls that draw bevels of their own alike.
 extern const UINT BevelInnerStyles[4];   // by TBevelCut
 extern const UINT BevelOuterStyles[4];   // by TBevelCut
 extern const UINT BevelKindStyles[4];    // by TBevelKind

@@ -28,7 +28,7 @@ const std::pair<TCursor, const char*> kCursorNames[] = {
 const TIdentMapper kCursorIdents{
     [](const std::string& ident, Int64& value) {
       for (auto& [id, name] : kCursorNames)
-        if (streaming_detail::SameName(ident, name)) {
+        if (SameText(ident, name)) {
           value = id;
           return true;
         }

@@ -1,10 +1,11 @@
-// TWinControl: the ANSI window, its children, focus, keys, frame and
-// painting.
+// TWinControl: the ANSI window, its children, geometry, focus, keys and the
+// routing of its messages.
 #include <algorithm>
 #include <map>
 
 #include "Controls.hpp"
 #include "Forms.hpp"
+#include "GraphicsScoped.hpp"
 
 namespace {
 const char kControlProp[] = "ClassLibControl";
@@ -17,12 +18,6 @@ thread_local int t_messageDepth = 0;
 
 bool IsMouseMessage(UINT msg) {
   return msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL;
-}
-
-void MoveWindowOrg(HDC dc, int dx, int dy) {
-  POINT org;
-  GetWindowOrgEx(dc, &org);
-  SetWindowOrgEx(dc, org.x - dx, org.y - dy, nullptr);
 }
 
 // Registered window classes by name, with the default procedure of the
@@ -521,7 +516,17 @@ void TWinControl::Loaded() {
 // ---------------------------------------------------------------------------
 // Geometry
 
-int TWinControl::NonClientInset() const { return borderWidth_; }
+RECT TWinControl::FrameEdges() const {
+  int b = borderWidth_;
+  RECT r{b, b, b, b};
+  if (bevelKind_ == bkNone) return r;
+  int e = (bevelInner_ != bvNone ? bevelWidth_ : 0) + (bevelOuter_ != bvNone ? bevelWidth_ : 0);
+  if (bevelEdges_.Contains(beLeft)) r.left += e;
+  if (bevelEdges_.Contains(beTop)) r.top += e;
+  if (bevelEdges_.Contains(beRight)) r.right += e;
+  if (bevelEdges_.Contains(beBottom)) r.bottom += e;
+  return r;
+}
 
 RECT TWinControl::ClientRect() const {
   if (handle_) {
@@ -529,20 +534,9 @@ RECT TWinControl::ClientRect() const {
     GetClientRect(handle_, &r);
     return r;
   }
-  RECT r{0, 0, width_, height_};
-  int b = borderWidth_;
-  r.right -= 2 * b;
-  r.bottom -= 2 * b;
-  if (bevelKind_ != bkNone) {
-    int e = (bevelInner_ != bvNone ? bevelWidth_ : 0) + (bevelOuter_ != bvNone ? bevelWidth_ : 0);
-    if (bevelEdges_.Contains(beLeft)) r.right -= e;
-    if (bevelEdges_.Contains(beRight)) r.right -= e;
-    if (bevelEdges_.Contains(beTop)) r.bottom -= e;
-    if (bevelEdges_.Contains(beBottom)) r.bottom -= e;
-  }
-  r.right = std::max<LONG>(r.right, 0);
-  r.bottom = std::max<LONG>(r.bottom, 0);
-  return r;
+  RECT edges = FrameEdges();
+  return RECT{0, 0, std::max<LONG>(width_ - edges.left - edges.right, 0),
+              std::max<LONG>(height_ - edges.top - edges.bottom, 0)};
 }
 
 POINT TWinControl::ClientOrigin() const {
@@ -655,166 +649,6 @@ void TWinControl::SetZOrder(bool topMost) {
   if (handle_)
     SetWindowPos(handle_, topMost ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-}
-
-// ---------------------------------------------------------------------------
-// Focus and tab order
-
-// The tab order is a list of its own: moving a control in it leaves the
-// z-order of the windows alone.
-int TWinControl::TabOrder() const {
-  if (!parent_) return -1;
-  const auto& list = parent_->tabList_;
-  return static_cast<int>(std::find(list.begin(), list.end(), this) - list.begin());
-}
-
-void TWinControl::SetTabOrder(int value) {
-  if (!parent_ || value < 0) return;
-  auto& list = parent_->tabList_;
-  list.erase(std::remove(list.begin(), list.end(), this), list.end());
-  size_t at = std::min(static_cast<size_t>(value), list.size());
-  list.insert(list.begin() + static_cast<std::ptrdiff_t>(at), this);
-}
-
-void TWinControl::GetTabOrderList(std::vector<TWinControl*>& list) const {
-  for (TWinControl* w : tabList_) {
-    list.push_back(w);
-    w->GetTabOrderList(list);
-  }
-}
-
-bool TWinControl::CanFocus() const {
-  const TWinControl* c = this;
-  while (c) {
-    if (!c->visible_ || !c->enabled_) return false;
-    if (!c->parent_) break;
-    c = c->parent_;
-  }
-  return dynamic_cast<const TCustomForm*>(c) != nullptr;
-}
-
-bool TWinControl::Focused() const { return handle_ && GetFocus() == handle_; }
-
-void TWinControl::SetFocus() {
-  TCustomForm* form = GetParentForm();
-  if (form) {
-    form->FocusControl(this);
-  } else if (handle_ && CanFocus()) {
-    ::SetFocus(handle_);
-  }
-}
-
-TWinControl* TWinControl::FindNextControl(TWinControl* current, bool goForward, bool checkTabStop,
-                                          bool checkParent) const {
-  std::vector<TWinControl*> list;
-  GetTabOrderList(list);
-  if (list.empty()) return nullptr;
-  int n = static_cast<int>(list.size());
-  int start = static_cast<int>(std::find(list.begin(), list.end(), current) - list.begin());
-  if (start == n) start = goForward ? n - 1 : 0;
-  int i = start;
-  for (int k = 0; k < n; ++k) {
-    i = goForward ? (i + 1) % n : (i + n - 1) % n;
-    TWinControl* c = list[i];
-    if (c == current) break;
-    if ((!checkTabStop || c->tabStop_) && (!checkParent || c->parent_ == this) && c->CanFocus())
-      return c;
-  }
-  return nullptr;
-}
-
-void TWinControl::SelectNext(TWinControl* current, bool goForward, bool checkTabStop) {
-  if (TWinControl* next = FindNextControl(current, goForward, checkTabStop, false)) next->SetFocus();
-}
-
-void TWinControl::WMSetFocus(TWMSetFocus& m) {
-  DefaultHandler(m);
-  if (TCustomForm* form = GetParentForm()) form->SetFocusedControl(this);
-}
-
-void TWinControl::WMKillFocus(TWMKillFocus& m) { DefaultHandler(m); }
-
-void TWinControl::DoEnter() { OnEnter(this); }
-void TWinControl::DoExit() { OnExit(this); }
-
-// ---------------------------------------------------------------------------
-// Keys and wheel
-
-void TWinControl::KeyDown(Word& key, TShiftState shift) { OnKeyDown(this, key, shift); }
-void TWinControl::KeyUp(Word& key, TShiftState shift) { OnKeyUp(this, key, shift); }
-void TWinControl::KeyPress(char& key) { OnKeyPress(this, key); }
-
-bool TWinControl::DoKeyDown(TWMKey& m) {
-  Word key = m.CharCode();
-  TShiftState shift = KeyDataToShiftState(m.KeyData());
-  // A form with KeyPreview sees the key first.
-  TWinControl* form = GetParentForm();
-  if (form && form != this && static_cast<TCustomForm*>(form)->KeyPreview()) {
-    form->KeyDown(key, shift);
-    if (key == 0) {
-      m.SetCharCode(0);
-      return true;
-    }
-  }
-  KeyDown(key, shift);
-  m.SetCharCode(key);
-  return key == 0;
-}
-
-void TWinControl::WMKeyDown(TWMKey& m) {
-  if (DoKeyDown(m)) return;
-  if (m.CharCode() == VK_TAB && !(Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTTAB)) {
-    if (TCustomForm* form = GetParentForm()) {
-      form->SelectNext(this, GetKeyState(VK_SHIFT) >= 0, true);
-      return;
-    }
-  }
-  DefaultHandler(m);
-}
-
-void TWinControl::WMKeyUp(TWMKey& m) {
-  Word key = m.CharCode();
-  KeyUp(key, KeyDataToShiftState(m.KeyData()));
-  m.SetCharCode(key);
-  if (key != 0) DefaultHandler(m);
-}
-
-void TWinControl::WMChar(TWMKey& m) {
-  char c = static_cast<char>(m.CharCode());
-  KeyPress(c);
-  m.SetCharCode(static_cast<Byte>(c));
-  if (c == 0) return;
-  // A tab already moved the focus on key down.
-  if (c == '\t' && !(Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTTAB))
-    return;
-  DefaultHandler(m);
-}
-
-// The wheel goes to DoMouseWheel, then OnMouseWheel, else to the parent.
-void TWinControl::WMMouseWheel(TWMMouseWheel& m) {
-  TShiftState shift = KeysToShiftState(static_cast<Word>(m.Keys()));
-  POINT p{m.XPos(), m.YPos()};
-  bool handled = DoMouseWheel(shift, m.WheelDelta(), p);
-  if (!handled) OnMouseWheel(this, shift, m.WheelDelta(), p, handled);
-  if (handled) {
-    m.Result = 1;
-    return;
-  }
-  if (parent_) {
-    m.Result = parent_->Perform(CM_MOUSEWHEEL, m.WParam, m.LParam);
-    if (m.Result) return;
-  }
-  DefaultHandler(m);
-}
-
-void TWinControl::CMMouseWheel(TMessage& m) {
-  TWMMouseWheel& w = MessageAs<TWMMouseWheel>(m);
-  TShiftState shift = KeysToShiftState(static_cast<Word>(w.Keys()));
-  POINT p{w.XPos(), w.YPos()};
-  bool handled = DoMouseWheel(shift, w.WheelDelta(), p);
-  if (!handled) OnMouseWheel(this, shift, w.WheelDelta(), p, handled);
-  if (handled) m.Result = 1;
-  else if (parent_) m.Result = parent_->Perform(CM_MOUSEWHEEL, m.WParam, m.LParam);
 }
 
 // ---------------------------------------------------------------------------
@@ -936,7 +770,7 @@ void TWinControl::DefaultHandler(TMessage& m) {
 
 // WM_COMMAND, WM_NOTIFY, owner-draw and colour messages go back to the child
 // control they concern as CN_ messages. Scroll messages are not reflected:
-// kit scroll bars send them to their parent, which must see them itself.
+// custom scroll bars send them to their parent, which must see them itself.
 void TWinControl::WMCommandLike(TMessage& m) {
   HWND child = nullptr;
   switch (m.Msg) {
@@ -1039,220 +873,4 @@ void TWinControl::WMSetCursor(TWMSetCursor& m) {
     }
   }
   DefaultHandler(m);
-}
-
-// ---------------------------------------------------------------------------
-// Frame: border width and bevels live in the non-client area.
-
-void TWinControl::WMNCCalcSize(TWMNCCalcSize& m) {
-  DefaultHandler(m);
-  RECT* r = m.Rect();
-  int b = borderWidth_;
-  InflateRect(r, -b, -b);
-  if (bevelKind_ != bkNone) {
-    int e = (bevelInner_ != bvNone ? bevelWidth_ : 0) + (bevelOuter_ != bvNone ? bevelWidth_ : 0);
-    if (bevelEdges_.Contains(beLeft)) r->left += e;
-    if (bevelEdges_.Contains(beTop)) r->top += e;
-    if (bevelEdges_.Contains(beRight)) r->right -= e;
-    if (bevelEdges_.Contains(beBottom)) r->bottom -= e;
-  }
-}
-
-void TWinControl::WMNCPaint(TMessage& m) {
-  DefaultHandler(m);
-  if (borderWidth_ == 0 && bevelKind_ == bkNone) return;
-  HDC dc = GetWindowDC(handle_);
-  RECT rc, rw;
-  GetClientRect(handle_, &rc);
-  GetWindowRect(handle_, &rw);
-  MapWindowPoints(nullptr, handle_, reinterpret_cast<POINT*>(&rw), 2);
-  OffsetRect(&rc, -rw.left, -rw.top);
-  ExcludeClipRect(dc, rc.left, rc.top, rc.right, rc.bottom);
-  // The rectangle just outside the border width.
-  InflateRect(&rc, borderWidth_, borderWidth_);
-  OffsetRect(&rw, -rw.left, -rw.top);
-  if (bevelKind_ != bkNone) {
-    int e = (bevelInner_ != bvNone ? bevelWidth_ : 0) + (bevelOuter_ != bvNone ? bevelWidth_ : 0);
-    RECT edge = rc;
-    if (bevelEdges_.Contains(beLeft)) edge.left -= e;
-    if (bevelEdges_.Contains(beTop)) edge.top -= e;
-    if (bevelEdges_.Contains(beRight)) edge.right += e;
-    if (bevelEdges_.Contains(beBottom)) edge.bottom += e;
-    DrawEdge(dc, &edge, BevelInnerStyles[bevelInner_] | BevelOuterStyles[bevelOuter_],
-             BevelEdgeFlags(bevelEdges_) | BevelKindStyles[bevelKind_] | Ctl3DStyles[ctl3D_ ? 1 : 0] | BF_ADJUST);
-    rw = edge;
-  }
-  IntersectClipRect(dc, rw.left, rw.top, rw.right, rw.bottom);
-  HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(color_)));
-  FillRect(dc, &rw, brush);
-  DeleteObject(brush);
-  ReleaseDC(handle_, dc);
-}
-
-void TWinControl::SetBorderWidth(int v) {
-  if (borderWidth_ == v) return;
-  borderWidth_ = v;
-  if (handle_) SetWindowPos(handle_, nullptr, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
-  Realign();
-}
-void TWinControl::SetCtl3D(bool v) {
-  if (ctl3D_ == v) return;
-  ctl3D_ = v;
-  parentCtl3D_ = false;
-  Perform(CM_CTL3DCHANGED, 0, 0);
-  NotifyControls(CM_PARENTCTL3DCHANGED);
-}
-void TWinControl::SetParentCtl3D(bool v) {
-  if (parentCtl3D_ == v) return;
-  parentCtl3D_ = v;
-  if (v && parent_ && !ComponentState().Contains(csReading)) Perform(CM_PARENTCTL3DCHANGED, 0, 0);
-}
-
-void TWinControl::CMParentCtl3DChanged(TMessage&) {
-  if (!parentCtl3D_ || !parent_) return;
-  SetCtl3D(parent_->ctl3D_);
-  parentCtl3D_ = true;  // SetCtl3D cleared it
-}
-namespace {
-void FrameChanged(TWinControl* c, HWND wnd) {
-  if (wnd) SetWindowPos(wnd, nullptr, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
-  c->Realign();
-}
-}  // namespace
-void TWinControl::SetBevelEdges(TBevelEdges v) { bevelEdges_ = v; FrameChanged(this, handle_); }
-void TWinControl::SetBevelInner(TBevelCut v) { bevelInner_ = v; FrameChanged(this, handle_); }
-void TWinControl::SetBevelOuter(TBevelCut v) { bevelOuter_ = v; FrameChanged(this, handle_); }
-void TWinControl::SetBevelKind(TBevelKind v) { bevelKind_ = v; FrameChanged(this, handle_); }
-void TWinControl::SetBevelWidth(int v) { bevelWidth_ = v > 0 ? v : 1; FrameChanged(this, handle_); }
-
-// ---------------------------------------------------------------------------
-// Painting
-
-void TWinControl::WMEraseBkgnd(TWMEraseBkgnd& m) {
-  RECT r = ClientRect();
-  HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(color_)));
-  FillRect(m.DC(), &r, brush);
-  DeleteObject(brush);
-  m.Result = 1;
-}
-
-// A DC in wParam means: paint into it as it is, without BeginPaint, keeping
-// its window origin and clip box.
-void TWinControl::WMPaint(TWMPaint& m) {
-  if (m.DC() || !doubleBuffered_) {
-    PaintHandler(m);
-    return;
-  }
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(handle_, &ps);
-  RECT cr = ClientRect();
-  HDC mem = CreateCompatibleDC(dc);
-  HBITMAP bmp = CreateCompatibleBitmap(dc, std::max<LONG>(cr.right, 1), std::max<LONG>(cr.bottom, 1));
-  HGDIOBJ old = SelectObject(mem, bmp);
-  try {
-    Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(mem), reinterpret_cast<LPARAM>(mem));
-    TMessage inner;
-    inner.Msg = WM_PAINT;
-    inner.WParam = reinterpret_cast<WPARAM>(mem);
-    PaintHandler(MessageAs<TWMPaint>(inner));
-    BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-           ps.rcPaint.bottom - ps.rcPaint.top, mem, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
-  } catch (...) {
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    EndPaint(handle_, &ps);
-    throw;
-  }
-  SelectObject(mem, old);
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  EndPaint(handle_, &ps);
-}
-
-void TWinControl::PaintHandler(TWMPaint& m) {
-  HDC dc = m.DC();
-  PAINTSTRUCT ps;
-  if (!dc) dc = BeginPaint(handle_, &ps);
-  try {
-    int saved = SaveDC(dc);
-    // Opaque graphic children paint over the window, so it skips them.
-    for (TControl* c : controls_) {
-      if (dynamic_cast<TWinControl*>(c) || !c->visible_ || !c->controlStyle_.Contains(csOpaque)) continue;
-      ExcludeClipRect(dc, c->left_, c->top_, c->left_ + c->width_, c->top_ + c->height_);
-    }
-    PaintWindow(dc);
-    RestoreDC(dc, saved);
-    PaintControls(dc, nullptr);
-  } catch (...) {
-    if (!m.DC()) EndPaint(handle_, &ps);
-    throw;
-  }
-  if (!m.DC()) EndPaint(handle_, &ps);
-}
-
-void TWinControl::PaintWindow(HDC dc) {
-  TMessage m;
-  m.Msg = WM_PAINT;
-  m.WParam = reinterpret_cast<WPARAM>(dc);
-  DefaultHandler(m);
-}
-
-// Graphic children in z-order, each on the same DC with its origin moved to
-// the child and clipped to it. Starts above `first` when given.
-void TWinControl::PaintControls(HDC dc, TControl* first) {
-  auto it = controls_.begin();
-  if (first) {
-    it = std::find(controls_.begin(), controls_.end(), first);
-    if (it != controls_.end()) ++it;
-  }
-  RECT clip;
-  GetClipBox(dc, &clip);
-  std::vector<TControl*> list(it, controls_.end());
-  for (TControl* c : list) {
-    if (dynamic_cast<TWinControl*>(c) || !c->visible_) continue;
-    RECT b = c->BoundsRect(), x;
-    if (!IntersectRect(&x, &b, &clip)) continue;
-    int saved = SaveDC(dc);
-    MoveWindowOrg(dc, c->left_, c->top_);
-    IntersectClipRect(dc, 0, 0, c->width_, c->height_);
-    c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-    RestoreDC(dc, saved);
-  }
-}
-
-void TWinControl::PaintControlsBackground(HDC dc, TControl* child) {
-  int saved = SaveDC(dc);
-  if (child) MoveWindowOrg(dc, -child->left_, -child->top_);
-  Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-  TMessage m;
-  m.Msg = WM_PAINT;
-  m.WParam = reinterpret_cast<WPARAM>(dc);
-  PaintWindow(dc);
-  // Graphic controls below the child only.
-  for (TControl* c : controls_) {
-    if (c == child) break;
-    if (dynamic_cast<TWinControl*>(c) || !c->visible_) continue;
-    int s = SaveDC(dc);
-    MoveWindowOrg(dc, c->left_, c->top_);
-    IntersectClipRect(dc, 0, 0, c->width_, c->height_);
-    c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-    RestoreDC(dc, s);
-  }
-  RestoreDC(dc, saved);
-}
-
-void TWinControl::PaintTo(HDC dc, int x, int y) {
-  controlState_.Include(csPaintCopy);
-  int saved = SaveDC(dc);
-  MoveWindowOrg(dc, x, y);
-  IntersectClipRect(dc, 0, 0, width_, height_);
-  Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(dc));
-  Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-  for (TControl* c : controls_) {
-    auto* w = dynamic_cast<TWinControl*>(c);
-    if (w && w->visible_) w->PaintTo(dc, w->left_, w->top_);
-  }
-  RestoreDC(dc, saved);
-  controlState_.Exclude(csPaintCopy);
 }

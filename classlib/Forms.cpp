@@ -237,9 +237,6 @@ void TCustomForm::UpdateShowing() {
   if (visible_) {
     HandleNeeded();
     ApplyPosition();
-    if (!shownOnce_) {
-      shownOnce_ = true;
-    }
     DoShow();
     int cmd = windowState_ == wsMinimized ? SW_SHOWMINIMIZED : windowState_ == wsMaximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
     ShowWindow(handle_, cmd);
@@ -270,11 +267,9 @@ void TCustomForm::SetActiveControl(TWinControl* control) {
 }
 
 void TCustomForm::FocusControl(TWinControl* control) {
-  bool wasActive = active_;
   activeControl_ = control;
   if (!handle_ || !IsWindowVisible(handle_)) return;
   if (control && control->CanFocus()) ::SetFocus(control->Handle());
-  (void)wasActive;
 }
 
 bool TCustomForm::SetFocusedControl(TWinControl* control) {

@@ -133,7 +133,6 @@ class TCustomForm : public TWinControl {
   bool keyPreview_ = false;
   bool active_ = false;
   bool positioned_ = false;
-  bool shownOnce_ = false;
   bool resourceRead_ = false;
   TWinControl* activeControl_ = nullptr;
   TWinControl* focusedControl_ = nullptr;
@@ -263,6 +262,10 @@ class TApplication : public TComponent {
   static TClass HintWindowClass;
 
  private:
+  // The application window's timers: the pause before a hint, and its end.
+  static constexpr UINT_PTR kHintTimer = 1;
+  static constexpr UINT_PTR kHideTimer = 2;
+
   void FormCreated(TCustomForm* form);
   void ReportException(TObject* sender, Exception* e);
   friend class TCustomForm;

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "Forms.hpp"
+#include "GraphicsScoped.hpp"
 #include "WinApi.hpp"
 #include "Streaming.hpp"
 #include "ComObj.hpp"
@@ -15,9 +16,6 @@ TScreen* Screen = nullptr;
 TClass TApplication::HintWindowClass = nullptr;
 
 namespace {
-constexpr UINT_PTR kHintTimer = 1;
-constexpr UINT_PTR kHideTimer = 2;
-
 void DoneForms() {
   if (Application) {
     TApplication* app = Application;
@@ -385,9 +383,7 @@ void TApplication::ControlDestroying(TControl* control) {
 // TScreen
 
 TScreen::TScreen(TComponent* owner) : TComponent(owner), hintFont_(std::make_unique<TFont>()) {
-  HDC dc = GetDC(nullptr);
-  pixelsPerInch_ = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(nullptr, dc);
+  pixelsPerInch_ = GetDeviceCaps(ScopedWindowDC(nullptr).Get(), LOGPIXELSY);
   NONCLIENTMETRICSA ncm{};
   ncm.cbSize = sizeof ncm;
   if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0)) {

@@ -1,10 +1,9 @@
 // Hints: the application's hint timing, CM_HINTSHOW and the standard hint
 // window.
 #include "Forms.hpp"
+#include "GraphicsScoped.hpp"
 
 namespace {
-constexpr UINT_PTR kHintTimer = 1;
-constexpr UINT_PTR kHideTimer = 2;
 
 // The hint text a control shows: its own, else its nearest parent's.
 std::string EffectiveHint(TControl* control) {
@@ -56,12 +55,11 @@ void THintWindow::CreateParams(TCreateParams& p) {
 RECT THintWindow::CalcHintRect(int maxWidth, const std::string& hint, void*) {
   std::string text = VisibleHintText(hint);
   RECT r{0, 0, maxWidth, 0};
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, font_->Handle());
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r,
+  ScopedWindowDC dc(nullptr);
+  HGDIOBJ old = SelectObject(dc.Get(), font_->Handle());
+  DrawTextA(dc.Get(), text.c_str(), static_cast<int>(text.size()), &r,
             DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  SelectObject(dc.Get(), old);
   r.right += 6;
   r.bottom += 2;
   return r;

@@ -42,14 +42,6 @@ const ColorName kColorNames[] = {
     {clWindowText, "clWindowText"}, {clLtGray, "clLtGray"}, {clDkGray, "clDkGray"},
 };
 
-bool SameAsciiText(const std::string& a, const char* b) {
-  std::size_t n = std::strlen(b);
-  if (a.size() != n) return false;
-  for (std::size_t i = 0; i < n; ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
 
 }  // namespace
 
@@ -60,7 +52,7 @@ TColor ColorToRGB(TColor color) {
 
 bool IdentToColor(const std::string& ident, TColor& color) {
   for (const ColorName& entry : kColorNames)
-    if (SameAsciiText(ident, entry.name)) {
+    if (SameText(ident, entry.name)) {
       color = entry.color;
       return true;
     }

@@ -8,11 +8,6 @@
 
 namespace {
 
-std::string UpperAscii(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
-}
 
 std::map<std::string, TClass>& ClassRegistry() {
   static std::map<std::string, TClass> registry;
@@ -76,7 +71,7 @@ double ExtendedToDouble(const unsigned char in[10]) {
 void RegisterClass(TClass cls) {
   if (!cls) return;
   auto& registry = ClassRegistry();
-  std::string key = UpperAscii(cls->Name);
+  std::string key = UpperCase(cls->Name);
   auto it = registry.find(key);
   if (it != registry.end()) {
     if (it->second == cls) return;
@@ -92,13 +87,13 @@ void RegisterClasses(std::initializer_list<TClass> classes) {
 void UnRegisterClass(TClass cls) {
   if (!cls) return;
   auto& registry = ClassRegistry();
-  auto it = registry.find(UpperAscii(cls->Name));
+  auto it = registry.find(UpperCase(cls->Name));
   if (it != registry.end() && it->second == cls) registry.erase(it);
 }
 
 TClass GetClass(const std::string& name) {
   auto& registry = ClassRegistry();
-  auto it = registry.find(UpperAscii(name));
+  auto it = registry.find(UpperCase(name));
   return it == registry.end() ? nullptr : it->second;
 }
 
@@ -123,39 +118,28 @@ void SetEnumNames(std::type_index type, std::vector<std::string> names) {
   EnumNameTables()[type] = std::move(names);
 }
 
-bool SameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 }  // namespace streaming_detail
 
-using streaming_detail::SameName;
 
 const TPropInfo* TClassInfo::FindProperty(const std::string& name) const {
   for (const TClassInfo* info = this; info; info = info->parent_)
     for (const TPropInfo& p : info->Properties)
-      if (SameName(p.Name, name)) return &p;
+      if (SameText(p.Name, name)) return &p;
   return nullptr;
 }
 
 const TMethodInfo* TClassInfo::FindMethod(const std::string& name) const {
   for (const TClassInfo* info = this; info; info = info->parent_)
     for (const TMethodInfo& m : info->Methods)
-      if (SameName(m.Name, name)) return &m;
+      if (SameText(m.Name, name)) return &m;
   return nullptr;
 }
 
 const TFieldInfo* TClassInfo::FindField(const std::string& name) const {
   for (const TClassInfo* info = this; info; info = info->parent_)
     for (const TFieldInfo& f : info->Fields)
-      if (SameName(f.Name, name)) return &f;
+      if (SameText(f.Name, name)) return &f;
   return nullptr;
 }
 
@@ -167,7 +151,7 @@ std::vector<const TPropInfo*> TClassInfo::AllProperties() const {
     for (const TPropInfo& p : info->Properties) {
       bool replaced = false;
       for (const TPropInfo*& existing : result) {
-        if (SameName(existing->Name, p.Name)) {
+        if (SameText(existing->Name, p.Name)) {
           existing = &p;
           replaced = true;
         }
@@ -230,14 +214,14 @@ const TClassInfo* ClassInfoOf(const TObject* object) {
 
 void TReader::DefineProperty(const std::string& name, TReaderProc readData, TWriterProc,
                              bool) {
-  if (propRead_ || !readData || !SameName(name, propName_)) return;
+  if (propRead_ || !readData || !SameText(name, propName_)) return;
   propRead_ = true;
   readData(this);
 }
 
 void TReader::DefineBinaryProperty(const std::string& name, TStreamProc readData, TStreamProc,
                                    bool) {
-  if (propRead_ || !readData || !SameName(name, propName_)) return;
+  if (propRead_ || !readData || !SameText(name, propName_)) return;
   propRead_ = true;
   if (ReadValue() != vaBinary) InvalidValue();
   std::uint32_t count = ReadCount();
@@ -515,13 +499,13 @@ void TWriter::WriteWideString(const WideString& value) {
 }
 
 void TWriter::WriteIdent(const AnsiString& ident) {
-  if (SameName(ident, "False")) {
+  if (SameText(ident, "False")) {
     WriteValue(vaFalse);
-  } else if (SameName(ident, "True")) {
+  } else if (SameText(ident, "True")) {
     WriteValue(vaTrue);
-  } else if (SameName(ident, "nil")) {
+  } else if (SameText(ident, "nil")) {
     WriteValue(vaNil);
-  } else if (SameName(ident, "Null")) {
+  } else if (SameText(ident, "Null")) {
     WriteValue(vaNull);
   } else {
     WriteValue(vaIdent);

@@ -254,10 +254,10 @@ const TClassInfo* ClassInfoOf(const TObject* object);
 namespace streaming_detail {
 const std::vector<std::string>* EnumNamesOf(std::type_index type);
 void SetEnumNames(std::type_index type, std::vector<std::string> names);
-bool SameName(const std::string& a, const std::string& b);
-WideString AnsiToWide(const AnsiString& s);
-AnsiString WideToAnsi(const WideString& s);
-WideString Utf8ToWide(const std::string& s);
+// The code page conversions are SysUtils' own.
+using ::AnsiToWide;
+using ::Utf8ToWide;
+using ::WideToAnsi;
 
 template <class T> struct IsTSet : std::false_type {};
 template <class E> struct IsTSet<TSet<E>> : std::true_type { using Element = E; };

@@ -143,9 +143,9 @@ class Parser {
     TextObject obj;
     obj.Line = line_;
     std::string keyword = ReadIdent("'object'");
-    if (SameName(keyword, "inherited"))
+    if (SameText(keyword, "inherited"))
       obj.Inherited = true;
-    else if (!SameName(keyword, "object") && !SameName(keyword, "inline"))
+    else if (!SameText(keyword, "object") && !SameText(keyword, "inline"))
       Fail("'object' expected");
     std::string first = ReadIdent("Object name");
     SkipSpaces();
@@ -174,11 +174,11 @@ class Parser {
       if (AtEnd()) Fail("'end' expected for " + (obj.Name.empty() ? obj.ClassName : obj.Name) +
                         " (begun at line " + std::to_string(obj.Line) + ")");
       std::string word = PeekWord();
-      if (SameName(word, "end")) {
+      if (SameText(word, "end")) {
         pos_ += word.size();
         return;
       }
-      if (SameName(word, "object") || SameName(word, "inherited") || SameName(word, "inline")) {
+      if (SameText(word, "object") || SameText(word, "inherited") || SameText(word, "inline")) {
         obj.Children.push_back(ParseObject());
         continue;
       }

@@ -44,7 +44,7 @@ void WriteTextValue(TWriter& writer, const TextValue& v) {
 Int64 IndexOfName(const std::vector<std::string>* names, const std::string& ident) {
   if (names)
     for (size_t i = 0; i < names->size(); ++i)
-      if (SameName((*names)[i], ident)) return static_cast<Int64>(i);
+      if (SameText((*names)[i], ident)) return static_cast<Int64>(i);
   InvalidValue();
 }
 
@@ -205,7 +205,7 @@ void FormLoader::ApplyValue(TObject* target, const TPropInfo& p, const TextValue
       InvalidValue();
     case TPropKind::Component: {
       if (v.kind != K::Ident) InvalidValue();
-      if (SameName(v.Ident, "nil")) {
+      if (SameText(v.Ident, "nil")) {
         p.SetComponent(target, nullptr);
         return;
       }
@@ -231,9 +231,9 @@ void FormLoader::ApplyOrdinal(TObject* target, const TPropInfo& p, const TextVal
     if (value < p.MinValue || value > p.MaxValue) throw EReadError("Integer value out of range");
   } else if (p.Kind == TPropKind::Boolean) {
     if (v.kind != K::Ident) InvalidValue();
-    if (SameName(v.Ident, "True"))
+    if (SameText(v.Ident, "True"))
       value = 1;
-    else if (!SameName(v.Ident, "False"))
+    else if (!SameText(v.Ident, "False"))
       InvalidValue();
   } else if (p.Kind == TPropKind::Enumeration) {
     if (v.kind != K::Ident) InvalidValue();
@@ -284,10 +284,10 @@ TComponent* FormLoader::ResolveReference(const std::string& name) const {
   size_t dot = name.find('.');
   if (dot != std::string::npos) {
     // Only references into this form are kept: "Form1.Button1".
-    if (!SameName(name.substr(0, dot), root_->Name())) return nullptr;
+    if (!SameText(name.substr(0, dot), root_->Name())) return nullptr;
     local = name.substr(dot + 1);
   }
-  if (SameName(local, root_->Name())) return root_;
+  if (SameText(local, root_->Name())) return root_;
   return root_->FindComponent(local);
 }
 
@@ -323,11 +323,6 @@ void FormLoader::Abandon() {
   loaded_.clear();
 }
 
-std::string UpperName(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
-}
 
 template <class F>
 void RunLoader(FormLoader& loader, F stages) {
@@ -350,7 +345,7 @@ void ReadComponentText(const std::string& text, TComponent* instance, const std:
 TComponent* ReadComponentRes(const std::string& resName, TComponent* instance) {
   std::string text;
   if (!ResourceFormSource()(resName, text)) throw EResNotFound("Resource " + resName + " not found");
-  ReadComponentText(text, instance, UpperName(resName));
+  ReadComponentText(text, instance, UpperCase(resName));
   return instance;
 }
 
@@ -364,7 +359,7 @@ bool InitInheritedComponent(TComponent* instance, TClass rootAncestor, const TFo
   std::vector<std::pair<std::string, std::string>> texts;  // base class first
   for (auto it = names.rbegin(); it != names.rend(); ++it) {
     std::string text;
-    if (source(*it, text)) texts.emplace_back(UpperName(*it), std::move(text));
+    if (source(*it, text)) texts.emplace_back(UpperCase(*it), std::move(text));
   }
   if (texts.empty()) return false;
   FormLoader loader(instance);

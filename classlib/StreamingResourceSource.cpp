@@ -1,35 +1,6 @@
-// The Win32 side of form streaming: form texts from RCDATA resources and the
-// conversions between the ANSI code page and UTF-16.
+// Where form texts come from in a program: its RCDATA resources.
 #include "Streaming.hpp"
 #include "WinApi.hpp"
-
-namespace streaming_detail {
-
-WideString AnsiToWide(const AnsiString& s) {
-  if (s.empty()) return {};
-  int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  WideString result(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), result.data(), n);
-  return result;
-}
-
-AnsiString WideToAnsi(const WideString& s) {
-  if (s.empty()) return {};
-  int n = WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-  AnsiString result(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), result.data(), n, nullptr, nullptr);
-  return result;
-}
-
-WideString Utf8ToWide(const std::string& s) {
-  if (s.empty()) return {};
-  int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  WideString result(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), result.data(), n);
-  return result;
-}
-
-}  // namespace streaming_detail
 
 TFormTextSource ResourceFormSource() {
   return [](const std::string& className, std::string& text) {

@@ -267,7 +267,7 @@ void TextFormWriter::WriteDefined(TObject* object, const std::string& prefix, in
   filer.SetDefinedSink([&](const std::string& name, const TWriterProc& writeData, const TStreamProc& writeBinary) {
     // The object's own definition comes first and wins over an external one.
     for (const std::string& w : written)
-      if (SameName(w, name)) return;
+      if (SameText(w, name)) return;
     written.push_back(name);
     std::string text;
     if (writeBinary) {

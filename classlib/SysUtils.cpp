@@ -403,3 +403,11 @@ std::string WideToAnsi(const WideString& s) {
   WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), a.data(), len, nullptr, nullptr);
   return a;
 }
+
+WideString Utf8ToWide(const std::string& s) {
+  if (s.empty()) return WideString();
+  int len = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  WideString w(len, L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), len);
+  return w;
+}

@@ -227,6 +227,8 @@ int LastDelimiter(const std::string& delimiters, const std::string& s);
 // CP_ACP). Embedded NULs are converted like any character.
 WideString AnsiToWide(const std::string& s);
 std::string WideToAnsi(const WideString& s);
+// UTF-8 -> UTF-16; invalid sequences become U+FFFD.
+WideString Utf8ToWide(const std::string& s);
 
 // ---------------------------------------------------------------------------
 // Files and paths. Paths are ANSI; the delimiters are "\" and, for drives,

@@ -18,8 +18,8 @@ enum TTestStyle { xsBold, xsItalic, xsUnderline };
 using TTestStyles = TSet<TTestStyle>;
 
 bool ColourToInt(const std::string& ident, Int64& value) {
-  if (streaming_detail::SameName(ident, "clRed")) value = 0x0000FF;
-  else if (streaming_detail::SameName(ident, "clBtnFace")) value = static_cast<std::int32_t>(0x8000000F);
+  if (SameText(ident, "clRed")) value = 0x0000FF;
+  else if (SameText(ident, "clBtnFace")) value = static_cast<std::int32_t>(0x8000000F);
   else return false;
   return true;
 }
