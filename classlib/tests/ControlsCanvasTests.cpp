@@ -116,17 +116,11 @@ TEST_F(CanvasTest, OnlyAFewContextsAreHeldAtOnce) {
 TEST_F(CanvasTest, PaintingUsesThePaintContextNotOneTakenBefore) {
   form->Show();
   custom->Canvas()->TextWidth("x");  // takes the window's context
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP bmp = CreateCompatibleBitmap(screen, 100, 60);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  ReleaseDC(nullptr, screen);
+  TPaintTarget target(100, 60);
+  HDC mem = target.Get();
   custom->Perform(WM_PAINT, reinterpret_cast<WPARAM>(mem), 0);
   EXPECT_EQ(GetPixel(mem, 50, 30), RGB(0, 255, 0));
   EXPECT_FALSE(CanvasOf(custom)->OwnsHandle());
-  SelectObject(mem, old);
-  DeleteObject(bmp);
-  DeleteDC(mem);
 }
 
 }  // namespace

@@ -94,11 +94,8 @@ TEST_F(FormTest, PaintsIntoTheDeviceContextGivenInWParam) {
   green->SetBounds(250, 150, 60, 40);
   green->SetParent(form);
   form->Show();
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP bmp = CreateCompatibleBitmap(screen, 400, 300);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  ReleaseDC(nullptr, screen);
+  TPaintTarget target(400, 300);
+  HDC mem = target.Get();
   form->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(mem), 0);
   form->Perform(WM_PAINT, reinterpret_cast<WPARAM>(mem), 0);
   // The shape (a graphic child) painted on the form's DC at its place.
@@ -113,9 +110,6 @@ TEST_F(FormTest, PaintsIntoTheDeviceContextGivenInWParam) {
   SetWindowOrgEx(mem, 0, 0, nullptr);
   EXPECT_EQ(GetPixel(mem, 12, 12), RGB(0, 255, 0));
   EXPECT_EQ(GetPixel(mem, 75, 55), face);
-  SelectObject(mem, old);
-  DeleteObject(bmp);
-  DeleteDC(mem);
 }
 
 TEST_F(FormTest, TextChangeSendsTextChangedOnlyOnAChange) {

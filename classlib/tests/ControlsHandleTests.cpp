@@ -56,11 +56,8 @@ TEST(Handles, RepaintingKeepsTheCanvasFontHandle) {
   TFont* canvasFont = control->Canvas()->Font();
   FontChangeCounter counter{canvasFont->OnChange};
   canvasFont->OnChange = TNotifyEvent(&counter, &FontChangeCounter::Changed);
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP bmp = CreateCompatibleBitmap(screen, 60, 40);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  ReleaseDC(nullptr, screen);
+  TPaintTarget target(60, 40);
+  HDC mem = target.Get();
   control->Perform(WM_PAINT, reinterpret_cast<WPARAM>(mem), 0);
   int afterFirst = counter.changes;
   HFONT handle = canvasFont->Handle();
@@ -76,9 +73,6 @@ TEST(Handles, RepaintingKeepsTheCanvasFontHandle) {
   EXPECT_EQ(canvasFont->Handle(), handle);
   EXPECT_EQ(GetObjectType(handle), static_cast<DWORD>(OBJ_FONT));
   canvasFont->OnChange = counter.previous;
-  SelectObject(mem, old);
-  DeleteObject(bmp);
-  DeleteDC(mem);
   form->Free();
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ExtCtrls.hpp"
+#include "GraphicsScoped.hpp"
 #include "Forms.hpp"
 #include "StdCtrls.hpp"
 #include "WinApi.hpp"
@@ -94,6 +95,20 @@ inline void PublishTestForms() {
       .Field("HintLabel", &TCtlTestForm::HintLabel);
   Publish<TCtlTestDerivedForm, TCtlTestForm>().Field("Extra", &TCtlTestDerivedForm::Extra);
 }
+
+// A memory context with a screen-compatible bitmap, to paint controls into
+// through WM_PAINT with a DC.
+class TPaintTarget {
+ public:
+  TPaintTarget(int width, int height)
+      : bitmap_(CreateCompatibleBitmap(ScopedWindowDC(nullptr).Get(), width, height)), dc_(bitmap_.Get()) {}
+  HDC Get() const { return dc_.Get(); }
+  WPARAM AsWParam() const { return reinterpret_cast<WPARAM>(dc_.Get()); }
+
+ private:
+  ScopedGdiObject<HBITMAP> bitmap_;
+  ScopedMemoryDC dc_;
+};
 
 // A window's rectangle in its parent's client coordinates.
 inline RECT RectInParent(HWND wnd) {

@@ -19,18 +19,10 @@ class WidgetTest : public ::testing::Test {
   void TearDown() override { form->Free(); }
   // Renders the form into a memory bitmap through WM_PAINT with a DC.
   COLORREF PixelAfterPaint(int x, int y) {
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, 300, 200);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    ReleaseDC(nullptr, screen);
-    form->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(mem), 0);
-    form->Perform(WM_PAINT, reinterpret_cast<WPARAM>(mem), 0);
-    COLORREF c = GetPixel(mem, x, y);
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    return c;
+    TPaintTarget target(300, 200);
+    form->Perform(WM_ERASEBKGND, target.AsWParam(), 0);
+    form->Perform(WM_PAINT, target.AsWParam(), 0);
+    return GetPixel(target.Get(), x, y);
   }
   TForm* form = nullptr;
 };
