@@ -6,8 +6,7 @@
 #include "WinApi.hpp"
 #include "Streaming.hpp"
 
-namespace {
-const TIdentMapper kColorIdents{
+const TIdentMapper ColorIdents{
     [](const std::string& ident, Int64& value) {
       TColor c;
       if (!IdentToColor(ident, c)) return false;
@@ -15,6 +14,8 @@ const TIdentMapper kColorIdents{
       return true;
     },
     [](Int64 value, std::string& ident) { return ColorToIdent(static_cast<TColor>(value), ident); }};
+
+namespace {
 
 const std::pair<TCursor, const char*> kCursorNames[] = {
     {crDefault, "crDefault"}, {crNone, "crNone"}, {crArrow, "crArrow"}, {crCross, "crCross"},
@@ -73,17 +74,17 @@ void RegisterEnums() {
 void RegisterGraphicsObjects() {
   Publish<TFont, TPersistent>()
       .Property("Charset", &TFont::Charset, &TFont::SetCharset)
-      .Property("Color", &TFont::Color, &TFont::SetColor).Idents(&kColorIdents)
+      .Property("Color", &TFont::Color, &TFont::SetColor).Idents(&ColorIdents)
       .Property("Height", &TFont::Height, &TFont::SetHeight)
       .Property("Name", &TFont::Name, &TFont::SetName)
       .Property("Style", &TFont::Style, &TFont::SetStyle);
   Publish<TPen, TPersistent>()
-      .Property("Color", &TPen::Color, &TPen::SetColor, clBlack).Idents(&kColorIdents)
+      .Property("Color", &TPen::Color, &TPen::SetColor, clBlack).Idents(&ColorIdents)
       .Property("Mode", &TPen::Mode, &TPen::SetMode, pmCopy)
       .Property("Style", &TPen::Style, &TPen::SetStyle, psSolid)
       .Property("Width", &TPen::Width, &TPen::SetWidth, 1);
   Publish<TBrush, TPersistent>()
-      .Property("Color", &TBrush::Color, &TBrush::SetColor, clWhite).Idents(&kColorIdents)
+      .Property("Color", &TBrush::Color, &TBrush::SetColor, clWhite).Idents(&ColorIdents)
       .Property("Style", &TBrush::Style, &TBrush::SetStyle, bsSolid);
   Publish<TSizeConstraints, TPersistent>()
       .Property("MaxHeight", &TSizeConstraints::MaxHeight, &TSizeConstraints::SetMaxHeight, 0)
@@ -105,7 +106,7 @@ void RegisterControls() {
       .Property("Anchors", &TControl::Anchors, &TControl::SetAnchors, TAnchors{akLeft, akTop})
       .Property("AutoSize", &TControl::AutoSize, &TControl::SetAutoSize)
       .Property("Caption", &TControl::Caption, &TControl::SetCaption)
-      .Property("Color", &TControl::Color, &TControl::SetColor).Idents(&kColorIdents)
+      .Property("Color", &TControl::Color, &TControl::SetColor).Idents(&ColorIdents)
       .Property("Constraints", &TControl::Constraints, nullptr)
       .Property("Cursor", &TControl::Cursor, &TControl::SetCursor, crDefault).Idents(&kCursorIdents)
       .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled, true)

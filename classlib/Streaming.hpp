@@ -171,6 +171,9 @@ struct TIdentMapper {
   std::function<bool(const std::string& ident, Int64& value)> IdentToInt;
   std::function<bool(Int64 value, std::string& ident)> IntToIdent;
 };
+// The colour names (clBtnFace, clRed...) of colour properties; defined with
+// the control classes' tables, for classes outside the library too.
+extern const TIdentMapper ColorIdents;
 
 // An event handler a form class publishes by name for its form file.
 struct TMethodInfo {
