@@ -12,6 +12,8 @@ class TScreen;
 class THintWindow;
 
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+// The border of a control: bsNone or bsSingle.
+using TBorderStyle = TFormBorderStyle;
 enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 using TBorderIcons = TSet<TBorderIcon>;
 enum TPosition {
