@@ -83,10 +83,15 @@ void TElEditCore::KeyPress(char key) {
   bool ignored = mouseSelecting_ || code == VK_BACK || code == VK_TAB || code == VK_RETURN ||
                  code == VK_ESCAPE || code == 127 || code < 32;
   TElFString text;
-  if (IsWinNT && hasPendingInput_)
+  if (IsWinNT && hasPendingInput_) {
     text = pendingInput_;
-  else
+    messagesToDrop_ = pendingMessages_ - 1;
+  } else if (messagesToDrop_ > 0) {
+    --messagesToDrop_;
+    return;
+  } else {
     text = AnsiToWide(std::string(1, key));
+  }
   hasPendingInput_ = false;
   pendingInput_.clear();
   if (ignored || readOnly_ || text.empty() || RoomLeft() < static_cast<int>(text.size())) return;
@@ -99,6 +104,7 @@ void TElEditCore::KeyPress(char key) {
 }
 
 bool TElEditCore::TranslateKeyDown(Word& key, UINT scanCode) {
+  messagesToDrop_ = 0;
   if (!IsWinNT) return false;
   if (key >= VK_NUMPAD0 && key <= VK_NUMPAD9) key = static_cast<Word>('0' + (key - VK_NUMPAD0));
   if (key == VK_BACK || key == VK_TAB || key == VK_RETURN) return false;
@@ -110,6 +116,12 @@ bool TElEditCore::TranslateKeyDown(Word& key, UINT scanCode) {
   if (n < 1) return false;
   pendingInput_.assign(buffer, static_cast<std::size_t>(std::min(n, 5)));
   hasPendingInput_ = true;
+  pendingMessages_ = 0;
+  for (WideChar unit : pendingInput_) {
+    char bytes[4];
+    int length = WideCharToMultiByte(CP_ACP, 0, &unit, 1, bytes, sizeof bytes, nullptr, nullptr);
+    pendingMessages_ += std::max(length, 1);
+  }
   key = 0;
   return true;
 }

@@ -385,6 +385,11 @@ class TElEditCore {
 
   TElFString pendingInput_;
   bool hasPendingInput_ = false;
+  // The system posts one character message (an ANSI window: one per byte)
+  // for every unit of a translated key; the first inserts the whole pending
+  // input, the others are dropped.
+  int pendingMessages_ = 0;
+  int messagesToDrop_ = 0;
 
   int editDepth_ = 0;  // inside one of the edit's own changes of the store
   std::vector<int> extents_;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ComObj.hpp"
+#include "ElEdits.hpp"
 #include "ElExtBkgnd.hpp"
 #include "ElHook.hpp"
 #include "ElImgFrm.hpp"
@@ -17,7 +18,7 @@ class ElementUnits : public ::testing::Environment {
  public:
   void SetUp() override {
     InitializeUnits({&SysUtilsUnit, &ComObjUnit, &FormsUnit, &ElToolsUnit, &ElUxThemeUnit, &ElHookUnit,
-                     &ElExtBkgndUnit, &ElImgFrmUnit});
+                     &ElExtBkgndUnit, &ElImgFrmUnit, &ElEditsUnit});
   }
   void TearDown() override { FinalizeUnits(); }
 };

@@ -1,0 +1,469 @@
+#include "ElEdits.hpp"
+
+#include <algorithm>
+
+#include "ElTools.hpp"
+#include "SysUtils.hpp"
+
+// ---------------------------------------------------------------- measuring
+
+class TCustomElEdit::FontMeasurer {
+ public:
+  explicit FontMeasurer(TFont* font)
+      : dc_(nullptr), font_(CopyOf(font)), measurer_(std::make_unique<TElEditDCMeasurer>(dc_.Get(), font_.Get())) {}
+  ~FontMeasurer() { measurer_.reset(); }  // puts the context's own font back first
+  FontMeasurer(const FontMeasurer&) = delete;
+  FontMeasurer& operator=(const FontMeasurer&) = delete;
+
+  // The new copy is selected before the old one is deleted.
+  void SetFont(TFont* font) {
+    TElGdiObject<HFONT> copy(CopyOf(font));
+    measurer_->SetFont(copy.Get());
+    font_ = std::move(copy);
+  }
+  TElEditDCMeasurer* Get() const { return measurer_.get(); }
+
+ private:
+  static HFONT CopyOf(TFont* font) {
+    LOGFONTW logFont{};
+    GetObjectW(font->Handle(), sizeof logFont, &logFont);
+    return CreateFontIndirectW(&logFont);
+  }
+
+  TElMemoryDC dc_;
+  TElGdiObject<HFONT> font_;
+  std::unique_ptr<TElEditDCMeasurer> measurer_;
+};
+
+// ---------------------------------------------------------------- the logic's host
+
+class TCustomElEdit::Host : public TElEditHost {
+ public:
+  explicit Host(TCustomElEdit& edit) : edit_(edit) {}
+
+  bool HandleAllocated() override { return edit_.TWinControl::HandleAllocated(); }
+  bool Focused() override { return edit_.TWinControl::Focused(); }
+  bool CanTakeFocus() override { return edit_.Enabled() && edit_.CanFocus() && !edit_.TWinControl::Focused(); }
+  void TakeFocus() override { edit_.SetFocus(); }
+  void InvalidateText(bool erase) override { edit_.InvalidateText(erase); }
+  void SetCaretPoint(TPoint point) override { edit_.PlaceSystemCaret(point); }
+  void ScrollRangesChanged(const TElEditScrollRanges& ranges) override { edit_.ApplyScrollRanges(ranges); }
+  void Change() override { edit_.Change(); }
+  void SelectionChanged() override { edit_.SelectionChanged(); }
+  // An ANSI window receives the UTF-16 text of wParam 1 unchanged.
+  void SendSetText(const TElFString& text) override {
+    SendMessageA(edit_.Handle(), WM_SETTEXT, 1, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+  void SendClipboardMessage(unsigned message) override { SendMessageA(edit_.Handle(), message, 0, 0); }
+  void SetClipboardText(const TElFString& text) override { ElClipboardSetText(edit_.Handle(), text, !IsWinNT); }
+  TElFString GetClipboardText() override { return ElClipboardGetText(edit_.Handle()); }
+
+ private:
+  TCustomElEdit& edit_;
+};
+
+// ---------------------------------------------------------------- free routines
+
+TElEditInputMethod SystemInputMethod() {
+  TElEditInputMethod m;
+  m.GetContext = &ImmGetContext;
+  m.ReleaseContext = &ImmReleaseContext;
+  m.GetCompositionStringA = &ImmGetCompositionStringA;
+  m.SetCompositionFontW = &ImmSetCompositionFontW;
+  m.SetCompositionWindow = &ImmSetCompositionWindow;
+  return m;
+}
+
+std::string PackWideHint(const TElFString& hint) {
+  if (hint.empty()) return std::string();
+  std::string packed = WideToAnsi(hint);
+  packed += '\0';
+  auto putUnit = [&packed](unsigned unit) {
+    packed += static_cast<char>(unit & 0xFF);
+    packed += static_cast<char>((unit >> 8) & 0xFF);
+  };
+  for (WideChar c : hint) putUnit(static_cast<unsigned>(c));
+  putUnit(0);
+  putUnit(0xFFFE);
+  return packed;
+}
+
+// ---------------------------------------------------------------- life
+
+TCustomElEdit::TCustomElEdit(TComponent* owner)
+    : TElXPThemedControl(owner),
+      measurer_(std::make_unique<FontMeasurer>(Font())),
+      host_(std::make_unique<Host>(*this)),
+      core_(std::make_unique<TElEditCore>(measurer_->Get(), host_.get())),
+      background_(std::make_unique<TBitmap>()),
+      inputMethod_(SystemInputMethod()) {
+  controlStyle_.Exclude(csCaptureMouse);
+  controlStyle_.Exclude(csOpaque);
+  controlStyle_.Include(csFixedHeight);
+  tabStop_ = true;
+  color_ = clWindow;
+  parentColor_ = false;
+  cursor_ = crIBeam;
+  ctl3D_ = true;
+  autoSize_ = true;
+  width_ = 200;
+  height_ = 100;
+  background_->OnChange = TNotifyEvent(this, &TCustomElEdit::BackgroundChanged);
+}
+
+TCustomElEdit::~TCustomElEdit() = default;
+
+void TCustomElEdit::BeforeDestruction() {
+  background_->OnChange = TNotifyEvent();
+  TElXPThemedControl::BeforeDestruction();
+}
+
+void TCustomElEdit::CreateParams(TCreateParams& p) {
+  TElXPThemedControl::CreateParams(p);
+  // The text lives in the edit's own store, not in the window.
+  p.Caption.clear();
+  bool single = borderStyle_ == bsSingle;
+  if (single) p.Style |= WS_BORDER;
+  if (Multiline()) {
+    p.Style |= ES_MULTILINE;
+    if (!useCustomScrollBars_) {
+      if (ScrollBars() == ssVertical || ScrollBars() == ssBoth) p.Style |= WS_VSCROLL;
+      if (ScrollBars() == ssHorizontal || ScrollBars() == ssBoth) p.Style |= WS_HSCROLL;
+    }
+  }
+  if (Ctl3D() && single) {
+    p.Style &= ~WS_BORDER;
+    p.ExStyle |= RTLContent() ? (WS_EX_RIGHT | WS_EX_RTLREADING | WS_EX_LEFTSCROLLBAR) : WS_EX_CLIENTEDGE;
+  }
+  p.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
+  if (transparent_) p.ExStyle |= WS_EX_TRANSPARENT;
+  // A flat edit draws its border itself in the non-client area.
+  if (single && flat_ && !ThemedLook()) {
+    p.Style &= ~WS_BORDER;
+    p.ExStyle &= ~WS_EX_CLIENTEDGE;
+  }
+}
+
+void TCustomElEdit::CreateWnd() {
+  TElXPThemedControl::CreateWnd();
+  core_->UpdateScrollRanges();
+  AdjustSize();
+  core_->Resized(TextAreaRect());
+  if (flat_ || IsThemeApplied()) DrawBorder();
+}
+
+void TCustomElEdit::DestroyWnd() {
+  DestroySystemCaret();
+  TElXPThemedControl::DestroyWnd();
+  // The class library keeps the window text to give it to the next window;
+  // the edit's text stays in its store.
+  text_.clear();
+}
+
+void TCustomElEdit::Loaded() {
+  ignoreWindowText_ = true;
+  try {
+    TElXPThemedControl::Loaded();
+  } catch (...) {
+    ignoreWindowText_ = false;
+    throw;
+  }
+  ignoreWindowText_ = false;
+  core_->UpdateScrollRanges();
+  AdjustSize();
+  if (HandleAllocated()) core_->Resized(TextAreaRect());
+}
+
+// ---------------------------------------------------------------- text
+
+TElFString TCustomElEdit::Text() { return core_->Text(); }
+
+void TCustomElEdit::SetText(const TElFString& value) {
+  TComponentState state = ComponentState();
+  if (state.Contains(csLoading) || state.Contains(csReading) || state.Contains(csDestroying)) {
+    core_->Lines()->SetTextStr(value);
+    return;
+  }
+  core_->SetText(value);
+}
+
+std::string TCustomElEdit::GetText() const { return WideToAnsi(core_->Text()); }
+
+void TCustomElEdit::SetText(const std::string& value) { SetText(AnsiToWide(value)); }
+
+void TCustomElEdit::SetLines(TElWideStrings* value) {
+  core_->Lines()->SetTextStr(value ? value->GetTextStr() : TElFString());
+}
+
+// ---------------------------------------------------------------- properties
+
+// A property that changes the window's styles takes effect through a new
+// window; without one the next window has it.
+void TCustomElEdit::RecreateOrUpdate() {
+  if (HandleAllocated() && !ComponentState().Contains(csLoading))
+    RecreateWnd();
+  else
+    core_->UpdateScrollRanges();
+}
+
+void TCustomElEdit::SetMultiline(bool value) {
+  if (value == Multiline()) return;
+  core_->SetMultiline(value);
+  RecreateOrUpdate();
+  ResetEditRect();
+}
+
+void TCustomElEdit::SetScrollBars(TScrollStyle value) {
+  TScrollStyle old = ScrollBars();
+  core_->SetScrollBars(value);
+  if (ScrollBars() != old) RecreateOrUpdate();
+}
+
+void TCustomElEdit::SetUseCustomScrollBars(bool value) {
+  if (value == useCustomScrollBars_) return;
+  useCustomScrollBars_ = value;
+  if (Multiline()) RecreateOrUpdate();
+}
+
+void TCustomElEdit::SetFlatFocusedScrollBars(bool value) {
+  if (value == flatFocusedScrollBars_) return;
+  flatFocusedScrollBars_ = value;
+  DrawBorder();
+}
+
+void TCustomElEdit::SetMaxLength(int value) { core_->SetMaxLength(value); }
+
+void TCustomElEdit::SetReadOnly(bool value) {
+  if (value == ReadOnly()) return;
+  core_->SetReadOnly(value);
+  // The themed background shows the read-only state.
+  if (IsThemeApplied()) Invalidate();
+}
+
+void TCustomElEdit::SetRTLContent(bool value) {
+  if (value == RTLContent()) return;
+  core_->SetRTLContent(value);
+  RecreateOrUpdate();
+}
+
+void TCustomElEdit::SetAutoSize(bool value) {
+  if (value == AutoSize()) return;
+  TElXPThemedControl::SetAutoSize(value);
+}
+
+void TCustomElEdit::SetBorderStyle(TBorderStyle value) {
+  if (value == borderStyle_) return;
+  borderStyle_ = value;
+  RecreateOrUpdate();
+  AdjustSize();
+}
+
+void TCustomElEdit::SetBorderSides(TElBorderSides value) {
+  if (value == borderSides_) return;
+  borderSides_ = value;
+  RecreateOrUpdate();
+}
+
+void TCustomElEdit::SetFlat(bool value) {
+  if (value == flat_) return;
+  flat_ = value;
+  RecreateOrUpdate();
+}
+
+void TCustomElEdit::SetActiveBorderType(TElFlatBorderType value) {
+  if (value == activeBorderType_) return;
+  activeBorderType_ = value;
+  DrawBorder();
+}
+
+void TCustomElEdit::SetInactiveBorderType(TElFlatBorderType value) {
+  if (value == inactiveBorderType_) return;
+  inactiveBorderType_ = value;
+  DrawBorder();
+}
+
+void TCustomElEdit::SetLineBorderActiveColor(TColor value) {
+  if (value == lineBorderActiveColor_) return;
+  lineBorderActiveColor_ = value;
+  DrawBorder();
+}
+
+void TCustomElEdit::SetLineBorderInactiveColor(TColor value) {
+  if (value == lineBorderInactiveColor_) return;
+  lineBorderInactiveColor_ = value;
+  DrawBorder();
+}
+
+void TCustomElEdit::SetBackground(TBitmap* value) { background_->Assign(value); }
+
+void TCustomElEdit::BackgroundChanged(TObject*) {
+  Invalidate();
+  Perform(CM_COLORCHANGED, 0, 0);
+}
+
+void TCustomElEdit::SetUseBackground(bool value) {
+  if (value == useBackground_) return;
+  useBackground_ = value;
+  RecreateOrUpdate();
+}
+
+void TCustomElEdit::SetTransparent(bool value) {
+  if (value == transparent_) return;
+  transparent_ = value;
+  RecreateOrUpdate();
+}
+
+void TCustomElEdit::SetChangeDisabledText(bool value) {
+  if (value == changeDisabledText_) return;
+  changeDisabledText_ = value;
+  if (!Enabled()) Invalidate();
+}
+
+void TCustomElEdit::SetUseXPThemes(bool value) { TElXPThemedControl::SetUseXPThemes(value); }
+
+void TCustomElEdit::SetHint(const TElFString& value) {
+  wideHint_ = value;
+  TControl::SetHint(PackWideHint(value));
+}
+
+// ---------------------------------------------------------------- selection
+
+int TCustomElEdit::GetSelStart() { return core_->GetSelStart(); }
+void TCustomElEdit::SetSelStart(int value) { core_->SetSelStart(value); }
+void TCustomElEdit::SetSelLength(int value) { core_->SetSelLength(value); }
+void TCustomElEdit::SetSelText(const TElFString& value) { core_->SetSelText(value); }
+
+int TCustomElEdit::SelLength() {
+  int start = 0, end = 0;
+  core_->GetSel(start, end);
+  return end - start;
+}
+
+// ---------------------------------------------------------------- events
+
+void TCustomElEdit::Change() { OnChange(this); }
+void TCustomElEdit::SelectionChanged() { OnSelectionChange(this); }
+void TCustomElEdit::DoResize() { OnResize(this); }
+void TCustomElEdit::DoMouseEnter() { OnMouseEnter(this); }
+void TCustomElEdit::DoMouseLeave() { OnMouseLeave(this); }
+
+// ---------------------------------------------------------------- layout
+
+// Before the window exists the theme handle is not open yet; the styles
+// then follow what the window will get.
+bool TCustomElEdit::ThemedLook() {
+  if (HandleAllocated()) return IsThemeApplied();
+  return UseXPThemes() && ThemesAvailable && IsThemeActive();
+}
+
+bool TCustomElEdit::CustomBarsShown() const { return false; }
+
+// The client area less the custom scroll bars.
+TRect TCustomElEdit::TextAreaRect() {
+  RECT r = ClientRect();
+  return TRect{r.left, r.top, r.right, r.bottom};
+}
+
+void TCustomElEdit::SetEditRect(const TRect& rect) { core_->SetEditRect(rect); }
+
+void TCustomElEdit::ResetEditRect() {
+  if (HandleAllocated()) SetEditRect(TextAreaRect());
+}
+
+// A single-line edit is as tall as its font and its border.
+int TCustomElEdit::AutoSizeHeight() {
+  int height = measurer_->Get()->CharHeight();
+  if (borderStyle_ == bsSingle)
+    height += Ctl3D() ? 4 * GetSystemMetrics(SM_CYEDGE) : 6 * GetSystemMetrics(SM_CYBORDER);
+  return height;
+}
+
+bool TCustomElEdit::CanAutoSize(int& /*newWidth*/, int& newHeight) {
+  if (Multiline()) return false;
+  newHeight = AutoSizeHeight();
+  return true;
+}
+
+void TCustomElEdit::SetBounds(int left, int top, int width, int height) {
+  TComponentState state = ComponentState();
+  if (AutoSize() && !Multiline() && HandleAllocated() && !state.Contains(csLoading) &&
+      !state.Contains(csDestroying))
+    height = AutoSizeHeight();
+  TElXPThemedControl::SetBounds(left, top, width, height);
+}
+
+void TCustomElEdit::UpdateFont() {
+  measurer_->SetFont(Font());
+  core_->FontChanged();
+  if (caretCreated_) {
+    DestroySystemCaret();
+    CreateSystemCaret();
+    core_->PlaceCaret();
+  }
+  AdjustSize();
+}
+
+// ---------------------------------------------------------------- scroll bars
+
+void TCustomElEdit::ApplyWindowBar(int bar, const TElEditScrollBarState& state) {
+  if (!state.Wanted) return;
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  // Kept visible while there is nothing to scroll, disabled.
+  info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+  if (state.Enabled) {
+    info.nMin = state.Min;
+    info.nMax = state.Max;
+    info.nPage = static_cast<UINT>(std::max(state.Page, 0));
+    info.nPos = state.Position;
+  }
+  HWND wnd = Handle();
+  SetScrollInfo(wnd, bar, &info, TRUE);
+  EnableScrollBar(wnd, bar, state.Enabled ? ESB_ENABLE_BOTH : ESB_DISABLE_BOTH);
+}
+
+void TCustomElEdit::ApplyScrollRanges(const TElEditScrollRanges& ranges) {
+  if (!HandleAllocated()) return;
+  if (!useCustomScrollBars_ && Multiline()) {
+    ApplyWindowBar(SB_VERT, ranges.Vert);
+    ApplyWindowBar(SB_HORZ, ranges.Horz);
+  }
+  bool focusedOrHot = Focused() || mouseInside_;
+  if ((flat_ && (!focusedOrHot || (flatFocusedScrollBars_ && !useCustomScrollBars_) || !Multiline())) ||
+      IsThemeApplied())
+    DrawBorder();
+}
+
+// ---------------------------------------------------------------- caret and repaint
+
+// A transparent edit shows its parent through it: the parent's part is
+// repainted first, so that the erase copies a fresh background.
+void TCustomElEdit::InvalidateText(bool erase) {
+  if (!HandleAllocated()) return;
+  RECT r = EditRect();
+  if (transparent_ && !IsThemeApplied() && parent_ && parent_->HandleAllocated()) {
+    RECT onParent = r;
+    MapWindowPoints(Handle(), parent_->Handle(), reinterpret_cast<POINT*>(&onParent), 2);
+    InvalidateRect(parent_->Handle(), &onParent, TRUE);
+    UpdateWindow(parent_->Handle());
+  }
+  InvalidateRect(Handle(), &r, erase ? TRUE : FALSE);
+}
+
+void TCustomElEdit::PlaceSystemCaret(TPoint point) {
+  if (transparent_) InvalidateText(true);
+  if (caretCreated_) SetCaretPos(point.x, point.y);
+}
+
+void TCustomElEdit::CreateSystemCaret() {
+  if (!HandleAllocated()) return;
+  int width = GetSystemMetrics(SM_CXBORDER) * (Font()->Style().Contains(fsBold) ? 2 : 1);
+  caretCreated_ = CreateCaret(Handle(), nullptr, width, measurer_->Get()->CharHeight()) != FALSE;
+  if (caretCreated_) ShowCaret(Handle());
+}
+
+void TCustomElEdit::DestroySystemCaret() {
+  if (!caretCreated_) return;
+  DestroyCaret();
+  caretCreated_ = false;
+}
