@@ -43,6 +43,11 @@ TWinControl::~TWinControl() {
 
 void TWinControl::BeforeDestruction() {
   TControl::BeforeDestruction();
+  // The form forgets a focused or active control that goes away: the next
+  // focus change would otherwise call into the freed control. (The removal
+  // from the parent comes too late for this, in TControl's destructor.)
+  if (parent_)
+    if (TCustomForm* form = GetParentForm()) form->DefocusControl(this, true);
   // Children go with their parent, whoever owns them.
   while (!controls_.empty()) {
     TControl* c = controls_.back();

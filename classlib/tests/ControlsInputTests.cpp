@@ -231,4 +231,27 @@ TEST(Keyboard, AltAndTheAcceleratorFocusTheLabelsControl) {
   form->Free();
 }
 
+TEST(Keyboard, AFreedFocusedControlIsForgottenByItsForm) {
+  auto* form = new TForm(Application, 0);
+  auto* a = new TKeyControl(form);
+  auto* b = new TKeyControl(form);
+  a->SetParent(form);
+  b->SetParent(form);
+  form->Show();
+  SetForegroundWindow(form->Handle());
+  a->SetFocus();
+  ASSERT_EQ(form->ActiveControl(), a);
+  std::vector<std::string> entered;
+  struct Enter {
+    std::vector<std::string>* log;
+    void Entered(TObject*) { log->push_back("b entered"); }
+  } enter{&entered};
+  b->OnEnter = TNotifyEvent(&enter, &Enter::Entered);
+  a->Free();
+  EXPECT_EQ(form->ActiveControl(), nullptr);
+  b->SetFocus();
+  EXPECT_EQ(entered, std::vector<std::string>{"b entered"});
+  form->Free();
+}
+
 }  // namespace
