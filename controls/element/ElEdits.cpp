@@ -96,6 +96,7 @@ TCustomElEdit::TCustomElEdit(TComponent* owner)
       host_(std::make_unique<Host>(*this)),
       core_(std::make_unique<TElEditCore>(measurer_->Get(), host_.get())),
       background_(std::make_unique<TBitmap>()),
+      imageFormLink_(std::make_unique<TImgFormChangeLink>()),
       inputMethod_(SystemInputMethod()) {
   controlStyle_.Exclude(csCaptureMouse);
   controlStyle_.Exclude(csOpaque);
@@ -109,13 +110,24 @@ TCustomElEdit::TCustomElEdit(TComponent* owner)
   width_ = 200;
   height_ = 100;
   background_->OnChange = TNotifyEvent(this, &TCustomElEdit::BackgroundChanged);
+  imageFormLink_->OnChange = TNotifyEvent(this, &TCustomElEdit::ImageFormChanged);
 }
 
 TCustomElEdit::~TCustomElEdit() = default;
 
 void TCustomElEdit::BeforeDestruction() {
   background_->OnChange = TNotifyEvent();
+  SetImageForm(nullptr);
   TElXPThemedControl::BeforeDestruction();
+}
+
+void TCustomElEdit::Notification(TComponent* component, TOperation operation) {
+  TElXPThemedControl::Notification(component, operation);
+  if (operation == opRemove && component == imageForm_) {
+    // The form unregisters its links as it goes.
+    imageForm_ = nullptr;
+    Invalidate();
+  }
 }
 
 void TCustomElEdit::CreateParams(TCreateParams& p) {
@@ -301,6 +313,28 @@ void TCustomElEdit::BackgroundChanged(TObject*) {
   Perform(CM_COLORCHANGED, 0, 0);
 }
 
+void TCustomElEdit::SetImageForm(TElImageForm* value) {
+  if (value == imageForm_) return;
+  if (imageForm_) {
+    imageForm_->UnregisterChanges(imageFormLink_.get());
+    imageForm_->RemoveFreeNotification(this);
+  }
+  imageForm_ = value;
+  if (value) {
+    value->RegisterChanges(imageFormLink_.get());
+    value->FreeNotification(this);
+  }
+  if (ComponentState().Contains(csDestroying)) return;
+  RecreateOrUpdate();
+  Perform(CM_COLORCHANGED, 0, 0);
+}
+
+void TCustomElEdit::ImageFormChanged(TObject*) { Invalidate(); }
+
+bool TCustomElEdit::ShowsImageForm() const {
+  return imageForm_ && imageForm_->BackgroundType() != bgtColorFill;
+}
+
 void TCustomElEdit::SetUseBackground(bool value) {
   if (value == useBackground_) return;
   useBackground_ = value;
@@ -441,7 +475,7 @@ void TCustomElEdit::ApplyScrollRanges(const TElEditScrollRanges& ranges) {
 void TCustomElEdit::InvalidateText(bool erase) {
   if (!HandleAllocated()) return;
   RECT r = EditRect();
-  if (transparent_ && !IsThemeApplied() && parent_ && parent_->HandleAllocated()) {
+  if (transparent_ && !IsThemeApplied() && !imageForm_ && parent_ && parent_->HandleAllocated()) {
     RECT onParent = r;
     MapWindowPoints(Handle(), parent_->Handle(), reinterpret_cast<POINT*>(&onParent), 2);
     InvalidateRect(parent_->Handle(), &onParent, TRUE);

@@ -11,6 +11,7 @@
 #include "ElEditCore.hpp"
 #include "ElEditPlatform.hpp"
 #include "ElGdiScope.hpp"
+#include "ElImgFrm.hpp"
 #include "ElVCLUtils.hpp"
 #include "ElXPThemedControl.hpp"
 #include "Forms.hpp"
@@ -117,6 +118,8 @@ class TCustomElEdit : public TElXPThemedControl {
   void SetBackground(TBitmap* value);
   bool UseBackground() const { return useBackground_; }
   void SetUseBackground(bool value);
+  TElImageForm* ImageForm() const { return imageForm_; }
+  virtual void SetImageForm(TElImageForm* value);
   bool Transparent() const { return transparent_; }
   void SetTransparent(bool value);
   bool ChangeDisabledText() const { return changeDisabledText_; }
@@ -177,6 +180,7 @@ class TCustomElEdit : public TElXPThemedControl {
   void CreateWnd() override;
   void DestroyWnd() override;
   void Loaded() override;
+  void Notification(TComponent* component, TOperation operation) override;
   void Paint() override;
   bool CanAutoSize(int& newWidth, int& newHeight) override;
   void KeyDown(Word& key, TShiftState shift) override;
@@ -243,6 +247,11 @@ class TCustomElEdit : public TElXPThemedControl {
   void CMHintShow(TMessage& m);
   void BackgroundMoved(TMessage& m);
   void BackgroundChanged(TObject* sender);
+  void ImageFormChanged(TObject* sender);
+  // An image form's background shows through the edit (one that paints a
+  // plain colour does not).
+  bool ShowsImageForm() const;
+  void PaintImageFormBackground(HDC dc);
   TElFString CompositionResult(HIMC context);
 
   // The edit measures with its own copy of the font, selected into a memory
@@ -264,6 +273,8 @@ class TCustomElEdit : public TElXPThemedControl {
   TColor lineBorderInactiveColor_ = clBlack;
   std::unique_ptr<TBitmap> background_;
   bool useBackground_ = false;
+  TElImageForm* imageForm_ = nullptr;
+  std::unique_ptr<TImgFormChangeLink> imageFormLink_;
   bool transparent_ = false;
   bool changeDisabledText_ = false;
   TElFString wideHint_;

@@ -9,10 +9,6 @@
 
 namespace {
 
-// The library's private message: the control's background moved, so that
-// it and its children repaint.
-constexpr UINT kBackgroundMoved = 7413;
-
 int SignedParam(WPARAM value) { return static_cast<int>(static_cast<LONG_PTR>(value)); }
 int SignedParam(LPARAM value) { return static_cast<int>(value); }
 
@@ -71,7 +67,7 @@ void TCustomElEdit::Dispatch(TMessage& m) {
     case CM_MOUSEENTER: CMMouseEnter(m); return;
     case CM_MOUSELEAVE: CMMouseLeave(m); return;
     case CM_HINTSHOW: CMHintShow(m); return;
-    case kBackgroundMoved: BackgroundMoved(m); return;
+    case EL_BACKGROUND_MOVED: BackgroundMoved(m); return;
     default: TElXPThemedControl::Dispatch(m);
   }
 }
@@ -288,7 +284,7 @@ void TCustomElEdit::WMSize(TMessage& m) {
 
 void TCustomElEdit::WMWindowPosChanged(TMessage& m) {
   TElXPThemedControl::Dispatch(m);
-  Perform(kBackgroundMoved, 0, 0);
+  Perform(EL_BACKGROUND_MOVED, 0, 0);
 }
 
 void TCustomElEdit::BackgroundMoved(TMessage& m) {

@@ -83,7 +83,7 @@ void TCustomElEdit::Paint() {
 // picture or the colour.
 void TCustomElEdit::PaintBackground(HDC dc, HDC screen, const TRect& area) {
   int width = area.right - area.left, height = area.bottom - area.top;
-  if (transparent_) {
+  if (transparent_ || ShowsImageForm()) {
     BitBlt(dc, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
     return;
   }
@@ -138,7 +138,11 @@ void TCustomElEdit::PaintText(HDC dc, const TRect& area) {
 
 void TCustomElEdit::WMEraseBkgnd(TMessage& m) {
   HDC dc = reinterpret_cast<HDC>(m.WParam);
-  if (transparent_ && !IsThemeApplied() && parent_) {
+  if (imageForm_ && imageForm_->GetRealControl() == this) {
+    // The image form's hook on the edit itself has painted the background.
+  } else if (ShowsImageForm()) {
+    PaintImageFormBackground(dc);
+  } else if (transparent_ && !IsThemeApplied() && parent_) {
     TSavedDC saved(dc);
     const TRect& edit = EditRect();
     IntersectClipRect(dc, edit.left, edit.top, edit.right, edit.bottom);
@@ -148,6 +152,17 @@ void TCustomElEdit::WMEraseBkgnd(TMessage& m) {
     DrawThemeBackground(Theme(), dc, EP_EDITTEXT, ThemeState(), &r, nullptr);
   }
   m.Result = 1;
+}
+
+// The part of the form's background under the edit's client area.
+void TCustomElEdit::PaintImageFormBackground(HDC dc) {
+  TWinControl* real = imageForm_->GetRealControl();
+  if (!real || !real->HandleAllocated()) return;
+  RECT client = ClientRect();
+  POINT origin{0, 0};
+  MapWindowPoints(Handle(), real->Handle(), &origin, 1);
+  imageForm_->PaintBkgnd(dc, TRect{client.left, client.top, client.right, client.bottom}, false,
+                         TPoint{origin.x, origin.y});
 }
 
 int TCustomElEdit::ThemeState() {

@@ -63,6 +63,7 @@ void RegisterEdit() {
       .Idents(&ColorIdents)
       .Property("Background", &T::Background, nullptr)
       .Property("UseBackground", &T::UseBackground, &T::SetUseBackground, false)
+      .Property("ImageForm", &T::ImageForm, &T::SetImageForm)
       .Property("Transparent", &T::Transparent, &T::SetTransparent)
       .Property("RTLContent", &T::RTLContent, &T::SetRTLContent)
       .Property("ChangeDisabledText", &T::ChangeDisabledText, &T::SetChangeDisabledText, false)

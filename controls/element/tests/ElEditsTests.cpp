@@ -587,6 +587,33 @@ TEST_F(ElEditWindow, TiledBackgroundStartsAtTheClientCorner) {
       EXPECT_EQ(dc.Pixel(x, y), ((x % 3) + (y % 2)) % 2 ? RGB(0, 0, 0) : RGB(255, 255, 255)) << x << "," << y;
 }
 
+TEST_F(ElEditWindow, ImageFormBackgroundShowsAtTheEditsPlace) {
+  TElEdit* e = NewEdit(true, 100, 40);
+  e->SetBorderStyle(bsNone);
+  auto* imageForm = new TElImageForm(Owner());
+  imageForm->SetControl(Form());
+  TBitmap tile;
+  tile.SetSize(7, 5);
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 7; ++x) tile.Canvas()->SetPixels(x, y, x == 0 || y == 0 ? clRed : clWhite);
+  imageForm->SetBackground(&tile);
+  imageForm->SetBackgroundType(bgtTileBitmap);
+  e->SetImageForm(imageForm);
+  MemoryDC dc(100, 40, RGB(0, 255, 0));
+  e->PaintTo(dc.Get(), 0, 0);
+  // The edit lies at (10, 10) of the form: the tiles' red lines fall on
+  // the form's multiples of 7 and 5.
+  for (int x = 50; x < 58; ++x)
+    for (int y = 20; y < 26; ++y)
+      EXPECT_EQ(dc.Pixel(x, y), (x + 10) % 7 == 0 || (y + 10) % 5 == 0 ? RGB(255, 0, 0) : RGB(255, 255, 255))
+          << x << "," << y;
+  imageForm->Free();
+  EXPECT_EQ(e->ImageForm(), nullptr);
+  MemoryDC plain(100, 40);
+  e->PaintTo(plain.Get(), 0, 0);
+  EXPECT_EQ(plain.Pixel(50, 20), static_cast<COLORREF>(ColorToRGB(clWindow)));
+}
+
 // ---------------------------------------------------------------- form streaming
 
 TEST_F(ElEditWindow, DefaultsThatDifferFromStartingValuesSurviveFormText) {
