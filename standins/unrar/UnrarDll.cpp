@@ -1,6 +1,7 @@
 // unrar.dll: the library's published interface over the RAR 5.0 reader.
 // This face owns everything Windows-specific: files, code pages, callbacks.
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <memory>
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "OutputFiles.hpp"
 #include "Rar5Names.hpp"
 #include "Rar5Reader.hpp"
 #include "UnrarApi.hpp"
@@ -24,6 +26,10 @@ static_assert(UNRAR_BLOCK_SIZE <= 1024 * 1024 && UNRAR_BLOCK_SIZE % 16 == 0);
 namespace {
 
 using rar5::Status;
+using unrar::CreateFolders;
+using unrar::FileDetails;
+using unrar::OutputFile;
+using unrar::UnixToFileTime;
 
 std::wstring ToWide(const char* text, UINT codePage, int length = -1) {
   if (!text || length == 0) return {};
@@ -53,6 +59,10 @@ void CopyTruncated(Char (&dest)[N], const std::basic_string<Char>& src) {
   dest[n] = 0;
 }
 
+// The archive file. Small reads (the two pieces of every header, the data
+// of small files) are served from a read-ahead buffer: each would otherwise
+// be a seek and a read of its own, two system calls per piece, which for
+// thousands of small files cost more than their bytes.
 class Win32File : public rar5::RarFile {
  public:
   explicit Win32File(HANDLE h) : handle_(h) {
@@ -68,86 +78,76 @@ class Win32File : public rar5::RarFile {
   }
   bool Read(void* buffer, size_t size, size_t& got) override {
     got = 0;
+    auto out = static_cast<uint8_t*>(buffer);
+    while (got < size) {
+      if (position_ >= bufferStart_ && position_ < bufferStart_ + buffered_) {
+        const size_t offset = static_cast<size_t>(position_ - bufferStart_);
+        const size_t n = std::min(size - got, buffered_ - offset);
+        std::memcpy(out + got, buffer_.data() + offset, n);
+        got += n;
+        position_ += n;
+        continue;
+      }
+      // A large read goes straight to the caller's memory.
+      if (size - got >= kReadAhead) {
+        size_t n = 0;
+        if (!ReadAt(position_, out + got, size - got, n)) return false;
+        got += n;
+        position_ += n;
+        break;
+      }
+      if (!Fill()) return false;
+      if (buffered_ == 0) break;  // the end of the file
+    }
+    return true;
+  }
+  bool Seek(uint64_t position) override {
+    position_ = position;
+    return true;
+  }
+  uint64_t Size() const override { return size_; }
+
+ private:
+  static constexpr size_t kReadAhead = 64 * 1024;
+  static constexpr uint64_t kUnknown = ~uint64_t{0};
+
+  bool Fill() {
+    buffer_.resize(kReadAhead);
+    bufferStart_ = position_;
+    buffered_ = 0;
+    return ReadAt(position_, buffer_.data(), kReadAhead, buffered_);
+  }
+  // Reads at an offset; the system's file pointer moves only when it must.
+  bool ReadAt(uint64_t offset, uint8_t* to, size_t size, size_t& got) {
+    got = 0;
+    if (offset != filePointer_) {
+      LARGE_INTEGER at{};
+      at.QuadPart = static_cast<LONGLONG>(offset);
+      if (!SetFilePointerEx(handle_, at, nullptr, FILE_BEGIN)) return false;
+      filePointer_ = offset;
+    }
     while (got < size) {
       DWORD n = 0;
       const DWORD want = static_cast<DWORD>(size - got > 0x40000000 ? 0x40000000 : size - got);
-      if (!ReadFile(handle_, static_cast<char*>(buffer) + got, want, &n, nullptr)) return false;
+      if (!ReadFile(handle_, to + got, want, &n, nullptr)) {
+        filePointer_ = kUnknown;  // the next read places it again
+        return false;
+      }
+      filePointer_ += n;
       if (n == 0) break;
       got += n;
     }
     return true;
   }
-  bool Seek(uint64_t position) override {
-    LARGE_INTEGER to{};
-    to.QuadPart = static_cast<LONGLONG>(position);
-    return SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN) != 0;
-  }
-  uint64_t Size() const override { return size_; }
 
- private:
   HANDLE handle_;
   uint64_t size_ = 0;
+  uint64_t position_ = 0;     // where the reader is
+  uint64_t filePointer_ = 0;  // where the system's file pointer is
+  std::vector<uint8_t> buffer_;
+  uint64_t bufferStart_ = 0;
+  size_t buffered_ = 0;
 };
-
-// One output file; removed again unless Keep is called, so that a failed or
-// cancelled extraction leaves no partial file behind.
-class OutputFile {
- public:
-  OutputFile(const std::wstring& path) : path_(path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN)))
-      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    handle_ = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  }
-  ~OutputFile() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    if (!kept_) DeleteFileW(path_.c_str());
-  }
-  bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
-  bool Write(const uint8_t* data, size_t size) {
-    DWORD n = 0;
-    return WriteFile(handle_, data, static_cast<DWORD>(size), &n, nullptr) && n == size;
-  }
-  void Keep(const rar5::Entry& entry);
-
- private:
-  std::wstring path_;
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
-  bool kept_ = false;
-};
-
-FILETIME UnixToFileTime(uint32_t seconds) {
-  const uint64_t t = (uint64_t{seconds} + 11644473600ull) * 10000000ull;
-  FILETIME ft;
-  ft.dwLowDateTime = static_cast<DWORD>(t);
-  ft.dwHighDateTime = static_cast<DWORD>(t >> 32);
-  return ft;
-}
-
-void OutputFile::Keep(const rar5::Entry& entry) {
-  if (entry.HasMtime()) {
-    const FILETIME ft = UnixToFileTime(entry.mtime);
-    SetFileTime(handle_, nullptr, nullptr, &ft);
-  }
-  CloseHandle(handle_);
-  handle_ = INVALID_HANDLE_VALUE;
-  kept_ = true;
-  const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
-  if (entry.hostOs == rar5::kHostWindows && (entry.attributes & kept))
-    SetFileAttributesW(path_.c_str(), static_cast<DWORD>(entry.attributes & kept));
-}
-
-bool CreateFolders(const std::wstring& path) {
-  if (path.empty()) return true;
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  const size_t slash = path.find_last_of(L"\\/");
-  if (slash != std::wstring::npos && slash > 0 && path[slash - 1] != L':' &&
-      !CreateFolders(path.substr(0, slash)))
-    return false;
-  return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
-}
 
 std::wstring FullPath(const std::wstring& path) {
   wchar_t buffer[4096];
@@ -189,6 +189,7 @@ class ArchiveHandle : public rar5::ReaderHost {
   bool AskForVolume(std::wstring& next);
   Status Extract(const char* destPath, const char* destName);
   Status DataBlock(const uint8_t* data, size_t size, OutputFile* out);
+  bool EnsureParentFolder(const std::wstring& path);
 
   rar5::KeyCache keys_;
   rar5::Reader reader_{*this, keys_};
@@ -199,6 +200,10 @@ class ArchiveHandle : public rar5::ReaderHost {
   std::string password_;
   rar5::Entry entry_;
   bool haveEntry_ = false;
+  // The folder the last file went into: the files of one folder follow each
+  // other in an archive, and asking for the folder again each time costs a
+  // path lookup per file.
+  std::wstring lastFolder_;
 };
 
 Status ArchiveHandle::Open() {
@@ -287,6 +292,16 @@ Status ArchiveHandle::ProcessFile(int operation, const char* destPath, const cha
   return reader_.Skip();
 }
 
+bool ArchiveHandle::EnsureParentFolder(const std::wstring& path) {
+  const size_t slash = path.find_last_of(L"\\/");
+  if (slash == std::wstring::npos || slash == 0) return true;
+  const std::wstring folder = path.substr(0, slash);
+  if (folder == lastFolder_) return true;
+  if (!CreateFolders(folder)) return false;
+  lastFolder_ = folder;
+  return true;
+}
+
 Status ArchiveHandle::Extract(const char* destPath, const char* destName) {
   if (Status s = reader_.Prepare(); s != Status::Success) return s;
   std::wstring folder = ToWide(destPath, CP_OEMCP), path;
@@ -306,13 +321,12 @@ Status ArchiveHandle::Extract(const char* destPath, const char* destName) {
     if (!CreateFolders(path)) return Status::ECreate;
     return reader_.Extract([](const uint8_t*, size_t) { return Status::Success; }, UNRAR_BLOCK_SIZE);
   }
-  const size_t slash = path.find_last_of(L"\\/");
-  if (slash != std::wstring::npos && slash > 0 && !CreateFolders(path.substr(0, slash))) return Status::ECreate;
-  OutputFile out(path);
+  if (!EnsureParentFolder(path)) return Status::ECreate;
+  OutputFile out(path, FileDetails::Of(entry_));
   if (!out.IsOpen()) return Status::ECreate;
   const Status s =
       reader_.Extract([&](const uint8_t* d, size_t n) { return DataBlock(d, n, &out); }, UNRAR_BLOCK_SIZE);
-  if (s == Status::Success) out.Keep(entry_);
+  if (s == Status::Success) out.Keep();
   return s;
 }
 

@@ -148,6 +148,54 @@ TEST(Extract, AnExistingReadOnlyFileIsReplaced) {
   EXPECT_EQ(ReadAll(target), ReadAll(FixtureTree() / "readme.txt"));
 }
 
+namespace {
+
+// Rewrites the attributes of the first file header of a plain single-volume
+// archive (big.bin), a one-byte field, and the header's checksum.
+std::string WithFirstFileAttributes(std::string bytes, uint8_t attributes) {
+  const size_t at = 16;
+  auto data = reinterpret_cast<const uint8_t*>(bytes.data());
+  size_t pos = at + 4;
+  uint64_t value = 0, flags = 0;
+  auto vint = [&](uint64_t& out) { pos += rar5::ReadVint(data + pos, bytes.size() - pos, out); };
+  vint(value);  // header size
+  vint(value);  // type
+  vint(flags);
+  if (flags & 0x0001) vint(value);  // extra area size
+  if (flags & 0x0002) vint(value);  // data size
+  vint(value);  // file flags
+  vint(value);  // unpacked size
+  EXPECT_EQ(static_cast<uint8_t>(bytes[pos]), 0x20) << "a file's archive attribute";
+  bytes[pos] = static_cast<char>(attributes);
+  FixHeaderCrc(bytes, at, FirstHeaderEnd(bytes));
+  return bytes;
+}
+
+}  // namespace
+
+TEST(Extract, AFilesAttributesAreRestoredAndSuchAFileIsReplacedLater) {
+  TempFolder temp;
+  const fs::path archive = temp.Path() / "attributes.rar";
+  constexpr DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  WriteAll(archive, WithFirstFileAttributes(ReadAll(Fixture("plain.rar")), 0x20 | 0x07));
+  for (int pass = 0; pass < 2; ++pass) {
+    // The second pass writes over the read-only, hidden, system file the
+    // first one made.
+    TempFolder dest;
+    const fs::path big = dest.Path() / "big.bin";
+    if (pass == 1) {
+      WriteAll(big, "older");
+      SetFileAttributesW(big.c_str(), kept);
+    }
+    ASSERT_EQ(ExtractAll(archive, dest.Path(), nullptr), 0) << pass;
+    EXPECT_EQ(GetFileAttributesW(big.c_str()) & kept, kept) << pass;
+    EXPECT_EQ(ReadAll(big), ReadAll(FixtureTree() / "big.bin")) << pass;
+    // The others keep plain attributes.
+    EXPECT_EQ(GetFileAttributesW((dest.Path() / "readme.txt").c_str()) & kept, 0u) << pass;
+    SetFileAttributesW(big.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+}
+
 TEST(Extract, AFileContinuedInAMissingVolumeFailsCleanly) {
   TempFolder temp, dest;
   fs::copy_file(Fixture("vol.part1.rar"), temp.Path() / "vol.part1.rar");
