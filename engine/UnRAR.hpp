@@ -31,6 +31,8 @@ enum : int {
 enum : int { RAR_OM_LIST = 0, RAR_OM_EXTRACT = 1 };
 enum : int { RAR_SKIP = 0, RAR_TEST = 1, RAR_EXTRACT = 2 };
 enum : UINT { UCM_CHANGEVOLUME = 0, UCM_PROCESSDATA = 1, UCM_NEEDPASSWORD = 2 };
+// RARHeaderData.Flags: the entry is a folder.
+enum : unsigned { RHDF_DIRECTORY = 0x20 };
 
 typedef int(CALLBACK* UNRARCALLBACK)(UINT msg, LPARAM userData, LPARAM p1, LPARAM p2);
 

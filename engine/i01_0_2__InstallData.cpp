@@ -1,12 +1,13 @@
 #include "i01_0_2__InstallData.hpp"
 
+#include "ProductPaths.hpp"
 #include "lib_WindowsFileSystem.hpp"
 
 TInstallData* InstallSettings = nullptr;
 AnsiString ArchivePath;
 
 TInstallData::TInstallData()
-    : TargetFolder(AddTrailingBackslash(ProgramFilesFolder) + "Kestrum\\Lumbrix 2008") {}
+    : TargetFolder(AddTrailingBackslash(ProgramFilesFolder) + ProductSubfolder) {}
 
 static void i01_0_2__InstallData_Initialize() {}
 

@@ -1,13 +1,12 @@
 #include "i01_6_1__InstallThread.hpp"
 
 #include "EngineStrings.h"
+#include "ProductPaths.hpp"
 #include "Registry.hpp"
 #include "SysUtils.hpp"
 #include "i01_0_2__InstallData.hpp"
 #include "lib_Method12_ExtractRAR.hpp"
 #include "lib_WindowsFileSystem.hpp"
-#include "lib_WindowsOS.hpp"
-#include "ui_0__Delete.hpp"
 
 namespace {
 
@@ -15,16 +14,16 @@ namespace {
 // value is compared byte for byte by tools that read it.
 const char* const DisplayVersion = "4.\xF5";
 
-// One registry step: a failure ends that step only and never the install.
+// One registry step: a failure of the registry ends that step only and
+// never the install.
 template <class Step>
 void RegistryStep(HKEY root, Step step) {
-  TRegistry* registry = new TRegistry();
+  TRegistry registry;
   try {
-    registry->SetRootKey(root);
-    step(*registry);
+    registry.SetRootKey(root);
+    step(registry);
   } catch (const Exception&) {
   }
-  registry->Free();
 }
 
 // The folder the install goes into, with its trailing backslash.
@@ -35,31 +34,38 @@ AnsiString TargetWithBackslash() { return AddTrailingBackslash(InstallSettings->
 void InstallThread::Execute() {
   Status = isSuccess;
   auto goOn = [this] { return !Terminated() && Status == isSuccess; };
-  if (goOn()) Status = ExtractPayload();
-  if (goOn()) WriteUninstallEntry();
-  if (goOn()) WriteProductPath();
-  if (goOn()) RegisterArchiveType();
-  if (goOn()) Synchronize(&InstallThread::CreateShortcuts);
+  try {
+    if (goOn()) Status = ExtractPayload();
+    if (goOn()) WriteUninstallEntry();
+    if (goOn()) WriteProductPath();
+    if (goOn()) RegisterArchiveType();
+    if (goOn()) Synchronize(&InstallThread::CreateShortcuts);
+  } catch (...) {
+    // Whichever step raised, the install is not complete; the page rolls
+    // back what the record holds, as for any other failure.
+    Status = isStepFailed;
+  }
   // A cancel that came after the last step still counts as a cancel.
   if (Terminated()) Status = isCancelled;
 }
 
 bool InstallThread::OnExtractProgress(const AnsiString&, std::int32_t runningTotal) {
-  std::atomic_ref(BytesDone).store(runningTotal, std::memory_order_relaxed);
+  bytesDone_.store(runningTotal, std::memory_order_relaxed);
   return !Terminated();
 }
 
 TInstallStatus InstallThread::ExtractPayload() {
   if (!FileExists(ArchivePath)) return isArchiveMissing;
-  RarError = GetArchiveUnpackedSize(ArchivePath, TotalBytes, PayloadPassword);
+  RarError = GetArchiveUnpackedSize(ArchivePath, totalBytes_, PayloadPassword);
   if (Terminated()) return isCancelled;
   if (RarError != 0 && RarError != 10) return isScanFailed;
-  InstallCreatedPaths.clear();
+  record_.Begin(InstallSettings->TargetFolder);
   RarError = ExtractArchive(ArchivePath, InstallSettings->TargetFolder, PayloadPassword,
-                            TExtractProgressEvent(this, &InstallThread::OnExtractProgress),
-                            &InstallCreatedPaths);
+                            TExtractProgressEvent(this, &InstallThread::OnExtractProgress), &record_);
   if (Terminated()) return isCancelled;
   if (RarError != 0 && RarError != 10) return isExtractFailed;
+  // Without its list the product could not be removed again.
+  if (!record_.WriteList()) return isStepFailed;
   return isSuccess;
 }
 
@@ -67,8 +73,7 @@ void InstallThread::WriteUninstallEntry() {
   const AnsiString target = TargetWithBackslash();
   RegistryStep(HKEY_LOCAL_MACHINE, [&](TRegistry& registry) {
     // A key that does not open ends the step, as its first write would.
-    if (!registry.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumbrix 2008", true))
-      return;
+    if (!registry.OpenKey(UninstallKey, true)) return;
     registry.WriteString("DisplayIcon", target + "kv4.exe");
     registry.WriteString("DisplayName", "Kestrum Lumbrix 2008");
     registry.WriteString("DisplayVersion", DisplayVersion);
@@ -82,7 +87,7 @@ void InstallThread::WriteUninstallEntry() {
 
 void InstallThread::WriteProductPath() {
   RegistryStep(HKEY_LOCAL_MACHINE, [&](TRegistry& registry) {
-    if (!registry.OpenKey("\\Software\\Kestrum\\Lumbrix 2008", true)) return;
+    if (!registry.OpenKey(ProductKey, true)) return;
     registry.WriteString("Lumbrix2008Path", InstallSettings->TargetFolder);
   });
 }
@@ -102,15 +107,16 @@ void InstallThread::RegisterArchiveType() {
 
 void InstallThread::CreateShortcuts() {
   const AnsiString target = TargetWithBackslash();
-  const AnsiString productLink = LoadStr(IDS_PRODUCT_SHORTCUT);
   const AnsiString description = LoadStr(IDS_PRODUCT_DESCRIPTION);
-  const AnsiString programs = GetSpecialFolderPath(IsWin9x() ? CSIDL_PROGRAMS : CSIDL_COMMON_PROGRAMS);
-  if (!programs.empty()) {
-    const AnsiString folder = AddTrailingBackslash(programs) + "Kestrum\\Lumbrix 2008\\";
-    ForceDirectories(folder);
-    CreateShortcut(target + "kv4.exe", folder + productLink, description, "", "");
-    CreateShortcut(target + "uninstall.exe", folder + LoadStr(IDS_UNINSTALL_SHORTCUT), "", "", "");
-    CreateShortcut(target + "Storage\\Tutorial\\index.htm", folder + LoadStr(IDS_TUTORIAL_SHORTCUT), "", "", "");
+  const AnsiString menu = MenuProductFolder();
+  if (!menu.empty()) {
+    // A folder that cannot be made fails the first shortcut's save.
+    ForceDirectories(menu);
+    const std::vector<AnsiString> names = MenuShortcutNames();
+    CreateShortcut(target + "kv4.exe", menu + names[0], description, "", "");
+    CreateShortcut(target + "uninstall.exe", menu + names[1], "", "", "");
+    CreateShortcut(target + "Storage\\Tutorial\\index.htm", menu + names[2], "", "", "");
   }
-  CreateShortcut(target + "kv4.exe", AddTrailingBackslash(DesktopFolder) + productLink, description, "", "");
+  const AnsiString desktopLink = DesktopShortcutPath();
+  if (!desktopLink.empty()) CreateShortcut(target + "kv4.exe", desktopLink, description, "", "");
 }

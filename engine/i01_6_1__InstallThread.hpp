@@ -5,7 +5,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
+#include "InstallRecord.hpp"
 #include "Thread.hpp"
 
 enum TInstallStatus : Byte {
@@ -14,21 +16,26 @@ enum TInstallStatus : Byte {
   isArchiveMissing = 4,
   isScanFailed = 5,
   isExtractFailed = 6,
+  // A step other than the archive's could not be completed: a step raised
+  // (the shortcuts could not be made, memory ran out) or the list of
+  // installed files could not be written. The install is rolled back.
+  isStepFailed = 7,
 };
 
 class InstallThread : public TThread {
  public:
   using TThread::TThread;
 
-  // Written by the worker as aligned 32-bit stores and read by the page's
-  // timer without a lock; read them through these, which load atomically.
-  std::int32_t BytesDoneNow() const { return std::atomic_ref(const_cast<std::int32_t&>(BytesDone)).load(std::memory_order_relaxed); }
-  std::int32_t TotalBytesNow() const { return std::atomic_ref(const_cast<std::int32_t&>(TotalBytes)).load(std::memory_order_relaxed); }
+  // The progress counters: written by the worker, read by the page's timer
+  // while it runs.
+  std::int32_t BytesDone() const { return bytesDone_.load(std::memory_order_relaxed); }
+  std::int32_t TotalBytes() const { return totalBytes_.load(std::memory_order_relaxed); }
 
-  alignas(4) std::int32_t BytesDone = 0;
-  alignas(4) std::int32_t TotalBytes = 0;
+  // Final once the worker has ended (read them in OnTerminate).
   TInstallStatus Status = isSuccess;
   std::int32_t RarError = 0;
+  // What this install created, oldest first, for the rollback.
+  const std::vector<AnsiString>& CreatedPaths() const { return record_.CreatedPaths(); }
 
   // The extraction's progress event: records the running total and answers
   // whether to go on.
@@ -43,4 +50,8 @@ class InstallThread : public TThread {
   void WriteProductPath();
   void RegisterArchiveType();
   void CreateShortcuts();
+
+  std::atomic<std::int32_t> bytesDone_{0};
+  std::atomic<std::int32_t> totalBytes_{0};
+  TInstallRecord record_;
 };

@@ -2,33 +2,67 @@
 
 #include <cstring>
 #include <memory>
+#include <new>
+#include <vector>
 
+#include "InstallRecord.hpp"
 #include "SysUtils.hpp"
 #include "UnRAR.hpp"
-#include "lib_WindowsFileSystem.hpp"
 
 const char* const PayloadPassword = "tulbek";
 
 namespace {
 
-// The password is handed over as the library's writable char pointer.
-void SetPassword(HANDLE archive, const AnsiString& password) {
-  std::vector<char> buffer(password.begin(), password.end());
-  buffer.push_back('\0');
-  RARSetPassword(archive, buffer.data());
-}
+// An archive opened through the library, closed again when it goes, on
+// every path out of a listing or an extraction.
+class TRarArchive {
+ public:
+  TRarArchive(const AnsiString& archive, unsigned int mode) {
+    std::vector<char> name(archive.begin(), archive.end());
+    name.push_back('\0');
+    RAROpenArchiveDataEx data;
+    ZeroMemory(&data, sizeof(data));
+    data.ArcName = name.data();
+    data.OpenMode = mode;
+    handle_ = RAROpenArchiveEx(&data);
+    openResult_ = handle_ ? data.OpenResult : (data.OpenResult ? data.OpenResult : unsigned(ERAR_EOPEN));
+    if (openResult_ != 0) Close();
+  }
+  ~TRarArchive() { Close(); }
+  TRarArchive(const TRarArchive&) = delete;
+  TRarArchive& operator=(const TRarArchive&) = delete;
 
-HANDLE OpenArchive(const AnsiString& archive, unsigned int mode, unsigned int& openResult) {
-  std::vector<char> name(archive.begin(), archive.end());
-  name.push_back('\0');
-  RAROpenArchiveDataEx data;
-  ZeroMemory(&data, sizeof(data));
-  data.ArcName = name.data();
-  data.OpenMode = mode;
-  HANDLE handle = RAROpenArchiveEx(&data);
-  openResult = handle ? data.OpenResult : (data.OpenResult ? data.OpenResult : unsigned(ERAR_EOPEN));
-  if (openResult != 0 && handle) RARCloseArchive(handle);
-  return openResult == 0 ? handle : nullptr;
+  HANDLE Handle() const { return handle_; }
+  int OpenResult() const { return int(openResult_); }
+  // The password is handed over as the library's writable char pointer.
+  void SetPassword(const AnsiString& password) {
+    std::vector<char> buffer(password.begin(), password.end());
+    buffer.push_back('\0');
+    RARSetPassword(handle_, buffer.data());
+  }
+
+ private:
+  void Close() {
+    if (handle_) RARCloseArchive(handle_);
+    handle_ = nullptr;
+  }
+  HANDLE handle_ = nullptr;
+  unsigned int openResult_ = 0;
+};
+
+// The engine reports failures as codes: one of its own, raised while it
+// works with the library, becomes the library's code for it.
+template <class Work>
+int AsResultCode(Work work) {
+  try {
+    return work();
+  } catch (const std::bad_alloc&) {
+    return ERAR_NO_MEMORY;
+  } catch (const EOutOfMemory&) {
+    return ERAR_NO_MEMORY;
+  } catch (...) {
+    return ERAR_UNKNOWN;
+  }
 }
 
 AnsiString OemNameToAnsi(const char* oem) {
@@ -43,39 +77,8 @@ AnsiString AnsiNameToOem(const AnsiString& ansi) {
   return AnsiString(buffer.data(), ansi.size());
 }
 
-// Names that the library must refuse anyway are not recorded: a rollback may
-// only ever touch paths under the destination.
-bool IsContainedName(const AnsiString& name) {
-  if (name.empty() || name[0] == '\\' || name[0] == '/' || name.find(':') != AnsiString::npos)
-    return false;
-  size_t start = 0;
-  while (start <= name.size()) {
-    size_t end = name.find_first_of("\\/", start);
-    if (end == AnsiString::npos) end = name.size();
-    if (name.compare(start, end - start, "..") == 0) return false;
-    start = end + 1;
-  }
-  return true;
-}
-
-// Records every component of destination\name that does not exist yet, from
-// the outermost down, so that a reverse walk removes children first.
-void RecordMissingPaths(const AnsiString& destination, const AnsiString& name, TCreatedPaths& created) {
-  if (!IsContainedName(name)) return;
-  const AnsiString base = AddTrailingBackslash(destination);
-  size_t start = 0;
-  while (start < name.size()) {
-    size_t end = name.find_first_of("\\/", start);
-    if (end == AnsiString::npos) end = name.size();
-    AnsiString path = base + name.substr(0, end);
-    if (end > start && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
-      created.push_back(path);
-    start = end + 1;
-  }
-}
-
 int ExtractEntries(HANDLE archive, const AnsiString& destination, TClassForCallback& state,
-                   TCreatedPaths* created) {
+                   TInstallRecord* record) {
   AnsiString oemDestination = AnsiNameToOem(destination);
   std::vector<char> destBuffer(oemDestination.begin(), oemDestination.end());
   destBuffer.push_back('\0');
@@ -86,7 +89,7 @@ int ExtractEntries(HANDLE archive, const AnsiString& destination, TClassForCallb
     if (result != 0) return result;
     header.FileName[sizeof(header.FileName) - 1] = '\0';
     state.FileName = OemNameToAnsi(header.FileName);
-    if (created) RecordMissingPaths(destination, state.FileName, *created);
+    if (record) record->NoteEntry(state.FileName, (header.Flags & RHDF_DIRECTORY) != 0);
     result = RARProcessFile(archive, RAR_EXTRACT, destBuffer.data(), nullptr);
     if (result != 0) return result;
     if (state.ProgressEvent.Assigned() && !state.ProgressEvent(state.FileName, state.RunningTotal))
@@ -96,45 +99,48 @@ int ExtractEntries(HANDLE archive, const AnsiString& destination, TClassForCallb
 
 }  // namespace
 
-int GetArchiveUnpackedSize(const AnsiString& archive, std::int32_t& total, const AnsiString& password) {
+int GetArchiveUnpackedSize(const AnsiString& archive, std::atomic<std::int32_t>& total, const AnsiString& password) {
   if (!UnRarHandle) return RarNotLoaded;
-  unsigned int openResult = 0;
-  HANDLE handle = OpenArchive(archive, RAR_OM_LIST, openResult);
-  if (!handle) return int(openResult);
-  SetPassword(handle, password);
-  total = 0;
-  auto header = std::make_unique<RARHeaderDataEx>();
-  int result;
-  for (;;) {
-    ZeroMemory(header.get(), sizeof(*header));
-    result = RARReadHeaderEx(handle, header.get());
-    if (result != 0) break;
-    // The total is a signed 32-bit sum; it wraps past 2 GiB like one.
-    total = std::int32_t(std::uint32_t(total) + header->UnpSize);
-    result = RARProcessFile(handle, RAR_SKIP, nullptr, nullptr);
-    if (result != 0) break;
-  }
-  RARCloseArchive(handle);
-  return result == ERAR_END_ARCHIVE ? 0 : result;
+  return AsResultCode([&] {
+    TRarArchive rar(archive, RAR_OM_LIST);
+    if (!rar.Handle()) return rar.OpenResult();
+    rar.SetPassword(password);
+    total.store(0);
+    auto header = std::make_unique<RARHeaderDataEx>();
+    int result;
+    for (;;) {
+      ZeroMemory(header.get(), sizeof(*header));
+      result = RARReadHeaderEx(rar.Handle(), header.get());
+      if (result != 0) break;
+      // The total is a signed 32-bit sum; it wraps past 2 GiB like one.
+      total.store(std::int32_t(std::uint32_t(total.load()) + header->UnpSize));
+      result = RARProcessFile(rar.Handle(), RAR_SKIP, nullptr, nullptr);
+      if (result != 0) break;
+    }
+    return result == ERAR_END_ARCHIVE ? 0 : result;
+  });
+}
+
+int GetArchiveUnpackedSize(const AnsiString& archive, std::int32_t& total, const AnsiString& password) {
+  std::atomic<std::int32_t> sum{total};
+  const int result = GetArchiveUnpackedSize(archive, sum, password);
+  total = sum.load();
+  return result;
 }
 
 int ExtractArchive(const AnsiString& archive, const AnsiString& destination, const AnsiString& password,
-                   TExtractProgressEvent event, TCreatedPaths* created) {
+                   TExtractProgressEvent event, TInstallRecord* record) {
   if (!UnRarHandle) return RarNotLoaded;
-  TClassForCallback* state = new TClassForCallback(event);
-  unsigned int openResult = 0;
-  HANDLE handle = OpenArchive(archive, RAR_OM_EXTRACT, openResult);
-  if (!handle) {
-    state->Free();
-    return int(openResult);
-  }
-  SetPassword(handle, password);
-  RARSetCallback(handle, &ArchiveCallback, reinterpret_cast<LPARAM>(state));
-  int result = ExtractEntries(handle, destination, *state, created);
-  if (result == ERAR_END_ARCHIVE) result = 0;
-  RARCloseArchive(handle);
-  state->Free();
-  return result;
+  return AsResultCode([&] {
+    // Declared first, so that it outlives the archive that calls back to it.
+    TClassForCallback state(event);
+    TRarArchive rar(archive, RAR_OM_EXTRACT);
+    if (!rar.Handle()) return rar.OpenResult();
+    rar.SetPassword(password);
+    RARSetCallback(rar.Handle(), &ArchiveCallback, reinterpret_cast<LPARAM>(&state));
+    const int result = ExtractEntries(rar.Handle(), destination, state, record);
+    return result == ERAR_END_ARCHIVE ? 0 : result;
+  });
 }
 
 int CALLBACK ArchiveCallback(UINT message, LPARAM userData, LPARAM p1, LPARAM p2) {

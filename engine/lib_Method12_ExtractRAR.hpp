@@ -2,11 +2,13 @@
 // with byte-level progress and cancel, through the bound RAR library.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
-#include <vector>
 
 #include "System.hpp"
 #include "WinApi.hpp"
+
+class TInstallRecord;
 
 // A method taking (file name, running total) and answering whether to go on.
 class TExtractProgressEvent {
@@ -41,20 +43,19 @@ class TClassForCallback : public TObject {
 // The fixed password of the payload.
 extern const char* const PayloadPassword;
 
-// Paths that an extraction created, in the order it created them: every
-// folder and file that did not exist before the entry naming it was
-// extracted. Entries already present are not listed, so a rollback that
-// removes exactly these leaves whatever the folder held before.
-using TCreatedPaths = std::vector<AnsiString>;
-
 // Listing only: total := the sum of the unpacked sizes (low 32 bits, in
-// signed 32-bit arithmetic). 0, RarNotLoaded or the library's code.
+// signed 32-bit arithmetic), growing as the headers are read, so that
+// another thread may watch it. 0, RarNotLoaded or the library's code.
+int GetArchiveUnpackedSize(const AnsiString& archive, std::atomic<std::int32_t>& total, const AnsiString& password);
 int GetArchiveUnpackedSize(const AnsiString& archive, std::int32_t& total, const AnsiString& password);
 
 // Extracts every entry under the destination folder, keeping the archive's
-// relative paths. A false answer of the event ends early with 0.
+// relative paths, and notes each entry in the record when one is given. A
+// false answer of the event ends early with 0. Never raises: a failure of
+// its own (memory) is reported as the library would, ERAR_NO_MEMORY or
+// ERAR_UNKNOWN, and the archive is closed on every path.
 int ExtractArchive(const AnsiString& archive, const AnsiString& destination, const AnsiString& password,
-                   TExtractProgressEvent event, TCreatedPaths* created = nullptr);
+                   TExtractProgressEvent event, TInstallRecord* record = nullptr);
 
 // The library's callback; the user data is the TClassForCallback.
 int CALLBACK ArchiveCallback(UINT message, LPARAM userData, LPARAM p1, LPARAM p2);

@@ -72,16 +72,15 @@ AnsiString GetSystemDrive() {
 
 AnsiString GetProgramFilesPath() {
   AnsiString result;
-  TRegistry* registry = new TRegistry();
+  TRegistry registry;
   try {
-    registry->SetRootKey(HKEY_CURRENT_USER);
-    if (registry->OpenKey("Software\\Microsoft\\Windows\\CurrentVersion", true))
-      result = registry->ReadString("ProgramFilesDir");
+    registry.SetRootKey(HKEY_CURRENT_USER);
+    if (registry.OpenKey("Software\\Microsoft\\Windows\\CurrentVersion", true))
+      result = registry.ReadString("ProgramFilesDir");
     if (result.empty()) result = AddTrailingBackslash(SystemDrivePath) + "Program Files";
   } catch (const Exception&) {
     result = SystemDrivePath;
   }
-  registry->Free();
   return result;
 }
 
@@ -97,7 +96,8 @@ void CreateShortcut(const AnsiString& target, const AnsiString& linkFile,
   link->SetDescription(description.c_str());
   link->SetPath(target.c_str());
   if (!iconFile.empty()) link->SetIconLocation(iconFile.c_str(), 0);
-  file->Save(AnsiToWide(linkFile).c_str(), FALSE);
+  // A shortcut that could not be written is a failed step, not a success.
+  OleCheck(file->Save(AnsiToWide(linkFile).c_str(), FALSE));
 }
 
 // ---- Item-ID-list helpers ---------------------------------------------------
@@ -150,13 +150,15 @@ LPITEMIDLIST LastPidlItem(LPCITEMIDLIST list) {
 }
 
 LPITEMIDLIST ConcatPidls(LPCITEMIDLIST first, LPCITEMIDLIST second) {
-  UINT firstSize = first ? PidlSize(first) - sizeof(USHORT) : 0;
-  UINT secondSize = PidlSize(second);
-  LPITEMIDLIST result = AllocZeroedPidl(firstSize + secondSize);
+  // The items of both lists, then one terminator, which is always reserved:
+  // a nil or empty list contributes no items, never a missing terminator.
+  const UINT firstItems = first ? PidlSize(first) - sizeof(USHORT) : 0;
+  const UINT secondItems = second ? PidlSize(second) - sizeof(USHORT) : 0;
+  LPITEMIDLIST result = AllocZeroedPidl(firstItems + secondItems + sizeof(USHORT));
   if (!result) return nullptr;
   auto bytes = reinterpret_cast<BYTE*>(result);
-  if (first) std::memcpy(bytes, first, firstSize);
-  if (second) std::memcpy(bytes + firstSize, second, secondSize);
+  if (firstItems) std::memcpy(bytes, first, firstItems);
+  if (secondItems) std::memcpy(bytes + firstItems, second, secondItems);
   return result;
 }
 

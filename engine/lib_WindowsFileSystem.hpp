@@ -30,7 +30,8 @@ AnsiString GetSystemDrive();
 AnsiString GetProgramFilesPath();
 
 // Writes a shell link. Raises the library's OLE exception when the shell-link
-// object or one of its interfaces is not available.
+// object or one of its interfaces is not available, or the link file cannot
+// be saved.
 void CreateShortcut(const AnsiString& target, const AnsiString& linkFile,
                     const AnsiString& description, const AnsiString& arguments,
                     const AnsiString& iconFile);

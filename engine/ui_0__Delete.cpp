@@ -1,21 +1,16 @@
 #include "ui_0__Delete.hpp"
 
-#include "EngineStrings.h"
+#include <cstring>
+
+#include "ProductPaths.hpp"
 #include "Registry.hpp"
 #include "SysUtils.hpp"
 #include "WinApi.hpp"
 #include "lib_WindowsFileSystem.hpp"
-#include "lib_WindowsOS.hpp"
 
 std::int32_t RemovalMode = 0;
-TCreatedPaths InstallCreatedPaths;
 
 namespace {
-
-const char* const MenuProductSubfolder = "Kestrum\\Lumbrix 2008\\";
-const char* const ProductKey = "\\Software\\Kestrum\\Lumbrix 2008";
-const char* const MakerKey = "\\Software\\Kestrum";
-const char* const UninstallKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumbrix 2008";
 
 // A find handle that closes itself.
 class TFindHandle {
@@ -44,25 +39,19 @@ bool IsRealFolder(const AnsiString& folder) {
          !IsLink(attributes);
 }
 
-AnsiString ProgramsFolder() {
-  return GetSpecialFolderPath(IsWin9x() ? CSIDL_PROGRAMS : CSIDL_COMMON_PROGRAMS);
+// Removes a folder only when nothing is left in it.
+void RemoveEmptyFolder(const AnsiString& folder) {
+  if (DirectoryExists(folder) && IsFolderEmpty(folder)) RemoveDirectoryA(ExcludeTrailingBackslash(folder).c_str());
 }
 
-// Removes the recorded paths, newest first, so that files go before the
-// folders that hold them. A folder goes only when it is empty by then.
-void RemoveCreatedPaths(const AnsiString& folder) {
-  const AnsiString base = AddTrailingBackslash(folder);
-  for (auto it = InstallCreatedPaths.rbegin(); it != InstallCreatedPaths.rend(); ++it) {
-    if (it->compare(0, base.size(), base) != 0) continue;
-    DWORD attributes = GetFileAttributesA(it->c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) continue;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-      if (!IsLink(attributes) && IsFolderEmpty(*it)) RemoveDirectoryA(it->c_str());
-    } else {
-      DeleteFileForced(*it);
-    }
-  }
-  InstallCreatedPaths.clear();
+bool StartsWith(const AnsiString& text, const AnsiString& prefix) {
+  return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// The target itself, a folder above it, or anything under it: the only
+// places an install creates anything in.
+bool BelongsToTarget(const AnsiString& path, const AnsiString& target) {
+  return StartsWith(target + "\\", path + "\\") || StartsWith(path, target + "\\");
 }
 
 template <class Step>
@@ -114,43 +103,50 @@ bool IsFolderEmpty(const AnsiString& folder) {
 }
 
 void RemoveMenuFolderAndShortcuts(std::int32_t mode) {
-  const AnsiString programs = ProgramsFolder();
-  if (programs.empty()) return;
-  const AnsiString productFolder = AddTrailingBackslash(programs) + MenuProductSubfolder;
-  if (DirectoryExists(productFolder)) DeleteFolderTree(productFolder);
-  const AnsiString makerFolder = AddTrailingBackslash(programs) + "Kestrum";
-  if (IsFolderEmpty(makerFolder)) DeleteFolderTree(makerFolder);
-  const AnsiString desktopLink = AddTrailingBackslash(DesktopFolder) + LoadStr(IDS_PRODUCT_SHORTCUT);
-  if (FileExists(desktopLink)) DeleteFileForced(desktopLink);
+  // Only the shortcuts the install made go; a folder that holds anything
+  // else (the user's own shortcut, another product) stays.
+  const AnsiString menu = MenuProductFolder();
+  if (!menu.empty()) {
+    for (const AnsiString& name : MenuShortcutNames()) DeleteFileForced(menu + name);
+    RemoveEmptyFolder(menu);
+    RemoveEmptyFolder(AddTrailingBackslash(GetProgramsFolderPath()) + MakerFolderName);
+  }
+  // The desktop shortcut is made whether or not the programs folder is
+  // known, and so it is removed.
+  const AnsiString desktopLink = DesktopShortcutPath();
+  if (!desktopLink.empty() && FileExists(desktopLink)) DeleteFileForced(desktopLink);
   RemovalMode = mode - 102;
 }
 
-void RemoveInstallFolder(const AnsiString& folder) {
-  // Only what this install created is removed: files that were in the
-  // folder before stay, and so does the folder that holds them.
-  if (RemovalMode == RollbackRemovalMode) RemoveCreatedPaths(folder);
-  if (IsFolderEmpty(folder)) DeleteFolderTree(folder);
-  const AnsiString parent = ExtractFilePath(folder);
-  if (IsFolderEmpty(parent)) DeleteFolderTree(parent);
+void RemoveInstallFolder(const AnsiString& folder, const std::vector<AnsiString>& createdPaths) {
+  const AnsiString target = ExcludeTrailingBackslash(folder);
+  for (auto it = createdPaths.rbegin(); it != createdPaths.rend(); ++it) {
+    if (!BelongsToTarget(*it, target)) continue;
+    const DWORD attributes = GetFileAttributesA(it->c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) continue;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+      DeleteFileForced(*it);
+    else if (!IsLink(attributes) && IsFolderEmpty(*it))
+      RemoveDirectoryA(it->c_str());
+  }
 }
 
 void DeleteProductRegistryKeys() {
-  TRegistry* registry = new TRegistry();
-  registry->SetRootKey(HKEY_LOCAL_MACHINE);
-  Guarded([&] { registry->DeleteKey(ProductKey); });
+  TRegistry registry;
+  registry.SetRootKey(HKEY_LOCAL_MACHINE);
+  Guarded([&] { registry.DeleteKey(ProductKey); });
   Guarded([&] {
-    if (!registry->OpenKey(MakerKey, false)) return;
+    if (!registry.OpenKey(MakerKey, false)) return;
     TRegKeyInfo info;
-    bool haveInfo = registry->GetKeyInfo(info);
-    registry->CloseKey();
-    if (haveInfo && info.NumSubKeys == 0) registry->DeleteKey(MakerKey);
+    bool haveInfo = registry.GetKeyInfo(info);
+    registry.CloseKey();
+    if (haveInfo && info.NumSubKeys == 0) registry.DeleteKey(MakerKey);
   });
-  Guarded([&] { registry->DeleteKey(UninstallKey); });
-  registry->Free();
+  Guarded([&] { registry.DeleteKey(UninstallKey); });
 }
 
 static void ui_0__Delete_Initialize() { RemovalMode = 0; }
 
-static void ui_0__Delete_Finalize() { InstallCreatedPaths.clear(); }
+static void ui_0__Delete_Finalize() {}
 
 const TUnitInfo ui_0__DeleteUnit = {"ui_0__Delete", &ui_0__Delete_Initialize, &ui_0__Delete_Finalize};

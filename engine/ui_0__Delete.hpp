@@ -1,22 +1,17 @@
-// Removal of what an install created: the Start-menu folder and desktop
-// shortcut, the extracted files and folders, and the registry keys. The file
-// association is never removed.
+// Removal of what an install created: the Start-menu shortcuts and folder,
+// the desktop shortcut, the extracted files and folders, and the registry
+// keys. The file association is never removed, and nothing that was there
+// before the install is.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "System.hpp"
-#include "lib_Method12_ExtractRAR.hpp"
 
-// Set by RemoveMenuFolderAndShortcuts to its mode - 102; the rollback's mode
-// 255 gives RollbackRemovalMode, which lets RemoveInstallFolder remove what
-// the install put into a folder that is not empty.
+// Set by RemoveMenuFolderAndShortcuts to its mode - 102 (153 for the
+// rollback's 255). Kept for callers that read it; no removal depends on it.
 extern std::int32_t RemovalMode;
-constexpr std::int32_t RollbackRemovalMode = 153;
-
-// What the current install created under the target folder, filled by the
-// worker and consumed by RemoveInstallFolder.
-extern TCreatedPaths InstallCreatedPaths;
 
 // Clears the read-only and system attributes of an existing file, then
 // deletes it.
@@ -29,8 +24,15 @@ void DeleteFolderTree(const AnsiString& folder);
 // True when the folder holds nothing but "." and "..".
 bool IsFolderEmpty(const AnsiString& folder);
 
+// Deletes the product's Start-menu shortcuts and then its Start-menu folder
+// and the maker's, each only when empty; deletes the desktop shortcut
+// whether or not the programs folder is known.
 void RemoveMenuFolderAndShortcuts(std::int32_t mode);
-void RemoveInstallFolder(const AnsiString& folder);
+// Deletes what the install created (InstallThread::CreatedPaths) that lies
+// in the target folder, is the folder itself or one of its parents: newest
+// first, a folder only when it is empty by then. Files and folders that
+// were there before stay, and so do the folders that hold them.
+void RemoveInstallFolder(const AnsiString& folder, const std::vector<AnsiString>& createdPaths);
 void DeleteProductRegistryKeys();
 
 // Unit start-up and shut-down; EngineUnits lists the units in order.

@@ -1,9 +1,10 @@
-// Forced deletion, folder trees, and the install folder's removal: only what
-// the install created goes, never what was there before.
+// Forced deletion, folder trees, and the rollback of the install folder:
+// only what the install created goes, never what was there before.
 #include <gtest/gtest.h>
 
 #include "EngineTestSupport.hpp"
 #include "SysUtils.hpp"
+#include "InstallRecord.hpp"
 #include "ui_0__Delete.hpp"
 
 using namespace enginetest;
@@ -12,47 +13,36 @@ namespace {
 
 void MakeFolder(const AnsiString& path) { ASSERT_TRUE(ForceDirectories(path)) << path; }
 
-// Puts a file in place and records it, with its new folders, as the
-// extraction records what it creates.
-void Installed(const AnsiString& target, const AnsiString& relative) {
-  AnsiString path = target;
-  size_t start = 0;
-  while (true) {
-    size_t end = relative.find('\\', start);
-    if (end == AnsiString::npos) break;
-    path = target + "\\" + relative.substr(0, end);
-    if (!FolderThere(path)) {
-      CreateDirectoryA(path.c_str(), nullptr);
-      InstallCreatedPaths.push_back(path);
-    }
-    start = end + 1;
-  }
-  WriteFile(target + "\\" + relative, "installed");
-  InstallCreatedPaths.push_back(target + "\\" + relative);
-}
-
+// An install as the extraction makes it: the record notes each entry, then
+// the library writes it.
 class RemoveInstall : public ::testing::Test {
  protected:
   void SetUp() override {
-    InstallCreatedPaths.clear();
     maker_ = scratch_ / "Kestrum";
     target_ = maker_ + "\\Lumbrix 2008";
-    MakeFolder(maker_);
   }
-  void TearDown() override {
-    InstallCreatedPaths.clear();
-    RemovalMode = 0;
+  void Install(const AnsiString& relative, bool isFolder = false) {
+    record_.NoteEntry(relative, isFolder);
+    const AnsiString path = target_ + "\\" + relative;
+    if (isFolder) {
+      MakeFolder(path);
+    } else {
+      MakeFolder(ExtractFilePath(path));
+      WriteFile(path, "installed");
+    }
   }
   void InstallPayload() {
-    if (!FolderThere(target_)) {
-      CreateDirectoryA(target_.c_str(), nullptr);
-    }
-    Installed(target_, "kv4.exe");
-    Installed(target_, "Storage\\Tutorial\\index.htm");
-    Installed(target_, Ansi("Шаблоны\\Главная.htm"));
+    record_.Begin(target_);
+    Install("kv4.exe");
+    Install("Storage\\Tutorial\\index.htm");
+    Install(Ansi("Шаблоны\\Главная.htm"));
+    Install("Empty", true);
   }
+  void Rollback() { RemoveInstallFolder(target_, record_.CreatedPaths()); }
+
   TScratchFolder scratch_{"delete"};
   AnsiString maker_, target_;
+  TInstallRecord record_;
 };
 
 }  // namespace
@@ -120,55 +110,78 @@ TEST(FolderTree, NeverEntersALinkedFolder) {
   EXPECT_TRUE(FileThere(outside + "\\precious.txt"));
 }
 
-TEST_F(RemoveInstall, RollbackLeavesNeitherTargetNorEmptyMakerFolder) {
+TEST_F(RemoveInstall, RollbackRemovesTheTargetAndTheParentsItCreated) {
   InstallPayload();
-  RemovalMode = RollbackRemovalMode;
-  RemoveInstallFolder(target_);
+  Rollback();
   EXPECT_FALSE(FolderThere(target_));
   EXPECT_FALSE(FolderThere(maker_));
-  EXPECT_TRUE(InstallCreatedPaths.empty());
+  EXPECT_TRUE(FolderThere(scratch_.Path()));
 }
 
-TEST_F(RemoveInstall, RollbackKeepsFilesThatWereThereBefore) {
+TEST_F(RemoveInstall, RollbackKeepsWhatWasThereBefore) {
   // The user pointed the install at a folder of their own.
   MakeFolder(target_ + "\\Storage");
-  WriteFile(target_ + "\\letter.doc", "mine");
+  WriteFile(target_ + "\\" + Ansi("письмо.doc"), "mine");
   WriteFile(target_ + "\\Storage\\photo.jpg", "mine too");
   InstallPayload();
-  RemovalMode = RollbackRemovalMode;
-  RemoveInstallFolder(target_);
-  EXPECT_EQ(ListTree(target_), (std::vector<AnsiString>{"Storage\\", "Storage\\photo.jpg", "letter.doc"}));
+  Rollback();
+  EXPECT_EQ(ListTree(target_), (std::vector<AnsiString>{"Storage\\", "Storage\\photo.jpg", Ansi("письмо.doc")}));
+  EXPECT_EQ(ReadFile(target_ + "\\Storage\\photo.jpg"), "mine too");
+}
+
+TEST_F(RemoveInstall, AnEmptyTargetThatExistedStaysAndSoDoesItsEmptyParent) {
+  // A folder made ready on the desktop: neither it nor the desktop goes.
+  MakeFolder(target_);
+  InstallPayload();
+  Rollback();
+  EXPECT_TRUE(FolderThere(target_));
+  EXPECT_TRUE(ListTree(target_).empty());
   EXPECT_TRUE(FolderThere(maker_));
+}
+
+TEST_F(RemoveInstall, AFileThePayloadReplacedIsNotDeleted) {
+  MakeFolder(target_);
+  WriteFile(target_ + "\\kv4.exe", "the user's older copy");
+  InstallPayload();
+  Rollback();
+  // It holds the product's bytes now, but it was there before.
+  EXPECT_EQ(ListTree(target_), std::vector<AnsiString>{"kv4.exe"});
+}
+
+TEST_F(RemoveInstall, WhatTheUserPutIntoACreatedFolderKeepsIt) {
+  InstallPayload();
+  WriteFile(target_ + "\\Storage\\notes.txt", "written while the install ran");
+  Rollback();
+  EXPECT_EQ(ListTree(target_), (std::vector<AnsiString>{"Storage\\", "Storage\\notes.txt"}));
 }
 
 TEST_F(RemoveInstall, MakerFolderHoldingAnotherProductStays) {
   MakeFolder(maker_ + "\\Other Product");
   WriteFile(maker_ + "\\Other Product\\other.exe", "other");
   InstallPayload();
-  RemovalMode = RollbackRemovalMode;
-  RemoveInstallFolder(target_);
+  Rollback();
   EXPECT_FALSE(FolderThere(target_));
   EXPECT_TRUE(FileThere(maker_ + "\\Other Product\\other.exe"));
 }
 
-TEST_F(RemoveInstall, WithoutTheRollbackModeANonEmptyTargetIsNotEmptied) {
-  InstallPayload();
-  RemovalMode = 0;
-  RemoveInstallFolder(target_);
-  EXPECT_TRUE(FileThere(target_ + "\\kv4.exe"));
-  // An empty target goes in any mode, and so does its empty parent.
-  InstallCreatedPaths.clear();
-  DeleteFolderContents(target_);
-  RemoveInstallFolder(target_);
+TEST_F(RemoveInstall, TargetTypedWithATrailingBackslashRollsBackAlike) {
+  record_.Begin(target_ + "\\");
+  Install("kv4.exe");
+  RemoveInstallFolder(target_ + "\\", record_.CreatedPaths());
   EXPECT_FALSE(FolderThere(target_));
   EXPECT_FALSE(FolderThere(maker_));
 }
 
-TEST_F(RemoveInstall, TargetWithTrailingBackslashIsItsOwnParent) {
+TEST_F(RemoveInstall, PathsOutsideTheTargetAreNeverTouched) {
   InstallPayload();
-  WriteFile(maker_ + "\\sibling.txt", "x");
-  RemovalMode = RollbackRemovalMode;
-  RemoveInstallFolder(target_ + "\\");
+  const AnsiString elsewhere = scratch_ / "elsewhere.txt";
+  WriteFile(elsewhere, "not the install's");
+  std::vector<AnsiString> created = record_.CreatedPaths();
+  created.push_back(elsewhere);
+  created.push_back(scratch_ / "Kestrum2");
+  MakeFolder(scratch_ / "Kestrum2");
+  RemoveInstallFolder(target_, created);
+  EXPECT_TRUE(FileThere(elsewhere));
+  EXPECT_TRUE(FolderThere(scratch_ / "Kestrum2"));
   EXPECT_FALSE(FolderThere(target_));
-  EXPECT_TRUE(FileThere(maker_ + "\\sibling.txt"));
 }

@@ -5,6 +5,7 @@ add_wine_gtest(engine_tests
     ${CMAKE_CURRENT_SOURCE_DIR}/tests/EngineTestSupport.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/tests/WindowsFileSystemTests.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/tests/DeleteTests.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/tests/InstallRecordTests.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/tests/WindowsOSTests.cpp
   LIBS engine engine_strings)
 target_include_directories(engine_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tests)

@@ -11,6 +11,7 @@
 #include "i01_0_2__InstallData.hpp"
 #include "lib_WindowsFileSystem.hpp"
 #include "lib_WindowsOS.hpp"
+#include "ui_0__Delete.hpp"
 
 using namespace enginetest;
 
@@ -67,8 +68,11 @@ void ExpectInstalled(bool win9x) {
   ExpectShortcut(menu + LoadStr(IDS_UNINSTALL_SHORTCUT), t + "uninstall.exe", "");
   ExpectShortcut(menu + LoadStr(IDS_TUTORIAL_SHORTCUT), t + "Storage\\Tutorial\\index.htm", "");
   ExpectShortcut(AddTrailingBackslash(DesktopFolder) + LoadStr(IDS_PRODUCT_SHORTCUT), t + "kv4.exe", description);
+  // Nothing else of the product's is in the folder; a shortcut of the
+  // user's own may be.
   std::vector<AnsiString> expected{LoadStr(IDS_PRODUCT_SHORTCUT), LoadStr(IDS_UNINSTALL_SHORTCUT),
                                    LoadStr(IDS_TUTORIAL_SHORTCUT)};
+  if (FileThere(menu + Ansi("Мой ярлык.lnk"))) expected.push_back(Ansi("Мой ярлык.lnk"));
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(ListTree(menu), expected);
 }
@@ -95,7 +99,14 @@ TEST(InstallScenario, SuccessWritesEverythingAndRollbackRemovesIt) {
   EXPECT_GT(run.TotalBytes, 30 * 1024 * 1024);
   EXPECT_EQ(run.BytesDone, run.TotalBytes);
   ExpectInstalled(false);
-  Rollback();
+  // The list of installed files names what the payload holds, folders with
+  // their trailing backslash, in UTF-8.
+  const std::string list = ReadFile(InstallSettings->TargetFolder + "\\uninstall.lst");
+  for (const char* name : {"\nuninstall.exe\r", "\nuninsts.exe\r", "\nkv4.exe\r", "\nStorage\\\r",
+                           "\nStorage\\Tutorial\\index.htm\r",
+                           "\nStorage\\\xD0\xA8\xD0\xB0\xD0\xB1\xD0\xBB\xD0\xBE\xD0\xBD\xD1\x8B\\\r"})
+    EXPECT_NE(list.find(name), std::string::npos) << name;
+  Rollback(run);
   ExpectNothingOfTheInstallLeft(false);
   // The association is never removed.
   ExpectAssociation(InstallSettings->TargetFolder);
@@ -109,13 +120,13 @@ TEST(InstallScenario, CancelDuringListingExtractsNothing) {
   for (int attempt = 0; attempt < 5; ++attempt) {
     run = RunInstall(TCancel::DuringListing);
     if (run.Cancelled) break;
-    Rollback();
+    Rollback(run);
   }
   ASSERT_TRUE(run.Cancelled) << "the cancel never met the listing";
   EXPECT_EQ(run.Status, isCancelled);
   EXPECT_EQ(run.BytesDone, 0);
-  EXPECT_EQ(run.TargetAtEnd, std::vector<AnsiString>{Ansi("Мои заметки.txt")});
-  Rollback();
+  EXPECT_EQ(run.TargetAtEnd, UsersOwnFiles());
+  Rollback(run);
   ExpectNothingOfTheInstallLeft(true);
 }
 
@@ -133,8 +144,8 @@ TEST(InstallScenario, CancelDuringALargeFileStopsWithinOneBlockAndSkipsTheRest) 
   EXPECT_FALSE(RegistryKeyThere(HKEY_LOCAL_MACHINE, UninstallKey));
   EXPECT_FALSE(RegistryKeyThere(HKEY_LOCAL_MACHINE, "Software\\Kestrum\\Lumbrix 2008"));
   EXPECT_FALSE(RegistryKeyThere(HKEY_CLASSES_ROOT, ".qzarc"));
-  EXPECT_FALSE(FolderThere(StartMenuProductFolder(false)));
-  Rollback();
+  EXPECT_FALSE(FileThere(StartMenuProductFolder(false) + "\\" + LoadStr(IDS_PRODUCT_SHORTCUT)));
+  Rollback(run);
   ExpectNothingOfTheInstallLeft(true);
 }
 
@@ -150,8 +161,8 @@ TEST(InstallScenario, CancelBetweenSmallFilesLeavesThePayloadUnfinished) {
   TInstallRun run = RunInstall(TCancel::DuringExtraction);
   ASSERT_TRUE(run.Cancelled);
   EXPECT_EQ(run.Status, isCancelled);
-  EXPECT_LT(run.TargetAtEnd.size(), 301u);
-  Rollback();
+  EXPECT_LT(run.TargetAtEnd.size(), UsersOwnFiles().size() + 300);
+  Rollback(run);
   ExpectNothingOfTheInstallLeft(true);
 }
 
@@ -163,7 +174,7 @@ TEST(InstallScenario, CancelAfterTheLastStepStillCountsAsCancel) {
   // Every step had run, the shortcuts included.
   EXPECT_TRUE(FileThere(AddTrailingBackslash(DesktopFolder) + LoadStr(IDS_PRODUCT_SHORTCUT)));
   EXPECT_TRUE(RegistryKeyThere(HKEY_LOCAL_MACHINE, UninstallKey));
-  Rollback();
+  Rollback(run);
   ExpectNothingOfTheInstallLeft(false);
 }
 
@@ -173,7 +184,7 @@ TEST(InstallScenario, MissingArchiveEndsWithStatus4AtOnce) {
   TInstallRun run = RunInstall();
   EXPECT_EQ(run.Status, isArchiveMissing);
   EXPECT_EQ(run.TotalBytes, 0);
-  Rollback();
+  Rollback(run);
   ExpectNothingOfTheInstallLeft(true);
 }
 
@@ -185,8 +196,8 @@ TEST(InstallScenario, ListingFailureEndsWithStatus5) {
   TInstallRun run = RunInstall();
   EXPECT_EQ(run.Status, isScanFailed);
   EXPECT_NE(run.RarError, 0);
-  EXPECT_EQ(run.TargetAtEnd, std::vector<AnsiString>{Ansi("Мои заметки.txt")});
-  Rollback();
+  EXPECT_EQ(run.TargetAtEnd, UsersOwnFiles());
+  Rollback(run);
   ExpectNothingOfTheInstallLeft(true);
 }
 
@@ -197,7 +208,7 @@ TEST(InstallScenario, NotAnArchiveEndsWithStatus5AndBadArchive) {
   TInstallRun run = RunInstall();
   EXPECT_EQ(run.Status, isScanFailed);
   EXPECT_EQ(run.RarError, 13);
-  Rollback();
+  Rollback(run);
   ExpectNothingOfTheInstallLeft(false);
 }
 
@@ -208,7 +219,7 @@ TEST(InstallScenario, WrongPasswordEndsWithStatus6) {
   TInstallRun run = RunInstall();
   EXPECT_EQ(run.Status, isExtractFailed);
   EXPECT_NE(run.RarError, 0);
-  Rollback();
+  Rollback(run);
   ExpectNothingOfTheInstallLeft(true);
 }
 
@@ -224,8 +235,8 @@ TEST(InstallScenario, DamagedDataEndsWithStatus6AndBadData) {
   EXPECT_EQ(run.Status, isExtractFailed);
   EXPECT_EQ(run.RarError, 12);
   // The first file was extracted before the damage was met.
-  EXPECT_GT(run.TargetAtEnd.size(), 1u);
-  Rollback();
+  EXPECT_GT(run.TargetAtEnd.size(), UsersOwnFiles().size());
+  Rollback(run);
   ExpectNothingOfTheInstallLeft(true);
 }
 
@@ -237,11 +248,11 @@ TEST(InstallScenario, SecondVolumeAskedForFails) {
   TInstallRun run = RunInstall();
   EXPECT_TRUE(run.Status == isScanFailed || run.Status == isExtractFailed) << int(run.Status);
   EXPECT_NE(run.RarError, 0);
-  Rollback();
+  Rollback(run);
   ExpectNothingOfTheInstallLeft(true);
 }
 
-TEST(InstallScenario, UnresolvableProgramsFolderMakesOnlyTheDesktopShortcut) {
+TEST(InstallScenario, UnresolvableProgramsFolderMakesOnlyTheDesktopShortcutAndTheRollbackTakesAll) {
   EngineTestSeams::GetSpecialFolderLocationProc = [](HWND owner, int csidl, LPITEMIDLIST* list) -> HRESULT {
     if (csidl == CSIDL_PROGRAMS || csidl == CSIDL_COMMON_PROGRAMS) {
       *list = nullptr;
@@ -255,13 +266,57 @@ TEST(InstallScenario, UnresolvableProgramsFolderMakesOnlyTheDesktopShortcut) {
   EXPECT_FALSE(FolderThere(AddTrailingBackslash(ProgramsFolderOf(false)) + "Kestrum"));
   const AnsiString desktopLink = AddTrailingBackslash(DesktopFolder) + LoadStr(IDS_PRODUCT_SHORTCUT);
   EXPECT_TRUE(ReadShortcut(desktopLink).Loaded);
-  // Without the programs folder the rollback returns before it removes the
-  // desktop shortcut or sets the mode that empties the target folder.
-  Rollback();
+  // The rollback does not depend on the programs folder: what the install
+  // made goes, the desktop shortcut included.
+  Rollback(run);
   EngineTestSeams::GetSpecialFolderLocationProc = nullptr;
-  EXPECT_TRUE(FileThere(desktopLink));
-  EXPECT_TRUE(FileThere(InstallSettings->TargetFolder + "\\uninstall.exe"));
-  EXPECT_FALSE(RegistryKeyThere(HKEY_LOCAL_MACHINE, UninstallKey));
+  ExpectNothingOfTheInstallLeft(false);
+}
+
+TEST(InstallScenario, ARaisingShortcutStepFailsTheInstallAndItIsRolledBack) {
+  PrepareEngine(DemoPayload());
+  PlaceUsersOwnThings();
+  // Without COM in the main thread the shell-link object cannot be made,
+  // and the shortcut step raises.
+  CoUninitialize();
+  TInstallRun run = RunInstall();
+  CoInitialize(nullptr);
+  EXPECT_EQ(run.Status, isStepFailed);
+  // Everything before the shortcuts had been done.
+  EXPECT_TRUE(RegistryKeyThere(HKEY_LOCAL_MACHINE, UninstallKey));
+  EXPECT_GT(run.TargetAtEnd.size(), UsersOwnFiles().size());
+  Rollback(run);
+  ExpectNothingOfTheInstallLeft(true);
+}
+
+TEST(InstallScenario, AFolderOnTheDesktopMadeByTheInstallGoesButTheDesktopStays) {
+  PrepareEngine(DemoPayload());
+  ASSERT_TRUE(IsFolderEmpty(DesktopFolder)) << "a fresh prefix has an empty desktop";
+  InstallSettings->TargetFolder = AddTrailingBackslash(DesktopFolder) + Ansi("Лумбрикс");
+  TInstallRun run = RunInstall(TCancel::DuringExtraction);
+  ASSERT_TRUE(run.Cancelled);
+  EXPECT_EQ(run.Status, isCancelled);
+  Rollback(run);
+  EXPECT_FALSE(FolderThere(InstallSettings->TargetFolder));
+  EXPECT_TRUE(FolderThere(DesktopFolder));
+}
+
+TEST(InstallScenario, AFolderOnTheDesktopThatExistedStaysAfterAFailedInstall) {
+  TScratchFolder scratch("desktop");
+  AnsiString archive = SmallArchive(scratch, {"tulbek"});
+  std::string bytes = ReadFile(archive);
+  bytes[bytes.size() / 2] ^= 0x33;
+  WriteFile(archive, bytes);
+  PrepareEngine(archive);
+  InstallSettings->TargetFolder = AddTrailingBackslash(DesktopFolder) + Ansi("Мой сайт");
+  ASSERT_TRUE(ForceDirectories(InstallSettings->TargetFolder));
+  TInstallRun run = RunInstall();
+  EXPECT_EQ(run.Status, isExtractFailed);
+  EXPECT_FALSE(run.TargetAtEnd.empty());
+  Rollback(run);
+  EXPECT_TRUE(FolderThere(InstallSettings->TargetFolder));
+  EXPECT_TRUE(ListTree(InstallSettings->TargetFolder).empty());
+  EXPECT_TRUE(FolderThere(DesktopFolder));
 }
 
 TEST(InstallScenario, TargetTypedWithTrailingBackslashDoublesItInTheIconPathOnly) {
@@ -273,7 +328,7 @@ TEST(InstallScenario, TargetTypedWithTrailingBackslashDoublesItInTheIconPathOnly
   EXPECT_EQ(Value(HKEY_CLASSES_ROOT, "Kestrum.Archive\\DefaultIcon", ""), t + "\\qzarc.ico");
   EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"), "\"" + t + "uninstall.exe\"");
   EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, "Software\\Kestrum\\Lumbrix 2008", "Lumbrix2008Path"), t);
-  Rollback();
+  Rollback(run);
   EXPECT_FALSE(FolderThere(DefaultTarget()));
 }
 
@@ -294,7 +349,6 @@ TEST(Win98Scenario, PerUserProgramsFolderAndAdministratorWithoutTest) {
   if (ProgramsFolderOf(true) != ProgramsFolderOf(false)) {
     EXPECT_FALSE(FolderThere(StartMenuProductFolder(false)));
   }
-  Rollback();
-  EXPECT_FALSE(FolderThere(StartMenuProductFolder(true)));
-  EXPECT_TRUE(FileThere(AddTrailingBackslash(ProgramsFolderOf(true)) + "Kestrum\\Other Product\\other.lnk"));
+  Rollback(run);
+  ExpectNothingOfTheInstallLeft(true, true);
 }

@@ -12,6 +12,8 @@
 #include "Thread.hpp"
 #include "UnRAR.hpp"
 #include "i01_0_2__InstallData.hpp"
+#include "lib_Method12_ExtractRAR.hpp"
+#include "ProductPaths.hpp"
 #include "lib_WindowsFileSystem.hpp"
 #include "ui_0__Delete.hpp"
 
@@ -25,35 +27,40 @@ const char* const UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\
 // that tell the main thread something was queued for it.
 class TInstallDriver : public TObject {
  public:
+  TInstallDriver() : Wake(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
+  ~TInstallDriver() override { CloseHandle(Wake); }
   TInstallRun Run;
   bool CancelOnFirstWake = false;
   std::atomic<bool> CancelledOnWake{false};
+  HANDLE Wake;
 
   void OnTerminate(TObject* sender) {
     auto thread = static_cast<InstallThread*>(sender);
     Run.Finished = true;
     Run.Status = thread->Status;
     Run.RarError = thread->RarError;
-    Run.TotalBytes = thread->TotalBytesNow();
-    Run.BytesDone = thread->BytesDoneNow();
+    Run.TotalBytes = thread->TotalBytes();
+    Run.BytesDone = thread->BytesDone();
     Run.TargetAtEnd = ListTree(InstallSettings->TargetFolder);
+    Run.CreatedPaths = thread->CreatedPaths();
   }
   // Runs in the worker as it queues something for the main thread. The
   // worker's only Synchronize is its shortcut step: once that is queued,
   // every step has passed its test, so a cancel here comes after the last.
   void OnWake(TObject* sender) {
     if (CancelOnFirstWake && !CancelledOnWake.exchange(true)) static_cast<TThread*>(sender)->Terminate();
+    SetEvent(Wake);
   }
 };
 
 bool ShouldCancel(TCancel cancel, InstallThread* thread, std::int32_t expectedTotal) {
   switch (cancel) {
     case TCancel::DuringListing: {
-      std::int32_t total = thread->TotalBytesNow();
+      std::int32_t total = thread->TotalBytes();
       return total > 0 && total < expectedTotal;
     }
     case TCancel::DuringExtraction:
-      return thread->BytesDoneNow() > 0;
+      return thread->BytesDone() > 0;
     default:
       return false;
   }
@@ -78,17 +85,21 @@ TInstallRun RunInstall(TCancel cancel) {
   thread->SetFreeOnTerminate(true);
   thread->OnTerminate = TNotifyEvent(&driver, &TInstallDriver::OnTerminate);
   thread->Resume();
-  DWORD start = GetTickCount();
-  while (!driver.Run.Finished) {
+  // The main thread sleeps until the worker queues something for it. Only a
+  // cancel that must land in the middle of the listing or the extraction
+  // looks at the counters meanwhile, every millisecond or two.
+  const bool watching = cancel == TCancel::DuringListing || cancel == TCancel::DuringExtraction;
+  const DWORD start = GetTickCount(), limit = 300000;
+  while (!driver.Run.Finished && GetTickCount() - start < limit) {
     // The thread object lives until its termination step has run here.
-    if (!driver.Run.Cancelled && ShouldCancel(cancel, thread, expectedTotal)) {
-      driver.Run.BytesDoneAtCancel = thread->BytesDoneNow();
-      driver.Run.TotalBytesAtCancel = thread->TotalBytesNow();
+    if (watching && !driver.Run.Cancelled && ShouldCancel(cancel, thread, expectedTotal)) {
+      driver.Run.BytesDoneAtCancel = thread->BytesDone();
+      driver.Run.TotalBytesAtCancel = thread->TotalBytes();
       driver.Run.Cancelled = true;
       thread->Terminate();
     }
+    WaitForSingleObject(driver.Wake, watching && !driver.Run.Cancelled ? 1 : limit);
     CheckSynchronize();
-    if (GetTickCount() - start > 300000) break;
   }
   WakeMainThread = nullptr;
   if (driver.CancelledOnWake) driver.Run.Cancelled = true;
@@ -96,9 +107,9 @@ TInstallRun RunInstall(TCancel cancel) {
   return driver.Run;
 }
 
-void Rollback() {
+void Rollback(const TInstallRun& run) {
   RemoveMenuFolderAndShortcuts(255);
-  RemoveInstallFolder(InstallSettings->TargetFolder);
+  RemoveInstallFolder(InstallSettings->TargetFolder, run.CreatedPaths);
   DeleteProductRegistryKeys();
 }
 
@@ -118,21 +129,31 @@ AnsiString StartMenuProductFolder(bool win9x) {
 
 void PlaceUsersOwnThings(bool win9x) {
   const AnsiString target = InstallSettings->TargetFolder;
-  ASSERT_TRUE(ForceDirectories(target));
+  ASSERT_TRUE(ForceDirectories(target + "\\" + Ansi("Мои сайты\\сайт")));
   WriteFile(target + "\\" + Ansi("Мои заметки.txt"), "notes");
+  WriteFile(target + "\\" + Ansi("Мои сайты\\сайт\\index.html"), "site");
   ASSERT_TRUE(ForceDirectories(ExtractFilePath(target) + "Other Product"));
   WriteFile(ExtractFilePath(target) + "Other Product\\other.exe", "other");
   const AnsiString menuMaker = AddTrailingBackslash(ProgramsFolderOf(win9x)) + "Kestrum";
   ASSERT_TRUE(ForceDirectories(menuMaker + "\\Other Product"));
   WriteFile(menuMaker + "\\Other Product\\other.lnk", "link");
+  ASSERT_TRUE(ForceDirectories(StartMenuProductFolder(win9x)));
+  WriteFile(StartMenuProductFolder(win9x) + "\\" + Ansi("Мой ярлык.lnk"), "the user's own shortcut");
   SetRegistryString(HKEY_LOCAL_MACHINE, "Software\\Kestrum\\Other Product", "Path", "C:\\Other");
+}
+
+std::vector<AnsiString> UsersOwnFiles() {
+  return {Ansi("Мои заметки.txt"), Ansi("Мои сайты\\"), Ansi("Мои сайты\\сайт\\"),
+          Ansi("Мои сайты\\сайт\\index.html")};
 }
 
 void ExpectUsersOwnThingsKept(bool win9x) {
   const AnsiString target = InstallSettings->TargetFolder;
-  EXPECT_EQ(ListTree(target), std::vector<AnsiString>{Ansi("Мои заметки.txt")});
+  EXPECT_EQ(ListTree(target), UsersOwnFiles());
+  EXPECT_EQ(ReadFile(target + "\\" + Ansi("Мои сайты\\сайт\\index.html")), "site");
   EXPECT_TRUE(FileThere(ExtractFilePath(target) + "Other Product\\other.exe"));
   EXPECT_TRUE(FileThere(AddTrailingBackslash(ProgramsFolderOf(win9x)) + "Kestrum\\Other Product\\other.lnk"));
+  EXPECT_EQ(ListTree(StartMenuProductFolder(win9x)), std::vector<AnsiString>{Ansi("Мой ярлык.lnk")});
   EXPECT_TRUE(RegistryKeyThere(HKEY_LOCAL_MACHINE, "Software\\Kestrum\\Other Product"));
 }
 
@@ -147,7 +168,8 @@ void ExpectNothingOfTheInstallLeft(bool usersThings, bool win9x) {
     EXPECT_FALSE(FolderThere(AddTrailingBackslash(ProgramsFolderOf(win9x)) + "Kestrum"));
     EXPECT_FALSE(RegistryKeyThere(HKEY_LOCAL_MACHINE, "Software\\Kestrum"));
   }
-  EXPECT_FALSE(FolderThere(StartMenuProductFolder(win9x)));
+  for (const AnsiString& name : MenuShortcutNames())
+    EXPECT_FALSE(FileThere(StartMenuProductFolder(win9x) + "\\" + name)) << name;
   EXPECT_FALSE(FileThere(AddTrailingBackslash(DesktopFolder) + LoadStr(IDS_PRODUCT_SHORTCUT)));
   EXPECT_FALSE(RegistryKeyThere(HKEY_LOCAL_MACHINE, "Software\\Kestrum\\Lumbrix 2008"));
   EXPECT_FALSE(RegistryKeyThere(HKEY_LOCAL_MACHINE, UninstallKey));
@@ -269,6 +291,14 @@ TMessageBox WaitForMessageBox(const AnsiString& caption, DWORD timeoutMs) {
   GetWindowThreadProcessId(box.Window, &box.ProcessId);
   box.CommandLine = CommandLineOf(box.ProcessId);
   return box;
+}
+
+bool WaitForProcessEnd(DWORD processId, DWORD timeoutMs) {
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+  if (!process) return true;
+  const bool ended = WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
+  CloseHandle(process);
+  return ended;
 }
 
 void CloseMessageBox(const TMessageBox& box) {

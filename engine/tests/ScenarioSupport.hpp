@@ -26,14 +26,16 @@ struct TInstallRun {
   bool Cancelled = false;
   // The target folder as the termination handler saw it, before any rollback.
   std::vector<AnsiString> TargetAtEnd;
+  // What the install created, as the worker handed it over.
+  std::vector<AnsiString> CreatedPaths;
 };
 
 // Binds the build's unrar.dll and makes the settings object.
 void PrepareEngine(const AnsiString& archive);
 TInstallRun RunInstall(TCancel cancel = TCancel::Never);
-// The Installing page's rollback: menu folder and desktop shortcut, the
-// install folder, the keys.
-void Rollback();
+// The Installing page's rollback: menu folder and desktop shortcut, what
+// the install created, the keys.
+void Rollback(const TInstallRun& run);
 
 // The archive of the build's demo payload.
 AnsiString DemoPayload();
@@ -42,10 +44,14 @@ AnsiString DefaultTarget();
 AnsiString ProgramsFolderOf(bool win9x);
 AnsiString StartMenuProductFolder(bool win9x);
 
-// Files the user had before the install: one in the target folder, another
-// product in the maker folder, another entry in the Start-menu maker folder
-// and another product's key under the maker key.
+// What the user had before the install: files with Cyrillic names and a
+// folder of their own in the target folder, another product in the maker
+// folder, another entry in the Start-menu maker folder, a shortcut of their
+// own in the product's Start-menu folder and another product's key under
+// the maker key.
 void PlaceUsersOwnThings(bool win9x = false);
+// The user's files and folders in the target, as ListTree gives them.
+std::vector<AnsiString> UsersOwnFiles();
 void ExpectUsersOwnThingsKept(bool win9x = false);
 // Nothing of the install is left: files, folders, shortcuts and keys. With
 // `usersThings` the maker folders and key stay because of them.
@@ -61,6 +67,8 @@ struct TMessageBox {
 TMessageBox WaitForMessageBox(const AnsiString& caption, DWORD timeoutMs = 60000);
 void CloseMessageBox(const TMessageBox& box);
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+// Waits for another process to end; true when it has (or was gone already).
+bool WaitForProcessEnd(DWORD processId, DWORD timeoutMs);
 
 // Watches from a thread of its own for a process of the given program name
 // and keeps the command line of the first one it sees.

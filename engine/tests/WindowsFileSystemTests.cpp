@@ -36,7 +36,7 @@ TEST(PathHelpers, FormatTextFillsTheFolderIntoTheText) {
   EXPECT_EQ(FormatText("%d-%d", {1, 24}), "1-24");
 }
 
-TEST(FolderGlobals, AreSetInDependencyOrder) {
+TEST(FolderGlobals, HoldWhatTheQueriesAnswer) {
   ASSERT_FALSE(WindowsFolder.empty());
   EXPECT_EQ(WindowsFolder, GetWindowsPath());
   // "C:" form: a drive and a colon, no backslash.
@@ -69,6 +69,26 @@ class ProgramFilesValue : public ::testing::Test {
 TEST_F(ProgramFilesValue, WithoutTheUserValueIsTheSystemDrivesProgramFiles) {
   DeleteRegistryValue(HKEY_CURRENT_USER, Key, "ProgramFilesDir");
   EXPECT_EQ(GetProgramFilesPath(), SystemDrivePath + "\\Program Files");
+}
+
+TEST_F(ProgramFilesValue, TheUnitStartSetsEachGlobalBeforeTheOnesThatReadIt) {
+  // Without the environment value and the registry value, the system drive
+  // comes from the Windows folder and Program Files from the system drive.
+  // Stale values stand in the globals: a query that ran before the one it
+  // depends on would read them.
+  char savedDrive[64] = {};
+  const bool hadDrive = GetEnvironmentVariableA("SystemDrive", savedDrive, sizeof(savedDrive)) != 0;
+  SetEnvironmentVariableA("SystemDrive", nullptr);
+  DeleteRegistryValue(HKEY_CURRENT_USER, Key, "ProgramFilesDir");
+  const AnsiString windows = GetWindowsPath();
+  WindowsFolder = "Q:\\Stale";
+  SystemDrivePath = "R:";
+  lib_WindowsFileSystemUnit.Initialization();
+  const AnsiString drive = SystemDrivePath, programFiles = ProgramFilesFolder;
+  SetEnvironmentVariableA("SystemDrive", hadDrive ? savedDrive : nullptr);
+  lib_WindowsFileSystemUnit.Initialization();
+  EXPECT_EQ(drive, ExtractFileDrive(windows));
+  EXPECT_EQ(programFiles, ExtractFileDrive(windows) + "\\Program Files");
 }
 
 TEST_F(ProgramFilesValue, TheUserValueWinsWhenPresent) {
@@ -163,6 +183,31 @@ TEST(PidlHelpers, ConcatenationJoinsItemsAndKeepsOneTerminator) {
   EXPECT_NE(copy, AsList(second));
   EXPECT_EQ(std::memcmp(copy, second.data(), second.size()), 0);
   FreeList(copy);
+}
+
+TEST(PidlHelpers, ConcatenationAlwaysAllocatesTheTerminator) {
+  auto list = MakeList({"abc", "de"});
+  auto empty = MakeList({});
+  // Every combination with a nil or empty list: the result is the other
+  // list whole, in memory that holds its terminator too.
+  const struct {
+    LPCITEMIDLIST first, second;
+    const std::vector<BYTE>* expected;
+  } cases[] = {{AsList(list), nullptr, &list},        {AsList(list), AsList(empty), &list},
+               {nullptr, AsList(list), &list},        {AsList(empty), AsList(list), &list},
+               {nullptr, nullptr, &empty},            {AsList(empty), AsList(empty), &empty},
+               {AsList(empty), nullptr, &empty}};
+  IMalloc* malloc = nullptr;
+  ASSERT_HRESULT_SUCCEEDED(SHGetMalloc(&malloc));
+  for (const auto& c : cases) {
+    LPITEMIDLIST joined = ConcatPidls(c.first, c.second);
+    ASSERT_NE(joined, nullptr);
+    EXPECT_GE(malloc->GetSize(joined), c.expected->size());
+    EXPECT_EQ(PidlSize(joined), c.expected->size());
+    EXPECT_EQ(std::memcmp(joined, c.expected->data(), c.expected->size()), 0);
+    FreeList(joined);
+  }
+  malloc->Release();
 }
 
 TEST(PidlHelpers, ZeroedAllocationIsZero) {

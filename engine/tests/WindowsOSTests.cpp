@@ -12,10 +12,18 @@
 
 using namespace enginetest;
 
-TEST(WindowsOS, VersionRecordIsFilledAtStartUp) {
+TEST(WindowsOS, VersionRecordHoldsTheSystemsOwnAnswer) {
+  OSVERSIONINFOA system;
+  ZeroMemory(&system, sizeof(system));
+  system.dwOSVersionInfoSize = sizeof(system);
+  ASSERT_TRUE(GetVersionExA(&system));
   EXPECT_EQ(OSVersionInfo.dwOSVersionInfoSize, 148u);
-  EXPECT_EQ(OSVersionInfo.dwPlatformId, DWORD(VER_PLATFORM_WIN32_NT));
-  EXPECT_FALSE(IsWin9x());
+  EXPECT_EQ(OSVersionInfo.dwMajorVersion, system.dwMajorVersion);
+  EXPECT_EQ(OSVersionInfo.dwMinorVersion, system.dwMinorVersion);
+  EXPECT_EQ(OSVersionInfo.dwBuildNumber, system.dwBuildNumber);
+  EXPECT_EQ(OSVersionInfo.dwPlatformId, system.dwPlatformId);
+  EXPECT_STREQ(OSVersionInfo.szCSDVersion, system.szCSDVersion);
+  EXPECT_EQ(IsWin9x(), system.dwPlatformId < VER_PLATFORM_WIN32_NT);
 }
 
 TEST(WindowsOS, AdministratorIsWhoOpensTheServiceManagerWithFullAccess) {

@@ -1,7 +1,8 @@
-// uninsts.exe: deletes the product folder (first argument) and the
-// Start-menu folder (second, optional), both quoted with their trailing
-// backslash. No window; the exit code says whether both are gone.
-#include "FolderRemoval.hpp"
+// uninsts.exe: deletes the product (first argument) as its list of installed
+// files names it, and the Start-menu folder (second, optional) when it is
+// empty; both quoted with their trailing backslash. No window; the exit
+// code says what became of the product (ListRemoval.hpp).
+#include "ListRemoval.hpp"
 #include "WinApi.hpp"
 
 namespace {
@@ -18,9 +19,7 @@ std::wstring FromAnsi(const std::string& text) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const std::vector<std::string> args = uninsts::SplitCommandLine(GetCommandLineA());
-  if (args.size() < 2 || args.size() > 3) return 2;
-  std::vector<uninsts::Removal> results;
-  results.push_back(uninsts::RemoveFolder(FromAnsi(args[1]), uninsts::FolderKind::Product));
-  if (args.size() == 3) results.push_back(uninsts::RemoveFolder(FromAnsi(args[2]), uninsts::FolderKind::Plain));
-  return uninsts::ExitCode(results);
+  if (args.size() < 2 || args.size() > 3) return static_cast<int>(uninsts::Outcome::BadArguments);
+  const std::wstring menu = args.size() == 3 ? FromAnsi(args[2]) : std::wstring();
+  return static_cast<int>(uninsts::RemoveProduct(FromAnsi(args[1]), menu));
 }

@@ -1,0 +1,146 @@
+#include "InstallRecord.hpp"
+
+#include <memory>
+#include <set>
+
+#include "Classes.hpp"
+#include "InstalledFilesList.hpp"
+#include "SysUtils.hpp"
+#include "WinApi.hpp"
+
+namespace {
+
+// Names that the library must refuse anyway are never noted: the rollback
+// may only ever touch paths under the target.
+bool IsContainedName(const AnsiString& name) {
+  if (name.empty() || name[0] == '\\' || name[0] == '/' || name.find(':') != AnsiString::npos) return false;
+  size_t start = 0;
+  while (start <= name.size()) {
+    size_t end = name.find_first_of("\\/", start);
+    if (end == AnsiString::npos) end = name.size();
+    if (name.compare(start, end - start, "..") == 0) return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+bool Exists(const AnsiString& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string AnsiToUtf8(const AnsiString& ansi) {
+  const WideString wide = AnsiToWide(ansi);
+  if (wide.empty()) return std::string();
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(n > 0 ? size_t(n) : 0, '\0');
+  if (n > 0) WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+// The names of a list already in the folder; none when there is no list or
+// it cannot be read as one.
+std::vector<std::string> EarlierListNames(const AnsiString& listPath) {
+  std::vector<std::string> names;
+  if (!FileExists(listPath)) return names;
+  try {
+    TFileStream stream(listPath, fmOpenRead | fmShareDenyWrite);
+    std::string text(size_t(stream.Size()), '\0');
+    stream.ReadBuffer(text.data(), std::int32_t(text.size()));
+    installedfiles::Parse(text, names);
+  } catch (const Exception&) {
+    names.clear();
+  }
+  return names;
+}
+
+}  // namespace
+
+void TInstallRecord::Begin(const AnsiString& target) {
+  target_ = ExcludeTrailingBackslash(target);
+  created_.clear();
+  installed_.clear();
+  known_.clear();
+  // The target and the parents the extraction will create, outermost first.
+  std::vector<AnsiString> missing;
+  for (AnsiString path = target_; !path.empty();) {
+    if (Exists(path)) {
+      known_[path] = TOrigin::Existed;
+      break;
+    }
+    missing.push_back(path);
+    const AnsiString parent = ExcludeTrailingBackslash(ExtractFilePath(path));
+    if (parent == path || parent == ExtractFileDrive(parent)) break;
+    path = parent;
+  }
+  for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+    known_[*it] = TOrigin::Created;
+    created_.push_back(*it);
+  }
+}
+
+TInstallRecord::TOrigin TInstallRecord::OriginOf(const AnsiString& path, bool parentCreated) {
+  auto found = known_.find(path);
+  if (found != known_.end()) return found->second;
+  // Nothing can be in a folder this install has just made.
+  const TOrigin origin = parentCreated || !Exists(path) ? TOrigin::Created : TOrigin::Existed;
+  return known_[path] = origin;
+}
+
+void TInstallRecord::NoteCreated(const AnsiString& path, const AnsiString& relative, bool isFolder) {
+  created_.push_back(path);
+  installed_.push_back(isFolder ? relative + "\\" : relative);
+}
+
+void TInstallRecord::NoteEntry(const AnsiString& relativeName, bool isFolder) {
+  if (target_.empty() || !IsContainedName(relativeName)) return;
+  AnsiString relative = relativeName;
+  for (auto& ch : relative)
+    if (ch == '/') ch = '\\';
+  while (!relative.empty() && relative.back() == '\\') relative.pop_back();
+  auto top = known_.find(target_);
+  bool parentCreated = top != known_.end() && top->second == TOrigin::Created;
+  size_t start = 0;
+  while (start < relative.size()) {
+    size_t end = relative.find('\\', start);
+    const bool last = end == AnsiString::npos;
+    if (last) end = relative.size();
+    if (end > start) {
+      const AnsiString part = relative.substr(0, end);
+      const AnsiString path = target_ + "\\" + part;
+      const bool folder = !last || isFolder;
+      const bool seen = known_.count(path) != 0;
+      const TOrigin origin = OriginOf(path, parentCreated);
+      if (!seen && origin == TOrigin::Created) NoteCreated(path, part, folder);
+      // A file that was there before is replaced by the product's own.
+      if (last && !isFolder && origin == TOrigin::Existed && !(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY)) {
+        installed_.push_back(part);
+        known_[path] = TOrigin::Replaced;
+      }
+      parentCreated = origin == TOrigin::Created;
+    }
+    start = end + 1;
+  }
+}
+
+bool TInstallRecord::WriteList() {
+  if (target_.empty()) return false;
+  const AnsiString listPath = target_ + "\\" + installedfiles::FileName;
+  std::vector<std::string> names = EarlierListNames(listPath);
+  std::set<std::string> listed(names.begin(), names.end());
+  for (const auto& name : installed_) {
+    // The list does not list itself, and a name the ANSI code page cannot
+    // carry (it shows as "?") cannot be named to the removal program.
+    if (AnsiSameText(name, installedfiles::FileName)) continue;
+    const std::string utf8 = AnsiToUtf8(name);
+    if (installedfiles::IsSafeName(utf8) && listed.insert(utf8).second) names.push_back(utf8);
+  }
+  // Noted before it is written, so that a list left half written goes with
+  // the rollback.
+  if (!Exists(listPath)) created_.push_back(listPath);
+  const std::string text = installedfiles::Format(names);
+  try {
+    TFileStream stream(listPath, fmCreate);
+    stream.WriteBuffer(text.data(), std::int32_t(text.size()));
+  } catch (const Exception&) {
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,65 @@
+#include "InstalledFilesList.hpp"
+
+namespace installedfiles {
+
+const char* const FileName = "uninstall.lst";
+const char* const Header = "[Lumbrix 2008 installed files]";
+
+namespace {
+
+bool IsRealComponent(const std::string& name, size_t begin, size_t end) {
+  for (size_t i = begin; i < end; ++i)
+    if (name[i] != '.' && name[i] != ' ') return true;
+  return false;
+}
+
+}  // namespace
+
+bool IsSafeName(const std::string& name) {
+  if (name.empty() || name[0] == '\\') return false;
+  // A trailing "\" marks a folder; the components before it are checked.
+  const size_t end = name.back() == '\\' ? name.size() - 1 : name.size();
+  size_t begin = 0;
+  for (size_t i = 0; i <= end; ++i) {
+    if (i == end || name[i] == '\\') {
+      if (!IsRealComponent(name, begin, i)) return false;
+      begin = i + 1;
+      continue;
+    }
+    const unsigned char ch = static_cast<unsigned char>(name[i]);
+    if (ch < 0x20 || ch == '/' || ch == ':' || ch == '*' || ch == '?' || ch == '"' || ch == '<' || ch == '>' ||
+        ch == '|')
+      return false;
+  }
+  return true;
+}
+
+std::string Format(const std::vector<std::string>& names) {
+  std::string text = std::string(Header) + "\r\n";
+  for (const auto& name : names) text += name + "\r\n";
+  return text;
+}
+
+bool Parse(const std::string& text, std::vector<std::string>& names) {
+  names.clear();
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    start = end + 1;
+  }
+  if (lines.empty() || lines[0] != Header) return false;
+  for (size_t i = 1; i < lines.size(); ++i) {
+    if (lines[i].empty()) continue;
+    if (!IsSafeName(lines[i])) return false;
+  }
+  for (size_t i = 1; i < lines.size(); ++i)
+    if (!lines[i].empty()) names.push_back(lines[i]);
+  return true;
+}
+
+}  // namespace installedfiles
