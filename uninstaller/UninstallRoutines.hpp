@@ -1,5 +1,5 @@
-// The uninstaller's own routines: its checked file copy and the removal of
-// the product's shortcuts.
+// The uninstaller's own routines: its checked file copy, the removal of the
+// product's shortcuts, and the plain text of its messages.
 #pragma once
 
 #include "System.hpp"
@@ -13,6 +13,7 @@ void CopyFileChecked(const AnsiString& source, const AnsiString& destination);
 // is removed here.
 void RemoveProductShortcuts();
 
-// The Start-menu base folder, chosen by the Windows family as the install
-// chose it; empty when it cannot be resolved.
-AnsiString ProductProgramsFolder();
+// A message box shows text, not markup: the texts shared with the wizard's
+// HTML labels lose their tags, "<br>" and "<p>" become line breaks and the
+// entities their characters (a non-breaking space stays one).
+AnsiString PlainMessageText(const AnsiString& html);

@@ -1,6 +1,9 @@
 #include "UninstallerMain.hpp"
 
+#include <exception>
+
 #include "EngineUnits.hpp"
+#include "ProductPaths.hpp"
 #include "SysUtils.hpp"
 #include "UninstallRoutines.hpp"
 #include "UninstallStrings.h"
@@ -16,11 +19,12 @@ AnsiString OwnFolder;
 AnsiString ProgramToStart;
 AnsiString StartParameters;
 AnsiString ProgramsFolder;
+unsigned long RemovalTimeoutMs = 120000;
 
 namespace {
 
 void ShowMessage(int textId) {
-  MessageBoxA(nullptr, LoadStr(textId).c_str(), LoadStr(IDS_UNINSTALL_CAPTION).c_str(), MB_OK);
+  MessageBoxA(nullptr, PlainMessageText(LoadStr(textId)).c_str(), LoadStr(IDS_UNINSTALL_CAPTION).c_str(), MB_OK);
 }
 
 AnsiString GetTemporaryFolder() {
@@ -30,16 +34,9 @@ AnsiString GetTemporaryFolder() {
   return AnsiString(buffer, length);
 }
 
-// Neither stage waits for the program it starts.
-void StartProgram(const AnsiString& workingFolder) {
-  if (!FileExists(ProgramToStart)) return;
-  ShellExecuteA(nullptr, nullptr, ProgramToStart.c_str(), StartParameters.c_str(),
-                workingFolder.c_str(), SW_SHOWNA);
-}
-
 // Copies itself and the removal program to the temporary folder and starts
 // the copy with the quoted product folder, which keeps its trailing
-// backslash inside the quotes.
+// backslash inside the quotes. It does not wait for the copy.
 void RunStage1() {
   TemporaryFolder = GetTemporaryFolder();
   OwnFolder = ExtractFilePath(ParamStr(0));
@@ -47,7 +44,32 @@ void RunStage1() {
   ProgramToStart = AddTrailingBackslash(TemporaryFolder) + "uninstall.exe";
   CopyFileChecked(ParamStr(0), ProgramToStart);
   StartParameters = "\"" + OwnFolder + "\"";
-  StartProgram(TemporaryFolder);
+  if (!FileExists(ProgramToStart)) return;
+  const auto started = reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, nullptr, ProgramToStart.c_str(),
+                                                               StartParameters.c_str(), TemporaryFolder.c_str(),
+                                                               SW_SHOWNA));
+  // Values up to 32 are errors: nothing was removed, and the user is told.
+  if (started <= 32) ShowMessage(IDS_UNINSTALL_FOLDER_NOT_REMOVED);
+}
+
+// Starts the removal program and waits for it, a bounded time: it reports
+// by its exit code whether the product folder is gone. False when it could
+// not be started, did not end in time or failed.
+bool RunRemovalProgram() {
+  SHELLEXECUTEINFOA info;
+  ZeroMemory(&info, sizeof(info));
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  info.lpFile = ProgramToStart.c_str();
+  info.lpParameters = StartParameters.c_str();
+  info.lpDirectory = OwnFolder.c_str();
+  info.nShow = SW_SHOWNA;
+  if (!ShellExecuteExA(&info) || !info.hProcess) return false;
+  DWORD exitCode = 1;
+  const bool ended = WaitForSingleObject(info.hProcess, RemovalTimeoutMs) == WAIT_OBJECT_0;
+  const bool removed = ended && GetExitCodeProcess(info.hProcess, &exitCode) && exitCode == 0;
+  CloseHandle(info.hProcess);
+  return removed;
 }
 
 // Deletes the temporary copy of the removal program once it has let go of
@@ -66,19 +88,22 @@ void RunStage2() {
   OwnFolder = ExtractFilePath(ParamStr(0));
   ProgramToStart = AddTrailingBackslash(OwnFolder) + "uninsts.exe";
   StartParameters = "\"" + ParamStr(1) + "\"";
-  ProgramsFolder = ProductProgramsFolder();
-  if (!ProgramsFolder.empty())
-    StartParameters += " \"" + AddTrailingBackslash(ProgramsFolder) + "Kestrum\\Lumbrix 2008\\\"";
+  ProgramsFolder = GetProgramsFolderPath();
+  if (!ProgramsFolder.empty()) StartParameters += " \"" + MenuProductFolder() + "\"";
   // Without the removal program nothing deletes the product folder, and
   // reporting success would leave it behind unnoticed.
   if (!FileExists(ProgramToStart)) {
     ShowMessage(IDS_UNINSTALL_FOLDER_NOT_REMOVED);
     return;
   }
-  StartProgram(OwnFolder);
-  Sleep(1000);
+  const bool removed = RunRemovalProgram();
   DeleteRemovalProgram();
-  ShowMessage(IDS_UNINSTALL_DONE);
+  ShowMessage(removed ? IDS_UNINSTALL_DONE : IDS_UNINSTALL_FOLDER_NOT_REMOVED);
+}
+
+// The library's standard error report; the program ends after it.
+void ReportException(const AnsiString& message) {
+  MessageBoxA(nullptr, message.c_str(), ExtractFileName(ParamStr(0)).c_str(), MB_OK | MB_ICONERROR);
 }
 
 }  // namespace
@@ -95,14 +120,17 @@ void UninstallerMain() {
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  InitializeEngineUnits();
-  int exitCode = 0;
+  int exitCode = 1;
   try {
+    InitializeEngineUnits();
     UninstallerMain();
+    exitCode = 0;
   } catch (const Exception& e) {
-    // The standard error report; the program ends after it.
-    MessageBoxA(nullptr, e.Message().c_str(), ExtractFileName(ParamStr(0)).c_str(), MB_OK | MB_ICONERROR);
-    exitCode = 1;
+    ReportException(e.Message());
+  } catch (const std::exception& e) {
+    ReportException(e.what());
+  } catch (...) {
+    ReportException("Unknown exception");
   }
   FinalizeUnits();
   return exitCode;

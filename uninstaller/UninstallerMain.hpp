@@ -11,5 +11,9 @@ extern AnsiString OwnFolder;
 extern AnsiString ProgramToStart;
 extern AnsiString StartParameters;
 extern AnsiString ProgramsFolder;
+// How long stage 2 waits for the removal program before it reports the
+// product as not removed. A product folder goes in seconds; a program that
+// takes minutes is stuck on something.
+extern unsigned long RemovalTimeoutMs;
 
 void UninstallerMain();

@@ -25,24 +25,25 @@ AnsiString TempFolder() {
 
 AnsiString ProductFolder() { return InstallSettings->TargetFolder + "\\"; }
 
-void Install() {
+void Install(bool usersThings = false) {
   PrepareEngine(DemoPayload());
+  if (usersThings) PlaceUsersOwnThings();
   TInstallRun run = RunInstall();
   ASSERT_EQ(run.Status, isSuccess) << "RAR code " << run.RarError;
   ASSERT_TRUE(FileThere(ProductFolder() + "uninstall.exe"));
   ASSERT_TRUE(FileThere(ProductFolder() + "uninsts.exe")) << "the payload lacks the removal program";
 }
 
-// Starts the product's uninstall.exe as the Start-menu shortcut does.
-void StartUninstaller(const AnsiString& environmentSeams = "") {
+// Starts the folder's uninstall.exe as the Start-menu shortcut does.
+void StartUninstaller(const AnsiString& environmentSeams = "", const AnsiString& folder = ProductFolder()) {
   SetEnvironmentVariableA("UNINSTALL_TEST_SEAMS", environmentSeams.empty() ? nullptr : environmentSeams.c_str());
   STARTUPINFOA startup;
   ZeroMemory(&startup, sizeof(startup));
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process;
-  AnsiString commandLine = "\"" + ProductFolder() + "uninstall.exe\"";
-  ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                             ProductFolder().c_str(), &startup, &process));
+  AnsiString commandLine = "\"" + folder + "uninstall.exe\"";
+  ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                             &startup, &process));
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   SetEnvironmentVariableA("UNINSTALL_TEST_SEAMS", nullptr);
@@ -54,10 +55,11 @@ void UseSeamedUninstaller() {
                         (ProductFolder() + "uninstall.exe").c_str(), FALSE));
 }
 
-void ExpectShortcutsAndKeysGone() {
+// With `othersKey` another product's key keeps the maker's key.
+void ExpectShortcutsAndKeysGone(bool othersKey = false) {
   EXPECT_FALSE(FileThere(AddTrailingBackslash(DesktopFolder) + LoadStr(IDS_PRODUCT_SHORTCUT)));
   EXPECT_FALSE(RegistryKeyThere(HKEY_LOCAL_MACHINE, "Software\\Kestrum\\Lumbrix 2008"));
-  EXPECT_FALSE(RegistryKeyThere(HKEY_LOCAL_MACHINE, "Software\\Kestrum"));
+  EXPECT_EQ(RegistryKeyThere(HKEY_LOCAL_MACHINE, "Software\\Kestrum"), othersKey);
   EXPECT_FALSE(RegistryKeyThere(HKEY_LOCAL_MACHINE, UninstallKey));
   // The association stays.
   EXPECT_TRUE(RegistryKeyThere(HKEY_CLASSES_ROOT, ".qzarc"));
@@ -111,25 +113,30 @@ TEST(UninstallScenario, MissingRemovalProgramIsReportedAsFailure) {
   ASSERT_NE(box.Window, nullptr) << "no message box";
   EXPECT_EQ(box.Text, Ansi("Папку Лумбрикса 2008 не удалось удалить с вашего компьютера."));
   CloseMessageBox(box);
-  Sleep(2000);
   // Shortcuts and keys went; the product folder is still there, as reported.
   ExpectShortcutsAndKeysGone();
   EXPECT_TRUE(FileThere(ProductFolder() + "kv4.exe"));
 }
 
-TEST(UninstallScenario, WithoutAdministratorRightsOnlyTheMessageIsShown) {
+TEST(UninstallScenario, WithoutAdministratorRightsOnlyTheMessageIsShownAsPlainText) {
   Install();
   UseSeamedUninstaller();
   StartUninstaller("noadmin");
   TMessageBox box = WaitForMessageBox(Caption());
   ASSERT_NE(box.Window, nullptr) << "no message box";
-  // Shown as stored, tags and entities included.
-  EXPECT_EQ(box.Text.substr(0, 24), "&nbsp;&nbsp;&nbsp;&nbsp;");
-  EXPECT_NE(box.Text.find(Ansi("правами администратора.<br>")), AnsiString::npos);
+  // The text shared with the wizard carries markup; the box shows none of
+  // it: the entities are non-breaking spaces, "<br>" a line break.
+  const AnsiString indent(4, '\xA0');
+  EXPECT_EQ(box.Text, indent + Ansi("Для удаления Лумбрикса войдите в компьютер как пользователь с правами "
+                                    "администратора.\n") +
+                          indent + Ansi("Если вы не знаете как это сделать, спросите тех, кто помогает вам "
+                                        "настраивать компьютер.\n") +
+                          indent + Ansi("После этого запустите удаление Лумбрикса еще раз."));
   // Stage 1 itself shows it: nothing was copied or started.
   EXPECT_NE(box.CommandLine.find(AnsiToWide(ProductFolder() + "uninstall.exe")), std::wstring::npos);
+  const DWORD shownBy = box.ProcessId;
   CloseMessageBox(box);
-  Sleep(1000);
+  EXPECT_TRUE(WaitForProcessEnd(shownBy, 30000));
   EXPECT_FALSE(FileThere(TempFolder() + "uninsts.exe"));
   EXPECT_TRUE(RegistryKeyThere(HKEY_LOCAL_MACHINE, UninstallKey));
   EXPECT_TRUE(FileThere(ProductFolder() + "kv4.exe"));
@@ -149,4 +156,71 @@ TEST(UninstallScenario, UnresolvableProgramsFolderRemovesOnlyTheDesktopShortcut)
   // its shortcuts stay.
   EXPECT_TRUE(FileThere(StartMenuProductFolder(false) + "\\" + LoadStr(IDS_PRODUCT_SHORTCUT)));
   ExpectShortcutsAndKeysGone();
+}
+
+TEST(UninstallScenario, InAFolderOfTheUsersOnlyTheProductGoes) {
+  Install(true);
+  StartUninstaller();
+  TMessageBox box = WaitForMessageBox(Caption());
+  ASSERT_NE(box.Window, nullptr) << "no message box";
+  // The message comes once the removal program has ended.
+  EXPECT_EQ(box.Text, Ansi("Лумбрикс 2008 удален с вашего компьютера."));
+  CloseMessageBox(box);
+  // Every file of the product, its list included, is gone; every file and
+  // folder of the user's is there, and the folder that holds them stays.
+  EXPECT_EQ(ListTree(InstallSettings->TargetFolder), UsersOwnFiles());
+  ExpectShortcutsAndKeysGone(true);
+  // The Start-menu folder holds the user's own shortcut, and stays.
+  EXPECT_EQ(ListTree(StartMenuProductFolder(false)), std::vector<AnsiString>{Ansi("Мой ярлык.lnk")});
+  EXPECT_TRUE(RegistryKeyThere(HKEY_LOCAL_MACHINE, "Software\\Kestrum\\Other Product"));
+}
+
+TEST(UninstallScenario, StartedInAFolderThatIsNoProductItRemovesNothingAndSaysSo) {
+  // The user copied the uninstaller into a folder of their own and ran it.
+  TScratchFolder scratch("users");
+  const AnsiString folder = scratch / Ansi("Мои документы") + "\\";
+  ASSERT_TRUE(ForceDirectories(folder + Ansi("Фото")));
+  WriteFile(folder + Ansi("письмо.doc"), "letter");
+  WriteFile(folder + Ansi("Фото\\море.jpg"), "sea");
+  WriteFile(folder + "kv4.exe", "a program of the user's that happens to share the name");
+  ASSERT_TRUE(CopyFileA(BuildTreeFile("uninstaller\\uninstall.exe").c_str(), (folder + "uninstall.exe").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(BuildTreeFile("standins\\uninsts\\uninsts.exe").c_str(), (folder + "uninsts.exe").c_str(), FALSE));
+  const std::vector<AnsiString> before = ListTree(folder);
+  StartUninstaller("", folder);
+  TMessageBox box = WaitForMessageBox(Caption());
+  ASSERT_NE(box.Window, nullptr) << "no message box";
+  EXPECT_EQ(box.Text, Ansi("Папку Лумбрикса 2008 не удалось удалить с вашего компьютера."));
+  CloseMessageBox(box);
+  EXPECT_EQ(ListTree(folder), before);
+  EXPECT_EQ(ReadFile(folder + Ansi("Фото\\море.jpg")), "sea");
+}
+
+TEST(UninstallScenario, ARemovalProgramThatFailsIsReportedAsNotRemoved) {
+  Install();
+  // A product file held open for good: the removal program retries, gives
+  // up and says so by its exit code.
+  const AnsiString held = ProductFolder() + "Storage\\Tutorial\\index.htm";
+  HANDLE file = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  StartUninstaller();
+  TMessageBox box = WaitForMessageBox(Caption());
+  CloseHandle(file);
+  ASSERT_NE(box.Window, nullptr) << "no message box";
+  EXPECT_EQ(box.Text, Ansi("Папку Лумбрикса 2008 не удалось удалить с вашего компьютера."));
+  CloseMessageBox(box);
+  EXPECT_TRUE(FileThere(held));
+  EXPECT_TRUE(FileThere(ProductFolder() + "uninstall.lst")) << "kept for another try";
+  ExpectShortcutsAndKeysGone();
+}
+
+TEST(UninstallScenario, ARemovalProgramThatDoesNotEndInTimeIsReportedAsNotRemoved) {
+  Install();
+  UseSeamedUninstaller();
+  // A wait shorter than any removal: the removal program is still at work
+  // when the uninstaller stops waiting.
+  StartUninstaller("removalwait=1");
+  TMessageBox box = WaitForMessageBox(Caption());
+  ASSERT_NE(box.Window, nullptr) << "no message box";
+  EXPECT_EQ(box.Text, Ansi("Папку Лумбрикса 2008 не удалось удалить с вашего компьютера."));
+  CloseMessageBox(box);
 }

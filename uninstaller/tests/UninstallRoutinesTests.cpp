@@ -1,10 +1,12 @@
-// The uninstaller's checked copy.
+// The uninstaller's checked copy and the plain text of its messages.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "SysUtils.hpp"
 #include "UninstallRoutines.hpp"
+#include "UninstallStrings.h"
 #include "WinApi.hpp"
 
 namespace {
@@ -64,4 +66,36 @@ TEST_F(CopyFileCheckedTest, FailedCopyRaisesTheStreamError) {
   } catch (const EStreamError& e) {
     EXPECT_EQ(e.Message(), "Cannot copy file " + source);
   }
+}
+
+namespace {
+
+AnsiString Cp1251(const wchar_t* text) { return WideToAnsi(text); }
+
+}  // namespace
+
+TEST(PlainMessageText, TagsGoAndLineBreaksStay) {
+  EXPECT_EQ(PlainMessageText("one<br>two<BR/>three<br clear=all>four"), "one\ntwo\nthree\nfour");
+  EXPECT_EQ(PlainMessageText("<p>first<p>second</p><b>bold</b> <i>and</i> <font color=\"red\">red</font>"),
+            "first\n\nsecond" "bold and red");
+  EXPECT_EQ(PlainMessageText("a <unfinished"), "a ");
+  EXPECT_EQ(PlainMessageText("no markup at all"), "no markup at all");
+}
+
+TEST(PlainMessageText, EntitiesBecomeTheirCharacters) {
+  EXPECT_EQ(PlainMessageText("&nbsp;&nbsp;x"), "\xA0\xA0x");
+  EXPECT_EQ(PlainMessageText("&lt;b&gt; &amp; &quot;q&quot;"), "<b> & \"q\"");
+  EXPECT_EQ(PlainMessageText("&copy;&reg;&sect;&para;&trade;&euro;"), Cp1251(L"\u00A9\u00AE\u00A7\u00B6\u2122\u20AC"));
+  EXPECT_EQ(PlainMessageText("&#1051;&#65;"), Cp1251(L"\u041BA"));
+  // What is no entity stays as written.
+  EXPECT_EQ(PlainMessageText("R&D &unknown; & &#x41; &#99999999;"), "R&D &unknown; & &#x41; &#99999999;");
+}
+
+TEST(PlainMessageText, TheAdministratorMessageReadsAsText) {
+  const AnsiString text = PlainMessageText(LoadStr(IDS_UNINSTALL_NO_ADMIN));
+  EXPECT_EQ(text.find('<'), AnsiString::npos);
+  EXPECT_EQ(text.find('&'), AnsiString::npos);
+  // Three paragraphs, each indented by four non-breaking spaces.
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
+  EXPECT_EQ(text.substr(0, 5), "\xA0\xA0\xA0\xA0" + Cp1251(L"\u0414"));
 }

@@ -1,10 +1,12 @@
 // Linked only into uninstall_seamed.exe, the test build of the uninstaller:
 // before the program body runs, it sets the engine's test seams from
-// UNINSTALL_TEST_SEAMS ("noadmin", "noprograms", comma-separated).
+// UNINSTALL_TEST_SEAMS ("noadmin", "noprograms", "removalwait=MS",
+// comma-separated).
 #include <cstdlib>
 #include <string>
 
 #include "EngineTestSeams.hpp"
+#include "UninstallerMain.hpp"
 
 namespace {
 
@@ -28,6 +30,8 @@ struct SeamsFromEnvironment {
     if (seams.find("noadmin") != std::string::npos) EngineTestSeams::OpenSCManagerProc = &RefuseServiceManager;
     if (seams.find("noprograms") != std::string::npos)
       EngineTestSeams::GetSpecialFolderLocationProc = &NoProgramsFolder;
+    const size_t wait = seams.find("removalwait=");
+    if (wait != std::string::npos) RemovalTimeoutMs = std::strtoul(seams.c_str() + wait + 12, nullptr, 10);
   }
 } seamsFromEnvironment;
 
