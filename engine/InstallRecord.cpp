@@ -137,6 +137,9 @@ bool TInstallRecord::WriteList() {
   if (!Exists(listPath)) created_.push_back(listPath);
   const std::string text = installedfiles::Format(names);
   try {
+    // A payload without files makes no folder; the target and its parents
+    // are noted as created since Begin.
+    if (!ForceDirectories(target_)) return false;
     TFileStream stream(listPath, fmCreate);
     stream.WriteBuffer(text.data(), std::int32_t(text.size()));
   } catch (const Exception&) {

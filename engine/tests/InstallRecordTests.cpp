@@ -8,6 +8,7 @@
 #include "InstallRecord.hpp"
 #include "InstalledFilesList.hpp"
 #include "SysUtils.hpp"
+#include "ui_0__Delete.hpp"
 
 using namespace enginetest;
 
@@ -107,6 +108,16 @@ TEST_F(InstallRecord, TheListIsWrittenInUtf8AndNotedAsCreated) {
                                      "\xD0\xA8\xD0\xB0\xD0\xB1\xD0\xBB\xD0\xBE\xD0\xBD\xD1\x8B\\"
                                      "\xD1\x8D\xD0\xBB\xD0\xB5\xD0\xBC\xD0\xB5\xD0\xBD\xD1\x82.dat\r\n");
   EXPECT_EQ(record_.CreatedPaths().back(), list) << "the rollback takes the list too";
+}
+
+TEST_F(InstallRecord, AnEmptyPayloadStillLeavesItsListAndTheRollbackTakesAll) {
+  // Nothing was extracted, so nothing made the target folder.
+  record_.Begin(Target());
+  ASSERT_TRUE(record_.WriteList());
+  EXPECT_EQ(ReadFile(Target() + "\\" + installedfiles::FileName), Header);
+  RemoveInstallFolder(Target(), record_.CreatedPaths());
+  EXPECT_FALSE(FolderThere(scratch_ / "Kestrum"));
+  EXPECT_TRUE(FolderThere(scratch_.Path()));
 }
 
 TEST_F(InstallRecord, AnEarlierListIsKeptAndNotTakenAsTheInstallsOwn) {
