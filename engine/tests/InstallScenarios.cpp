@@ -88,6 +88,15 @@ AnsiString SmallArchive(const TScratchFolder& scratch, TPackOptions options) {
   return options.VolumeSize ? scratch / "small.part1.rar" : archive;
 }
 
+// The small archive with a byte of its middle file's data changed.
+AnsiString DamagedSmallArchive(const TScratchFolder& scratch) {
+  AnsiString archive = SmallArchive(scratch, {"tulbek"});
+  std::string bytes = ReadFile(archive);
+  bytes[bytes.size() / 2] ^= 0x33;
+  WriteFile(archive, bytes);
+  return archive;
+}
+
 }  // namespace
 
 TEST(InstallScenario, SuccessWritesEverythingAndRollbackRemovesIt) {
@@ -225,11 +234,7 @@ TEST(InstallScenario, WrongPasswordEndsWithStatus6) {
 
 TEST(InstallScenario, DamagedDataEndsWithStatus6AndBadData) {
   TScratchFolder scratch("damaged");
-  AnsiString archive = SmallArchive(scratch, {"tulbek"});
-  std::string bytes = ReadFile(archive);
-  bytes[bytes.size() / 2] ^= 0x33;
-  WriteFile(archive, bytes);
-  PrepareEngine(archive);
+  PrepareEngine(DamagedSmallArchive(scratch));
   PlaceUsersOwnThings();
   TInstallRun run = RunInstall();
   EXPECT_EQ(run.Status, isExtractFailed);
@@ -303,11 +308,7 @@ TEST(InstallScenario, AFolderOnTheDesktopMadeByTheInstallGoesButTheDesktopStays)
 
 TEST(InstallScenario, AFolderOnTheDesktopThatExistedStaysAfterAFailedInstall) {
   TScratchFolder scratch("desktop");
-  AnsiString archive = SmallArchive(scratch, {"tulbek"});
-  std::string bytes = ReadFile(archive);
-  bytes[bytes.size() / 2] ^= 0x33;
-  WriteFile(archive, bytes);
-  PrepareEngine(archive);
+  PrepareEngine(DamagedSmallArchive(scratch));
   InstallSettings->TargetFolder = AddTrailingBackslash(DesktopFolder) + Ansi("Мой сайт");
   ASSERT_TRUE(ForceDirectories(InstallSettings->TargetFolder));
   TInstallRun run = RunInstall();

@@ -56,6 +56,15 @@ void UseSeamedUninstaller() {
 }
 
 // With `othersKey` another product's key keeps the maker's key.
+// The message box that says the product folder could not be removed, shown
+// and closed.
+void ExpectNotRemovedMessage() {
+  TMessageBox box = WaitForMessageBox(Caption());
+  ASSERT_NE(box.Window, nullptr) << "no message box";
+  EXPECT_EQ(box.Text, Ansi("Папку Лумбрикса 2008 не удалось удалить с вашего компьютера."));
+  CloseMessageBox(box);
+}
+
 void ExpectShortcutsAndKeysGone(bool othersKey = false) {
   EXPECT_FALSE(FileThere(AddTrailingBackslash(DesktopFolder) + LoadStr(IDS_PRODUCT_SHORTCUT)));
   EXPECT_FALSE(RegistryKeyThere(HKEY_LOCAL_MACHINE, "Software\\Kestrum\\Lumbrix 2008"));
@@ -109,10 +118,7 @@ TEST(UninstallScenario, MissingRemovalProgramIsReportedAsFailure) {
   Install();
   ASSERT_TRUE(DeleteFileA((ProductFolder() + "uninsts.exe").c_str()));
   StartUninstaller();
-  TMessageBox box = WaitForMessageBox(Caption());
-  ASSERT_NE(box.Window, nullptr) << "no message box";
-  EXPECT_EQ(box.Text, Ansi("Папку Лумбрикса 2008 не удалось удалить с вашего компьютера."));
-  CloseMessageBox(box);
+  ExpectNotRemovedMessage();
   // Shortcuts and keys went; the product folder is still there, as reported.
   ExpectShortcutsAndKeysGone();
   EXPECT_TRUE(FileThere(ProductFolder() + "kv4.exe"));
@@ -187,10 +193,7 @@ TEST(UninstallScenario, StartedInAFolderThatIsNoProductItRemovesNothingAndSaysSo
   ASSERT_TRUE(CopyFileA(BuildTreeFile("standins\\uninsts\\uninsts.exe").c_str(), (folder + "uninsts.exe").c_str(), FALSE));
   const std::vector<AnsiString> before = ListTree(folder);
   StartUninstaller("", folder);
-  TMessageBox box = WaitForMessageBox(Caption());
-  ASSERT_NE(box.Window, nullptr) << "no message box";
-  EXPECT_EQ(box.Text, Ansi("Папку Лумбрикса 2008 не удалось удалить с вашего компьютера."));
-  CloseMessageBox(box);
+  ExpectNotRemovedMessage();
   EXPECT_EQ(ListTree(folder), before);
   EXPECT_EQ(ReadFile(folder + Ansi("Фото\\море.jpg")), "sea");
 }
@@ -203,11 +206,8 @@ TEST(UninstallScenario, ARemovalProgramThatFailsIsReportedAsNotRemoved) {
   HANDLE file = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   StartUninstaller();
-  TMessageBox box = WaitForMessageBox(Caption());
+  ExpectNotRemovedMessage();
   CloseHandle(file);
-  ASSERT_NE(box.Window, nullptr) << "no message box";
-  EXPECT_EQ(box.Text, Ansi("Папку Лумбрикса 2008 не удалось удалить с вашего компьютера."));
-  CloseMessageBox(box);
   EXPECT_TRUE(FileThere(held));
   EXPECT_TRUE(FileThere(ProductFolder() + "uninstall.lst")) << "kept for another try";
   ExpectShortcutsAndKeysGone();
@@ -219,8 +219,5 @@ TEST(UninstallScenario, ARemovalProgramThatDoesNotEndInTimeIsReportedAsNotRemove
   // A wait shorter than any removal: the removal program is still at work
   // when the uninstaller stops waiting.
   StartUninstaller("removalwait=1");
-  TMessageBox box = WaitForMessageBox(Caption());
-  ASSERT_NE(box.Window, nullptr) << "no message box";
-  EXPECT_EQ(box.Text, Ansi("Папку Лумбрикса 2008 не удалось удалить с вашего компьютера."));
-  CloseMessageBox(box);
+  ExpectNotRemovedMessage();
 }
