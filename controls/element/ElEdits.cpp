@@ -111,6 +111,29 @@ TCustomElEdit::TCustomElEdit(TComponent* owner)
   height_ = 100;
   background_->OnChange = TNotifyEvent(this, &TCustomElEdit::BackgroundChanged);
   imageFormLink_->OnChange = TNotifyEvent(this, &TCustomElEdit::ImageFormChanged);
+  vertBar_ = NewBar(sbVertical);
+  horzBar_ = NewBar(sbHorizontal);
+  vertStyles_ = std::make_unique<TElScrollBarStyles>(vertBar_, this);
+  horzStyles_ = std::make_unique<TElScrollBarStyles>(horzBar_, this);
+  vertStyles_->OnChange = TNotifyEvent(this, &TCustomElEdit::StylesChanged);
+  horzStyles_->OnChange = TNotifyEvent(this, &TCustomElEdit::StylesChanged);
+}
+
+// A bar of the edit: thin, flat, never a tab stop, hidden until the text
+// wants it.
+TElScrollBar* TCustomElEdit::NewBar(TScrollBarKind kind) {
+  auto* bar = new TElScrollBar(this);
+  bar->SetKind(kind);
+  if (kind == sbVertical)
+    bar->SetWidth(GetSystemMetrics(SM_CXHTHUMB));
+  else
+    bar->SetHeight(GetSystemMetrics(SM_CYVTHUMB));
+  bar->SetCtl3D(false);
+  bar->SetTabStop(false);
+  bar->SetVisible(false);
+  bar->SetParent(this);
+  bar->OnScroll = TElScrollEvent(this, &TCustomElEdit::CustomBarScroll);
+  return bar;
 }
 
 TCustomElEdit::~TCustomElEdit() = default;
@@ -123,6 +146,8 @@ void TCustomElEdit::BeforeDestruction() {
 
 void TCustomElEdit::Notification(TComponent* component, TOperation operation) {
   TElXPThemedControl::Notification(component, operation);
+  if (operation == opRemove && component == vertBar_) vertBar_ = nullptr;
+  if (operation == opRemove && component == horzBar_) horzBar_ = nullptr;
   if (operation == opRemove && component == imageForm_) {
     // The form unregisters its links as it goes.
     imageForm_ = nullptr;
@@ -390,18 +415,21 @@ bool TCustomElEdit::ThemedLook() {
   return UseXPThemes() && ThemesAvailable && IsThemeActive();
 }
 
-bool TCustomElEdit::CustomBarsShown() const { return false; }
-
-// The client area less the custom scroll bars.
-TRect TCustomElEdit::TextAreaRect() {
-  RECT r = ClientRect();
-  return TRect{r.left, r.top, r.right, r.bottom};
+TRect TCustomElEdit::BarsExcluded(TRect rect) const {
+  if (BarShown(vertBar_)) rect.right -= vertBar_->Width();
+  if (BarShown(horzBar_)) rect.bottom -= horzBar_->Height();
+  return rect;
 }
 
-void TCustomElEdit::SetEditRect(const TRect& rect) { core_->SetEditRect(rect); }
+TRect TCustomElEdit::TextAreaRect() {
+  RECT r = ClientRect();
+  return BarsExcluded(TRect{r.left, r.top, r.right, r.bottom});
+}
+
+void TCustomElEdit::SetEditRect(const TRect& rect) { core_->SetEditRect(BarsExcluded(rect)); }
 
 void TCustomElEdit::ResetEditRect() {
-  if (HandleAllocated()) SetEditRect(TextAreaRect());
+  if (HandleAllocated()) core_->SetEditRect(TextAreaRect());
 }
 
 // A single-line edit is as tall as its font and its border.
@@ -456,16 +484,112 @@ void TCustomElEdit::ApplyWindowBar(int bar, const TElEditScrollBarState& state) 
   EnableScrollBar(wnd, bar, state.Enabled ? ESB_ENABLE_BOTH : ESB_DISABLE_BOTH);
 }
 
+// A wanted bar is shown also when there is nothing to scroll (disabled, its
+// range empty); an unwanted one is hidden.
+void TCustomElEdit::ApplyCustomBar(TElScrollBar* bar, const TElEditScrollBarState& state, const TRect& place) {
+  if (!bar) return;
+  if (!state.Wanted) {
+    bar->SetVisible(false);
+    return;
+  }
+  bar->SetBounds(place.left, place.top, place.right - place.left, place.bottom - place.top);
+  bar->SetMin(0);
+  if (state.Enabled) {
+    bar->SetMax(state.Max);
+    bar->SetPage(state.Page);
+    bar->SetPosition(state.Position);
+  } else {
+    bar->SetMax(0);
+  }
+  bar->SetEnabled(state.Enabled);
+  bar->SetVisible(true);
+}
+
+bool TCustomElEdit::ApplyCustomBars(const TElEditScrollRanges& ranges) {
+  bool vertBefore = BarShown(vertBar_), horzBefore = BarShown(horzBar_);
+  RECT client = ClientRect();
+  int vertWidth = vertBar_ ? vertBar_->Width() : 0, horzHeight = horzBar_ ? horzBar_->Height() : 0;
+  applyingRanges_ = true;
+  try {
+    ApplyCustomBar(vertBar_, ranges.Vert,
+                   TRect{client.right - vertWidth, 0, client.right,
+                         client.bottom - (ranges.Horz.Wanted ? horzHeight : 0)});
+    ApplyCustomBar(horzBar_, ranges.Horz,
+                   TRect{0, client.bottom - horzHeight, client.right - (ranges.Vert.Wanted ? vertWidth : 0),
+                         client.bottom});
+  } catch (...) {
+    applyingRanges_ = false;
+    throw;
+  }
+  applyingRanges_ = false;
+  return BarShown(vertBar_) != vertBefore || BarShown(horzBar_) != horzBefore;
+}
+
 void TCustomElEdit::ApplyScrollRanges(const TElEditScrollRanges& ranges) {
   if (!HandleAllocated()) return;
-  if (!useCustomScrollBars_ && Multiline()) {
-    ApplyWindowBar(SB_VERT, ranges.Vert);
-    ApplyWindowBar(SB_HORZ, ranges.Horz);
+  if (CustomBars()) {
+    // A bar shown or hidden changes the text area: the text is wrapped
+    // again for it, which sets the bars once more.
+    if (ApplyCustomBars(ranges) && !fittingBars_) {
+      fittingBars_ = true;
+      try {
+        core_->Resized(TextAreaRect());
+      } catch (...) {
+        fittingBars_ = false;
+        throw;
+      }
+      fittingBars_ = false;
+      return;
+    }
+  } else {
+    if (vertBar_) vertBar_->SetVisible(false);
+    if (horzBar_) horzBar_->SetVisible(false);
+    if (Multiline()) {
+      ApplyWindowBar(SB_VERT, ranges.Vert);
+      ApplyWindowBar(SB_HORZ, ranges.Horz);
+    }
   }
   bool focusedOrHot = Focused() || mouseInside_;
   if ((flat_ && (!focusedOrHot || (flatFocusedScrollBars_ && !useCustomScrollBars_) || !Multiline())) ||
       IsThemeApplied())
     DrawBorder();
+}
+
+// The bars' moves scroll the text by the edit's own steps; the bar then
+// shows where the text went.
+void TCustomElEdit::CustomBarScroll(TObject* sender, TElScrollCode code, int& position, bool& doChange) {
+  if (applyingRanges_) return;
+  int sb = 0;
+  switch (code) {
+    case scLineBack: sb = SB_LINEUP; break;
+    case scLineForward: sb = SB_LINEDOWN; break;
+    case scPageBack: sb = SB_PAGEUP; break;
+    case scPageForward: sb = SB_PAGEDOWN; break;
+    case scPosition: sb = SB_THUMBPOSITION; break;
+    case scTrack: sb = SB_THUMBTRACK; break;
+    case scTop: sb = SB_TOP; break;
+    case scBottom: sb = SB_BOTTOM; break;
+    default: return;
+  }
+  if (sender == vertBar_) {
+    core_->VScroll(sb, position);
+    position = FirstLine();
+  } else {
+    core_->HScroll(sb, position);
+    position = FirstColumn();
+  }
+  doChange = true;
+  DrawBorder();
+}
+
+// A bar's thickness or metrics changed: the text area follows. The bars'
+// visibility says which bars the edit now shows.
+void TCustomElEdit::StylesChanged(TObject*) {
+  if (!useCustomScrollBars_ || !HandleAllocated() || ComponentState().Contains(csLoading)) return;
+  bool vert = BarShown(vertBar_), horz = BarShown(horzBar_);
+  core_->SetScrollBars(vert && horz ? ssBoth : vert ? ssVertical : horz ? ssHorizontal : ssNone);
+  core_->Resized(TextAreaRect());
+  Invalidate();
 }
 
 // ---------------------------------------------------------------- caret and repaint

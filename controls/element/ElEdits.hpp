@@ -1,7 +1,8 @@
 // The UTF-16 edit control: a window around the window-free edit logic
 // (TElEditCore). The window measures with the control's font, paints the
 // text through an off-screen bitmap, keeps the system caret, draws its own
-// flat or themed border, shows the window's scroll bars, and turns the
+// flat or themed border, shows the window's scroll bars or two owned flat
+// scroll bars, and turns the
 // messages it receives (text, the standard edit messages, keys, characters,
 // the mouse, the clipboard and the input method) into calls of the logic.
 #pragma once
@@ -12,6 +13,7 @@
 #include "ElEditPlatform.hpp"
 #include "ElGdiScope.hpp"
 #include "ElImgFrm.hpp"
+#include "ElScrollBar.hpp"
 #include "ElVCLUtils.hpp"
 #include "ElXPThemedControl.hpp"
 #include "Forms.hpp"
@@ -63,6 +65,14 @@ class TCustomElEdit : public TElXPThemedControl {
   void SetScrollBars(TScrollStyle value);
   bool UseCustomScrollBars() const { return useCustomScrollBars_; }
   void SetUseCustomScrollBars(bool value);
+  // The owned bars' published settings; setting one copies it.
+  TElScrollBarStyles* VertScrollBarStyles() const { return vertStyles_.get(); }
+  void SetVertScrollBarStyles(TElScrollBarStyles* value) { vertStyles_->Assign(value); }
+  TElScrollBarStyles* HorzScrollBarStyles() const { return horzStyles_.get(); }
+  void SetHorzScrollBarStyles(TElScrollBarStyles* value) { horzStyles_->Assign(value); }
+  // The owned bars (children of the edit); nil once they are gone.
+  TElScrollBar* VertScrollBar() const { return vertBar_; }
+  TElScrollBar* HorzScrollBar() const { return horzBar_; }
   bool FlatFocusedScrollBars() const { return flatFocusedScrollBars_; }
   void SetFlatFocusedScrollBars(bool value);
   TAlignment Alignment() const { return core_->Alignment(); }
@@ -196,7 +206,10 @@ class TCustomElEdit : public TElXPThemedControl {
  private:
   // ---- layout and view (ElEdits.cpp)
   bool ThemedLook();
-  bool CustomBarsShown() const;
+  bool CustomBars() const { return useCustomScrollBars_ && Multiline(); }
+  bool BarShown(TElScrollBar* bar) const { return bar && CustomBars() && bar->Visible(); }
+  // A rectangle of the client area less the shown custom bars.
+  TRect BarsExcluded(TRect rect) const;
   TRect TextAreaRect();
   int AutoSizeHeight();
   void ResetEditRect();
@@ -204,6 +217,12 @@ class TCustomElEdit : public TElXPThemedControl {
   void UpdateFont();
   void ApplyScrollRanges(const TElEditScrollRanges& ranges);
   void ApplyWindowBar(int bar, const TElEditScrollBarState& state);
+  // Places, shows and sets the custom bars; true when one was shown or hidden.
+  bool ApplyCustomBars(const TElEditScrollRanges& ranges);
+  void ApplyCustomBar(TElScrollBar* bar, const TElEditScrollBarState& state, const TRect& place);
+  TElScrollBar* NewBar(TScrollBarKind kind);
+  void CustomBarScroll(TObject* sender, TElScrollCode code, int& position, bool& doChange);
+  void StylesChanged(TObject* sender);
   void InvalidateText(bool erase);
   void PlaceSystemCaret(TPoint point);
   void CreateSystemCaret();
@@ -278,6 +297,16 @@ class TCustomElEdit : public TElXPThemedControl {
   bool transparent_ = false;
   bool changeDisabledText_ = false;
   TElFString wideHint_;
+
+  TElScrollBar* vertBar_ = nullptr;
+  TElScrollBar* horzBar_ = nullptr;
+  std::unique_ptr<TElScrollBarStyles> vertStyles_;
+  std::unique_ptr<TElScrollBarStyles> horzStyles_;
+  // The bars are being set from the text's ranges: their position changes
+  // are the edit's own.
+  bool applyingRanges_ = false;
+  // The text area is being fitted to bars that were shown or hidden.
+  bool fittingBars_ = false;
 
   bool caretCreated_ = false;
   bool mouseInside_ = false;

@@ -135,7 +135,10 @@ bool TCustomElEdit::EditMessage(TMessage& m) {
     case EM_SETRECT:
     case EM_SETRECTNP: {
       const RECT* r = reinterpret_cast<const RECT*>(m.LParam);
-      SetEditRect(r ? TRect{r->left, r->top, r->right, r->bottom} : TextAreaRect());
+      if (r)
+        SetEditRect(TRect{r->left, r->top, r->right, r->bottom});
+      else
+        ResetEditRect();
       if (m.Msg == EM_SETRECT) Invalidate();
       return true;
     }
@@ -207,6 +210,8 @@ void TCustomElEdit::MouseDown(TMouseButton button, TShiftState shift, int x, int
 }
 
 void TCustomElEdit::MouseMove(TShiftState shift, int x, int y) {
+  // The cursor follows what lies under the mouse, a custom bar or the text.
+  if (CustomBars()) Perform(WM_SETCURSOR, reinterpret_cast<WPARAM>(Handle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
   core_->MouseMove(shift, x, y);
   TElXPThemedControl::MouseMove(shift, x, y);
 }

@@ -76,6 +76,12 @@ void TCustomElEdit::Paint() {
   if (caretCreated_) HideCaret(wnd);
   BitBlt(dc, area.left, area.top, width, height, memory.Get(), 0, 0, SRCCOPY);
   if (caretCreated_) ShowCaret(wnd);
+  if (ScrollBars() == ssBoth && BarShown(vertBar_) && BarShown(horzBar_)) {
+    RECT client = ClientRect();
+    RECT corner{area.right, area.bottom, client.right, client.bottom};
+    TElGdiObject<HBRUSH> brush(CreateSolidBrush(Rgb(vertBar_->Color())));
+    FillRect(dc, &corner, brush.Get());
+  }
 }
 
 // A transparent edit and one on an image form show what the background

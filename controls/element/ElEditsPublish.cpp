@@ -35,6 +35,8 @@ void RegisterEdit() {
       .Property("WordWrap", &T::WordWrap, &T::SetWordWrap, false)
       .Property("ScrollBars", &T::ScrollBars, &T::SetScrollBars, ssNone)
       .Property("UseCustomScrollBars", &T::UseCustomScrollBars, &T::SetUseCustomScrollBars)
+      .Property("VertScrollBarStyles", &T::VertScrollBarStyles, nullptr)
+      .Property("HorzScrollBarStyles", &T::HorzScrollBarStyles, nullptr)
       .Property("FlatFocusedScrollBars", &T::FlatFocusedScrollBars, &T::SetFlatFocusedScrollBars, false)
       .Property("Alignment", &T::Alignment, &T::SetAlignment)
       .Property("AlignBottom", &T::AlignBottom, &T::SetAlignBottom, true)

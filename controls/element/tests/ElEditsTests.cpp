@@ -394,6 +394,68 @@ TEST_F(ElEditWindow, WheelAndWindowBarScroll) {
   EXPECT_EQ(Send(e, EM_GETFIRSTVISIBLELINE), 36 - e->VisibleLines());
 }
 
+TEST_F(ElEditWindow, OwnedBarsScrollTheText) {
+  TElEdit* e = NewEdit(true, 200, 100);
+  e->SetScrollBars(ssVertical);
+  e->SetWordWrap(true);
+  TElFString text;
+  for (int i = 0; i < 30; ++i) text += L"строка " + std::to_wstring(i) + L"\r\n";
+  e->SetText(text);
+  TElScrollBar* bar = e->VertScrollBar();
+  ASSERT_TRUE(bar->Visible());
+  EXPECT_FALSE(e->HorzScrollBar()->Visible());
+  // The bar stands along the right edge and the text keeps clear of it.
+  RECT client;
+  GetClientRect(e->Handle(), &client);
+  EXPECT_EQ(bar->Left() + bar->Width(), client.right);
+  EXPECT_EQ(bar->Height(), client.bottom);
+  EXPECT_EQ(e->EditRect().right, client.right - bar->Width());
+  EXPECT_EQ(bar->Max(), 30);
+  EXPECT_EQ(bar->Page(), e->VisibleLines());
+  EXPECT_TRUE(bar->Enabled());
+
+  // A press on the last arrow moves one line; on the track below the
+  // thumb, a page; the wheel over the edit moves the bar's thumb with it.
+  TRect arrow = bar->Geometry().PartRect(spLastArrow);
+  LPARAM onArrow = MAKELPARAM((arrow.left + arrow.right) / 2, (arrow.top + arrow.bottom) / 2);
+  SendMessageA(bar->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, onArrow);
+  SendMessageA(bar->Handle(), WM_LBUTTONUP, 0, onArrow);
+  EXPECT_EQ(e->FirstLine(), 1);
+  EXPECT_EQ(bar->Position(), 1);
+  TRect track = bar->Geometry().PartRect(spTrackAfter);
+  LPARAM onTrack = MAKELPARAM((track.left + track.right) / 2, track.bottom - 2);
+  SendMessageA(bar->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, onTrack);
+  SendMessageA(bar->Handle(), WM_LBUTTONUP, 0, onTrack);
+  EXPECT_EQ(e->FirstLine(), 1 + e->VisibleLines());
+  EXPECT_EQ(bar->Position(), e->FirstLine());
+  Send(e, WM_MOUSEWHEEL, MAKEWPARAM(0, 10 * WHEEL_DELTA), 0);
+  EXPECT_EQ(e->FirstLine(), 0);
+  EXPECT_EQ(bar->Position(), 0);
+
+  // With nothing to scroll the wanted bar stays, disabled.
+  e->SetText(TElFString(L"short"));
+  EXPECT_TRUE(bar->Visible());
+  EXPECT_FALSE(bar->Enabled());
+}
+
+TEST_F(ElEditWindow, BothOwnedBarsLeaveACornerInTheBarsColour) {
+  TElEdit* e = NewEdit(true, 160, 90);
+  e->SetBorderStyle(bsNone);
+  e->SetScrollBars(ssBoth);
+  e->VertScrollBarStyles()->SetColor(RGB(200, 0, 200));
+  e->SetText(TElFString(L"a line long enough to need the horizontal bar\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8"));
+  TElScrollBar* vert = e->VertScrollBar();
+  TElScrollBar* horz = e->HorzScrollBar();
+  ASSERT_TRUE(vert->Visible() && horz->Visible());
+  EXPECT_EQ(vert->Height(), 90 - horz->Height());
+  EXPECT_EQ(horz->Width(), 160 - vert->Width());
+  EXPECT_TRUE(horz->Enabled());
+  EXPECT_EQ(e->EditRect().bottom, 90 - horz->Height());
+  MemoryDC dc(160, 90);
+  e->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc.Get()), 0);
+  EXPECT_EQ(dc.Pixel(158, 88), RGB(200, 0, 200));
+}
+
 // ---------------------------------------------------------------- input method
 
 struct FakeInputMethod {
