@@ -3,6 +3,7 @@
 #include "Forms.hpp"
 #include "SBCImage.hpp"
 #include "SBImgBtn.hpp"
+#include "SBScrollbaredElEdit.hpp"
 #include "SBSizableImgBtn.hpp"
 #include "SBTripleCImage.hpp"
 #include "Streaming.hpp"
@@ -87,7 +88,11 @@ void RegisterSizableButton() {
   PublishButtonCommon(p);
 }
 
+// The edit with the owner-drawn bar publishes nothing beyond the edit.
+void RegisterScrollbaredEdit() { Publish<TSBScrollbaredElEdit, TElEdit>(); }
+
 void InitControls() {
+  RegisterScrollbaredEdit();
   RegisterImage();
   RegisterBar();
   RegisterImageButton();

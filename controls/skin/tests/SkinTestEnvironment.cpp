@@ -4,6 +4,12 @@
 
 #include "ComObj.hpp"
 #include "DateUtil.hpp"
+#include "ElEdits.hpp"
+#include "ElExtBkgnd.hpp"
+#include "ElHook.hpp"
+#include "ElImgFrm.hpp"
+#include "ElTools.hpp"
+#include "ElUxTheme.hpp"
 #include "FastDIB.hpp"
 #include "FastFiles.hpp"
 #include "Forms.hpp"
@@ -19,7 +25,8 @@ namespace {
 class SkinUnitsEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    InitializeUnits({&SysUtilsUnit, &ComObjUnit, &FormsUnit, &pngimageUnit, &SBResourceStorageUnit,
+    InitializeUnits({&SysUtilsUnit, &ComObjUnit, &FormsUnit, &ElToolsUnit, &ElUxThemeUnit, &ElHookUnit,
+                     &ElExtBkgndUnit, &ElImgFrmUnit, &ElEditsUnit, &pngimageUnit, &SBResourceStorageUnit,
                      &SBLogUnit, &SBControlsUnit, &VCLUtilsUnit, &DateUtilUnit, &FastDIBUnit,
                      &FastFilesUnit});
   }
