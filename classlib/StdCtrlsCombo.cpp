@@ -230,8 +230,8 @@ void TComboBox::EditWndProc(TMessage& m) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
       if (DoKeyDown(MessageAs<TWMKey>(m))) return;
-      // The library moves the focus itself; the edit would only beep.
-      if (m.WParam == VK_TAB) {
+      // The library moves the focus itself, unless the edit asks for tabs.
+      if (m.WParam == VK_TAB && !EditWantsTab()) {
         if (TCustomForm* form = GetParentForm()) form->SelectNext(this, GetKeyState(VK_SHIFT) >= 0, true);
         return;
       }
@@ -247,7 +247,7 @@ void TComboBox::EditWndProc(TMessage& m) {
     case WM_CHAR: {
       char c = static_cast<char>(m.WParam);
       KeyPress(c);
-      if (c == 0 || c == '\t') return;
+      if (c == 0 || (c == '\t' && !EditWantsTab())) return;
       m.WParam = static_cast<Byte>(c);
       break;
     }
@@ -259,6 +259,10 @@ void TComboBox::EditWndProc(TMessage& m) {
       break;
   }
   editSubclass_.CallDefault(m);
+}
+
+bool TComboBox::EditWantsTab() const {
+  return (SendMessageA(editHandle_, WM_GETDLGCODE, 0, 0) & (DLGC_WANTTAB | DLGC_WANTALLKEYS)) != 0;
 }
 
 bool TComboBox::Focused() const {
@@ -411,25 +415,25 @@ void TComboBox::CNDrawItem(TMessage& m) {
   if (d->itemState & ODS_FOCUS) state.Include(odFocused);
   if (d->itemState & ODS_COMBOBOXEDIT) state.Include(odComboBoxEdit);
   const int saved = SaveDC(d->hDC);
-  canvas_->SetHandle(d->hDC);
-  canvas_->Font()->Assign(font_.get());
-  if (state.Contains(odSelected)) {
-    canvas_->Brush()->SetColor(clHighlight);
-    canvas_->Font()->SetColor(clHighlightText);
-  } else {
-    canvas_->Brush()->SetColor(color_);
-  }
-  try {
-    DrawItem(static_cast<int>(static_cast<UINT>(d->itemID) == UINT(-1) ? -1 : static_cast<int>(d->itemID)),
-             d->rcItem, state);
+  {
+    TCanvasBinding binding(canvas_.get(), d->hDC);
+    canvas_->Font()->Assign(font_.get());
+    if (state.Contains(odSelected)) {
+      canvas_->Brush()->SetColor(clHighlight);
+      canvas_->Font()->SetColor(clHighlightText);
+    } else {
+      canvas_->Brush()->SetColor(color_);
+    }
+    struct Restore {
+      HDC dc;
+      int saved;
+      ~Restore() { RestoreDC(dc, saved); }
+    } restore{d->hDC, saved};
+    // The edit part of the closed combo box comes as item -1 when empty.
+    const int index = d->itemID == static_cast<UINT>(-1) ? -1 : static_cast<int>(d->itemID);
+    DrawItem(index, d->rcItem, state);
     if (state.Contains(odFocused)) DrawFocusRect(d->hDC, &d->rcItem);
-  } catch (...) {
-    canvas_->SetHandle(nullptr);
-    RestoreDC(d->hDC, saved);
-    throw;
   }
-  canvas_->SetHandle(nullptr);
-  RestoreDC(d->hDC, saved);
   m.Result = TRUE;
 }
 

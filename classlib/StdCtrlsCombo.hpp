@@ -131,6 +131,8 @@ class TComboBox : public TWinControl {
   // drop-down styles, the list of DropDownCount items.
   int WindowHeight() const;
   void InnerWindowCreated(HWND wnd);
+  // Whether the inner edit keeps the Tab key (its own dialog code says so).
+  bool EditWantsTab() const;
   void UpdateText();
 
   std::unique_ptr<TComboBoxStrings> items_;
