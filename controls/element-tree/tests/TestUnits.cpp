@@ -5,6 +5,7 @@
 #include "ComObj.hpp"
 #include "ElHook.hpp"
 #include "ElIni.hpp"
+#include "ElUxTheme.hpp"
 #include "ElTools.hpp"
 #include "Forms.hpp"
 #include "SysUtils.hpp"
@@ -13,7 +14,7 @@ namespace {
 
 class ElementTreeUnits : public ::testing::Environment {
  public:
-  void SetUp() override { InitializeUnits({&SysUtilsUnit, &ComObjUnit, &FormsUnit, &ElToolsUnit, &ElHookUnit, &ElIniUnit}); }
+  void SetUp() override { InitializeUnits({&SysUtilsUnit, &ComObjUnit, &FormsUnit, &ElToolsUnit, &ElUxThemeUnit, &ElHookUnit, &ElIniUnit}); }
   void TearDown() override { FinalizeUnits(); }
 };
 
