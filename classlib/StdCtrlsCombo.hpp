@@ -148,3 +148,8 @@ class TComboBox : public TWinControl {
   HWND listHandle_ = nullptr;
   TWindowSubclass editSubclass_;
 };
+
+// Publishes TComboBox for form files (once). Programs whose forms hold
+// combo boxes list StdCtrlsComboUnit after FormsUnit.
+void RegisterComboBoxClass();
+extern const TUnitInfo StdCtrlsComboUnit;
