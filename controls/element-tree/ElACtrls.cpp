@@ -4,19 +4,7 @@
 
 #include "ElGdiScope.hpp"
 #include "Forms.hpp"
-
-AnsiString PackWideHint(const TElFString& hint) {
-  AnsiString packed = WideToAnsi(hint);
-  packed += '\0';
-  auto putUnit = [&packed](wchar_t unit) {
-    packed += static_cast<char>(unit & 0xFF);
-    packed += static_cast<char>((unit >> 8) & 0xFF);
-  };
-  for (wchar_t unit : hint) putUnit(unit);
-  putUnit(0);
-  putUnit(0xFFFE);
-  return packed;
-}
+#include "Streaming.hpp"
 
 namespace {
 
@@ -528,3 +516,37 @@ void TElAdvancedComboBox::DrawButton(HDC dc, TElFlatBorderType borderType, TColo
   TCanvasBinding binding(windowCanvas_.get(), dc);
   DrawArrow(windowCanvas_.get(), eadDown, r, Enabled(), Font()->Color());
 }
+
+// ---------------------------------------------------------------- publishing
+
+namespace {
+
+void PublishAdvancedComboBox() {
+  RegisterComboBoxClass();
+  RegisterEnumNames<TElFlatBorderType>({"fbtFlat", "fbtSunken", "fbtSunkenInner", "fbtSunkenOuter", "fbtRaised",
+                                        "fbtRaisedInner", "fbtRaisedOuter", "fbtBump", "fbtBigBump", "fbtEtched",
+                                        "fbtFramed", "fbtLine", "fbtLineBorder", "fbtNone", "fbtColorLineBorder"});
+  using T = TElAdvancedComboBox;
+  Publish<T, TComboBox>()
+      .Property("Flat", &T::Flat, &T::SetFlat)
+      .Property("ActiveBorderType", &T::ActiveBorderType, &T::SetActiveBorderType)
+      .Property("InactiveBorderType", &T::InactiveBorderType, &T::SetInactiveBorderType)
+      .Property("BtnFlat", &T::BtnFlat, &T::SetBtnFlat, false)
+      .Property("BtnTransparent", &T::BtnTransparent, &T::SetBtnTransparent, false)
+      .Property("HorizontalScroll", &T::HorizontalScroll, &T::SetHorizontalScroll)
+      .Property("UseXPThemes", &T::UseXPThemes, &T::SetUseXPThemes, true)
+      .Property("BtnThinFrame", &T::BtnThinFrame, &T::SetBtnThinFrame, true)
+      .Property("LineBorderActiveColor", &T::LineBorderActiveColor, &T::SetLineBorderActiveColor)
+      .Idents(&ColorIdents)
+      .Property("LineBorderInactiveColor", &T::LineBorderInactiveColor, &T::SetLineBorderInactiveColor)
+      .Idents(&ColorIdents)
+      // The 8-bit hint is the packed form of this one.
+      .Property("Hint", &T::Hint, &T::SetHint)
+      .Property("DropDownWidth", &T::DropDownWidth, &T::SetDropDownWidth, 0)
+      .Property("AutoCompletion", &T::AutoCompletion, &T::SetAutoCompletion)
+      .Property("HandleDialogKeys", &T::HandleDialogKeys, &T::SetHandleDialogKeys);
+}
+
+}  // namespace
+
+const TUnitInfo ElACtrlsUnit{"ElACtrls", &PublishAdvancedComboBox, nullptr};

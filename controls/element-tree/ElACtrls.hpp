@@ -130,6 +130,6 @@ class TElAdvancedComboBox : public TComboBox {
   bool handleDialogKeys_ = false;
 };
 
-// A UTF-16 hint packed into the class library's 8-bit hint: the ANSI text, a
-// zero byte, the UTF-16 code units, a 16-bit zero and the value 0xFFFE.
-AnsiString PackWideHint(const TElFString& hint);
+// Publishes TElAdvancedComboBox (and the combo box it derives from) for
+// form files. Programs list it after FormsUnit.
+extern const TUnitInfo ElACtrlsUnit;

@@ -1,6 +1,7 @@
 #include "ElDragDrop.hpp"
 
 #include "ElCBFmts.hpp"
+#include "Streaming.hpp"
 
 DWORD DragTypeToDropEffect(TDragType dragType) {
   switch (dragType) {
@@ -287,3 +288,21 @@ DWORD TElDropTarget::Drop(IDataObject* dataObject, DWORD keyState, POINTL point,
   EndDrag();
   return AllowedEffect(dragType, allowed);
 }
+
+// ---------------------------------------------------------------- publishing
+
+namespace {
+
+void PublishDropTarget() {
+  using T = TElDropTarget;
+  Publish<T, TComponent>()
+      .Property("Target", &T::Target, &T::SetTarget)
+      .Property("OnTargetDrag", [](T* o) { return o->OnTargetDrag; },
+                [](T* o, const TTargetDragEvent& e) { o->OnTargetDrag = e; })
+      .Property("OnTargetDrop", [](T* o) { return o->OnTargetDrop; },
+                [](T* o, const TTargetDropEvent& e) { o->OnTargetDrop = e; });
+}
+
+}  // namespace
+
+const TUnitInfo ElDragDropUnit{"ElDragDrop", &PublishDropTarget, nullptr};

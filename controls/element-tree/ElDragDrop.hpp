@@ -98,3 +98,6 @@ class TElDropTarget : public TComponent {
 
 // The shift state of OLE key-state flags (MK_LBUTTON, MK_CONTROL, MK_ALT...).
 TShiftState KeyStateToShift(DWORD keyState);
+
+// Publishes TElDropTarget for form files. Programs list it after FormsUnit.
+extern const TUnitInfo ElDragDropUnit;

@@ -74,20 +74,6 @@ TElEditInputMethod SystemInputMethod() {
   return m;
 }
 
-std::string PackWideHint(const TElFString& hint) {
-  if (hint.empty()) return std::string();
-  std::string packed = WideToAnsi(hint);
-  packed += '\0';
-  auto putUnit = [&packed](unsigned unit) {
-    packed += static_cast<char>(unit & 0xFF);
-    packed += static_cast<char>((unit >> 8) & 0xFF);
-  };
-  for (WideChar c : hint) putUnit(static_cast<unsigned>(c));
-  putUnit(0);
-  putUnit(0xFFFE);
-  return packed;
-}
-
 // ---------------------------------------------------------------- life
 
 TCustomElEdit::TCustomElEdit(TComponent* owner)

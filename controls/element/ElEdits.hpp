@@ -35,10 +35,6 @@ struct TElEditInputMethod {
 // IMM32's functions; GetCompositionStringW stays nil until needed.
 TElEditInputMethod SystemInputMethod();
 
-// The packed form of a UTF-16 hint in the class library's 8-bit hint text:
-// the ANSI conversion, a zero byte, the UTF-16 units, a 16-bit zero and the
-// 16-bit value 0xFFFE. Empty for an empty hint.
-std::string PackWideHint(const TElFString& hint);
 
 class TCustomElEdit : public TElXPThemedControl {
  public:

@@ -463,6 +463,20 @@ TElFString GetWideShortHint(const TElFString& hint) {
   return bar == TElFString::npos ? hint : hint.substr(0, bar);
 }
 
+std::string PackWideHint(const TElFString& hint) {
+  if (hint.empty()) return std::string();
+  std::string packed = WideToAnsi(hint);
+  packed += '\0';
+  auto putUnit = [&packed](unsigned unit) {
+    packed += static_cast<char>(unit & 0xFF);
+    packed += static_cast<char>((unit >> 8) & 0xFF);
+  };
+  for (WideChar c : hint) putUnit(static_cast<unsigned>(c));
+  putUnit(0);
+  putUnit(0xFFFE);
+  return packed;
+}
+
 TForm* GetOwnerForm(TComponent* component) {
   for (TComponent* c = component; c; c = c->Owner())
     if (auto* form = dynamic_cast<TForm*>(c)) return form;

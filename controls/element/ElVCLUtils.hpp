@@ -150,6 +150,10 @@ int DrawWideText(HDC dc, const WideChar* text, int length, UINT flags, TRect& re
 
 // The part of a hint before the first "|" (all of it when there is none).
 TElFString GetWideShortHint(const TElFString& hint);
+// The packed form of a UTF-16 hint in the class library's 8-bit hint text:
+// the ANSI conversion, a zero byte, the UTF-16 units, a 16-bit zero and the
+// 16-bit value 0xFFFE. Empty for an empty hint.
+std::string PackWideHint(const TElFString& hint);
 
 // The first TForm on the owner chain, the component itself included.
 TForm* GetOwnerForm(TComponent* component);

@@ -9,6 +9,7 @@
 
 #include "ElACtrls.hpp"
 #include "Forms.hpp"
+#include "Streaming.hpp"
 
 namespace {
 
@@ -285,6 +286,43 @@ TEST_F(AdvancedComboTest, HintIsPackedAndItsShortPartShown) {
   info.HintStr = GetShortHint(packed);
   combo->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
   EXPECT_EQ(info.HintStr, PackWideHint(L"\x0416\x0443\x043A"));
+}
+
+TEST(AdvancedComboForm, PropertiesAreReadFromFormText) {
+  const char text[] =
+      "object Host: TForm\r\n"
+      "  object combo: TElAdvancedComboBox\r\n"
+      "    Left = 8\r\n"
+      "    Flat = True\r\n"
+      "    InactiveBorderType = fbtColorLineBorder\r\n"
+      "    LineBorderInactiveColor = clRed\r\n"
+      "    Hint = #1046'x'\r\n"
+      "    DropDownWidth = 200\r\n"
+      "    AutoCompletion = True\r\n"
+      "    Items.Strings = (\r\n"
+      "      'one'\r\n"
+      "      'two')\r\n"
+      "    ItemIndex = 1\r\n"
+      "  end\r\n"
+      "end\r\n";
+  TForm* form = new TForm(Application, 0);
+  ReadComponentText(text, form, "TEST");
+  auto* combo = dynamic_cast<TElAdvancedComboBox*>(form->FindComponent("combo"));
+  ASSERT_NE(combo, nullptr);
+  EXPECT_EQ(combo->Parent(), form);
+  EXPECT_EQ(combo->Left(), 8);
+  EXPECT_TRUE(combo->Flat());
+  EXPECT_EQ(combo->InactiveBorderType(), fbtColorLineBorder);
+  EXPECT_EQ(combo->LineBorderInactiveColor(), clRed);
+  EXPECT_EQ(combo->Hint(), L"\x0416x");
+  EXPECT_EQ(combo->DropDownWidth(), 200);
+  EXPECT_TRUE(combo->AutoCompletion());
+  form->HandleNeeded();
+  ASSERT_TRUE(combo->HandleAllocated());
+  EXPECT_EQ(combo->Items()->Text(), "one\r\ntwo\r\n");
+  EXPECT_EQ(combo->ItemIndex(), 1);
+  EXPECT_EQ(combo->Text(), "two");
+  form->Free();
 }
 
 }  // namespace

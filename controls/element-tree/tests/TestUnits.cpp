@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "ComObj.hpp"
+#include "ElACtrls.hpp"
+#include "ElDragDrop.hpp"
 #include "ElHook.hpp"
 #include "ElIni.hpp"
 #include "ElUxTheme.hpp"
@@ -14,7 +16,7 @@ namespace {
 
 class ElementTreeUnits : public ::testing::Environment {
  public:
-  void SetUp() override { InitializeUnits({&SysUtilsUnit, &ComObjUnit, &FormsUnit, &ElToolsUnit, &ElUxThemeUnit, &ElHookUnit, &ElIniUnit}); }
+  void SetUp() override { InitializeUnits({&SysUtilsUnit, &ComObjUnit, &FormsUnit, &ElToolsUnit, &ElUxThemeUnit, &ElHookUnit, &ElIniUnit, &ElACtrlsUnit, &ElDragDropUnit}); }
   void TearDown() override { FinalizeUnits(); }
 };
 
