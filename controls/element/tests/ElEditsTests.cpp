@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ElEdits.hpp"
+#include "ElTmSchema.hpp"
 #include "ElTools.hpp"
 #include "ElWindowTestSupport.hpp"
 #include "Streaming.hpp"
@@ -649,6 +650,24 @@ TEST_F(ElEditWindow, TiledBackgroundStartsAtTheClientCorner) {
       EXPECT_EQ(dc.Pixel(x, y), ((x % 3) + (y % 2)) % 2 ? RGB(0, 0, 0) : RGB(255, 255, 255)) << x << "," << y;
 }
 
+TEST_F(ElEditWindow, TransparentEditShowsItsParent) {
+  TElEdit* e = NewEdit(true, 100, 40);
+  e->SetBorderStyle(bsNone);
+  e->SetUseXPThemes(false);
+  e->SetTransparent(true);
+  EXPECT_TRUE(GetWindowLongA(e->Handle(), GWL_EXSTYLE) & WS_EX_TRANSPARENT);
+  e->SetText(TElFString(L"text"));
+  Form()->SetColor(RGB(10, 120, 30));
+  MemoryDC dc(100, 40);
+  e->PaintTo(dc.Get(), 0, 0);
+  Form()->SetColor(clWhite);
+  EXPECT_EQ(dc.Pixel(90, 35), RGB(10, 120, 30));
+  int textPixels = 0;
+  for (int x = 0; x < 40; ++x)
+    for (int y = 0; y < e->LineHeight(); ++y) textPixels += dc.Pixel(x, y) == static_cast<COLORREF>(ColorToRGB(clWindowText));
+  EXPECT_GT(textPixels, 0);
+}
+
 TEST_F(ElEditWindow, ImageFormBackgroundShowsAtTheEditsPlace) {
   TElEdit* e = NewEdit(true, 100, 40);
   e->SetBorderStyle(bsNone);
@@ -674,6 +693,55 @@ TEST_F(ElEditWindow, ImageFormBackgroundShowsAtTheEditsPlace) {
   MemoryDC plain(100, 40);
   e->PaintTo(plain.Get(), 0, 0);
   EXPECT_EQ(plain.Pixel(50, 20), static_cast<COLORREF>(ColorToRGB(clWindow)));
+}
+
+// ---------------------------------------------------------------- visual styles
+
+template <eltest::ThemeState State>
+class ElEditInThemeState : public ElEditWindow {
+ protected:
+  void SetUp() override {
+    if (eltest::ExpectedThemeState() != State) GTEST_SKIP() << "runs in the theme-state prefixes";
+    ElEditWindow::SetUp();
+  }
+};
+using ElEditActiveStyle = ElEditInThemeState<eltest::ThemeState::Active>;
+using ElEditNoStyle = ElEditInThemeState<eltest::ThemeState::Off>;
+
+// The window's frame pixels against the theme's own drawing of the edit
+// part in a state.
+bool FrameMatches(TCustomElEdit* e, int state) {
+  RECT window;
+  GetWindowRect(e->Handle(), &window);
+  RECT r{0, 0, window.right - window.left, window.bottom - window.top};
+  MemoryDC reference(r.right, r.bottom);
+  DrawThemeBackground(e->Theme(), reference.Get(), EP_EDITTEXT, state, &r, nullptr);
+  for (int x : {0, 1, static_cast<int>(r.right / 2)})
+    for (int y : {0, 1, static_cast<int>(r.bottom - 1)})
+      if (eltest::WindowPixel(e->Handle(), x, y) != reference.Pixel(x, y)) return false;
+  return true;
+}
+
+TEST_F(ElEditActiveStyle, AThemedEditWearsTheThemesFrame) {
+  TElEdit* e = NewEdit(true, 120, 60);
+  e->SetFlat(true);  // a themed edit keeps the window's frame all the same
+  ASSERT_TRUE(e->IsThemeApplied());
+  EXPECT_TRUE(GetWindowLongA(e->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+  RedrawWindow(e->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_TRUE(FrameMatches(e, ETS_NORMAL));
+  e->SetReadOnly(true);
+  RedrawWindow(e->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_TRUE(FrameMatches(e, ETS_READONLY));
+}
+
+TEST_F(ElEditNoStyle, WithoutAVisualStyleAFlatEditDrawsItsOwnBorder) {
+  TElEdit* e = NewEdit(true, 120, 60);
+  e->SetFlat(true);
+  EXPECT_FALSE(e->IsThemeApplied());
+  EXPECT_FALSE(GetWindowLongA(e->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+  RECT client;
+  GetClientRect(e->Handle(), &client);
+  EXPECT_EQ(client.right, 120 - 2 * GetSystemMetrics(SM_CXEDGE));
 }
 
 // ---------------------------------------------------------------- form streaming
