@@ -3,53 +3,17 @@
 
 #include "ElEdits.hpp"
 #include "ElTmSchema.hpp"
+#include "GraphicsScoped.hpp"
 
 namespace {
 
 COLORREF Rgb(TColor color) { return static_cast<COLORREF>(ColorToRGB(color)); }
-
-// The client rectangle in window coordinates.
-RECT ClientInWindow(HWND wnd) {
-  RECT client, window;
-  GetClientRect(wnd, &client);
-  MapWindowPoints(wnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
-  GetWindowRect(wnd, &window);
-  OffsetRect(&client, -window.left, -window.top);
-  return client;
-}
 
 TRect WindowRectAtOrigin(HWND wnd) {
   RECT r;
   GetWindowRect(wnd, &r);
   return TRect{0, 0, r.right - r.left, r.bottom - r.top};
 }
-
-// A window's device context, released however the drawing ends.
-class TWindowDC {
- public:
-  explicit TWindowDC(HWND wnd) : wnd_(wnd), dc_(GetWindowDC(wnd)) {}
-  ~TWindowDC() { ReleaseDC(wnd_, dc_); }
-  TWindowDC(const TWindowDC&) = delete;
-  TWindowDC& operator=(const TWindowDC&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HWND wnd_;
-  HDC dc_;
-};
-
-// Saves a context's state and restores it on scope exit.
-class TSavedDC {
- public:
-  explicit TSavedDC(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
-  ~TSavedDC() { RestoreDC(dc_, saved_); }
-  TSavedDC(const TSavedDC&) = delete;
-  TSavedDC& operator=(const TSavedDC&) = delete;
-
- private:
-  HDC dc_;
-  int saved_;
-};
 
 int RunWidth(HDC dc, const TElFString& text, int from, int to) {
   if (to <= from) return 0;
@@ -108,7 +72,7 @@ void TCustomElEdit::PaintBackground(HDC dc, HDC screen, const TRect& area) {
 // Every visible line, bottom-aligned, in up to three runs: before the
 // selection, the selection on its highlight, and after it.
 void TCustomElEdit::PaintText(HDC dc, const TRect& area) {
-  TSavedDC saved(dc);
+  TElSavedDC saved(dc);
   SetViewportOrgEx(dc, -area.left, -area.top, nullptr);
   const TRect& edit = EditRect();
   IntersectClipRect(dc, edit.left + LeftMargin(), edit.top, edit.right - RightMargin(), edit.bottom);
@@ -149,7 +113,7 @@ void TCustomElEdit::WMEraseBkgnd(TMessage& m) {
   } else if (ShowsImageForm()) {
     PaintImageFormBackground(dc);
   } else if (transparent_ && !IsThemeApplied() && parent_) {
-    TSavedDC saved(dc);
+    TElSavedDC saved(dc);
     const TRect& edit = EditRect();
     IntersectClipRect(dc, edit.left, edit.top, edit.right, edit.bottom);
     parent_->PaintControlsBackground(dc, this);
@@ -220,7 +184,7 @@ void TCustomElEdit::WMNCPaint(TMessage& m) {
   }
   if (!(flat_ && customBars)) TElXPThemedControl::Dispatch(m);
   if (IsThemeApplied()) {
-    TWindowDC dc(Handle());
+    ScopedWindowDC dc(Handle(), true);
     DrawThemedBorder(dc.Get(), WindowRectAtOrigin(Handle()));
   } else if (flat_ || customBars) {
     DrawBorder();
@@ -245,7 +209,7 @@ void TCustomElEdit::DrawBorder() {
     RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
     return;
   }
-  TWindowDC dc(wnd);
+  ScopedWindowDC dc(wnd, true);
   TRect window = WindowRectAtOrigin(wnd);
   if (OwnBorderDrawn()) DrawOwnBorder(dc.Get(), window);
   LONG style = GetWindowLongA(wnd, GWL_STYLE);
@@ -274,11 +238,11 @@ void TCustomElEdit::DrawOwnBorder(HDC dc, const TRect& window) {
 // The theme's edit frame around the client area and the window's bars.
 void TCustomElEdit::DrawThemedBorder(HDC dc, const TRect& window) {
   HWND wnd = Handle();
-  RECT client = ClientInWindow(wnd);
+  RECT client = ClientRectInWindow(wnd);
   LONG style = GetWindowLongA(wnd, GWL_STYLE);
   if (style & WS_VSCROLL) client.right += GetSystemMetrics(SM_CXVSCROLL);
   if (style & WS_HSCROLL) client.bottom += GetSystemMetrics(SM_CYHSCROLL);
-  TSavedDC saved(dc);
+  TElSavedDC saved(dc);
   ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
   RECT r = window;
   DrawThemeBackground(Theme(), dc, EP_EDITTEXT, ThemeState(), &r, nullptr);

@@ -79,3 +79,19 @@ class TElSelectObject {
   HDC dc_;
   HGDIOBJ old_;
 };
+
+// Saves a context's state (clip region, origins, selected objects) and
+// restores it on scope exit.
+class TElSavedDC {
+ public:
+  explicit TElSavedDC(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+  ~TElSavedDC() {
+    if (saved_) RestoreDC(dc_, saved_);
+  }
+  TElSavedDC(const TElSavedDC&) = delete;
+  TElSavedDC& operator=(const TElSavedDC&) = delete;
+
+ private:
+  HDC dc_;
+  int saved_;
+};

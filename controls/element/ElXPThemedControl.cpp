@@ -1,5 +1,7 @@
 #include "ElXPThemedControl.hpp"
 
+#include "GraphicsScoped.hpp"
+
 TElXPThemedControl::TElXPThemedControl(TComponent* owner) : TCustomControl(owner) {}
 
 void TElXPThemedControl::CreateThemeHandle() {
@@ -47,22 +49,6 @@ void TElXPThemedControl::Dispatch(TMessage& m) {
   }
 }
 
-namespace {
-
-// Releases a window DC however the painting ends.
-class TWindowDC {
- public:
-  explicit TWindowDC(HWND wnd) : wnd_(wnd), dc_(GetWindowDC(wnd)) {}
-  ~TWindowDC() { ReleaseDC(wnd_, dc_); }
-  TWindowDC(const TWindowDC&) = delete;
-  TWindowDC& operator=(const TWindowDC&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HWND wnd_;
-  HDC dc_;
-};
-
 // The client rectangle in window coordinates.
 RECT ClientRectInWindow(HWND wnd) {
   RECT rc, rw;
@@ -72,8 +58,6 @@ RECT ClientRectInWindow(HWND wnd) {
   OffsetRect(&rc, -rw.left, -rw.top);
   return rc;
 }
-
-}  // namespace
 
 void TElXPThemedControl::WMNCPaint(TMessage& m) {
   if (!IsThemeApplied()) {
@@ -86,7 +70,7 @@ void TElXPThemedControl::WMNCPaint(TMessage& m) {
   }
   HWND wnd = Handle();
   {
-    TWindowDC dc(wnd);
+    ScopedWindowDC dc(wnd, true);
     RECT client = ClientRectInWindow(wnd);
     ExcludeClipRect(dc.Get(), client.left, client.top, client.right, client.bottom);
     RECT outer = client;

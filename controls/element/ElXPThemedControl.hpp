@@ -8,6 +8,10 @@
 #include "ElStrUtils.hpp"
 #include "ElUxTheme.hpp"
 
+// The client rectangle of a window in its window coordinates (the
+// non-client area's), for drawing frames around it.
+RECT ClientRectInWindow(HWND wnd);
+
 class TElXPThemedControl : public TCustomControl {
  public:
   explicit TElXPThemedControl(TComponent* owner);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ElEditPlatform.hpp"
+#include "ElWindowTestSupport.hpp"
 #include "SysUtils.hpp"
 
 namespace {
@@ -29,16 +30,6 @@ class OwnerWindow {
   ~OwnerWindow() { DestroyWindow(hwnd_); }
   HWND hwnd_;
 };
-
-void PutRaw(HWND owner, UINT format, const void* data, std::size_t bytes) {
-  ASSERT_TRUE(OpenClipboard(owner));
-  EmptyClipboard();
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
-  std::memcpy(GlobalLock(block), data, bytes);
-  GlobalUnlock(block);
-  SetClipboardData(format, block);
-  CloseClipboard();
-}
 
 }  // namespace
 
@@ -78,7 +69,7 @@ TEST(ElEditClipboardText, RoundTripInBothFormats) {
 TEST(ElEditClipboardText, CutAtTheFirstZero) {
   OwnerWindow owner;
   const wchar_t cut[] = L"ab\0cd";
-  PutRaw(owner.hwnd_, CF_UNICODETEXT, cut, sizeof cut);
+  eltest::PutClipboard(owner.hwnd_, CF_UNICODETEXT, cut, sizeof cut);
   EXPECT_EQ(ElClipboardGetText(owner.hwnd_), L"ab");
 }
 

@@ -92,13 +92,7 @@ class ElEditWindow : public eltest::WindowTest {
     return bytes;
   }
   static void PutClipboard(UINT format, const void* data, std::size_t size) {
-    ASSERT_TRUE(OpenClipboard(Form()->Handle()));
-    EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-    std::memcpy(GlobalLock(block), data, size);
-    GlobalUnlock(block);
-    SetClipboardData(format, block);
-    CloseClipboard();
+    eltest::PutClipboard(Form()->Handle(), format, data, size);
   }
 };
 

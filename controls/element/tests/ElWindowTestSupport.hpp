@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -129,6 +130,17 @@ class MemoryDC {
   HBITMAP bitmap_;
   HGDIOBJ old_;
 };
+
+// Puts raw data of one format alone on the clipboard.
+inline void PutClipboard(HWND owner, UINT format, const void* data, std::size_t bytes) {
+  ASSERT_TRUE(OpenClipboard(owner));
+  EmptyClipboard();
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  std::memcpy(GlobalLock(block), data, bytes);
+  GlobalUnlock(block);
+  SetClipboardData(format, block);
+  CloseClipboard();
+}
 
 // The theme-state runs say whether Wine's visual style is switched on in
 // their prefix: EL_EXPECT_THEME=1 or 0. Other runs leave it unset.

@@ -16,12 +16,6 @@ using namespace skintest;
 
 namespace {
 
-std::unique_ptr<TPicture> Art(const std::string& name) {
-  auto picture = std::make_unique<TPicture>();
-  picture->LoadFromFile(std::string(SKIN_ARTWORK) + "/" + name);
-  return picture;
-}
-
 TEST(SkinArtwork, PicturesHaveTheLayoutsSizes) {
   struct Expected {
     const char* Name;

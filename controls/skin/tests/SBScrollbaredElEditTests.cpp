@@ -14,12 +14,6 @@ using namespace skintest;
 
 namespace {
 
-std::unique_ptr<TPicture> Art(const std::string& name) {
-  auto picture = std::make_unique<TPicture>();
-  picture->LoadFromFile(std::string(SKIN_ARTWORK) + "/" + name);
-  return picture;
-}
-
 // Records the parts offered and paints each in a colour of its own.
 struct PartPainter {
   std::vector<TElScrollBarPart> parts;

@@ -44,6 +44,15 @@ inline std::unique_ptr<TPicture> SolidPicture(int width, int height, char color)
   return MapPicture(std::vector<std::string>(height, std::string(width, color)));
 }
 
+#ifdef SKIN_ARTWORK
+// A picture of the wizard's artwork, by file name.
+inline std::unique_ptr<TPicture> Art(const std::string& name) {
+  auto picture = std::make_unique<TPicture>();
+  picture->LoadFromFile(std::string(SKIN_ARTWORK) + "/" + name);
+  return picture;
+}
+#endif
+
 inline void PumpMessages() {
   for (int i = 0; i < 3; ++i) {
     Application->ProcessMessages();
