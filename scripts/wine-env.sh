@@ -50,6 +50,12 @@ wine_prefix_init() {
       "$WINE" wineboot -i >/dev/null 2>&1 || true
     WINEPREFIX="$prefix" wineserver -w
   fi
+  # A crashing program must end at once with its backtrace on stderr: Wine's
+  # crash dialog would wait for a click nobody gives until the test times out.
+  if [ ! -f "$prefix/.no-crash-dialog" ]; then
+    WINEPREFIX="$prefix" "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
+      /t REG_DWORD /d 0 /f >/dev/null 2>&1 && touch "$prefix/.no-crash-dialog"
+  fi
   wine_prefix_isolate "$prefix"
 }
 
