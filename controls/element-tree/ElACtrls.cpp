@@ -4,6 +4,7 @@
 
 #include "ElGdiScope.hpp"
 #include "Forms.hpp"
+#include "GraphicsScoped.hpp"
 #include "Streaming.hpp"
 
 namespace {
@@ -14,22 +15,6 @@ constexpr LRESULT kDialogCodeAllKeys = kDialogCode | DLGC_WANTALLKEYS;
 
 // Frame states of the themed button: normal, hot, pressed, disabled.
 enum { kStateNormal = 1, kStateHot = 2, kStatePressed = 3, kStateDisabled = 4 };
-
-// A window's device context, released on scope exit.
-class TWindowDC {
- public:
-  explicit TWindowDC(HWND wnd) : wnd_(wnd), dc_(GetWindowDC(wnd)) {}
-  ~TWindowDC() {
-    if (dc_) ReleaseDC(wnd_, dc_);
-  }
-  TWindowDC(const TWindowDC&) = delete;
-  TWindowDC& operator=(const TWindowDC&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HWND wnd_;
-  HDC dc_;
-};
 
 }  // namespace
 
@@ -235,15 +220,7 @@ void TElAdvancedComboBox::ListWindowProc(TMessage& m) {
   switch (m.Msg) {
     case WM_NCPAINT:
       listSubclass_.CallDefault(m);
-      if (flat_ && !IsThemeApplied()) {
-        TWindowDC dc(listSubclass_.Window());
-        RECT r;
-        GetWindowRect(listSubclass_.Window(), &r);
-        OffsetRect(&r, -r.left, -r.top);
-        const HWND list = listSubclass_.Window();
-        DrawFlatScrollbars(list, dc.Get(), r, static_cast<DWORD>(GetWindowLongPtrA(list, GWL_EXSTYLE)),
-                           static_cast<DWORD>(GetWindowLongPtrA(list, GWL_STYLE)), false, false, ssBoth);
-      }
+      if (flat_ && !IsThemeApplied()) DrawListScrollbars(false);
       return;
     case WM_HSCROLL:
     case WM_VSCROLL: {
@@ -251,17 +228,7 @@ void TElAdvancedComboBox::ListWindowProc(TMessage& m) {
       bool& tracking = m.Msg == WM_HSCROLL ? hThumbTracking_ : vThumbTracking_;
       if (LOWORD(m.WParam) == SB_THUMBTRACK) tracking = true;
       if (LOWORD(m.WParam) == SB_THUMBPOSITION) tracking = false;
-      if (flat_ && !IsThemeApplied()) {
-        const HWND list = listSubclass_.Window();
-        TWindowDC dc(list);
-        RECT r;
-        GetWindowRect(list, &r);
-        OffsetRect(&r, -r.left, -r.top);
-        const DWORD ex = static_cast<DWORD>(GetWindowLongPtrA(list, GWL_EXSTYLE));
-        const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(list, GWL_STYLE));
-        DrawFlatScrollbars(list, dc.Get(), r, ex, style, false, hThumbTracking_, ssHorizontal);
-        DrawFlatScrollbars(list, dc.Get(), r, ex, style, false, vThumbTracking_, ssVertical);
-      }
+      if (flat_ && !IsThemeApplied()) DrawListScrollbars(true);
       return;
     }
     default: break;
@@ -301,6 +268,24 @@ void TElAdvancedComboBox::ListWindowProc(TMessage& m) {
     default:
       listSubclass_.CallDefault(m);
   }
+}
+
+// The list's standard scroll bars, drawn flat over its non-client area;
+// each bar's thumb at its track position while it is being dragged.
+void TElAdvancedComboBox::DrawListScrollbars(bool followTracking) {
+  const HWND list = listSubclass_.Window();
+  ScopedWindowDC dc(list, true);
+  RECT r;
+  GetWindowRect(list, &r);
+  OffsetRect(&r, -r.left, -r.top);
+  const DWORD ex = static_cast<DWORD>(GetWindowLongPtrA(list, GWL_EXSTYLE));
+  const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(list, GWL_STYLE));
+  if (!followTracking) {
+    DrawFlatScrollbars(list, dc.Get(), r, ex, style, false, false, ssBoth);
+    return;
+  }
+  DrawFlatScrollbars(list, dc.Get(), r, ex, style, false, hThumbTracking_, ssHorizontal);
+  DrawFlatScrollbars(list, dc.Get(), r, ex, style, false, vThumbTracking_, ssVertical);
 }
 
 int TElAdvancedComboBox::GetItemWidth(int index) { return Canvas()->TextWidth(Items()->Strings(index) + "W"); }
@@ -388,14 +373,14 @@ void TElAdvancedComboBox::WMPaint(TMessage& m) {
     DrawFrame(dc, Button::With);
     return;
   }
-  TWindowDC dc(Handle());
+  ScopedWindowDC dc(Handle(), true);
   DrawFrame(dc.Get(), Button::With);
 }
 
 void TElAdvancedComboBox::WMNCPaint(TMessage& m) {
   TComboBox::Dispatch(m);
   if (!flat_ || !HandleAllocated()) return;
-  TWindowDC dc(Handle());
+  ScopedWindowDC dc(Handle(), true);
   DrawFrame(dc.Get(), Button::Without);
   m.Result = 0;
 }

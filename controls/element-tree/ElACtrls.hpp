@@ -99,6 +99,7 @@ class TElAdvancedComboBox : public TComboBox {
   bool Hovered() const { return mouseInside_; }
   void RedrawFrame();
 
+  void DrawListScrollbars(bool followTracking);
   void AutoComplete();
   void ApplyExtent();
   void RecomputeWidths();

@@ -13,12 +13,10 @@ DWORD DragTypeToDropEffect(TDragType dragType) {
 }
 
 TShiftState KeyStateToShift(DWORD keyState) {
-  TShiftState shift;
-  if (keyState & MK_LBUTTON) shift.Include(ssLeft);
-  if (keyState & MK_RBUTTON) shift.Include(ssRight);
-  if (keyState & MK_MBUTTON) shift.Include(ssMiddle);
-  if (keyState & MK_CONTROL) shift.Include(ssCtrl);
-  if (keyState & MK_SHIFT) shift.Include(ssShift);
+  // OLE reports Alt in the key state itself; mouse messages leave it to the
+  // keyboard.
+  TShiftState shift = KeysToShiftState(static_cast<Word>(keyState));
+  shift.Exclude(ssAlt);
   if (keyState & MK_ALT) shift.Include(ssAlt);
   return shift;
 }

@@ -391,31 +391,25 @@ bool TElIniFile::WriteBool(const AnsiString& key, const AnsiString& name, bool v
   return StoreValue(key, name, [value](TElIniEntry* e) { e->SetBoolValue(value); });
 }
 
-bool TElIniFile::WriteInteger(const AnsiString& key, const AnsiString& name, std::int32_t value) {
-  if (registry_) {
-    KeyScope scope(*this);
-    if (!OpenKey(key, true)) return false;
-    try {
-      registry_->WriteInteger(name, value);
-      return true;
-    } catch (const ERegistryException&) {
-      return false;
-    }
+template <class Write>
+bool TElIniFile::StoreRegistryValue(const AnsiString& key, Write write) {
+  KeyScope scope(*this);
+  if (!OpenKey(key, true)) return false;
+  try {
+    write(*registry_);
+    return true;
+  } catch (const ERegistryException&) {
+    return false;
   }
+}
+
+bool TElIniFile::WriteInteger(const AnsiString& key, const AnsiString& name, std::int32_t value) {
+  if (registry_) return StoreRegistryValue(key, [&](TRegistry& r) { r.WriteInteger(name, value); });
   return StoreValue(key, name, [value](TElIniEntry* e) { e->SetIntValue(value); });
 }
 
 bool TElIniFile::WriteString(const AnsiString& key, const AnsiString& name, const AnsiString& value) {
-  if (registry_) {
-    KeyScope scope(*this);
-    if (!OpenKey(key, true)) return false;
-    try {
-      registry_->WriteString(name, value);
-      return true;
-    } catch (const ERegistryException&) {
-      return false;
-    }
-  }
+  if (registry_) return StoreRegistryValue(key, [&](TRegistry& r) { r.WriteString(name, value); });
   return StoreValue(key, name, [&value](TElIniEntry* e) { e->SetStringValue(value); });
 }
 

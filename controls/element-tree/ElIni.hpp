@@ -209,6 +209,8 @@ class TElIniFile : public TComponent {
   void SaveAfterWrite();
   template <class Store>
   bool StoreValue(const AnsiString& key, const AnsiString& name, Store store);
+  template <class Write>
+  bool StoreRegistryValue(const AnsiString& key, Write write);
 
   // Formats.
   void WriteText(TStream* stream);

@@ -75,12 +75,6 @@ TEST_F(AdvancedComboTest, ListExtentFollowsTheWidestItem) {
   EXPECT_EQ(combo->WidestItem(), 0);
 }
 
-TEST_F(AdvancedComboTest, WithoutHorizontalScrollTheExtentIsLeftAlone) {
-  combo->SetParent(form);
-  combo->Items()->Add("a rather longer item");
-  EXPECT_EQ(ListExtent(), 0);
-}
-
 TEST_F(AdvancedComboTest, DropDownWidthBelowTheWidthKeepsTheControlsWidth) {
   combo->SetParent(form);
   ShowWindow(form->Handle(), SW_SHOWNA);

@@ -671,13 +671,4 @@ TEST_F(IniRegistry, FileOnlyOperationsRaise) {
   EXPECT_FALSE(ini_->Save());
 }
 
-TEST_F(IniRegistry, PathTakesTheNormalisedKey) {
-  ini_->SetPath(base_ + "\\Inner\\");
-  EXPECT_EQ(ini_->Path(), base_ + "\\Inner");
-  ASSERT_TRUE(ini_->WriteInteger("\\", "v", 4));
-  TRegistry reg;
-  ASSERT_TRUE(Open(reg, "\\Inner"));
-  EXPECT_TRUE(reg.ValueExists("v"));
-}
-
 }  // namespace
