@@ -40,6 +40,15 @@ wine_prefix_isolate() {
   done
 }
 
+# A crashing program must end at once with its backtrace on stderr: Wine's
+# crash dialog would wait for a click nobody gives until the test times out.
+wine_prefix_no_crash_dialog() {
+  local prefix="$1"
+  [ -f "$prefix/.no-crash-dialog" ] && return 0
+  WINEPREFIX="$prefix" "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
+    /t REG_DWORD /d 0 /f >/dev/null 2>&1 && touch "$prefix/.no-crash-dialog" || true
+}
+
 # Creates the prefix when it is missing. Mono and Gecko installers are
 # disabled for this one step, since the machine has no internet.
 wine_prefix_init() {
@@ -48,13 +57,8 @@ wine_prefix_init() {
     mkdir -p "$(dirname "$prefix")"
     WINEPREFIX="$prefix" WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
       "$WINE" wineboot -i >/dev/null 2>&1 || true
+    wine_prefix_no_crash_dialog "$prefix"
     WINEPREFIX="$prefix" wineserver -w
-  fi
-  # A crashing program must end at once with its backtrace on stderr: Wine's
-  # crash dialog would wait for a click nobody gives until the test times out.
-  if [ ! -f "$prefix/.no-crash-dialog" ]; then
-    WINEPREFIX="$prefix" "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
-      /t REG_DWORD /d 0 /f >/dev/null 2>&1 && touch "$prefix/.no-crash-dialog"
   fi
   wine_prefix_isolate "$prefix"
 }
@@ -85,6 +89,8 @@ wine_env_start() {
   # One persistent server for the run, so that each program starts quickly.
   wineserver -p
   _wine_env_started_server="$WINEPREFIX"
+  # Prefixes made before the setting existed get it now, from the running server.
+  wine_prefix_no_crash_dialog "$WINEPREFIX"
   # Start the prefix's system processes (services, explorer) now, detached
   # from every pipe: started by a test program instead, they would inherit
   # its output pipe and keep the test runner waiting until the server ends.
