@@ -142,6 +142,23 @@ inline void PutClipboard(HWND owner, UINT format, const void* data, std::size_t 
   CloseClipboard();
 }
 
+// Splits a packed hint (8-bit text, zero byte, UTF-16 units, 16-bit zero,
+// 0xFFFE) back into its parts; false when the layout is wrong.
+inline bool UnpackHint(const std::string& packed, std::string& ansi, std::wstring& wide) {
+  size_t nul = packed.find('\0');
+  if (nul == std::string::npos) return false;
+  ansi = packed.substr(0, nul);
+  size_t rest = packed.size() - nul - 1;
+  if (rest < 4 || rest % 2 != 0) return false;
+  const auto* p = reinterpret_cast<const unsigned char*>(packed.data() + nul + 1);
+  size_t units = rest / 2;
+  auto unit = [p](size_t i) { return static_cast<unsigned>(p[2 * i] | (p[2 * i + 1] << 8)); };
+  if (unit(units - 1) != 0xFFFE || unit(units - 2) != 0) return false;
+  wide.clear();
+  for (size_t i = 0; i + 2 < units; ++i) wide += static_cast<wchar_t>(unit(i));
+  return true;
+}
+
 // The theme-state runs say whether Wine's visual style is switched on in
 // their prefix: EL_EXPECT_THEME=1 or 0. Other runs leave it unset.
 enum class ThemeState { Unknown, Active, Off };

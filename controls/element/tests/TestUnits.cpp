@@ -5,6 +5,9 @@
 #include "ComObj.hpp"
 #include "ElEdits.hpp"
 #include "ElExtBkgnd.hpp"
+#include "ElHTMLLbl.hpp"
+#include "ElHandPt.hpp"
+#include "ElHintWindow.hpp"
 #include "ElHook.hpp"
 #include "ElImgFrm.hpp"
 #include "ElTools.hpp"
@@ -18,7 +21,8 @@ class ElementUnits : public ::testing::Environment {
  public:
   void SetUp() override {
     InitializeUnits({&SysUtilsUnit, &ComObjUnit, &FormsUnit, &ElToolsUnit, &ElUxThemeUnit, &ElHookUnit,
-                     &ElExtBkgndUnit, &ElImgFrmUnit, &ElEditsUnit});
+                     &ElExtBkgndUnit, &ElImgFrmUnit, &ElEditsUnit, &ElHandPtUnit, &ElHintWindowUnit,
+                     &ElHTMLLblUnit});
   }
   void TearDown() override { FinalizeUnits(); }
 };
