@@ -1,4 +1,4 @@
-# add_wine_gtest(<name> SOURCES <files...> [LIBS <targets...>] [TIMEOUT <s>] [LABELS <l...>])
+# add_wine_gtest(<name> SOURCES <files...> [LIBS <targets...>] [TIMEOUT <s>] [LABELS <l...>] [DESKTOP])
 # One GoogleTest program, one CTest entry, run under Wine through the
 # cross-compiling emulator. Does nothing when tests are not built.
 if(NOT PROJECT_BUILD_TESTS)
@@ -15,8 +15,11 @@ foreach(_t gtest gtest_main)
   target_compile_options(${_t} PRIVATE -w)
 endforeach()
 
+# DESKTOP: the program moves the mouse, clicks or takes the focus. A test run
+# has one desktop (one X display), so such programs never run at the same
+# time: they share the CTest resource lock "wine_desktop".
 function(add_wine_gtest name)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "DESKTOP" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} gtest_main gtest)
   set_target_properties(${name} PROPERTIES SUFFIX ".exe")
@@ -27,5 +30,8 @@ function(add_wine_gtest name)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
   if(ARG_LABELS)
     set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
+  endif()
+  if(ARG_DESKTOP)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK wine_desktop)
   endif()
 endfunction()

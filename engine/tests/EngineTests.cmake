@@ -33,5 +33,6 @@ target_include_directories(engine_scenarios PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/
 target_link_libraries(engine_scenarios PRIVATE engine engine_strings gtest_main gtest)
 add_test(NAME engine_scenarios
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/run-scenarios.sh ${CMAKE_BINARY_DIR} $<TARGET_FILE:engine_scenarios>)
-set_tests_properties(engine_scenarios PROPERTIES TIMEOUT 1800)
+# The uninstaller's message boxes show on the test run's one desktop.
+set_tests_properties(engine_scenarios PROPERTIES TIMEOUT 1800 RESOURCE_LOCK wine_desktop)
 add_dependencies(engine_scenarios payload uninstall_seamed unrar rarpack)
