@@ -4,22 +4,6 @@
 #include "GraphicsScoped.hpp"
 #include "Streaming.hpp"
 
-AnsiString PackHint(const AnsiString& ansi, const TElFString& wide) {
-  AnsiString packed = ansi;
-  packed.reserve(ansi.size() + 2 * wide.size() + 5);
-  packed += '\0';
-  auto put16 = [&packed](unsigned unit) {
-    packed += static_cast<char>(unit & 0xFF);
-    packed += static_cast<char>((unit >> 8) & 0xFF);
-  };
-  for (wchar_t c : wide) put16(static_cast<unsigned>(c));
-  put16(0);
-  put16(0xFFFE);
-  return packed;
-}
-
-AnsiString PackWideHint(const TElFString& wide) { return PackHint(WideToAnsi(wide), wide); }
-
 TRect KeepHintOnDesktop(const TRect& rect, int desktopLeft, int desktopWidth, int desktopHeight) {
   const int w = rect.right - rect.left, h = rect.bottom - rect.top;
   int left = rect.left, top = rect.top;

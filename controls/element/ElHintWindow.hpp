@@ -1,25 +1,16 @@
 // The hint window of the library's controls: a UTF-16 text shown plain
 // (optionally word-wrapped) or as the HTML subset, with clickable links and
-// images asked for through an event. Also the packed hint format, in which
-// the controls carry a UTF-16 hint through the class library's 8-bit hint.
+// images asked for through an event.
 #pragma once
 
 #include <memory>
 
 #include "ElStrUtils.hpp"
+#include "ElVCLUtils.hpp"
 #include "Forms.hpp"
 #include "HTMLRender.hpp"
 
 using TElHTMLLinkClickEvent = TEvent<TObject*, const TElFString&>;
-
-// A packed hint: the 8-bit text, a zero byte, the UTF-16 code units (low
-// byte first), a 16-bit zero and the 16-bit value 0xFFFE. The class
-// library's hint window shows the part before the zero byte, and its short
-// hint is searched for "|" only there, so bytes of the UTF-16 part never
-// split it.
-AnsiString PackHint(const AnsiString& ansi, const TElFString& wide);
-// The packed form of a UTF-16 hint with its ANSI conversion.
-AnsiString PackWideHint(const TElFString& wide);
 
 // Keeps a hint rectangle on the desktop: moved up when it reaches below the
 // desktop's height, left when it reaches past its width, and right again

@@ -463,18 +463,22 @@ TElFString GetWideShortHint(const TElFString& hint) {
   return bar == TElFString::npos ? hint : hint.substr(0, bar);
 }
 
-std::string PackWideHint(const TElFString& hint) {
-  if (hint.empty()) return std::string();
-  std::string packed = WideToAnsi(hint);
+std::string PackHint(const std::string& ansi, const TElFString& wide) {
+  std::string packed = ansi;
+  packed.reserve(ansi.size() + 2 * wide.size() + 5);
   packed += '\0';
   auto putUnit = [&packed](unsigned unit) {
     packed += static_cast<char>(unit & 0xFF);
     packed += static_cast<char>((unit >> 8) & 0xFF);
   };
-  for (WideChar c : hint) putUnit(static_cast<unsigned>(c));
+  for (WideChar c : wide) putUnit(static_cast<unsigned>(c));
   putUnit(0);
   putUnit(0xFFFE);
   return packed;
+}
+
+std::string PackWideHint(const TElFString& hint) {
+  return hint.empty() ? std::string() : PackHint(WideToAnsi(hint), hint);
 }
 
 TForm* GetOwnerForm(TComponent* component) {

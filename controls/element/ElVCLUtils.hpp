@@ -150,9 +150,15 @@ int DrawWideText(HDC dc, const WideChar* text, int length, UINT flags, TRect& re
 
 // The part of a hint before the first "|" (all of it when there is none).
 TElFString GetWideShortHint(const TElFString& hint);
-// The packed form of a UTF-16 hint in the class library's 8-bit hint text:
-// the ANSI conversion, a zero byte, the UTF-16 units, a 16-bit zero and the
-// 16-bit value 0xFFFE. Empty for an empty hint.
+// A packed hint: the 8-bit text, a zero byte, the UTF-16 code units (low
+// byte first), a 16-bit zero and the 16-bit value 0xFFFE. The class
+// library's hint window shows the part before the zero byte, and its short
+// hint is searched for "|" only there, so bytes of the UTF-16 part never
+// split it.
+std::string PackHint(const std::string& ansi, const TElFString& wide);
+// The packed form of a UTF-16 hint with its ANSI conversion; empty for an
+// empty hint, so that a control without a hint has none in the class library
+// either (its parent's hint shows, not an empty box).
 std::string PackWideHint(const TElFString& hint);
 
 // The first TForm on the owner chain, the component itself included.

@@ -179,6 +179,7 @@ TEST_F(LabelModel, TheHintTravelsPackedAndShowsItsShortPart) {
   EXPECT_EQ(wide, L"Open|Opens the file");
   // No hint, no hint window.
   label->SetHint(L"");
+  EXPECT_EQ(label->TControl::Hint(), "");  // the parent's hint may show instead
   info.HintStr = GetShortHint(label->TControl::Hint());
   label->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
   EXPECT_TRUE(info.HintStr.empty());
@@ -295,6 +296,10 @@ class LabelMouse : public WindowTest {
     SetCursorPos(p.x, p.y);
     POINT f = Form()->ScreenToClient(p);
     SendMessageA(Form()->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(f.x, f.y));
+  }
+  void TearDown() override {
+    ParkMouse();
+    WindowTest::TearDown();
   }
   TCursor ShownCursor() { return static_cast<TControl*>(label)->Cursor(); }
   int Beside() { return label->Width() - 4; }

@@ -26,9 +26,9 @@ TEST(ElPackedHint, TextZeroUnitsZeroAndMark) {
   EXPECT_EQ(static_cast<unsigned char>(packed[packed.size() - 2]), 0xFE);
 }
 
-TEST(ElPackedHint, AnEmptyHintIsFiveBytes) {
-  std::string packed = PackWideHint(L"");
-  EXPECT_EQ(packed, std::string("\0\0\0\xFE\xFF", 5));
+TEST(ElPackedHint, AnEmptyTextPacksToFiveBytesButNoHintStaysEmpty) {
+  EXPECT_EQ(PackHint("", L""), std::string("\0\0\0\xFE\xFF", 5));
+  EXPECT_EQ(PackWideHint(L""), "");
 }
 
 // U+047C has the byte of "|" as its low byte: the short hint is looked for
@@ -66,6 +66,7 @@ class HintWindowTest : public ::testing::Test {
  protected:
   void SetUp() override { hint = new TElHintWindow(Application); }
   void TearDown() override {
+    ParkMouse();
     hint->Free();
     Flush();
   }

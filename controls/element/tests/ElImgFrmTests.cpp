@@ -386,7 +386,13 @@ TEST_F(MoveFormTest, RightAndMiddleClicksOnTheBackgroundArriveAsClientClicks) {
 
 // A real drag with the mouse: the window follows from an empty spot, while a
 // press on a child goes to the child and leaves the window where it is.
-class DragTest : public WindowTest {};
+class DragTest : public WindowTest {
+ protected:
+  void TearDown() override {
+    ParkMouse();
+    WindowTest::TearDown();
+  }
+};
 
 void MouseAt(int x, int y, DWORD flags) {
   SetCursorPos(x, y);

@@ -29,6 +29,12 @@ inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
   return true;
 }
 
+// Puts the mouse in the screen's bottom-right corner, away from every test
+// window, so that no later test finds a control under it.
+inline void ParkMouse() {
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+}
+
 // Runs whatever is queued now, without waiting for anything.
 inline void Flush() {
   Application->ProcessMessages();
