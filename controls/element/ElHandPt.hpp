@@ -1,5 +1,5 @@
-// The hand cursor shown over links: screen cursor 1458, the cursor resource
-// "URLCURSOR" of the program's own module.
+// The hand cursor shown over links: screen cursor 1458, made at start from
+// the resource "URLCURSOR" of the program's own module.
 #pragma once
 
 #include "Controls.hpp"
