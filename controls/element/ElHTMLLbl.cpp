@@ -311,17 +311,15 @@ void TElHTMLLabel::RenderImageNeeded(TObject*, const TElFString& src, TBitmap*& 
 namespace {
 void InitElHTMLLbl() {
   using L = TElHTMLLabel;
-  // Cursor and colour names as the class library's controls read them.
-  const TClassInfo* control = ClassInfoOfClass(ClassOf<TControl>());
-  const TIdentMapper* cursorNames = control->FindProperty("Cursor")->Idents;
-  const TIdentMapper* colorNames = control->FindProperty("Color")->Idents;
+  // Cursor names as the class library's controls read them.
+  const TIdentMapper* cursorNames = ClassInfoOfClass(ClassOf<TControl>())->FindProperty("Cursor")->Idents;
   Publish<L, TCustomLabel>()
       .Property("Caption", &L::Caption, &L::SetCaption)
       .Property("Hint", &L::Hint, &L::SetHint)
       .Property("Cursor", &L::Cursor, &L::SetCursor).Idents(cursorNames)
       .Property("IsHTML", &L::IsHTML, &L::SetIsHTML)
       .Property("WordWrap", &L::GetWordWrap, &L::SetWordWrap, false)
-      .Property("LinkColor", &L::LinkColor, &L::SetLinkColor, TColor(0xFF0000)).Idents(colorNames)
+      .Property("LinkColor", &L::LinkColor, &L::SetLinkColor, TColor(0xFF0000)).Idents(&ColorIdents)
       .Property("LinkPopupMenu", &L::LinkPopupMenu, &L::SetLinkPopupMenu)
       .Property("LinkStyle", &L::LinkStyle, &L::SetLinkStyle)
       .Property("OnLinkClick", [](L* l) { return l->OnLinkClick; },

@@ -477,15 +477,6 @@ void TCustomElImageForm::Notification(TComponent* component, TOperation operatio
 
 namespace {
 
-const TIdentMapper kColorIdents{
-    [](const std::string& ident, Int64& value) {
-      TColor c;
-      if (!IdentToColor(ident, c)) return false;
-      value = c;
-      return true;
-    },
-    [](Int64 value, std::string& ident) { return ColorToIdent(static_cast<TColor>(value), ident); }};
-
 void InitElImgFrm() {
   RegisterEnumNames<TElBkGndType>({"bgtTileBitmap", "bgtStretchBitmap", "bgtColorFill", "bgtCenterBitmap",
                                    "bgtHorzGradient", "bgtVertGradient", "bgtTopLeftBitmap"});
@@ -497,8 +488,8 @@ void InitElImgFrm() {
       .Property("MoveForm", &F::MoveForm, &F::SetMoveForm, false)
       .Property("Background", &F::Background, nullptr)
       .Property("BackgroundType", &F::BackgroundType, &F::SetBackgroundType, bgtColorFill)
-      .Property("GradientStartColor", &F::GradientStartColor, &F::SetGradientStartColor).Idents(&kColorIdents)
-      .Property("GradientEndColor", &F::GradientEndColor, &F::SetGradientEndColor).Idents(&kColorIdents)
+      .Property("GradientStartColor", &F::GradientStartColor, &F::SetGradientStartColor).Idents(&ColorIdents)
+      .Property("GradientEndColor", &F::GradientEndColor, &F::SetGradientEndColor).Idents(&ColorIdents)
       .Property("GradientSteps", &F::GradientSteps, &F::SetGradientSteps, 16);
 }
 
