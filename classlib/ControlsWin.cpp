@@ -59,6 +59,12 @@ void TWinControl::BeforeDestruction() {
 
 TWinControl* TWinControl::FindControl(HWND wnd) {
   if (!wnd) return nullptr;
+  // Another program built on this library marks its windows the same way;
+  // its mark is an address in that program (a window under the mouse may
+  // be one of them).
+  DWORD process = 0;
+  GetWindowThreadProcessId(wnd, &process);
+  if (process != GetCurrentProcessId()) return nullptr;
   return static_cast<TWinControl*>(GetPropA(wnd, kControlProp));
 }
 

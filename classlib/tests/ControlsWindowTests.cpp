@@ -3,6 +3,10 @@
 // context menus over graphic controls.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
 #include "ControlsTestSupport.hpp"
 #include "Menus.hpp"
 
@@ -204,6 +208,73 @@ TEST_F(WindowTest, ARightClickOnALabelOpensItsPopupMenu) {
   SendMessageA(wnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(wnd), MAKELPARAM(150 + 250, 150 + 180));
   EXPECT_EQ(formMenu->shownAt.size(), 1u);
   EXPECT_EQ(formMenu->PopupComponent(), form);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Windows of another program built on the library: their mark is an address
+// in that program, never a control of this one. The test runs a second copy
+// of this test program that holds a form until it is told to end.
+
+namespace {
+
+constexpr char kHolderVariable[] = "CLASSLIB_FOREIGN_FORM_FILE";
+
+TEST(ForeignWindowHolder, HoldsAFormUntilToldToEnd) {
+  const char* file = std::getenv(kHolderVariable);
+  if (!file) GTEST_SKIP() << "runs as the other program of ForeignWindows";
+  auto* form = new TForm(Application, 0);
+  form->SetBorderStyle(bsNone);
+  form->SetBounds(30, 30, 100, 80);
+  form->Show();
+  HANDLE end = CreateEventA(nullptr, TRUE, FALSE, (std::string(file) + ".end").c_str());
+  if (FILE* out = std::fopen(file, "w")) {
+    std::fprintf(out, "%llu", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(form->Handle())));
+    std::fclose(out);
+  }
+  while (WaitForSingleObject(end, 20) == WAIT_TIMEOUT) Application->ProcessMessages();
+  CloseHandle(end);
+  form->Free();
+}
+
+TEST(ForeignWindows, AnotherProgramsFormIsNoControlOfOurs) {
+  char exe[MAX_PATH];
+  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  std::string file = std::string(temp) + "classlib_foreign_" + std::to_string(GetCurrentProcessId());
+  std::remove(file.c_str());
+  HANDLE end = CreateEventA(nullptr, TRUE, FALSE, (file + ".end").c_str());
+  SetEnvironmentVariableA(kHolderVariable, file.c_str());
+  std::string command = std::string("\"") + exe + "\" --gtest_filter=ForeignWindowHolder.*";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+  SetEnvironmentVariableA(kHolderVariable, nullptr);
+  ASSERT_TRUE(started);
+  unsigned long long value = 0;
+  bool read = PumpUntil([&] {
+    FILE* in = std::fopen(file.c_str(), "r");
+    if (!in) return false;
+    bool ok = std::fscanf(in, "%llu", &value) == 1;
+    std::fclose(in);
+    return ok;
+  }, 30000);
+  HWND foreign = reinterpret_cast<HWND>(static_cast<UINT_PTR>(value));
+  if (read) {
+    EXPECT_TRUE(IsWindow(foreign));
+    EXPECT_EQ(TWinControl::FindControl(foreign), nullptr);
+    EXPECT_EQ(FindVCLWindow(POINT{60, 60}), nullptr);
+  }
+  SetEvent(end);
+  WaitForSingleObject(pi.hProcess, 30000);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  CloseHandle(end);
+  std::remove(file.c_str());
+  EXPECT_TRUE(read) << "the other program never showed its form";
 }
 
 }  // namespace
