@@ -40,13 +40,27 @@ wine_prefix_isolate() {
   done
 }
 
-# A crashing program must end at once with its backtrace on stderr: Wine's
-# crash dialog would wait for a click nobody gives until the test times out.
-wine_prefix_no_crash_dialog() {
-  local prefix="$1"
-  [ -f "$prefix/.no-crash-dialog" ] && return 0
+# Settings of our own in every prefix, applied while a server of the prefix
+# runs (a call would otherwise start a second server beside the persistent
+# one) and only when they change:
+# - A crashing program ends at once with its backtrace on stderr: Wine's crash
+#   dialog would wait for a click nobody gives until the test times out.
+# - On our own Xvfb, which has no window manager, windows are not managed:
+#   Wine would wait two seconds for a manager's answer each time a shown
+#   window is hidden or destroyed. On a real display the manager answers.
+wine_prefix_settings() {
+  local prefix="$1" want=display
+  [ "${WINE_ENV_HEADLESS:-}" = 1 ] && want=headless
+  [ "$(cat "$prefix/.env-settings" 2>/dev/null)" = "$want" ] && return 0
+  local x11='HKCU\Software\Wine\X11 Driver'
   WINEPREFIX="$prefix" "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
-    /t REG_DWORD /d 0 /f >/dev/null 2>&1 && touch "$prefix/.no-crash-dialog" || true
+    /t REG_DWORD /d 0 /f >/dev/null 2>&1 || return 0
+  if [ "$want" = headless ]; then
+    WINEPREFIX="$prefix" "$WINE" reg add "$x11" /v Managed /d N /f >/dev/null 2>&1 || return 0
+  else
+    WINEPREFIX="$prefix" "$WINE" reg delete "$x11" /v Managed /f >/dev/null 2>&1 || true
+  fi
+  echo "$want" >"$prefix/.env-settings"
 }
 
 # Creates the prefix when it is missing. Mono and Gecko installers are
@@ -57,7 +71,7 @@ wine_prefix_init() {
     mkdir -p "$(dirname "$prefix")"
     WINEPREFIX="$prefix" WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
       "$WINE" wineboot -i >/dev/null 2>&1 || true
-    wine_prefix_no_crash_dialog "$prefix"
+    wine_prefix_settings "$prefix"
     WINEPREFIX="$prefix" wineserver -w
   fi
   wine_prefix_isolate "$prefix"
@@ -77,7 +91,7 @@ wine_env_start() {
     d="$(_wine_env_free_display)"
     Xvfb ":$d" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 9>&- &
     _wine_env_xvfb_pid=$!
-    export DISPLAY=":$d"
+    export DISPLAY=":$d" WINE_ENV_HEADLESS=1
     for i in $(seq 1 200); do
       [ -e "/tmp/.X11-unix/X$d" ] && break
       sleep 0.05
@@ -89,8 +103,7 @@ wine_env_start() {
   # One persistent server for the run, so that each program starts quickly.
   wineserver -p
   _wine_env_started_server="$WINEPREFIX"
-  # Prefixes made before the setting existed get it now, from the running server.
-  wine_prefix_no_crash_dialog "$WINEPREFIX"
+  wine_prefix_settings "$WINEPREFIX"
   # Start the prefix's system processes (services, explorer) now, detached
   # from every pipe: started by a test program instead, they would inherit
   # its output pipe and keep the test runner waiting until the server ends.
@@ -107,6 +120,6 @@ wine_env_stop() {
     kill "$_wine_env_xvfb_pid" >/dev/null 2>&1 || true
     wait "$_wine_env_xvfb_pid" 2>/dev/null || true
     _wine_env_xvfb_pid=""
-    unset DISPLAY
+    unset DISPLAY WINE_ENV_HEADLESS
   fi
 }
