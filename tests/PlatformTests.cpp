@@ -113,7 +113,7 @@ TEST(Threads, SecondThreadRunsWithWin32AndStdThreads) {
   std::atomic<DWORD> seenId{0};
   HANDLE h = CreateThread(
       nullptr, 0,
-      [](LPVOID p) -> DWORD {
+      [](LPVOID p) WINAPI -> DWORD {
         static_cast<std::atomic<DWORD>*>(p)->store(GetCurrentThreadId());
         return 42;
       },

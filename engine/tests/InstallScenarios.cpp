@@ -258,7 +258,7 @@ TEST(InstallScenario, SecondVolumeAskedForFails) {
 }
 
 TEST(InstallScenario, UnresolvableProgramsFolderMakesOnlyTheDesktopShortcutAndTheRollbackTakesAll) {
-  EngineTestSeams::GetSpecialFolderLocationProc = [](HWND owner, int csidl, LPITEMIDLIST* list) -> HRESULT {
+  EngineTestSeams::GetSpecialFolderLocationProc = [](HWND owner, int csidl, LPITEMIDLIST* list) WINAPI -> HRESULT {
     if (csidl == CSIDL_PROGRAMS || csidl == CSIDL_COMMON_PROGRAMS) {
       *list = nullptr;
       return E_FAIL;
@@ -338,7 +338,7 @@ TEST(InstallScenario, TargetTypedWithTrailingBackslashDoublesItInTheIconPathOnly
 TEST(Win98Scenario, PerUserProgramsFolderAndAdministratorWithoutTest) {
   ASSERT_TRUE(IsWin9x()) << "the prefix should report Windows 98";
   // No test is made: a refusing service manager does not matter.
-  EngineTestSeams::OpenSCManagerProc = [](LPCSTR, LPCSTR, DWORD) -> SC_HANDLE { return nullptr; };
+  EngineTestSeams::OpenSCManagerProc = [](LPCSTR, LPCSTR, DWORD) WINAPI -> SC_HANDLE { return nullptr; };
   EXPECT_TRUE(IsAdministrator());
   EngineTestSeams::OpenSCManagerProc = nullptr;
   EXPECT_EQ(SystemDrivePath, ExtractFileDrive(WindowsFolder));

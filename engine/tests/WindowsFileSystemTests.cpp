@@ -109,7 +109,7 @@ TEST(FolderQueries, UnknownEnvironmentValueAndFolderAreEmpty) {
 }
 
 TEST(FolderQueries, UnresolvableDesktopGivesBareShortcutNames) {
-  EngineTestSeams::GetSpecialFolderLocationProc = [](HWND, int, LPITEMIDLIST* list) -> HRESULT {
+  EngineTestSeams::GetSpecialFolderLocationProc = [](HWND, int, LPITEMIDLIST* list) WINAPI -> HRESULT {
     *list = nullptr;
     return E_FAIL;
   };

@@ -29,7 +29,7 @@ TEST(WindowsOS, VersionRecordHoldsTheSystemsOwnAnswer) {
 TEST(WindowsOS, AdministratorIsWhoOpensTheServiceManagerWithFullAccess) {
   EXPECT_TRUE(IsAdministrator());
   static DWORD askedAccess = 0;
-  EngineTestSeams::OpenSCManagerProc = [](LPCSTR machine, LPCSTR database, DWORD access) -> SC_HANDLE {
+  EngineTestSeams::OpenSCManagerProc = [](LPCSTR machine, LPCSTR database, DWORD access) WINAPI -> SC_HANDLE {
     askedAccess = access;
     EXPECT_EQ(machine, nullptr);
     EXPECT_EQ(database, nullptr);
