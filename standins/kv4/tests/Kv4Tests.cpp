@@ -42,15 +42,19 @@ TEST(Kv4, ShowsItsWindowAndExitsWhenItIsClosed) {
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  // The window exists a moment before it is shown: wait for it to be shown,
+  // with room for a slow (emulated) machine.
   HWND window = nullptr;
-  for (int i = 0; i < 200 && !window; ++i) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < 60000) {
     window = FindWindowA("Kv4MainWindow", kTitle);
-    if (!window) Sleep(50);
+    if (window && IsWindowVisible(window)) break;
+    Sleep(20);
   }
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(IsWindowVisible(window));
   PostMessageA(window, WM_CLOSE, 0, 0);
-  EXPECT_EQ(WaitForSingleObject(pi.hProcess, 10000), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
   DWORD code = 1;
   GetExitCodeProcess(pi.hProcess, &code);
   EXPECT_EQ(code, 0u);
