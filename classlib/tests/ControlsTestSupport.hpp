@@ -16,8 +16,9 @@
 #include "Streaming.hpp"
 
 // Runs the message loop's work (messages, then idle work) until the
-// condition holds or the time is up; returns the condition.
-inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
+// condition holds or the time is up; returns the condition. The default
+// bound leaves room for a slow (emulated) machine.
+inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 30000) {
   auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (!done()) {
     if (std::chrono::steady_clock::now() > end) return false;

@@ -254,7 +254,7 @@ struct BoxCloser {
   }
   static DWORD WINAPI Run(void* self) {
     auto* closer = static_cast<BoxCloser*>(self);
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 3000; ++i) {
       HWND box = FindWindowA("#32770", closer->title.c_str());
       if (box) {
         EnumChildWindows(box, &Child, reinterpret_cast<LPARAM>(closer));
@@ -278,7 +278,7 @@ TEST(Exceptions, WithoutAHandlerTheStandardErrorBoxShowsTheMessage) {
   } catch (...) {
     Application->HandleException(nullptr);
   }
-  WaitForSingleObject(thread, 5000);
+  WaitForSingleObject(thread, 60000);
   CloseHandle(thread);
   EXPECT_TRUE(closer.found);
   // A full stop is added to a message that does not end in punctuation.
