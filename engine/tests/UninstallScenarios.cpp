@@ -104,13 +104,13 @@ TEST(UninstallScenario, BothStagesAndTheRemovalProgramRemoveTheProduct) {
   CloseMessageBox(box);
   // uninsts.exe received the folder intact: it refuses anything that is not
   // a product folder, and it has removed this one.
-  EXPECT_TRUE(WaitUntil([] { return !FolderThere(InstallSettings->TargetFolder); }, 30000))
+  EXPECT_TRUE(WaitUntil([] { return !FolderThere(InstallSettings->TargetFolder); }, 60000))
       << "the product folder is still there";
-  EXPECT_TRUE(WaitUntil([] { return !FolderThere(StartMenuProductFolder(false)); }, 30000));
+  EXPECT_TRUE(WaitUntil([] { return !FolderThere(StartMenuProductFolder(false)); }, 60000));
   ExpectShortcutsAndKeysGone();
   // The temporary copy of the removal program was deleted; the uninstaller's
   // own copy stays.
-  EXPECT_TRUE(WaitUntil([] { return !FileThere(TempFolder() + "uninsts.exe"); }, 10000));
+  EXPECT_TRUE(WaitUntil([] { return !FileThere(TempFolder() + "uninsts.exe"); }, 60000));
   EXPECT_TRUE(FileThere(TempFolder() + "uninstall.exe"));
 }
 
@@ -142,7 +142,7 @@ TEST(UninstallScenario, WithoutAdministratorRightsOnlyTheMessageIsShownAsPlainTe
   EXPECT_NE(box.CommandLine.find(AnsiToWide(ProductFolder() + "uninstall.exe")), std::wstring::npos);
   const DWORD shownBy = box.ProcessId;
   CloseMessageBox(box);
-  EXPECT_TRUE(WaitForProcessEnd(shownBy, 30000));
+  EXPECT_TRUE(WaitForProcessEnd(shownBy, 60000));
   EXPECT_FALSE(FileThere(TempFolder() + "uninsts.exe"));
   EXPECT_TRUE(RegistryKeyThere(HKEY_LOCAL_MACHINE, UninstallKey));
   EXPECT_TRUE(FileThere(ProductFolder() + "kv4.exe"));
@@ -157,7 +157,7 @@ TEST(UninstallScenario, UnresolvableProgramsFolderRemovesOnlyTheDesktopShortcut)
   ASSERT_NE(box.Window, nullptr) << "no message box";
   EXPECT_EQ(box.Text, Ansi("Лумбрикс 2008 удален с вашего компьютера."));
   CloseMessageBox(box);
-  EXPECT_TRUE(WaitUntil([] { return !FolderThere(InstallSettings->TargetFolder); }, 30000));
+  EXPECT_TRUE(WaitUntil([] { return !FolderThere(InstallSettings->TargetFolder); }, 60000));
   // uninsts.exe got the product folder only, so the Start-menu folder and
   // its shortcuts stay.
   EXPECT_TRUE(FileThere(StartMenuProductFolder(false) + "\\" + LoadStr(IDS_PRODUCT_SHORTCUT)));

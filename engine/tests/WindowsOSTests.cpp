@@ -92,5 +92,5 @@ TEST(ShellOpen, OpensADocumentWithItsParameters) {
   // was started with them.
   AnsiString marker = scratch / "opened.txt";
   ShellOpen(WindowsFolder + "\\system32\\cmd.exe", "/c echo opened>\"" + marker + "\"");
-  EXPECT_TRUE(WaitForFile(marker, 10000));
+  EXPECT_TRUE(WaitForFile(marker, 60000));
 }
