@@ -285,7 +285,7 @@ bool MakeDirectoryLink(const fs::path& link, const fs::path& target) {
   CloseHandle(pi.hProcess);
   // Wine does not wait for a host program through its process handle; the
   // link's appearance is the event waited for, with a generous bound.
-  for (int i = 0; i < 200 && !IsLink(link); ++i) Sleep(50);
+  for (int i = 0; i < 1200 && !IsLink(link); ++i) Sleep(50);
   return IsLink(link);
 }
 
