@@ -1,5 +1,6 @@
 # Sourced by every script that runs a Windows program. Defines:
 #   wine_env_start [prefix]  - environment, Xvfb when no DISPLAY, prefix, wineserver
+#   wine_env_display         - only the Xvfb part of wine_env_start
 #   wine_env_stop            - stops what wine_env_start started, for that prefix only
 # The prefix defaults to the one of the build directory in WINE_BUILD_DIR,
 # else build/x64/wineprefix of this checkout.
@@ -9,9 +10,10 @@ WINE_ENV_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export LC_ALL=ru_RU.UTF-8
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d"
-export WINEARCH=win64
 # This machine cannot execute 32-bit x86 code, so everything runs as 64-bit
-# programs under the 64-bit loader.
+# programs under the 64-bit loader; the emulated machine of the i686 tests
+# sets both to their 32-bit counterparts.
+export WINEARCH="${WINEARCH:-win64}"
 export WINE="${WINE:-/usr/lib/wine/wine64}"
 
 _wine_env_xvfb_pid=""
@@ -63,18 +65,45 @@ wine_prefix_settings() {
   echo "$want" >"$prefix/.env-settings"
 }
 
-# Creates the prefix when it is missing. Mono and Gecko installers are
-# disabled for this one step, since the machine has no internet.
+# Creates the prefix when it is missing: a copy of WINE_PREFIX_TEMPLATE when
+# that names a ready prefix, else by wineboot, with the Mono and Gecko
+# installers disabled for this one step, since the machine has no internet.
 wine_prefix_init() {
   local prefix="$1"
   if [ ! -f "$prefix/system.reg" ]; then
     mkdir -p "$(dirname "$prefix")"
-    WINEPREFIX="$prefix" WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
-      "$WINE" wineboot -i >/dev/null 2>&1 || true
+    if [ -f "${WINE_PREFIX_TEMPLATE:-}/system.reg" ]; then
+      rm -rf "$prefix"
+      cp -a "$WINE_PREFIX_TEMPLATE" "$prefix"
+    else
+      WINEPREFIX="$prefix" WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
+        "$WINE" wineboot -i >/dev/null 2>&1 || true
+    fi
     wine_prefix_settings "$prefix"
     WINEPREFIX="$prefix" wineserver -w
   fi
   wine_prefix_isolate "$prefix"
+}
+
+# Starts Xvfb on a free display when no DISPLAY is set, and waits (with room
+# for a slow machine) until it accepts clients.
+wine_env_display() {
+  [ -n "${DISPLAY:-}" ] && return 0
+  local d i
+  # Several test runs may start at once (other checkouts, other users of the
+  # machine): choosing a display and starting its server is one locked step.
+  exec 9>/tmp/.wine-env-xvfb.lock
+  flock 9
+  d="$(_wine_env_free_display)"
+  Xvfb ":$d" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 9>&- &
+  _wine_env_xvfb_pid=$!
+  export DISPLAY=":$d" WINE_ENV_HEADLESS=1
+  for i in $(seq 1 1200); do
+    [ -e "/tmp/.X11-unix/X$d" ] && break
+    sleep 0.05
+  done
+  flock -u 9
+  exec 9>&-
 }
 
 wine_env_start() {
@@ -82,23 +111,7 @@ wine_env_start() {
   mkdir -p "$(dirname "$_prefix")"
   _prefix="$(cd "$(dirname "$_prefix")" && pwd)/$(basename "$_prefix")"
   export WINEPREFIX="$_prefix"
-  if [ -z "${DISPLAY:-}" ]; then
-    local d i
-    # Several test runs may start at once (other checkouts, other users of the
-    # machine): choosing a display and starting its server is one locked step.
-    exec 9>/tmp/.wine-env-xvfb.lock
-    flock 9
-    d="$(_wine_env_free_display)"
-    Xvfb ":$d" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 9>&- &
-    _wine_env_xvfb_pid=$!
-    export DISPLAY=":$d" WINE_ENV_HEADLESS=1
-    for i in $(seq 1 200); do
-      [ -e "/tmp/.X11-unix/X$d" ] && break
-      sleep 0.05
-    done
-    flock -u 9
-    exec 9>&-
-  fi
+  wine_env_display
   wine_prefix_init "$WINEPREFIX"
   # One persistent server for the run, so that each program starts quickly.
   wineserver -p
