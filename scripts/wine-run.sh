@@ -5,9 +5,28 @@
 set -u
 HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 . "$HERE/wine-env.sh"
+
+# The first program of a prefix that needs the desktop starts Wine's desktop
+# process, which inherits the program's output and holds it open until the
+# last window of the prefix is gone: whoever reads that output (CTest) would
+# wait for every other program. So the program writes into a file, shown as
+# it grows, and the run ends when the program does.
+run_program() {
+  local log pid status
+  log="$(mktemp "${TMPDIR:-/tmp}/wine-run.XXXXXX")"
+  "$WINE" "$@" <&0 >"$log" 2>&1 &
+  pid=$!
+  tail -n +1 -s 0.2 -f --pid="$pid" "$log"
+  wait "$pid"
+  status=$?
+  rm -f "$log"
+  return $status
+}
+
 if [ -n "${WINEPREFIX:-}" ] && [ -n "${DISPLAY:-}" ]; then
-  exec "$WINE" "$@"
+  run_program "$@"
+  exit
 fi
 wine_env_start
 trap wine_env_stop EXIT
-"$WINE" "$@"
+run_program "$@"
