@@ -16,6 +16,7 @@ PACKAGES=(
   libz-mingw-w64-dev libgcrypt-mingw-w64-dev
   googletest cmake ninja-build unar libarchive-tools imagemagick
   unicode-data libpng-tools libpng-dev libdeflate-dev python3 python3-pil dpkg-dev x11-apps
+  qemu-system-x86 qemu-utils debootstrap e2fsprogs
 )
 
 missing_packages() {

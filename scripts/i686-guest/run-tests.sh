@@ -1,0 +1,44 @@
+#!/bin/bash
+# A test run inside the emulated machine (started by its init from the job
+# folder). The host's checkout is mounted read-only at its own path and the
+# build tree is copied onto the machine's disk at its own path, so the paths the build
+# compiled into the test programs hold. Programs are never run from the 9p
+# share itself: pages mapped from it can read as zeros.
+set -u
+. /mnt/job/env   # I686_ROOT, I686_BUILD, I686_PARALLEL, I686_CTEST_ARGS (array)
+echo "guest: $(nproc) processors, $(awk '/MemTotal/ {print int($2/1024)}' /proc/meminfo) MiB," \
+  "booted in $(cut -d' ' -f1 /proc/uptime) s"
+
+share() {  # tag, mount point, options
+  mkdir -p "$2" 2>/dev/null
+  mount -t 9p -o "trans=virtio,version=9p2000.L,msize=262144,$3" "$1" "$2"
+}
+share src "$I686_ROOT" ro || exit 1
+share build /mnt/build ro || exit 1
+# The copy lives on the guest's ext4 disk (a throwaway overlay of the image),
+# not in tmpfs: Wine keeps the hidden and system attributes in extended
+# attributes, which this kernel's tmpfs does not store.
+mkdir -p /var/tmp/build "$I686_BUILD" 2>/dev/null
+mount --bind /var/tmp/build "$I686_BUILD" || exit 1
+start=$SECONDS
+# Object files, libraries and the host's Wine prefixes stay behind.
+tar -C /mnt/build -cf - --exclude=CMakeFiles --exclude='*.obj' --exclude='*.a' \
+    --exclude='wineprefix*' --exclude='*-wineprefix' --exclude=engine-prefixes --exclude=Testing --exclude=emulated-run . |
+  tar -C "$I686_BUILD" -xf - || exit 1
+echo "guest: build tree copied in $((SECONDS - start)) s ($(du -sm "$I686_BUILD" | cut -f1) MiB)"
+
+export WINE=/usr/lib/wine/wine WINEARCH=win32 WINE_PREFIX_TEMPLATE=/opt/wine-template
+# The install scenarios, each in a fresh prefix, spend most of their time
+# starting Wine; three at a time keep the processors busy.
+export SCENARIO_JOBS=3
+. "$I686_ROOT/scripts/wine-env.sh"
+wine_env_start "$I686_BUILD/wineprefix"
+# Without a controlling terminal (setsid), console programs that the tests
+# start write nowhere instead of onto the machine's console; through a pipe,
+# CTest writes no colour codes.
+setsid -w ctest --test-dir "$I686_BUILD" -j "$I686_PARALLEL" --output-on-failure \
+  "${I686_CTEST_ARGS[@]}" 2>&1 | cat
+status=${PIPESTATUS[0]}
+wine_env_stop
+cp "$I686_BUILD/Testing/Temporary/LastTest.log" /mnt/job/ 2>/dev/null
+echo "$status" >/mnt/job/status
