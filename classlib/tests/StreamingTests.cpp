@@ -603,7 +603,7 @@ TEST_F(Streaming, MalformedCorpusGivesClearReadErrors) {
   std::vector<std::string> corpus;
   EnumResourceNamesA(
       GetModuleHandleA(nullptr), MAKEINTRESOURCEA(10),
-      [](HMODULE, LPCSTR, LPSTR name, LONG_PTR list) -> BOOL {
+      [](HMODULE, LPCSTR, LPSTR name, LONG_PTR list) CALLBACK -> BOOL {
         std::string n = IS_INTRESOURCE(name) ? "" : name;
         if (n.rfind("MALFORMED_", 0) == 0) reinterpret_cast<std::vector<std::string>*>(list)->push_back(n);
         return TRUE;
