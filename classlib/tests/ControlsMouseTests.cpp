@@ -124,7 +124,9 @@ TEST_F(MouseTest, HintAppearsAfterThePause) {
   Application->ProcessMessages();
   THintWindow* hint = Application->HintWindowForTest();
   const bool shown = hint != nullptr && IsWindowVisible(hint->Handle());
-  if (GetTickCount() - moved < 150) EXPECT_FALSE(shown);
+  if (GetTickCount() - moved < 150) {
+    EXPECT_FALSE(shown);
+  }
   // ...but after it.
   ASSERT_TRUE(PumpUntil([] {
     THintWindow* h = Application->HintWindowForTest();
