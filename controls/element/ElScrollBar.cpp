@@ -11,6 +11,8 @@ TCustomElScrollBar::TCustomElScrollBar(TComponent* owner) : TElXPThemedControl(o
   // press that starts something. No csDoubleClicks: a quick second click is
   // a second press.
   controlStyle_ = TControlStyle{csFramed};
+  imgFormChangeLink_ = std::make_unique<TImgFormChangeLink>();
+  imgFormChangeLink_->OnChange = TNotifyEvent(this, &TCustomElScrollBar::ImageFormChanged);
   timer_ = new TTimer(this);
   timer_->SetEnabled(false);
   timer_->OnTimer = TNotifyEvent(this, &TCustomElScrollBar::RepeatTimer);
@@ -28,6 +30,7 @@ TCustomElScrollBar::TCustomElScrollBar(TComponent* owner) : TElXPThemedControl(o
 
 TCustomElScrollBar::~TCustomElScrollBar() {
   timer_->SetEnabled(false);
+  SetImageForm(nullptr);
   ReleasePattern();
 }
 
@@ -212,6 +215,27 @@ void TCustomElScrollBar::SetShowRightArrows(bool value) {
 
 void TCustomElScrollBar::SetAltDisablingArrows(bool value) { SetLook(geometry_.AltDisablingArrows, value); }
 
+void TCustomElScrollBar::SetImageForm(TElImageForm* value) {
+  if (imageForm_ == value) return;
+  if (imageForm_) {
+    imageForm_->UnregisterChanges(imgFormChangeLink_.get());
+    imageForm_->RemoveFreeNotification(this);
+  }
+  imageForm_ = value;
+  if (imageForm_) {
+    imageForm_->RegisterChanges(imgFormChangeLink_.get());
+    imageForm_->FreeNotification(this);
+  }
+  RepaintNow();
+}
+
+void TCustomElScrollBar::ImageFormChanged(TObject*) { RepaintNow(); }
+
+void TCustomElScrollBar::Notification(TComponent* component, TOperation operation) {
+  TElXPThemedControl::Notification(component, operation);
+  if (operation == opRemove && component && component == imageForm_) SetImageForm(nullptr);
+}
+
 void TCustomElScrollBar::SetDrawFrames(bool value) {
   if (drawFrames_ == value) return;
   drawFrames_ = value;
@@ -319,9 +343,9 @@ void TCustomElScrollBar::Dispatch(TMessage& m) {
       return;
     case WM_WINDOWPOSCHANGED:
       TElXPThemedControl::Dispatch(m);
-      Perform(EL_BACKGROUND_MOVED_MSG, 0, 0);
+      Perform(EL_BACKGROUND_MOVED, 0, 0);
       return;
-    case EL_BACKGROUND_MOVED_MSG:
+    case EL_BACKGROUND_MOVED:
       RepaintNow();
       Broadcast(m);
       return;

@@ -9,6 +9,7 @@
 
 #include <memory>
 
+#include "ElImgFrm.hpp"
 #include "ElScrollBarGeometry.hpp"
 #include "ElXPThemedControl.hpp"
 #include "ExtCtrls.hpp"
@@ -22,10 +23,6 @@ using TElScrollDrawPartEvent = TEvent<TObject*, TCanvas*, TRect, TElScrollBarPar
 using TElScrollHintNeededEvent = TEvent<TObject*, int, TElFString&>;
 // Sender, X, Y, var Part, var DefaultTest (False: Part is the answer).
 using TElScrollHitTestEvent = TEvent<TObject*, int, int, TElScrollBarPart&, bool&>;
-
-// Broadcast by a shared background when it moved or was resized; the bar
-// repaints and passes it on to its children.
-constexpr UINT EL_BACKGROUND_MOVED_MSG = 7413;
 
 class TCustomElScrollBar : public TElXPThemedControl {
  public:
@@ -108,6 +105,10 @@ class TCustomElScrollBar : public TElXPThemedControl {
   bool OwnerDraw() const { return ownerDraw_; }
   void SetOwnerDraw(bool value) { SetLook(ownerDraw_, value); }
 
+  // ---- the shared background painted under the bar
+  TElImageForm* ImageForm() const { return imageForm_; }
+  virtual void SetImageForm(TElImageForm* value);
+
   // ---- hints
   bool ShowTrackHint() const { return showTrackHint_; }
   void SetShowTrackHint(bool value) { showTrackHint_ = value; }
@@ -148,6 +149,7 @@ class TCustomElScrollBar : public TElXPThemedControl {
   virtual void TriggerHitTestEvent(int x, int y, TElScrollBarPart& part, bool& defaultTest);
 
   void Loaded() override;
+  void Notification(TComponent* component, TOperation operation) override;
   void CreateWnd() override;
   void Paint() override;
   void GetThemedClassName(TElFString& name) override;
@@ -207,6 +209,11 @@ class TCustomElScrollBar : public TElXPThemedControl {
   void RestoreBrush(TCanvas* canvas);
   void FillTrackArea(TCanvas* canvas, const TRect& r);
   bool Themed() const;
+  // With an image form the bar paints its background and leaves out every
+  // solid fill.
+  bool ShowsFormBackground() const;
+  void PaintFormBackground(TCanvas* canvas);
+  void ImageFormChanged(TObject* sender);
   void DrawThemePart(TCanvas* canvas, int part, int state, const TRect& r);
   // The shared blend pattern: made by the first bar while none exists,
   // refilled and freed only by that bar.
@@ -239,6 +246,8 @@ class TCustomElScrollBar : public TElXPThemedControl {
   bool systemBkColor_ = true;
   bool notifyParent_ = true;
 
+  std::unique_ptr<TImgFormChangeLink> imgFormChangeLink_;
+  TElImageForm* imageForm_ = nullptr;
   TTimer* timer_ = nullptr;  // owned as a component
   // The press in progress.
   bool tracking_ = false;
@@ -336,6 +345,8 @@ class TElScrollBarStyles : public TPersistent {
   void SetSystemBkColor(bool value) { scrollBar_->SetSystemBkColor(value); }
   bool UseXPThemes() const { return scrollBar_->UseXPThemes(); }
   void SetUseXPThemes(bool value) { scrollBar_->SetUseXPThemes(value); }
+  TElImageForm* ImageForm() const { return scrollBar_->ImageForm(); }
+  void SetImageForm(TElImageForm* value) { scrollBar_->SetImageForm(value); }
 
   // From another styles object: ActiveFlat, BlendBackground, Color, Flat,
   // MinThumbSize, OwnerDraw, SecondaryButtons, SecondBtnKind, ShowTrackHint,

@@ -81,11 +81,25 @@ void TCustomElScrollBar::SelectTrackBrush(TCanvas* canvas) {
 
 void TCustomElScrollBar::RestoreBrush(TCanvas* canvas) {
   canvas->Brush()->SetBitmap(nullptr);
-  canvas->Brush()->SetStyle(bsSolid);
   canvas->Brush()->SetColor(Color());
+  canvas->Brush()->SetStyle(ShowsFormBackground() ? bsClear : bsSolid);
+}
+
+bool TCustomElScrollBar::ShowsFormBackground() const {
+  return imageForm_ && !imageForm_->ComponentState().Contains(csDesigning);
+}
+
+// The part of the form's background under the bar, placed by the bar's
+// offset in the control that carries the background.
+void TCustomElScrollBar::PaintFormBackground(TCanvas* canvas) {
+  TWinControl* real = imageForm_->GetRealControl();
+  if (!real) return;
+  const POINT own = ClientOrigin(), base = real->ClientOrigin();
+  imageForm_->PaintBkgnd(canvas->Handle(), ClientRect(), true, TPoint{own.x - base.x, own.y - base.y});
 }
 
 void TCustomElScrollBar::FillTrackArea(TCanvas* canvas, const TRect& r) {
+  if (ShowsFormBackground()) return;
   SelectTrackBrush(canvas);
   canvas->FillRect(r);
   RestoreBrush(canvas);
@@ -127,6 +141,7 @@ bool TCustomElScrollBar::ThumbRaised() const {
 void TCustomElScrollBar::Paint() {
   TCanvas* canvas = Canvas();
   RestoreBrush(canvas);
+  if (ShowsFormBackground()) PaintFormBackground(canvas);
   PaintButtons(canvas);
   if (Geo().ThumbLength() > 0 && Enabled())
     PaintTrackParts(canvas);
@@ -168,7 +183,7 @@ void TCustomElScrollBar::PaintButton(TCanvas* canvas, TElScrollBarPart part) {
     DrawThemePart(canvas, SBP_THUMBBTNHORZ, SCRBS_NORMAL + state, r);
   } else {
     if (drawArrowFrames_) {
-      canvas->FillRect(r);
+      if (!ShowsFormBackground()) canvas->FillRect(r);
       DrawColoredButtonFrame(canvas->Handle(), r, raised, thinFrames_, Color(), pressed);
     } else {
       FillTrackArea(canvas, r);
@@ -215,6 +230,7 @@ void TCustomElScrollBar::PaintTrack(TCanvas* canvas, TElScrollBarPart part) {
     DrawThemePart(canvas, themePart, SCRBS_NORMAL + StateIndex(!Enabled(), pressed, hot), r);
     return;
   }
+  if (ShowsFormBackground()) return;
   if (pressed && changeColorsOnScroll_) {
     canvas->Brush()->SetColor(Shade(Color(), -1));
     canvas->FillRect(r);
@@ -245,7 +261,7 @@ void TCustomElScrollBar::PaintThumb(TCanvas* canvas) {
     return;
   }
   const bool sunken = dragging && !noSunkenThumb_;
-  canvas->FillRect(r);
+  if (!ShowsFormBackground()) canvas->FillRect(r);
   if (drawFrames_) DrawColoredButtonFrame(canvas->Handle(), r, raised, thinFrames_, Color(), sunken);
   const int length = g.ThumbLength(), thickness = g.Thickness();
   const int inset = static_cast<int>(barOffset_) + (drawFrames_ ? 1 : 0);

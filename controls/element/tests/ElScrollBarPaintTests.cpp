@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "ElDrawTestSupport.hpp"
+#include "ElImgFrm.hpp"
 #include "ElScrollBar.hpp"
 #include "ElTmSchema.hpp"
+#include "ElVCLUtils.hpp"
 #include "ElWindowTestSupport.hpp"
 
 using eltest::CountColor;
@@ -311,6 +313,68 @@ TEST_F(ScrollBarPaint, BarsOutliveThePatternsOwner) {
   s = Paint(other);
   EXPECT_NE(Px(*s, 40, 5), Px(*s, 41, 5));
   later->Free();
+}
+
+// ------------------------------------------------------------ image form
+
+class ScrollBarOnImageForm : public ScrollBarPaint {
+ protected:
+  void SetUp() override {
+    ScrollBarPaint::SetUp();
+    TBitmap tile;
+    tile.SetPixelFormat(pf24bit);
+    tile.SetSize(8, 8);
+    for (int j = 0; j < 8; ++j)
+      for (int i = 0; i < 8; ++i) tile.Canvas()->SetPixels(i, j, TileColor(i, j));
+    form = new TElImageForm(Owner());
+    form->SetControl(Form());
+    form->SetBackground(&tile);
+    form->SetBackgroundType(bgtTileBitmap);
+    bar->SetImageForm(form);
+  }
+  static TColor TileColor(int i, int j) { return RGBToColor(Byte(i * 30), Byte(j * 30), 77); }
+  // The background under the bar's pixel: the bar lies at (10, 10).
+  static TColor Under(int x, int y) { return TileColor((x + 10) % 8, (y + 10) % 8); }
+  TElImageForm* form = nullptr;
+};
+
+TEST_F(ScrollBarOnImageForm, TheBackgroundShowsWhereTheBarWouldFill) {
+  bar->SetDrawBars(false);
+  auto s = Paint();
+  const TRect after = bar->Geometry().PartRect(spTrackAfter);
+  for (int y = 0; y < 16; y += 3)
+    for (int x = after.left; x < after.right; x += 7) EXPECT_TRUE(PixelIs(*s, x, y, Under(x, y))) << x << ", " << y;
+  const TRect thumb = bar->Geometry().PartRect(spThumb);
+  EXPECT_TRUE(PixelIs(*s, thumb.left + 4, 7, Under(thumb.left + 4, 7))) << "the thumb's face is not filled";
+  EXPECT_TRUE(PixelIs(*s, 8, 2, Under(8, 2))) << "nor a button's";
+  EXPECT_FALSE(PixelIs(*s, 105, 0, Under(105, 0))) << "frames are drawn";
+}
+
+TEST_F(ScrollBarOnImageForm, AnOwnerDrawHandlerThatRefusesEverythingLeavesOnlyTheBackground) {
+  Drawer drawer;
+  bar->SetOwnerDraw(true);
+  bar->OnDrawPart = TElScrollDrawPartEvent(&drawer, &Drawer::Draw);
+  bar->SetPosition(50);
+  auto s = Paint();
+  const TRect thumb = bar->Geometry().PartRect(spThumb);
+  int background = 0;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 121; ++x) background += Px(*s, x, y) == ColorToRGB(Under(x, y));
+  EXPECT_EQ(background, 121 * 16 - (thumb.right - thumb.left) * 16);
+}
+
+TEST_F(ScrollBarOnImageForm, TheFormsChangesRepaintAndItsEndIsNoticed) {
+  ValidateRect(bar->Handle(), nullptr);
+  form->SetBackgroundType(bgtCenterBitmap);
+  EXPECT_NE(GetUpdateRect(bar->Handle(), nullptr, FALSE), 0);
+  form->Free();
+  form = nullptr;
+  EXPECT_EQ(bar->ImageForm(), nullptr);
+  bar->SetSystemBkColor(false);
+  bar->SetBlendBackground(false);
+  bar->SetColor(clTeal);
+  auto s = Paint();
+  EXPECT_TRUE(PixelIs(*s, 60, 8, clTeal));
 }
 
 // ------------------------------------------------------------ themes
