@@ -3,6 +3,7 @@
 #include "ElTmSchema.hpp"
 #include "ElTools.hpp"
 #include "ElVCLUtils.hpp"
+#include "Streaming.hpp"
 
 static_assert(sizeof(SCROLLINFO) == 28, "the scroll-info records the bar accepts");
 
@@ -582,3 +583,120 @@ void TCustomElScrollBar::KeyDown(Word& key, TShiftState shift) {
   }
   key = 0;
 }
+
+// ---------------------------------------------------------------- unit
+
+namespace {
+
+template <class T, class E>
+auto EventGetter(E T::*field) {
+  return [field](T* c) { return c->*field; };
+}
+template <class T, class E>
+auto EventSetter(E T::*field) {
+  return [field](T* c, const E& e) { c->*field = e; };
+}
+
+void PublishScrollBar() {
+  using B = TElScrollBar;
+  using C = TCustomElScrollBar;
+  Publish<C, TCustomControl>();
+  Publish<B, C>()
+      .Property("AltDisablingArrows", &C::AltDisablingArrows, &C::SetAltDisablingArrows, false)
+      .Property("ArrowColor", &C::ArrowColor, &C::SetArrowColor, clBtnText).Idents(&ColorIdents)
+      .Property("ArrowHotTrackColor", &C::ArrowHotTrackColor, &C::SetArrowHotTrackColor, clHighlight)
+      .Idents(&ColorIdents)
+      .Property("Kind", &C::Kind, &C::SetKind, sbHorizontal)
+      .Property("Position", &C::Position, &C::SetPosition, 0)
+      .Property("Max", &C::Max, &C::SetMax, 100)
+      .Property("Min", &C::Min, &C::SetMin, 0)
+      .Property("Flat", &C::Flat, &C::SetFlat, true)
+      // A form never stores True, so a loaded bar keeps the False it starts with.
+      .Property("ActiveFlat", &C::ActiveFlat, &C::SetActiveFlat, true)
+      .Property("BlendBackground", &C::BlendBackground, &C::SetBlendBackground, true)
+      .Property("SystemBkColor", &C::SystemBkColor, &C::SetSystemBkColor, true)
+      .Property("ButtonSize", &C::ButtonSize, &C::SetButtonSize)
+      .Property("ChangeColorsOnScroll", &C::ChangeColorsOnScroll, &C::SetChangeColorsOnScroll, true)
+      .Property("DrawFrames", &C::DrawFrames, &C::SetDrawFrames, true)
+      .Property("DrawArrowFrames", &C::DrawArrowFrames, &C::SetDrawArrowFrames, true)
+      .Property("DrawBars", &C::DrawBars, &C::SetDrawBars, true)
+      .Property("BarOffset", &C::BarOffset, &C::SetBarOffset, Cardinal(2))
+      .Property("BarColor", &C::BarColor, &C::SetBarColor, clBtnShadow).Idents(&ColorIdents)
+      .Property("ImageForm", &C::ImageForm, &C::SetImageForm)
+      .Property("IsHTML", &C::IsHTML, &C::SetIsHTML, false)
+      .Property("MinThumbSize", &C::MinThumbSize, &C::SetMinThumbSize, 4)
+      .Property("NoDisableButtons", &C::NoDisableButtons, &C::SetNoDisableButtons, false)
+      .Property("NoSunkenThumb", &C::NoSunkenThumb, &C::SetNoSunkenThumb, false)
+      .Property("Page", &C::Page, &C::SetPage, 14)
+      .Property("SecondaryButtons", &C::SecondaryButtons, &C::SetSecondaryButtons, false)
+      .Property("SecondBtnKind", &C::SecondBtnKind, &C::SetSecondBtnKind, sbkOpposite)
+      .Property("ShowLeftArrows", &C::ShowLeftArrows, &C::SetShowLeftArrows, true)
+      .Property("ShowRightArrows", &C::ShowRightArrows, &C::SetShowRightArrows, true)
+      .Property("ShowTrackHint", &C::ShowTrackHint, &C::SetShowTrackHint, false)
+      .Property("Step", &C::Step, &C::SetStep, 1)
+      .Property("ThinFrames", &C::ThinFrames, &C::SetThinFrames, false)
+      .Property("ThumbMode", &C::ThumbMode, &C::SetThumbMode, etmAuto)
+      .Property("ThumbSize", &C::ThumbSize, &C::SetThumbSize)
+      .Property("UseSystemMetrics", &C::UseSystemMetrics, &C::SetUseSystemMetrics, true)
+      .Property("UseXPThemes", &C::UseXPThemes, &C::SetUseXPThemes, true)
+      .Property("OnHitTest", EventGetter(&C::OnHitTest), EventSetter(&C::OnHitTest))
+      .Property("OnChange", EventGetter(&C::OnChange), EventSetter(&C::OnChange))
+      .Property("OnScroll", EventGetter(&C::OnScroll), EventSetter(&C::OnScroll))
+      .Property("OnScrollHintNeeded", EventGetter(&C::OnScrollHintNeeded), EventSetter(&C::OnScrollHintNeeded))
+      .Property("OnDrawPart", EventGetter(&C::OnDrawPart), EventSetter(&C::OnDrawPart));
+}
+
+// Sub-objects of the edit and the tree, set in place from their forms.
+void PublishStyles() {
+  using S = TElScrollBarStyles;
+  Publish<S, TPersistent>()
+      .Property("ActiveFlat", &S::ActiveFlat, &S::SetActiveFlat, false)
+      .Property("BlendBackground", &S::BlendBackground, &S::SetBlendBackground, true)
+      .Property("Color", &S::Color, &S::SetColor, clBtnFace).Idents(&ColorIdents)
+      .Property("Flat", &S::Flat, &S::SetFlat, true)
+      .Property("MinThumbSize", &S::MinThumbSize, &S::SetMinThumbSize, 4)
+      .Property("NoDisableButtons", &S::NoDisableButtons, &S::SetNoDisableButtons, false)
+      .Property("NoSunkenThumb", &S::NoSunkenThumb, &S::SetNoSunkenThumb, false)
+      .Property("OwnerDraw", &S::OwnerDraw, &S::SetOwnerDraw, false)
+      .Property("SecondaryButtons", &S::SecondaryButtons, &S::SetSecondaryButtons, false)
+      .Property("SecondBtnKind", &S::SecondBtnKind, &S::SetSecondBtnKind, sbkOpposite)
+      .Property("ShowLeftArrows", &S::ShowLeftArrows, &S::SetShowLeftArrows, true)
+      .Property("ShowRightArrows", &S::ShowRightArrows, &S::SetShowRightArrows, true)
+      .Property("ShowTrackHint", &S::ShowTrackHint, &S::SetShowTrackHint)
+      .Property("ThumbMode", &S::ThumbMode, &S::SetThumbMode, etmAuto)
+      .Property("ThumbSize", &S::ThumbSize, &S::SetThumbSize, 0)
+      .Property("Width", &S::Width, &S::SetWidth)
+      .Property("ButtonSize", &S::ButtonSize, &S::SetButtonSize)
+      .Property("UseSystemMetrics", &S::UseSystemMetrics, &S::SetUseSystemMetrics, true)
+      .Property("ArrowColor", &S::ArrowColor, &S::SetArrowColor, clBtnText).Idents(&ColorIdents)
+      .Property("ArrowHotTrackColor", &S::ArrowHotTrackColor, &S::SetArrowHotTrackColor, clHighlight)
+      .Idents(&ColorIdents)
+      .Property("OnChange", EventGetter(&S::OnChange), EventSetter(&S::OnChange))
+      .Property("DrawFrames", &S::DrawFrames, &S::SetDrawFrames, true)
+      .Property("DrawArrowFrames", &S::DrawArrowFrames, &S::SetDrawArrowFrames, true)
+      .Property("DrawBars", &S::DrawBars, &S::SetDrawBars, true)
+      .Property("BarOffset", &S::BarOffset, &S::SetBarOffset, Cardinal(2))
+      .Property("BarColor", &S::BarColor, &S::SetBarColor, clBtnShadow).Idents(&ColorIdents)
+      .Property("ThinFrames", &S::ThinFrames, &S::SetThinFrames, false)
+      .Property("HintColor", &S::HintColor, &S::SetHintColor, clInfoBk).Idents(&ColorIdents)
+      .Property("HintTextColor", &S::HintTextColor, &S::SetHintTextColor, clInfoText).Idents(&ColorIdents)
+      .Property("SystemBkColor", &S::SystemBkColor, &S::SetSystemBkColor, true)
+      .Property("ImageForm", &S::ImageForm, &S::SetImageForm)
+      .Property("UseXPThemes", &S::UseXPThemes, &S::SetUseXPThemes, true);
+}
+
+void InitElScrollBar() {
+  RegisterEnumNames<TElSecButtonsKind>({"sbkOpposite", "sbkPage", "sbkCustom"});
+  RegisterEnumNames<TElScrollThumbMode>({"etmFixed", "etmAuto"});
+  PublishScrollBar();
+  // Another class of the same name already registered leaves the styles
+  // unregistered; the bars work all the same.
+  try {
+    PublishStyles();
+  } catch (Exception&) {
+  }
+}
+
+}  // namespace
+
+const TUnitInfo ElScrollBarUnit = {"ElScrollBar", &InitElScrollBar, nullptr};

@@ -360,3 +360,6 @@ class TElScrollBarStyles : public TPersistent {
   TElScrollBar* scrollBar_;
   TControl* control_;
 };
+
+// Registers the bar's and the styles' published properties for form files.
+extern const TUnitInfo ElScrollBarUnit;

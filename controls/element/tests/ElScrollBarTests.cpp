@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "ElScrollBar.hpp"
 #include "ElWindowTestSupport.hpp"
+#include "Streaming.hpp"
 
 namespace {
 
@@ -646,6 +649,109 @@ TEST_F(ScrollBarTest, StylesAssignCopiesOnlyItsOwnSet) {
   EXPECT_FALSE(target.NoDisableButtons());
   EXPECT_TRUE(target.UseSystemMetrics());
   EXPECT_THROW(target.Assign(bar->Font()), EConvertError);
+}
+
+// ------------------------------------------------------------ form files
+
+// Shaped like the edit: a control owning a bar, published through styles.
+class TStylesOwner : public TCustomControl {
+ public:
+  explicit TStylesOwner(TComponent* owner) : TCustomControl(owner) {
+    bar_ = new TElScrollBar(this);
+    bar_->SetKind(sbVertical);
+    bar_->SetParent(this);
+    styles_ = std::make_unique<TElScrollBarStyles>(bar_, this);
+  }
+  TElScrollBar* Bar() const { return bar_; }
+  TElScrollBarStyles* VertScrollBarStyles() const { return styles_.get(); }
+
+ private:
+  TElScrollBar* bar_;
+  std::unique_ptr<TElScrollBarStyles> styles_;
+};
+
+class TScrollBarForm : public TForm {
+ public:
+  explicit TScrollBarForm(TComponent* owner) : TForm(owner, 0) {}
+  TElScrollBar* Bar1 = nullptr;
+  TStylesOwner* Owner1 = nullptr;
+};
+
+class ScrollBarStreaming : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Publish<TStylesOwner, TCustomControl>().Property("VertScrollBarStyles", &TStylesOwner::VertScrollBarStyles,
+                                                     nullptr);
+    Publish<TScrollBarForm, TForm>().Field("Bar1", &TScrollBarForm::Bar1).Field("Owner1", &TScrollBarForm::Owner1);
+    form = new TScrollBarForm(Application);
+  }
+  void TearDown() override { form->Free(); }
+  TScrollBarForm* form = nullptr;
+};
+
+TEST_F(ScrollBarStreaming, AStoredBarIsRepairedOnceLoaded) {
+  ReadComponentText(
+      "object TScrollBarForm\n"
+      "  object Bar1: TElScrollBar\n"
+      "    Left = 4\n"
+      "    Width = 30\n"
+      "    Height = 150\n"
+      "    Kind = sbVertical\n"
+      "    Min = 10\n"
+      "    Max = 3\n"
+      "    Position = 50\n"
+      "    SecondaryButtons = True\n"
+      "    SecondBtnKind = sbkPage\n"
+      "    ThumbMode = etmFixed\n"
+      "    BarColor = clRed\n"
+      "  end\n"
+      "end\n",
+      form, "TEST");
+  TElScrollBar* bar = form->Bar1;
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->Kind(), sbVertical);
+  EXPECT_EQ(bar->Max(), 10);
+  EXPECT_EQ(bar->Page(), 1);
+  EXPECT_EQ(bar->Position(), 10);
+  EXPECT_EQ(bar->SecondBtnKind(), sbkPage);
+  EXPECT_EQ(bar->BarColor(), clRed);
+  EXPECT_FALSE(bar->ActiveFlat()) << "a form never stores the published default";
+  EXPECT_EQ(bar->Width(), GetSystemMetrics(SM_CYHSCROLL)) << "system metrics apply once loaded";
+  EXPECT_EQ(bar->Height(), 150);
+}
+
+TEST_F(ScrollBarStreaming, AStoredStylesWidthHoldsUntilLoadedOnly) {
+  ReadComponentText(
+      "object TScrollBarForm\n"
+      "  object Owner1: TStylesOwner\n"
+      "    Width = 200\n"
+      "    Height = 100\n"
+      "    VertScrollBarStyles.Width = 25\n"
+      "    VertScrollBarStyles.SecondaryButtons = True\n"
+      "    VertScrollBarStyles.BarColor = clLime\n"
+      "  end\n"
+      "end\n",
+      form, "TEST");
+  TStylesOwner* owner = form->Owner1;
+  ASSERT_NE(owner, nullptr);
+  EXPECT_EQ(owner->Bar()->Width(), 25);
+  EXPECT_TRUE(owner->Bar()->SecondaryButtons());
+  EXPECT_EQ(owner->Bar()->BarColor(), clLime);
+  owner->VertScrollBarStyles()->SetWidth(30);
+  EXPECT_EQ(owner->Bar()->Width(), GetSystemMetrics(SM_CYHSCROLL));
+}
+
+TEST_F(ScrollBarStreaming, OnlyChangedValuesAreWritten) {
+  auto* bar = new TElScrollBar(form);
+  bar->SetName("Bar1");
+  bar->SetParent(form);
+  bar->SetPage(20);
+  bar->SetDrawBars(false);
+  const std::string text = ComponentToText(form);
+  EXPECT_NE(text.find("Page = 20"), std::string::npos) << text;
+  EXPECT_NE(text.find("DrawBars = False"), std::string::npos) << text;
+  EXPECT_EQ(text.find("Max ="), std::string::npos) << text;
+  EXPECT_EQ(text.find("BlendBackground"), std::string::npos) << text;
 }
 
 }  // namespace

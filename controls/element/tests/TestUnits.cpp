@@ -10,6 +10,7 @@
 #include "ElHintWindow.hpp"
 #include "ElHook.hpp"
 #include "ElImgFrm.hpp"
+#include "ElScrollBar.hpp"
 #include "ElTools.hpp"
 #include "ElUxTheme.hpp"
 #include "Forms.hpp"
@@ -21,8 +22,8 @@ class ElementUnits : public ::testing::Environment {
  public:
   void SetUp() override {
     InitializeUnits({&SysUtilsUnit, &ComObjUnit, &FormsUnit, &ElToolsUnit, &ElUxThemeUnit, &ElHookUnit,
-                     &ElExtBkgndUnit, &ElImgFrmUnit, &ElEditsUnit, &ElHandPtUnit, &ElHintWindowUnit,
-                     &ElHTMLLblUnit});
+                     &ElExtBkgndUnit, &ElImgFrmUnit, &ElScrollBarUnit, &ElEditsUnit, &ElHandPtUnit,
+                     &ElHintWindowUnit, &ElHTMLLblUnit});
   }
   void TearDown() override { FinalizeUnits(); }
 };
