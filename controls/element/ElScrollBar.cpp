@@ -237,6 +237,41 @@ void TCustomElScrollBar::Notification(TComponent* component, TOperation operatio
   if (operation == opRemove && component && component == imageForm_) SetImageForm(nullptr);
 }
 
+void TCustomElScrollBar::SetHint(const TElFString& value) {
+  hint_ = value;
+  TControl::SetHint(PackWideHint(value));
+}
+
+void TCustomElScrollBar::HintShow(THintInfo& info) {
+  info.HintStr = hint_.empty() ? std::string() : PackWideHint(GetWideShortHint(hint_));
+}
+
+void TCustomElScrollBar::UpdateTrackHint(int position) {
+  if (hintWindow_ && position == hintPosition_) return;
+  hintPosition_ = position;
+  TElFString text;
+  TriggerScrollHintNeededEvent(position, text);
+  if (text.empty()) {
+    // Nothing to say: no empty box.
+    FreeTrackHint();
+    return;
+  }
+  if (!hintWindow_) hintWindow_.reset(new TElHintWindow(nullptr));
+  TElHintWindow* window = hintWindow_.get();
+  window->Font()->Assign(Font());
+  window->Font()->SetColor(clInfoText);
+  window->SetIsHTML(isHTML_);
+  window->SetColor(clInfoBk);
+  const TRect desktop{Screen->DesktopLeft(), Screen->DesktopTop(), Screen->DesktopLeft() + Screen->DesktopWidth(),
+                      Screen->DesktopTop() + Screen->DesktopHeight()};
+  const TRect size = window->CalcHintRectW(desktop.right, text);
+  const TRect place = PlaceTrackHint(geometry_.Kind, geometry_.ThumbOffset, ClientOrigin(),
+                                     SIZE{size.right - size.left, size.bottom - size.top}, desktop);
+  window->ActivateHintW(place, text);
+}
+
+void TCustomElScrollBar::FreeTrackHint() { hintWindow_.reset(); }
+
 void TCustomElScrollBar::SetDrawFrames(bool value) {
   if (drawFrames_ == value) return;
   drawFrames_ = value;
@@ -352,6 +387,10 @@ void TCustomElScrollBar::Dispatch(TMessage& m) {
       return;
     case SBM_SETSCROLLINFO: SetScrollInfoMessage(m); return;
     case SBM_GETSCROLLINFO: GetScrollInfoMessage(m); return;
+    case CM_HINTSHOW:
+      TElXPThemedControl::Dispatch(m);
+      if (m.LParam) HintShow(*reinterpret_cast<THintInfo*>(m.LParam));
+      return;
     case WM_GETDLGCODE:
       TElXPThemedControl::Dispatch(m);
       m.Result = DLGC_WANTARROWS;
@@ -396,8 +435,8 @@ void TCustomElScrollBar::MousePress(int x, int y) {
   tracking_ = step.Tracks;
   if (pressedPart_ == spThumb && tracking_) {
     dragOrigin_ = g.Along(x, y);
-    pressPosition_ = g.Position;
     grabOffset_ = dragOrigin_ - g.ThumbOffset;
+    if (showTrackHint_) UpdateTrackHint(g.Position);
   }
   const bool forced = noDisableButtons_ && pressedPart_ != spThumb && pressedPart_ != spNone;
   if (tracking_ || forced) {
@@ -469,6 +508,7 @@ void TCustomElScrollBar::DragTo(int along) {
   bool doChange = true;
   TriggerScrollEvent(scTrack, tracked, doChange);
   if (geometry_.ThumbOffset != old) InvalidateTrack();
+  if (showTrackHint_) UpdateTrackHint(position);
 }
 
 void TCustomElScrollBar::MouseRelease() {
@@ -495,6 +535,7 @@ void TCustomElScrollBar::EndPress() {
   GiveCaptureBack();
   tracking_ = false;
   const bool thumb = pressedPart_ == spThumb;
+  if (thumb) FreeTrackHint();
   int answer = thumb ? Geo().TrackPosition() : geometry_.Position;
   bool doChange = true;
   TriggerScrollEvent(thumb ? scPosition : scEndScroll, answer, doChange);
@@ -600,7 +641,7 @@ auto EventSetter(E T::*field) {
 void PublishScrollBar() {
   using B = TElScrollBar;
   using C = TCustomElScrollBar;
-  Publish<C, TCustomControl>();
+  Publish<C, TCustomControl>().Property("Hint", &C::Hint, &C::SetHint);
   Publish<B, C>()
       .Property("AltDisablingArrows", &C::AltDisablingArrows, &C::SetAltDisablingArrows, false)
       .Property("ArrowColor", &C::ArrowColor, &C::SetArrowColor, clBtnText).Idents(&ColorIdents)

@@ -9,6 +9,7 @@
 
 #include <memory>
 
+#include "ElHintWindow.hpp"
 #include "ElImgFrm.hpp"
 #include "ElScrollBarGeometry.hpp"
 #include "ElXPThemedControl.hpp"
@@ -110,6 +111,9 @@ class TCustomElScrollBar : public TElXPThemedControl {
   virtual void SetImageForm(TElImageForm* value);
 
   // ---- hints
+  // The UTF-16 hint; the class library's hint carries it packed.
+  const TElFString& Hint() const { return hint_; }
+  void SetHint(const TElFString& value);
   bool ShowTrackHint() const { return showTrackHint_; }
   void SetShowTrackHint(bool value) { showTrackHint_ = value; }
   bool IsHTML() const { return isHTML_; }
@@ -124,6 +128,8 @@ class TCustomElScrollBar : public TElXPThemedControl {
   TElScrollBarPart PressedPart() const { return pressedPart_; }
   TElScrollBarPart HotPart() const { return hotPart_; }
   bool Tracking() const { return tracking_; }
+  // The hint that follows a dragged thumb, while it shows.
+  TElHintWindow* TrackHintWindow() const { return hintWindow_.get(); }
   bool MouseInside() const { return mouseInside_; }
   // The part under a client point: OnHitTest first, then the geometry.
   TElScrollBarPart ScrollHitTest(int x, int y);
@@ -173,6 +179,11 @@ class TCustomElScrollBar : public TElXPThemedControl {
   void SetScrollInfoMessage(TMessage& m);
   void GetScrollInfoMessage(TMessage& m);
   void WindowPosChanged(TMessage& m);
+  void HintShow(THintInfo& info);
+  // Shows (or moves) the track hint for the position; unchanged positions
+  // keep the hint as it is.
+  void UpdateTrackHint(int position);
+  void FreeTrackHint();
 
   // ---- property plumbing
   bool Loading() const;
@@ -246,6 +257,12 @@ class TCustomElScrollBar : public TElXPThemedControl {
   bool systemBkColor_ = true;
   bool notifyParent_ = true;
 
+  struct TFreeObject {
+    void operator()(TObject* object) const { object->Free(); }
+  };
+  std::unique_ptr<TElHintWindow, TFreeObject> hintWindow_;
+  int hintPosition_ = 0;
+  TElFString hint_;
   std::unique_ptr<TImgFormChangeLink> imgFormChangeLink_;
   TElImageForm* imageForm_ = nullptr;
   TTimer* timer_ = nullptr;  // owned as a component
@@ -255,7 +272,6 @@ class TCustomElScrollBar : public TElXPThemedControl {
   TElScrollBarPart hotPart_ = spNone;
   int dragOrigin_ = 0;
   int grabOffset_ = 0;
-  int pressPosition_ = 0;
   POINT pointer_{};
   HWND previousCapture_ = nullptr;
   // Set while the bar gives the capture back, so that losing it then does

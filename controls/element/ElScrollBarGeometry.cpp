@@ -296,3 +296,14 @@ void TElScrollBarGeometry::FillScrollInfo(SCROLLINFO& info) const {
     info.nMax = Max;
   }
 }
+
+TRect PlaceTrackHint(TScrollBarKind kind, int thumbOffset, POINT clientOrigin, SIZE hintSize, const TRect& desktop) {
+  const POINT anchor = kind == sbVertical ? POINT{clientOrigin.x - 2, clientOrigin.y + thumbOffset - 2}
+                                          : POINT{clientOrigin.x + thumbOffset - 2, clientOrigin.y - 5};
+  TRect r{anchor.x - 1 - hintSize.cx, anchor.y - 1 - hintSize.cy, anchor.x - 1, anchor.y - 1};
+  if (r.left < desktop.left) OffsetRect(&r, desktop.left - r.left, 0);
+  if (r.top < desktop.top) OffsetRect(&r, 0, desktop.top - r.top);
+  if (r.right > desktop.right) OffsetRect(&r, desktop.right - r.right, 0);
+  if (r.bottom > desktop.bottom) OffsetRect(&r, 0, desktop.bottom - r.bottom);
+  return r;
+}

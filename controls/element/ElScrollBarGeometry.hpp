@@ -81,6 +81,13 @@ struct TElPositionChange {
   bool ButtonsChanged = false;
 };
 
+// Where the hint that follows a dragged thumb goes: its bottom-right corner
+// one pixel above and left of an anchor beside the thumb (left of a vertical
+// bar, above a horizontal one), then moved back onto the desktop by what
+// reaches past each edge. ClientOrigin is the bar's client origin on the
+// screen.
+TRect PlaceTrackHint(TScrollBarKind kind, int thumbOffset, POINT clientOrigin, SIZE hintSize, const TRect& desktop);
+
 struct TElScrollBarGeometry {
   TScrollBarKind Kind = sbHorizontal;
   int Min = 0;

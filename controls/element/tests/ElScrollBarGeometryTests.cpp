@@ -453,4 +453,24 @@ TEST(ScrollBarGeometry, ScrollInfoReadsTheDraggedThumbAsTrackPosition) {
   EXPECT_EQ(si.nMax, 100);
 }
 
+// ------------------------------------------------------------ track hint
+
+TEST(ScrollBarGeometry, TheTrackHintSitsBesideTheThumbAndStaysOnTheDesktop) {
+  const TRect desktop{0, 0, 1280, 1024};
+  const SIZE size{60, 20};
+  // Above a horizontal bar, its corner one pixel off the anchor.
+  TRect r = PlaceTrackHint(sbHorizontal, 40, POINT{300, 500}, size, desktop);
+  EXPECT_EQ(r, (TRect{277, 474, 337, 494}));
+  // Left of a vertical bar.
+  r = PlaceTrackHint(sbVertical, 40, POINT{300, 500}, size, desktop);
+  EXPECT_EQ(r, (TRect{237, 517, 297, 537}));
+  // Pushed back by the overflow at each edge.
+  r = PlaceTrackHint(sbHorizontal, 10, POINT{20, 10}, size, desktop);
+  EXPECT_EQ(r, (TRect{0, 0, 60, 20}));
+  r = PlaceTrackHint(sbVertical, 1100, POINT{1400, 0}, size, desktop);
+  EXPECT_EQ(r, (TRect{1220, 1004, 1280, 1024}));
+  r = PlaceTrackHint(sbHorizontal, 0, POINT{-500, -300}, size, TRect{-1280, -1024, 0, 0});
+  EXPECT_EQ(r, (TRect{-563, -326, -503, -306})) << "a desktop left of and above the primary screen";
+}
+
 }  // namespace

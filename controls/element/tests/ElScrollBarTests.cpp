@@ -494,6 +494,68 @@ TEST_F(ScrollBarTest, AWheelTurnTakenByAHandlerLeavesTheBarAlone) {
   EXPECT_TRUE(log.Calls.empty());
 }
 
+// ------------------------------------------------------------ hints
+
+struct HintTexts {
+  void Need(TObject*, int position, TElFString& hint) { hint = L"Строка " + std::to_wstring(position); }
+};
+
+TEST_F(ScrollBarTest, TheTrackHintFollowsTheDraggedThumbAndGoesWithTheRelease) {
+  HintTexts texts;
+  bar->OnScrollHintNeeded = TElScrollHintNeededEvent(&texts, &HintTexts::Need);
+  bar->SetShowTrackHint(true);
+  const POINT origin = bar->ClientOrigin();
+  Press(20, 8);  // the thumb at 16
+  TElHintWindow* hint = bar->TrackHintWindow();
+  ASSERT_NE(hint, nullptr);
+  EXPECT_TRUE(IsWindowVisible(hint->Handle()));
+  EXPECT_EQ(hint->WideCaption(), L"Строка 0");
+  RECT r;
+  GetWindowRect(hint->Handle(), &r);
+  EXPECT_EQ(r.right, origin.x + 16 - 3) << "right edge beside the thumb";
+  EXPECT_LT(r.bottom, origin.y) << "above the bar";
+  Move(60, 8);
+  EXPECT_EQ(bar->TrackHintWindow(), hint);
+  EXPECT_EQ(hint->WideCaption(), L"Строка 45");
+  GetWindowRect(hint->Handle(), &r);
+  EXPECT_EQ(r.right, origin.x + 56 - 3);
+  Release(60, 8);
+  EXPECT_EQ(bar->TrackHintWindow(), nullptr);
+}
+
+TEST_F(ScrollBarTest, NoTrackHintWithoutTextOrWhenSwitchedOff) {
+  bar->SetShowTrackHint(true);
+  Press(20, 8);
+  EXPECT_EQ(bar->TrackHintWindow(), nullptr) << "no text, no empty box";
+  Release(20, 8);
+  HintTexts texts;
+  bar->OnScrollHintNeeded = TElScrollHintNeededEvent(&texts, &HintTexts::Need);
+  bar->SetShowTrackHint(false);
+  Press(20, 8);
+  Move(60, 8);
+  EXPECT_EQ(bar->TrackHintWindow(), nullptr);
+  Release(60, 8);
+}
+
+TEST_F(ScrollBarTest, TheHintIsCarriedPackedAndShownFromItsShortPart) {
+  bar->SetHint(L"Прокрутка|Длинная подсказка");
+  EXPECT_EQ(bar->Hint(), L"Прокрутка|Длинная подсказка");
+  THintInfo info;
+  info.HintStr = "Прокрутка";
+  bar->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+  // "Прокрутка" in code page 1251, a zero byte, nine UTF-16 units, a zero
+  // unit and 0xFFFE: 9 + 1 + 18 + 4 bytes.
+  ASSERT_EQ(info.HintStr.size(), 32u);
+  EXPECT_EQ(info.HintStr.substr(0, 10), std::string("\xCF\xF0\xEE\xEA\xF0\xF3\xF2\xEA\xE0", 9) + '\0');
+  EXPECT_EQ(info.HintStr.substr(10, 2), std::string("\x1F\x04", 2)) << "U+041F, low byte first";
+  EXPECT_EQ(info.HintStr.substr(28), std::string("\0\0\xFE\xFF", 4));
+  bar->SetHint(L"");
+  info.HintStr = "stale";
+  bar->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_TRUE(info.HintStr.empty());
+  EXPECT_TRUE(bar->TControl::Hint().empty());
+}
+
 // ------------------------------------------------------------ scroll info
 
 TEST_F(ScrollBarTest, ScrollInfoMessagesCheckTheRecordAndRaiseNoEvents) {
