@@ -188,6 +188,12 @@ TEST_F(ScrollBarPaint, APressedTrackTurnsDarkWhileThePointerStaysOnIt) {
   Send(WM_LBUTTONUP, 60, 8);
 }
 
+TEST_F(ScrollBarPaint, ErasingDrawsNothing) {
+  auto s = MakeSurface(121, 16);
+  EXPECT_EQ(bar->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(eltest::DC(*s)), 0), 1);
+  EXPECT_EQ(CountColor(*s, TRect{0, 0, 121, 16}, kPaper), 121 * 16);
+}
+
 TEST_F(ScrollBarPaint, GripLinesOnlyOnThumbsLongerThan14) {
   bar->SetBarColor(clFuchsia);
   bar->SetPage(17);  // a 15-pixel thumb
