@@ -114,7 +114,12 @@ def save_png(img, name):
 
 def frame_edge(img, mask, colour, width=1):
     """Draws an outline of the given width just inside the mask's edge."""
-    inner = mask.filter(ImageFilter.MinFilter(2 * width + 1))
+    # Padded with nothing around, so that edges on the picture's border are
+    # outlined too (the filter repeats the border pixels otherwise).
+    padded = Image.new("L", (mask.width + 2 * width, mask.height + 2 * width), 0)
+    padded.paste(mask, (width, width))
+    inner = padded.filter(ImageFilter.MinFilter(2 * width + 1)).crop(
+        (width, width, width + mask.width, width + mask.height))
     ring = Image.eval(Image.composite(mask, Image.new("L", mask.size, 0),
                                       Image.eval(inner, lambda v: 255 - v)), lambda v: v)
     img.paste(Image.new("RGB", img.size, colour), (0, 0), ring)
