@@ -321,7 +321,13 @@ def holder_tile():
         for x in range(size):
             n = rnd.randint(-3, 3)
             px[x, y] = tuple(max(0, min(255, c + n)) for c in BODY)
-    img = img.filter(ImageFilter.SMOOTH)
+    # Smoothed as a 3 x 3 mosaic and cut from its middle, so the tile wraps
+    # without a seam.
+    mosaic = Image.new("RGB", (3 * size, 3 * size))
+    for my in range(3):
+        for mx in range(3):
+            mosaic.paste(img, (mx * size, my * size))
+    img = mosaic.filter(ImageFilter.SMOOTH).crop((size, size, 2 * size, 2 * size))
     img.save(os.path.join(OUT, "holder_tile.jpg"), "JPEG", quality=95)
 
 
