@@ -226,18 +226,22 @@ def light(flip, glow):
 # --- buttons ----------------------------------------------------------------
 
 def close_button(state):
-    """A tab hanging from the title bar's right end, with a cross."""
-    w, h = 41, 61
+    """A tab hanging from the title bar's right end over the right border,
+    with a cross. The picture is 41 wide, as the button's place; the tab
+    takes its right 28 columns, so that it stays clear of the licence box's
+    scroll bar beside it, and the rest is cut away."""
+    w, h, tab = 41, 61, 28
     face = {"": (SLATE_LIGHT, SLATE), "_up": ((130, 156, 194), LINK),
             "_down": (SLATE, SLATE_DARK)}[state]
     img = vgradient(w, h, [(0.0, face[0]), (1.0, face[1])])
-    mask = rounded_mask(w, h, (0, 0, 14, 14))
+    mask = Image.new("L", (w, h), 0)
+    mask.paste(rounded_mask(tab, h, (0, 0, 12, 12)), (w - tab, 0))
     d = ImageDraw.Draw(img)
     d.line([(0, 0), (w, 0)], fill=SLATE_DARK)
     shift = 1 if state == "_down" else 0
     big = img.resize((w * SS, h * SS), Image.Resampling.NEAREST)
     d = ImageDraw.Draw(big)
-    cx, cy, r = (20 + shift) * SS, (40 + shift) * SS, 7 * SS
+    cx, cy, r = (w - tab / 2 + shift) * SS, (38 + shift) * SS, 6 * SS
     for dx, dy in ((1, 1), (1, -1)):
         d.line([(cx - r * dx, cy - r * dy), (cx + r * dx, cy + r * dy)],
                fill=WHITE if state != "_down" else (225, 230, 238), width=3 * SS)
@@ -435,6 +439,29 @@ def product_picture():
     save_png(big.resize((s, s), Image.Resampling.LANCZOS), "product_48.png")
 
 
+def program_icon():
+    """The installer's icon: the product picture on its tile, at the sizes
+    Windows asks for, with a small down arrow (the setup) at larger ones."""
+    src = Image.open(os.path.join(OUT, "product_48.png")).convert("RGBA")
+    frames = []
+    for size in (16, 24, 32, 48):
+        img = src.resize((size, size), Image.Resampling.LANCZOS)
+        if size >= 32:
+            big = Image.new("RGBA", (size * SS, size * SS), (0, 0, 0, 0))
+            d = ImageDraw.Draw(big)
+            r = size * SS * 0.36
+            cx, cy = size * SS - r, size * SS - r
+            d.ellipse([cx - r, cy - r, cx + r - 1, cy + r - 1], fill=WHITE + (255,), outline=SLATE_DARK + (255,),
+                      width=SS)
+            a = r * 0.55
+            d.polygon([(cx - a, cy - a * 0.2), (cx + a, cy - a * 0.2), (cx, cy + a * 0.8)], fill=LINK + (255,))
+            d.rectangle([cx - a * 0.35, cy - a * 0.95, cx + a * 0.35, cy - a * 0.2], fill=LINK + (255,))
+            img = Image.alpha_composite(img, big.resize((size, size), Image.Resampling.LANCZOS))
+        frames.append(img)
+    frames[-1].save(os.path.join(OUT, "install.ico"), format="ICO", sizes=[f.size for f in frames],
+                    append_images=frames[:-1])
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
     draw_frame()
@@ -447,6 +474,7 @@ def main():
     licence_parts()
     progress_parts()
     product_picture()
+    program_icon()
     cursors.write_cursors(os.path.join(ROOT, "controls", "skin", "cursors"))
 
 
