@@ -1,0 +1,133 @@
+#include "Install.hpp"
+
+#include <exception>
+
+#include "ComObj.hpp"
+#include "DateUtil.hpp"
+#include "ElEdits.hpp"
+#include "ElExtBkgnd.hpp"
+#include "ElHTMLLbl.hpp"
+#include "ElHandPt.hpp"
+#include "ElHintWindow.hpp"
+#include "ElHook.hpp"
+#include "ElImgFrm.hpp"
+#include "ElScrollBar.hpp"
+#include "ElTools.hpp"
+#include "ElUxTheme.hpp"
+#include "FastDIB.hpp"
+#include "FastFiles.hpp"
+#include "Forms.hpp"
+#include "SBLog.hpp"
+#include "SBRegister.hpp"
+#include "SBResourceStorage.hpp"
+#include "SysUtils.hpp"
+#include "UnRAR.hpp"
+#include "VCLUtils.hpp"
+#include "WizardStrings.h"
+#include "i00_1__SetApplicationTitle.hpp"
+#include "i01_0_1__BasePanel.hpp"
+#include "i01_0_2__InstallData.hpp"
+#include "i01_0_3__InstallError.hpp"
+#include "i01_1__Hello.hpp"
+#include "i01_2__License.hpp"
+#include "i01_5__Ready.hpp"
+#include "i01_6__InstallRunning.hpp"
+#include "i01_7__Finish.hpp"
+#include "i01__MainWorkbench.hpp"
+#include "lib_Files.hpp"
+#include "lib_WindowsFileSystem.hpp"
+#include "lib_WindowsOS.hpp"
+#include "pngimage.hpp"
+#include "ui_0__Delete.hpp"
+
+namespace {
+
+// The default error text, loaded before anything else can fail.
+AnsiString DefaultErrorText;
+
+void RegisterWizardForms() {
+  RegisterMainPanel();
+  RegisterBasePanel();
+  RegisterHelloPanel();
+  RegisterLicensePanel();
+  RegisterReadyPanel();
+  RegisterInstallPanel();
+  RegisterFinishPanel();
+  RegisterErrorPanel();
+}
+
+const TUnitInfo WizardFormsUnit{"WizardForms", &RegisterWizardForms, nullptr};
+
+}  // namespace
+
+void InitializeWizardUnits() {
+  InitializeUnits({&SysUtilsUnit, &ComObjUnit, &FormsUnit, &lib_WindowsOSUnit, &lib_WindowsFileSystemUnit,
+                   &i01_0_2__InstallDataUnit, &ui_0__DeleteUnit, &ElToolsUnit, &ElUxThemeUnit, &ElHookUnit,
+                   &ElExtBkgndUnit, &ElImgFrmUnit, &ElHandPtUnit, &ElHintWindowUnit, &ElScrollBarUnit,
+                   &ElHTMLLblUnit, &ElEditsUnit, &pngimageUnit, &SBResourceStorageUnit, &SBLogUnit,
+                   &SBControlsUnit, &VCLUtilsUnit, &DateUtilUnit, &FastDIBUnit, &FastFilesUnit,
+                   &WizardFormsUnit});
+}
+
+AnsiString StartupArchivePath(const std::vector<AnsiString>& arguments, const AnsiString& programPath) {
+  if (!arguments.empty()) return arguments.front();
+  return ExtractFileFolder(programPath) + "Install.z";
+}
+
+TBasePanel* OpenFirstPage(const AnsiString& archivePath, const AnsiString& programFolder) {
+  ArchivePath = archivePath;
+  if (!IsAdministrator()) return ShowErrorPage(LoadStr(IDS_ERROR_NO_ADMIN));
+  // The archive is looked for before the library, so a missing archive and
+  // a missing library together report the archive.
+  if (DefaultErrorText.empty()) DefaultErrorText = LoadStr(IDS_ERROR_DEFAULT);
+  if (!FileExists(ArchivePath)) return ShowErrorPage(DefaultErrorText);
+  LoadUnRarLibrary(programFolder + "unrar.dll");
+  if (!UnRarLoaded) return ShowErrorPage(LoadStr(IDS_ERROR_NO_LIBRARY));
+  InstallSettings = new TInstallData();
+  return ShowHelloPage();
+}
+
+void InstallerMain() {
+  DefaultErrorText = LoadStr(IDS_ERROR_DEFAULT);
+  Application->Initialize();
+  SetApplicationTitle(LoadStr(IDS_APPLICATION_TITLE));
+  Application->SetShowMainForm(false);
+  CreateMainPanel();
+  std::vector<AnsiString> arguments;
+  if (ParamCount() > 0) arguments.push_back(ParamStr(1));
+  const AnsiString programPath = ParamStr(0);
+  RunWizard(OpenFirstPage(StartupArchivePath(arguments, programPath), ExtractFileFolder(programPath)));
+  // The loop may end by a route other than the pages' (a quit message from
+  // outside): a worker still running is cancelled and rolled back before
+  // the settings it reads go.
+  if (CancelRunningInstall()) WaitForInstallEnd();
+  delete InstallSettings;
+  InstallSettings = nullptr;
+}
+
+namespace {
+
+void ReportException(const AnsiString& message) {
+  MessageBoxA(nullptr, message.c_str(), LoadStr(IDS_APPLICATION_TITLE).c_str(), MB_OK | MB_ICONERROR);
+}
+
+}  // namespace
+
+#ifndef WIZARD_NO_WINMAIN
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  int exitCode = 1;
+  try {
+    InitializeWizardUnits();
+    InstallerMain();
+    exitCode = 0;
+  } catch (const Exception& e) {
+    ReportException(e.Message());
+  } catch (const std::exception& e) {
+    ReportException(e.what());
+  } catch (...) {
+    ReportException("Unknown exception");
+  }
+  FinalizeUnits();
+  return exitCode;
+}
+#endif
