@@ -1,0 +1,181 @@
+// The frame every page shares: where the host goes, its fonts at large
+// pixels per inch, the window's shape from the bars, and moving the
+// window by its frame.
+#include <gtest/gtest.h>
+
+#include "WizardTestSeams.hpp"
+#include "WizardTestSupport.hpp"
+#include "i01_1__Hello.hpp"
+#include "i01_2__License.hpp"
+#include "i01__MainWorkbench.hpp"
+
+using namespace wizardtest;
+
+namespace {
+
+TEST(HostPlacement, ANarrowScreenGivesANegativeLeftEdge) {
+  // Centred by the pages' width 500, not by the form's width.
+  EXPECT_EQ(MainPanelPosition(400, 300).x, -50);
+  EXPECT_EQ(MainPanelPosition(400, 300).y, -50);
+  EXPECT_EQ(MainPanelPosition(1025, 768).x, 262);
+  EXPECT_EQ(MainPanelPosition(1025, 768).y, 184);
+}
+
+int LargeFonts() { return 120; }
+int NormalFonts() { return 96; }
+
+// A host of its own made at the given pixels per inch; the pages dock into
+// it and take its font, as in the program.
+class Fonts : public ::testing::Test {
+ protected:
+  void Start(int (*pixelsPerInch)()) {
+    WizardTestSeams::PixelsPerInchProc = pixelsPerInch;
+    sharedHost = MainPanel;
+    sharedHost->SetName("SharedMainPanel");
+    CreateMainPanel();
+  }
+  void TearDown() override {
+    WizardTestSeams::PixelsPerInchProc = nullptr;
+    FreePages();
+    if (sharedHost) {
+      if (MainPanel != sharedHost && MainPanel) MainPanel->Free();
+      MainPanel = sharedHost;
+      MainPanel->SetName("MainPanel");
+    }
+  }
+  static bool Bold(TFont* font) { return font->Style().Contains(fsBold); }
+  TMainPanel* sharedHost = nullptr;
+};
+
+TEST_F(Fonts, At120DotsPerInchTheFontsLoseTheirBold) {
+  Start(&LargeFonts);
+  EXPECT_FALSE(Bold(MainPanel->Font()));
+  TStep2_LicensePanel* page = ShowLicensePage();
+  EXPECT_FALSE(Bold(page->Font()));
+  // The buttons' captions take the page's font.
+  EXPECT_FALSE(Bold(page->disagree_button->Font()));
+  EXPECT_EQ(page->disagree_button->Font()->Height(), -16);
+}
+
+TEST_F(Fonts, At96DotsPerInchTheFontsStayBold) {
+  Start(&NormalFonts);
+  EXPECT_TRUE(Bold(MainPanel->Font()));
+  TStep2_LicensePanel* page = ShowLicensePage();
+  EXPECT_TRUE(Bold(page->Font()));
+  EXPECT_TRUE(Bold(page->disagree_button->Font()));
+}
+
+// The host shown with the Welcome page, its shape applied.
+class ShownHost : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    page = ShowHelloPage();
+    ShowMainPanel();
+    ApplyWindowShape(page);
+    PumpMessages();
+  }
+  void TearDown() override {
+    ReleaseCapture();
+    MainPanel->Hide();
+    FreePages();
+  }
+  // Whether the host's window region holds the point (host coordinates).
+  static bool InHostRegion(int x, int y) {
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    const bool has = GetWindowRgn(MainPanel->Handle(), region) != ERROR;
+    const bool inside = has && PtInRegion(region, x, y);
+    DeleteObject(region);
+    return inside;
+  }
+  TStep1_HelloPanel* page = nullptr;
+};
+
+// A bar's pixels as the kit lays them out: the left cap, the middle
+// repeated, the right cap at the right edge.
+class BarPixels {
+ public:
+  explicit BarPixels(const std::string& name) {
+    left_.LoadFromResourceName(HInstance, name + "_LEFT");
+    tile_.LoadFromResourceName(HInstance, name + "_TILE");
+    right_.LoadFromResourceName(HInstance, name + "_RIGHT");
+  }
+  bool IsCrop(int x, int y, int width) {
+    TColor c;
+    if (x < left_.Width())
+      c = left_.Canvas()->Pixels(x, y);
+    else if (x >= width - right_.Width())
+      c = right_.Canvas()->Pixels(x - (width - right_.Width()), y);
+    else
+      c = tile_.Canvas()->Pixels((x - left_.Width()) % tile_.Width(), y);
+    return c == TColor(RGB(255, 0, 0));
+  }
+  int Height() const { return left_.Height(); }
+
+ private:
+  TBitmap left_, tile_, right_;
+};
+
+TEST_F(ShownHost, TheWindowRegionLeavesOutExactlyTheBarsCropPixels) {
+  ASSERT_EQ(MainPanel->Width(), 500);
+  ASSERT_EQ(MainPanel->Height(), 400);
+  BarPixels top("TOP"), bottom("BOTTOM");
+  int cut = 0, mismatches = 0;
+  for (int y = 0; y < 400; ++y) {
+    for (int x = 0; x < 500; ++x) {
+      bool crop = false;
+      if (y < top.Height()) crop = top.IsCrop(x, y, 500);
+      if (y >= 400 - bottom.Height()) crop = bottom.IsCrop(x, y - (400 - bottom.Height()), 500);
+      cut += crop;
+      if (InHostRegion(x, y) == crop && ++mismatches <= 5) ADD_FAILURE() << "pixel " << x << "," << y;
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
+  EXPECT_GT(cut, 20) << "the bars round the window's corners";
+  EXPECT_FALSE(InHostRegion(0, 0));
+  EXPECT_FALSE(InHostRegion(499, 399));
+}
+
+TEST_F(ShownHost, TheShapeFollowsBarsResizedAfterTheirWindowsWereMade) {
+  // The holder narrows: the bars follow it by their alignment, while their
+  // windows still carry the regions made for the old width.
+  page->holder->SetWidth(460);
+  PumpMessages(1);
+  ApplyWindowShape(page);
+  ASSERT_EQ(MainPanel->Width(), 460);
+  EXPECT_FALSE(InHostRegion(459, 0)) << "the new top right corner is cut";
+  EXPECT_FALSE(InHostRegion(459, 399)) << "the new bottom right corner is cut";
+  EXPECT_TRUE(InHostRegion(459, 200));
+  page->holder->SetWidth(500);
+}
+
+TEST_F(ShownHost, DraggingTheFrameMovesTheWindow) {
+  for (TControl* handle : std::initializer_list<TControl*>{page->top_border_image, page->left_border_image,
+                                                           page->bottom_border_image, page->left_light}) {
+    const int left = MainPanel->Left(), top = MainPanel->Top();
+    handle->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 5));
+    // No movement yet: nothing changes.
+    handle->Perform(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10, 5));
+    EXPECT_EQ(MainPanel->Left(), left);
+    handle->Perform(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(40, 25));
+    handle->Perform(WM_LBUTTONUP, 0, MAKELPARAM(40, 25));
+    EXPECT_EQ(MainPanel->Left(), left + 30) << handle->Name();
+    EXPECT_EQ(MainPanel->Top(), top + 20) << handle->Name();
+    // Without the button held the pointer moves alone.
+    handle->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(80, 80));
+    EXPECT_EQ(MainPanel->Left(), left + 30);
+  }
+}
+
+TEST_F(ShownHost, PressingAndDraggingTheForwardButtonDoesNotMoveTheWindow) {
+  const int left = MainPanel->Left(), top = MainPanel->Top();
+  page->forward_button->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 5));
+  page->forward_button->Perform(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(60, 40));
+  EXPECT_EQ(MainPanel->Left(), left);
+  EXPECT_EQ(MainPanel->Top(), top);
+  // Released outside the button: no click, the page stays.
+  page->forward_button->Perform(WM_LBUTTONUP, 0, MAKELPARAM(300, 300));
+  PumpMessages();
+  EXPECT_EQ(Screen->FormCount(), 2);
+}
+
+}  // namespace
