@@ -247,7 +247,33 @@ def close_button(state):
                fill=WHITE if state != "_down" else (225, 230, 238), width=3 * SS)
     img = big.resize((w, h), Image.Resampling.LANCZOS)
     frame_edge(img, mask, SLATE_DARK)
-    return crop_cut(img, mask, SLATE_DARK)
+    img = crop_cut(img, mask, SLATE_DARK)
+    return under_close_button(img)
+
+
+def under_close_button(img):
+    """Beside the tab the button shows what lies under it: the title bar's
+    right light over its top rows, the right border beside its lower end.
+    The window of a cropped control shows its parent's background through
+    the cut-away pixels, not its siblings', so those pixels are drawn here
+    rather than cut away; only the page body stays cut."""
+    left, top = 453, 31                      # the button's place on the page
+    light_left = 500 - 78                    # the right light's place
+    over_light = light(True, 0.55)
+    border = border_column(left=False)
+    px = img.load()
+    for y in range(img.height):
+        for x in range(img.width):
+            if px[x, y] != CROP:
+                continue
+            if top + y < TITLE_H:
+                c = over_light.getpixel((left + x - light_left, top + y))
+                if c == CROP:
+                    c = title_bar(1).getpixel((0, top + y))
+                px[x, y] = c
+            elif left + x >= 500 - BORDER_W:
+                px[x, y] = border.getpixel((left + x - (500 - BORDER_W), 0))
+    return img
 
 
 def pill(w, h, state, radius):
