@@ -81,12 +81,22 @@ class ShownHost : public ::testing::Test {
   }
   // Whether the host's window region holds the point (host coordinates).
   static bool InHostRegion(int x, int y) {
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
-    const bool has = GetWindowRgn(MainPanel->Handle(), region) != ERROR;
-    const bool inside = has && PtInRegion(region, x, y);
-    DeleteObject(region);
-    return inside;
+    HostRegion region;
+    return region.Holds(x, y);
   }
+  // The host's window region as it is now.
+  class HostRegion {
+   public:
+    HostRegion() : region_(CreateRectRgn(0, 0, 0, 0)) {
+      has_ = GetWindowRgn(MainPanel->Handle(), region_) != ERROR;
+    }
+    ~HostRegion() { DeleteObject(region_); }
+    bool Holds(int x, int y) const { return has_ && PtInRegion(region_, x, y); }
+
+   private:
+    HRGN region_;
+    bool has_ = false;
+  };
   TStep1_HelloPanel* page = nullptr;
 };
 
@@ -119,6 +129,7 @@ TEST_F(ShownHost, TheWindowRegionLeavesOutExactlyTheBarsCropPixels) {
   ASSERT_EQ(MainPanel->Width(), 500);
   ASSERT_EQ(MainPanel->Height(), 400);
   BarPixels top("TOP"), bottom("BOTTOM");
+  const HostRegion region;
   int cut = 0, mismatches = 0;
   for (int y = 0; y < 400; ++y) {
     for (int x = 0; x < 500; ++x) {
@@ -126,7 +137,7 @@ TEST_F(ShownHost, TheWindowRegionLeavesOutExactlyTheBarsCropPixels) {
       if (y < top.Height()) crop = top.IsCrop(x, y, 500);
       if (y >= 400 - bottom.Height()) crop = bottom.IsCrop(x, y - (400 - bottom.Height()), 500);
       cut += crop;
-      if (InHostRegion(x, y) == crop && ++mismatches <= 5) ADD_FAILURE() << "pixel " << x << "," << y;
+      if (region.Holds(x, y) == crop && ++mismatches <= 5) ADD_FAILURE() << "pixel " << x << "," << y;
     }
   }
   EXPECT_EQ(mismatches, 0);

@@ -10,7 +10,9 @@
 #include "i01_1__Hello.hpp"
 #include "i01_2__License.hpp"
 #include "i01_5__Ready.hpp"
+#include "i01_0_3__InstallError.hpp"
 #include "i01_6__InstallRunning.hpp"
+#include "i01_7__Finish.hpp"
 #include "i01__MainWorkbench.hpp"
 #include "lib_WindowsFileSystem.hpp"
 
@@ -189,6 +191,69 @@ TEST_F(Pages, ClosingTheWindowDuringTheInstallCancelsAndRollsBack) {
   // The program ends: the quit message is waiting.
   MSG quit;
   EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+// The end of the session: the process may go as soon as the message is
+// answered, so the answer waits for the rollback.
+TEST_F(Pages, TheEndOfTheSessionWaitsForTheRollback) {
+  ScratchFolder folder;
+  InstallSettings->TargetFolder = folder.Path() + "Lumbrix 2008";
+  ArchivePath = WIZARD_TEST_PAYLOAD;
+  LoadUnRarLibrary(WIZARD_TEST_UNRAR);
+  ShowInstallRunningPage();
+  ASSERT_NE(RunningInstallPage(), nullptr);
+  SendMessageA(MainPanel->Handle(), WM_ENDSESSION, TRUE, 0);
+  EXPECT_EQ(RunningInstallPage(), nullptr) << "the worker has ended and its outcome is handled";
+  EXPECT_FALSE(DirectoryExists(InstallSettings->TargetFolder));
+  MSG quit;
+  PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+// The worker's end dispatched on its status, with a worker that never ran.
+class WorkerEnd : public Pages {
+ protected:
+  TBasePanel* End(TInstallStatus status, std::int32_t rarError) {
+    TStep7_InstallPanel* page = nullptr;
+    Application->CreateForm(page);
+    page->InitPage();
+    DockPage(page, THostUpdate::Update);
+    worker = new InstallThread(true);
+    worker->Status = status;
+    worker->RarError = rarError;
+    page->Thread = worker;
+    page->ThreadTerminated(worker);
+    EXPECT_EQ(page->Thread, nullptr);
+    PumpMessages();
+    for (int i = 0; i < Screen->FormCount(); ++i)
+      if (auto* docked = dynamic_cast<TBasePanel*>(Screen->Forms(i)); docked && docked->holder->Parent() == MainPanel)
+        return docked;
+    return nullptr;
+  }
+  void TearDown() override {
+    delete worker;
+    Pages::TearDown();
+  }
+  InstallThread* worker = nullptr;
+};
+
+TEST_F(WorkerEnd, AnotherStepsFailureGetsTheErrorPage) {
+  auto* error = dynamic_cast<TErrorPanel*>(End(isStepFailed, 0));
+  ASSERT_NE(error, nullptr);
+  EXPECT_EQ(error->message_text->Caption(), AnsiToWide(InstallErrorText(isStepFailed, 0)));
+  EXPECT_EQ(DockedPage<TStep7_InstallPanel>(), nullptr) << "the installing page is released";
+}
+
+TEST_F(WorkerEnd, AnExtractionFailureShowsPhaseAndCode) {
+  auto* error = dynamic_cast<TErrorPanel*>(End(isExtractFailed, 12));
+  ASSERT_NE(error, nullptr);
+  EXPECT_NE(error->message_text->Caption().find(L"Код ошибки: 2-12."), std::wstring::npos);
+}
+
+TEST_F(WorkerEnd, SuccessOpensTheFinishPageWhoseForwardButtonEndsTheProgram) {
+  auto* finish = dynamic_cast<TStep7_FinishPanel*>(End(isSuccess, 0));
+  ASSERT_NE(finish, nullptr);
+  EXPECT_EQ(finish->forward_button->OnClick, finish->close_button->OnClick);
+  EXPECT_TRUE(finish->link_text->OnLinkClick.Assigned());
 }
 
 }  // namespace
