@@ -97,6 +97,10 @@ void InstallerMain() {
   if (ParamCount() > 0) arguments.push_back(ParamStr(1));
   const AnsiString programPath = ParamStr(0);
   RunWizard(OpenFirstPage(StartupArchivePath(arguments, programPath), ExtractFileFolder(programPath)));
+  ReleaseInstallSettings();
+}
+
+void ReleaseInstallSettings() {
   // The loop may end by a route other than the pages' (a quit message from
   // outside): a worker still running is cancelled and rolled back before
   // the settings it reads go.

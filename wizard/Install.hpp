@@ -18,4 +18,7 @@ AnsiString StartupArchivePath(const std::vector<AnsiString>& arguments, const An
 TBasePanel* OpenFirstPage(const AnsiString& archivePath, const AnsiString& programFolder);
 // Starts the wizard's units, registers its forms.
 void InitializeWizardUnits();
+// After the message loop: cancels and waits for a worker that still runs
+// (with its rollback), then frees the install settings.
+void ReleaseInstallSettings();
 void InstallerMain();

@@ -4,6 +4,7 @@
 // closing the window.
 #include <gtest/gtest.h>
 
+#include "Install.hpp"
 #include "UnRAR.hpp"
 #include "WizardTestSupport.hpp"
 #include "i01_0_2__InstallData.hpp"
@@ -205,6 +206,24 @@ TEST_F(Pages, TheEndOfTheSessionWaitsForTheRollback) {
   SendMessageA(MainPanel->Handle(), WM_ENDSESSION, TRUE, 0);
   EXPECT_EQ(RunningInstallPage(), nullptr) << "the worker has ended and its outcome is handled";
   EXPECT_FALSE(DirectoryExists(InstallSettings->TargetFolder));
+  MSG quit;
+  PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+// The message loop ended by a quit message from outside while the worker
+// runs: the settings it reads are freed only after it has ended.
+TEST_F(Pages, TheSettingsOutliveTheWorker) {
+  ScratchFolder folder;
+  const AnsiString target = folder.Path() + "Lumbrix 2008";
+  InstallSettings->TargetFolder = target;
+  ArchivePath = WIZARD_TEST_PAYLOAD;
+  LoadUnRarLibrary(WIZARD_TEST_UNRAR);
+  ShowInstallRunningPage();
+  ASSERT_NE(RunningInstallPage(), nullptr);
+  ReleaseInstallSettings();
+  EXPECT_EQ(RunningInstallPage(), nullptr);
+  EXPECT_EQ(InstallSettings, nullptr);
+  EXPECT_FALSE(DirectoryExists(target)) << "cancelled and rolled back";
   MSG quit;
   PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
 }
