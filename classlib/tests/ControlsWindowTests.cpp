@@ -221,14 +221,22 @@ namespace {
 
 constexpr char kHolderVariable[] = "CLASSLIB_FOREIGN_FORM_FILE";
 
+// The event that ends the holder, named after the file's name: a kernel
+// object's name holds no backslash, so the path itself cannot serve.
+std::string EndEventName(const std::string& file) {
+  return file.substr(file.find_last_of('\\') + 1) + ".end";
+}
+
 TEST(ForeignWindowHolder, HoldsAFormUntilToldToEnd) {
   const char* file = std::getenv(kHolderVariable);
   if (!file) GTEST_SKIP() << "runs as the other program of ForeignWindows";
+  // The other side made the event before it started this program.
+  HANDLE end = OpenEventA(SYNCHRONIZE, FALSE, EndEventName(file).c_str());
+  ASSERT_NE(end, nullptr) << "no event " << EndEventName(file) << ", error " << GetLastError();
   auto* form = new TForm(Application, 0);
   form->SetBorderStyle(bsNone);
   form->SetBounds(30, 30, 100, 80);
   form->Show();
-  HANDLE end = CreateEventA(nullptr, TRUE, FALSE, (std::string(file) + ".end").c_str());
   if (FILE* out = std::fopen(file, "w")) {
     std::fprintf(out, "%llu", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(form->Handle())));
     std::fclose(out);
@@ -245,7 +253,8 @@ TEST(ForeignWindows, AnotherProgramsFormIsNoControlOfOurs) {
   GetTempPathA(MAX_PATH, temp);
   std::string file = std::string(temp) + "classlib_foreign_" + std::to_string(GetCurrentProcessId());
   std::remove(file.c_str());
-  HANDLE end = CreateEventA(nullptr, TRUE, FALSE, (file + ".end").c_str());
+  HANDLE end = CreateEventA(nullptr, TRUE, FALSE, EndEventName(file).c_str());
+  ASSERT_NE(end, nullptr) << GetLastError();
   SetEnvironmentVariableA(kHolderVariable, file.c_str());
   std::string command = std::string("\"") + exe + "\" --gtest_filter=ForeignWindowHolder.*";
   STARTUPINFOA si{};
