@@ -6,11 +6,7 @@
 
 TSBCImage::TSBCImage(TComponent* owner) : TCustomControl(owner), picture_(new TPicture()) {
   picture_->OnChange = TNotifyEvent(this, &TSBCImage::PictureChanged);
-  TControlStyle style = ControlStyle();
-  style.Exclude(csOpaque);
-  style.Include(csAcceptsControls);
-  style.Include(csReplicatable);
-  SetControlStyle(style);
+  SetPictureControlStyle(this);
   SetBounds(Left(), Top(), 105, 105);
 }
 
@@ -22,7 +18,7 @@ TSBCImage::~TSBCImage() {
 void TSBCImage::SetPicture(TPicture* value) {
   if (!HasOwnPictures()) return;
   picture_->Assign(value);
-  regionValid_ = false;
+  crop_.RegionValid = false;
 }
 
 void TSBCImage::SetPicResource(const std::string& value) {
@@ -55,29 +51,18 @@ void TSBCImage::SetTile(bool value) {
 }
 
 void TSBCImage::SetCropped(bool value) {
-  if (value == cropped_) return;
-  cropped_ = value;
-  regionValid_ = false;
-  if (!value) ClearCropRegion();
-  SetControlOpaque(this, !value);
-  PictureChanged(this);
+  if (crop_.SetCropped(this, value)) PictureChanged(this);
 }
 
 void TSBCImage::SetTransparentCrop(bool value) {
-  if (value == transparentCrop_) return;
-  transparentCrop_ = value;
-  if (cropped_) {
-    if (value) ClearCropRegion();
-    else regionValid_ = false;
-  }
-  PictureChanged(this);
+  if (crop_.SetTransparentCrop(this, value)) PictureChanged(this);
 }
 
-void TSBCImage::ApplyCropRegion() {
-  SetControlRegion(this, PictureCropRegion(Width(), Height(), picture_, cropColor_,
-                                           TScanFailure::KeepRegionSoFar));
-  regionValid_ = true;
+HRGN TSBCImage::BuildCropRegion() {
+  return PictureCropRegion(Width(), Height(), picture_, crop_.Color, TScanFailure::KeepRegionSoFar);
 }
+
+void TSBCImage::ApplyCropRegion() { crop_.ApplyRegion(this, BuildCropRegion()); }
 
 void TSBCImage::ClearCropRegion() { ::ClearCropRegion(this); }
 
@@ -85,8 +70,8 @@ void TSBCImage::PictureChanged(TObject*) {
   if (AutoSize() && picture_->Width() > 0 && picture_->Height() > 0)
     SetBounds(Left(), Top(), picture_->Width(), picture_->Height());
   const TGraphic* graphic = picture_->Graphic();
-  SetControlOpaque(this, !((graphic && graphic->Transparent()) || cropped_));
-  regionValid_ = false;
+  SetControlOpaque(this, !((graphic && graphic->Transparent()) || crop_.Cropped));
+  crop_.RegionValid = false;
   if (!painting_) Invalidate();
 }
 
@@ -101,48 +86,35 @@ void TSBCImage::SetBounds(int left, int top, int width, int height) {
   TCustomControl::SetBounds(left, top, width, height);
   const RECT now = BoundsRect();
   if (now.right - now.left != old.right - old.left || now.bottom - now.top != old.bottom - old.top)
-    regionValid_ = false;
+    crop_.RegionValid = false;
   if (!EqualRect(&now, &old)) OnBoundsChanged(this);
 }
 
 void TSBCImage::CreateWnd() {
   TCustomControl::CreateWnd();
-  if (ShapesWindow()) ApplyCropRegion();
+  if (crop_.ShapesWindow()) ApplyCropRegion();
 }
 
 void TSBCImage::PaintPicture(TCanvas* target, const TRect& clip) {
   if (PictureEmpty(picture_)) return;
   if (!tile_) {
-    if (!DrawsCropTransparent()) target->Draw(0, 0, picture_->Graphic());
+    if (!crop_.DrawsTransparent()) target->Draw(0, 0, picture_->Graphic());
     else if (clip.left < picture_->Width())
-      DrawCropPicture(target, 0, 0, picture_, true, cropColor_);
+      DrawCropPicture(target, 0, 0, picture_, true, crop_.Color);
     return;
   }
   if (Width() <= 0 || clip.left >= Width() || clip.right <= 0) return;
   const TRect area{std::max<LONG>(clip.left, 0), clip.top, std::min<LONG>(clip.right, Width()),
                    clip.bottom};
-  DrawTiles(target, picture_, area, {0, 0}, DrawsCropTransparent(), cropColor_);
+  DrawTiles(target, picture_, area, {0, 0}, crop_.DrawsTransparent(), crop_.Color);
 }
 
 void TSBCImage::Paint() {
-  std::unique_ptr<TBitmap> bitmap;
-  try {
-    if (ShapesWindow() && !regionValid_) ApplyCropRegion();
-    TCopyClip copyClip(this, Canvas()->Handle(), ShapesWindow());
-    try {
-      const TRect clip = Canvas()->ClipRect();
-      if (Width() <= 0 || Height() <= 0) return;
-      bitmap = NewOffscreenBitmap(Width(), Height());
-      if (DrawsCropTransparent()) PaintParentBackground(this, bitmap->Canvas()->Handle());
-      TFlagScope painting(painting_);
-      PaintPicture(bitmap->Canvas(), clip);
-    } catch (...) {
-      // What was drawn so far is shown.
-    }
-    if (bitmap) Canvas()->Draw(0, 0, bitmap.get());
-  } catch (...) {
-    // A paint never raises.
-  }
+  PaintOffscreen({this, Canvas(), crop_, crop_.DrawsTransparent(), [this] { return BuildCropRegion(); },
+                  [this](TCanvas* target, const TRect& clip) {
+                    TFlagScope painting(painting_);
+                    PaintPicture(target, clip);
+                  }});
 }
 
 void TSBCImage::Dispatch(TMessage& m) {

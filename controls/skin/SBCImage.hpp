@@ -26,12 +26,12 @@ class TSBCImage : public TCustomControl {
   void SetTransparent(bool value);
   bool Tile() const { return tile_; }
   void SetTile(bool value);
-  bool Cropped() const { return cropped_; }
+  bool Cropped() const { return crop_.Cropped; }
   void SetCropped(bool value);
-  bool TransparentCrop() const { return transparentCrop_; }
+  bool TransparentCrop() const { return crop_.TransparentCrop; }
   void SetTransparentCrop(bool value);
-  bool RegionValid() const { return regionValid_; }
-  TColor CropColor() const { return cropColor_; }
+  bool RegionValid() const { return crop_.RegionValid; }
+  TColor CropColor() const { return crop_.Color; }
 
   // Builds the region from the picture and gives it to the window.
   void ApplyCropRegion();
@@ -55,8 +55,7 @@ class TSBCImage : public TCustomControl {
   void Dispatch(TMessage& message) override;
 
  private:
-  bool ShapesWindow() const { return cropped_ && !transparentCrop_; }
-  bool DrawsCropTransparent() const { return cropped_ && transparentCrop_; }
+  HRGN BuildCropRegion();
   void PaintPicture(TCanvas* target, const TRect& clip);
 
   TPicture* picture_;
@@ -65,8 +64,5 @@ class TSBCImage : public TCustomControl {
   bool tile_ = false;
   bool transparent_ = false;
   bool painting_ = false;
-  bool cropped_ = false;
-  bool regionValid_ = false;
-  bool transparentCrop_ = false;
-  TColor cropColor_ = DefaultCropColor;
+  TCropState crop_;
 };

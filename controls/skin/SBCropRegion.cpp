@@ -104,6 +104,21 @@ bool TThreePictures::AllPresent() const {
   return !PictureEmpty(Left) && !PictureEmpty(Tile) && !PictureEmpty(Right);
 }
 
+TSize TThreePictures::Extent() const {
+  int width = 0, height = 0;
+  for (TPicture* p : {Left, Tile, Right}) {
+    width += p->Width();
+    height = std::max(height, p->Height());
+  }
+  return {width, height};
+}
+
+bool TThreePictures::AnyTransparent() const {
+  for (TPicture* p : {Left, Tile, Right})
+    if (p->Graphic() && p->Graphic()->Transparent()) return true;
+  return false;
+}
+
 HRGN ThreePartCropRegion(int width, int height, const TThreePictures& p, TColor color) {
   HRGN region = CreateRectRgn(0, 0, width, height);
   try {
@@ -135,6 +150,32 @@ void SetControlRegion(TWinControl* control, HRGN region) {
 
 void ClearCropRegion(TWinControl* control) {
   if (control->HandleAllocated()) SetWindowRgn(control->Handle(), nullptr, TRUE);
+}
+
+bool TCropState::SetCropped(TWinControl* control, bool value) {
+  if (value == Cropped) return false;
+  Cropped = value;
+  RegionValid = false;
+  if (!value) ClearCropRegion(control);
+  SetControlOpaque(control, !value);
+  return true;
+}
+
+bool TCropState::SetTransparentCrop(TWinControl* control, bool value) {
+  if (value == TransparentCrop) return false;
+  TransparentCrop = value;
+  if (Cropped) {
+    // Drawn transparent, the window is rectangular again; shaped, its
+    // region is built at the next paint.
+    if (value) ClearCropRegion(control);
+    else RegionValid = false;
+  }
+  return true;
+}
+
+void TCropState::ApplyRegion(TWinControl* control, HRGN region) {
+  SetControlRegion(control, region);
+  RegionValid = true;
 }
 
 TCopyClip::TCopyClip(TWinControl* control, HDC dc, bool shaped) {
@@ -178,6 +219,29 @@ std::unique_ptr<TBitmap> NewOffscreenBitmap(int width, int height) {
   bitmap->SetPixelFormat(pf24bit);
   bitmap->SetSize(width, height);
   return bitmap;
+}
+
+void PaintOffscreen(const TOffscreenPaint& paint) {
+  TWinControl* control = paint.Control;
+  TCanvas* canvas = paint.Canvas;
+  std::unique_ptr<TBitmap> bitmap;
+  try {
+    if (paint.Crop.ShapesWindow() && !paint.Crop.RegionValid)
+      paint.Crop.ApplyRegion(control, paint.BuildRegion());
+    TCopyClip copyClip(control, canvas->Handle(), paint.Crop.ShapesWindow());
+    try {
+      const TRect clip = canvas->ClipRect();
+      if (control->Width() <= 0 || control->Height() <= 0) return;
+      bitmap = NewOffscreenBitmap(control->Width(), control->Height());
+      if (paint.ParentBackground) PaintParentBackground(control, bitmap->Canvas()->Handle());
+      paint.Draw(bitmap->Canvas(), clip);
+    } catch (...) {
+      // What was drawn so far is shown.
+    }
+    if (bitmap) canvas->Draw(0, 0, bitmap.get());
+  } catch (...) {
+    // A paint never raises.
+  }
 }
 
 void DrawCropPicture(TCanvas* canvas, int x, int y, TPicture* picture, bool cropTransparent,
@@ -224,5 +288,13 @@ void SetControlOpaque(TControl* control, bool opaque) {
   TControlStyle style = control->ControlStyle();
   if (opaque) style.Include(csOpaque);
   else style.Exclude(csOpaque);
+  control->SetControlStyle(style);
+}
+
+void SetPictureControlStyle(TControl* control) {
+  TControlStyle style = control->ControlStyle();
+  style.Exclude(csOpaque);
+  style.Include(csAcceptsControls);
+  style.Include(csReplicatable);
   control->SetControlStyle(style);
 }

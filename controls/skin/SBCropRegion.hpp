@@ -7,6 +7,7 @@
 // control's window region (Cropped) or drawn transparent (TransparentCrop).
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "Controls.hpp"
@@ -45,6 +46,10 @@ struct TThreePictures {
   TPicture* Tile;
   TPicture* Right;
   bool AllPresent() const;
+  // The three side by side: the widths added, the tallest height.
+  TSize Extent() const;
+  // A picture's graphic is transparent.
+  bool AnyTransparent() const;
 };
 
 // The region of a bar: the rectangle less the left cap's crop pixels, the
@@ -56,6 +61,27 @@ HRGN ThreePartCropRegion(int width, int height, const TThreePictures& pictures, 
 // or makes the window rectangular again. Both do nothing without a window.
 void SetControlRegion(TWinControl* control, HRGN region);
 void ClearCropRegion(TWinControl* control);
+
+// The crop-colour state of a kit control. Cropped alone cuts the crop
+// pixels out of the window's region, which is built again at the next paint
+// or window creation once it is no longer valid; with TransparentCrop the
+// window stays rectangular and the parent's background shows through those
+// pixels instead.
+struct TCropState {
+  bool Cropped = false;
+  bool TransparentCrop = false;
+  bool RegionValid = false;
+  TColor Color = DefaultCropColor;
+
+  bool ShapesWindow() const { return Cropped && !TransparentCrop; }
+  bool DrawsTransparent() const { return Cropped && TransparentCrop; }
+  // Store a changed value and bring the control's window region and csOpaque
+  // along; false when the value was already set (nothing changed).
+  bool SetCropped(TWinControl* control, bool value);
+  bool SetTransparentCrop(TWinControl* control, bool value);
+  // Gives the control's window the region (see SetControlRegion).
+  void ApplyRegion(TWinControl* control, HRGN region);
+};
 
 // While a control that carries its shape as a window region is painted as
 // a copy (csPaintCopy), the target context is clipped by that region, so
@@ -79,6 +105,22 @@ void PaintParentBackground(TWinControl* control, HDC dc);
 
 // A new 24-bit bitmap of the size, for one paint.
 std::unique_ptr<TBitmap> NewOffscreenBitmap(int width, int height);
+
+// One paint of a picture control through an off-screen bitmap of its size:
+// the window's region is made valid first when the crop state shapes the
+// window, the parent's background goes under the picture when asked, `draw`
+// draws the rest into the bitmap (given the canvas's clip rectangle), and
+// the bitmap is copied onto the canvas. What was drawn before a failure is
+// still shown, and the paint never raises.
+struct TOffscreenPaint {
+  TWinControl* Control;
+  TCanvas* Canvas;
+  TCropState& Crop;
+  bool ParentBackground;
+  std::function<HRGN()> BuildRegion;
+  std::function<void(TCanvas* target, const TRect& clip)> Draw;
+};
+void PaintOffscreen(const TOffscreenPaint& paint);
 
 // Draws the picture at (x, y). With cropTransparent its crop-colour pixels
 // are left out: a bitmap (or JPEG) is drawn from a transparent copy; a PNG
@@ -113,3 +155,7 @@ class TFlagScope {
 
 // Includes or excludes csOpaque.
 void SetControlOpaque(TControl* control, bool opaque);
+
+// The control style every kit picture control starts with: not opaque,
+// accepting child controls, replicatable.
+void SetPictureControlStyle(TControl* control);

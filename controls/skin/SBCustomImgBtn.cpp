@@ -20,11 +20,7 @@ TPoint IconPosition(TSize control, TSize icon, TAlignment alignment, TTextLayout
 
 TSBCustomImgBtn::TSBCustomImgBtn(TComponent* owner)
     : TSBButton(owner), picIcon_(new TPicture()), picIconDown_(new TPicture()) {
-  TControlStyle style = ControlStyle();
-  style.Exclude(csOpaque);
-  style.Include(csAcceptsControls);
-  style.Include(csReplicatable);
-  SetControlStyle(style);
+  SetPictureControlStyle(this);
 }
 
 TSBCustomImgBtn::~TSBCustomImgBtn() {
@@ -168,8 +164,8 @@ void TSBCustomImgBtn::PictureChanged(TObject*) {
     const TSize size = AutoSizeExtent();
     SetBounds(Left(), Top(), size.cx > 0 ? size.cx : Width(), size.cy > 0 ? size.cy : Height());
   }
-  SetControlOpaque(this, !(LookTransparent() || cropped_));
-  regionValid_ = false;
+  SetControlOpaque(this, !(LookTransparent() || crop_.Cropped));
+  crop_.RegionValid = false;
   if (!painting_) Invalidate();
 }
 
@@ -186,7 +182,7 @@ void TSBCustomImgBtn::SetBounds(int left, int top, int width, int height) {
   const int oldWidth = Width(), oldHeight = Height();
   TSBButton::SetBounds(left, top, width, height);
   if (Width() != oldWidth || Height() != oldHeight) {
-    regionValid_ = false;
+    crop_.RegionValid = false;
     RefreshLook();
   }
 }
@@ -196,10 +192,7 @@ void TSBCustomImgBtn::CreateWnd() {
   if (ShapesWindow()) ApplyCropRegion();
 }
 
-void TSBCustomImgBtn::ApplyCropRegion() {
-  SetControlRegion(this, BuildCropRegion());
-  regionValid_ = true;
-}
+void TSBCustomImgBtn::ApplyCropRegion() { crop_.ApplyRegion(this, BuildCropRegion()); }
 
 void TSBCustomImgBtn::ClearCropRegion() { ::ClearCropRegion(this); }
 
@@ -244,26 +237,13 @@ void TSBCustomImgBtn::PaintCaption(TCanvas* target) {
 }
 
 void TSBCustomImgBtn::Paint() {
-  std::unique_ptr<TBitmap> bitmap;
-  try {
-    if (ShapesWindow() && !regionValid_) ApplyCropRegion();
-    TCopyClip copyClip(this, Canvas()->Handle(), ShapesWindow());
-    try {
-      const TRect clip = Canvas()->ClipRect();
-      if (Width() <= 0 || Height() <= 0) return;
-      bitmap = NewOffscreenBitmap(Width(), Height());
-      if (NeedsParentBackground()) PaintParentBackground(this, bitmap->Canvas()->Handle());
-      TFlagScope painting(painting_);
-      PaintLook(bitmap->Canvas(), clip);
-      PaintIcon(bitmap->Canvas());
-      PaintCaption(bitmap->Canvas());
-    } catch (...) {
-      // What was drawn so far is shown.
-    }
-    if (bitmap) Canvas()->Draw(0, 0, bitmap.get());
-  } catch (...) {
-    // A paint never raises.
-  }
+  PaintOffscreen({this, Canvas(), crop_, NeedsParentBackground(), [this] { return BuildCropRegion(); },
+                  [this](TCanvas* target, const TRect& clip) {
+                    TFlagScope painting(painting_);
+                    PaintLook(target, clip);
+                    PaintIcon(target);
+                    PaintCaption(target);
+                  }});
 }
 
 // --- Properties -------------------------------------------------------------
@@ -301,20 +281,9 @@ void TSBCustomImgBtn::SetGroupIndex(int v) { Change(groupIndex_, v, [&] { Button
 void TSBCustomImgBtn::SetAllowAllUp(bool v) { Change(allowAllUp_, v, [&] { ButtonPressedBroadcast(); }); }
 
 void TSBCustomImgBtn::SetCropped(bool value) {
-  Change(cropped_, value, [&] {
-    regionValid_ = false;
-    if (!value) ClearCropRegion();
-    SetControlOpaque(this, !value);
-    PictureChanged(this);
-  });
+  if (crop_.SetCropped(this, value)) PictureChanged(this);
 }
 
 void TSBCustomImgBtn::SetTransparentCrop(bool value) {
-  Change(transparentCrop_, value, [&] {
-    if (cropped_) {
-      if (value) ClearCropRegion();
-      else regionValid_ = false;
-    }
-    PictureChanged(this);
-  });
+  if (crop_.SetTransparentCrop(this, value)) PictureChanged(this);
 }

@@ -46,12 +46,12 @@ class TSBCustomImgBtn : public TSBButton {
   void SetPicIconV(int value);
   bool Transparent() const { return transparent_; }
   void SetTransparent(bool value);
-  bool Cropped() const { return cropped_; }
+  bool Cropped() const { return crop_.Cropped; }
   void SetCropped(bool value);
-  bool TransparentCrop() const { return transparentCrop_; }
+  bool TransparentCrop() const { return crop_.TransparentCrop; }
   void SetTransparentCrop(bool value);
-  bool RegionValid() const { return regionValid_; }
-  TColor CropColor() const { return cropColor_; }
+  bool RegionValid() const { return crop_.RegionValid; }
+  TColor CropColor() const { return crop_.Color; }
   TAlignment Alignment() const { return alignment_; }
   void SetAlignment(TAlignment value);
   TTextLayout Layout() const { return layout_; }
@@ -83,7 +83,7 @@ class TSBCustomImgBtn : public TSBButton {
   virtual TPicture* LookIcon() const = 0;
   // The rectangle the caption is placed in before TextOffset.
   virtual TRect CaptionArea() const { return ClientRect(); }
-  virtual bool NeedsParentBackground() const { return cropped_ && transparentCrop_; }
+  virtual bool NeedsParentBackground() const { return crop_.DrawsTransparent(); }
   // WM_ERASEBKGND is answered without erasing.
   virtual bool SuppressesErase() const = 0;
   // The normal look's graphic is transparent.
@@ -108,11 +108,11 @@ class TSBCustomImgBtn : public TSBButton {
   // Assigns into an own state picture; ignored while shared.
   void AssignLookPicture(TPicture* picture, TPicture* value);
   TPicture* NewLookPicture();
-  bool ShapesWindow() const { return cropped_ && !transparentCrop_; }
-  bool DrawsCropTransparent() const { return cropped_ && transparentCrop_; }
+  bool ShapesWindow() const { return crop_.ShapesWindow(); }
+  bool DrawsCropTransparent() const { return crop_.DrawsTransparent(); }
   bool Painting() const { return painting_; }
   // The region is rebuilt at the next paint or window creation.
-  void InvalidateCropRegion() { regionValid_ = false; }
+  void InvalidateCropRegion() { crop_.RegionValid = false; }
 
  private:
   void PaintIcon(TCanvas* target);
@@ -130,10 +130,7 @@ class TSBCustomImgBtn : public TSBButton {
   Byte state_ = bsNormal;
   bool transparent_ = false;
   bool painting_ = false;
-  bool cropped_ = false;
-  bool regionValid_ = false;
-  bool transparentCrop_ = true;
-  TColor cropColor_ = DefaultCropColor;
+  TCropState crop_{.TransparentCrop = true};
   bool hover_ = false;
   TAlignment alignment_ = taCenter;
   TTextLayout layout_ = tlCenter;

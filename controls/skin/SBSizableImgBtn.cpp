@@ -86,19 +86,9 @@ TRect TSBHorzSizableImgBtn::CaptionArea() const {
   return r;
 }
 
-bool TSBHorzSizableImgBtn::LookTransparent() const {
-  const TThreePictures& n = looks_[bsNormal];
-  for (TPicture* p : {n.Left, n.Tile, n.Right})
-    if (p->Graphic() && p->Graphic()->Transparent()) return true;
-  return false;
-}
+bool TSBHorzSizableImgBtn::LookTransparent() const { return looks_[bsNormal].AnyTransparent(); }
 
 TSize TSBHorzSizableImgBtn::AutoSizeExtent() const {
-  const TThreePictures& n = looks_[bsNormal];
-  int width = 0, height = 0;
-  for (TPicture* p : {n.Left, n.Tile, n.Right}) {
-    width += p->Width();
-    height = std::max(height, p->Height());
-  }
-  return {std::max(width, Width()), height};
+  const TSize extent = looks_[bsNormal].Extent();
+  return {std::max<int>(extent.cx, Width()), extent.cy};
 }

@@ -17,11 +17,7 @@ TSBTripleCImage::TSBTripleCImage(TComponent* owner)
       pictureLeft_(NewPicture(this)),
       pictureRight_(NewPicture(this)),
       pictureTile_(NewPicture(this)) {
-  TControlStyle style = ControlStyle();
-  style.Exclude(csOpaque);
-  style.Include(csAcceptsControls);
-  style.Include(csReplicatable);
-  SetControlStyle(style);
+  SetPictureControlStyle(this);
   SetBounds(Left(), Top(), 105, 105);
 }
 
@@ -37,7 +33,7 @@ TSBTripleCImage::~TSBTripleCImage() {
 void TSBTripleCImage::AssignPicture(TPicture* picture, TPicture* value) {
   if (!HasOwnPictures()) return;
   picture->Assign(value);
-  regionValid_ = false;
+  crop_.RegionValid = false;
 }
 
 void TSBTripleCImage::SetPictureLeft(TPicture* value) { AssignPicture(pictureLeft_, value); }
@@ -64,50 +60,32 @@ void TSBTripleCImage::SetTransparent(bool value) {
 }
 
 void TSBTripleCImage::SetCropped(bool value) {
-  if (value == cropped_) return;
-  cropped_ = value;
-  regionValid_ = false;
-  if (!value) ClearCropRegion();
-  SetControlOpaque(this, !value);
-  PictureChanged(this);
+  if (crop_.SetCropped(this, value)) PictureChanged(this);
 }
 
 void TSBTripleCImage::ApplyCropRegion() {
-  SetControlRegion(this, ThreePartCropRegion(Width(), Height(), Pictures(), cropColor_));
-  regionValid_ = true;
+  crop_.ApplyRegion(this, ThreePartCropRegion(Width(), Height(), Pictures(), crop_.Color));
 }
 
 void TSBTripleCImage::ClearCropRegion() { ::ClearCropRegion(this); }
 
 void TSBTripleCImage::EnsureCropRegion() {
-  if (cropped_ && !regionValid_) ApplyCropRegion();
-}
-
-TSize TSBTripleCImage::AutoSizeExtent() const {
-  int width = 0, height = 0;
-  for (TPicture* p : {pictureLeft_, pictureTile_, pictureRight_}) {
-    width += p->Width();
-    height = std::max(height, p->Height());
-  }
-  return {width, height};
+  if (crop_.ShapesWindow() && !crop_.RegionValid) ApplyCropRegion();
 }
 
 void TSBTripleCImage::PictureChanged(TObject*) {
   if (AutoSize()) {
     // AutoSize never narrows the bar.
-    const TSize size = AutoSizeExtent();
+    const TSize size = Pictures().Extent();
     SetBounds(Left(), Top(), std::max<int>(size.cx, Width()), size.cy > 0 ? size.cy : Height());
   }
-  bool transparent = false;
-  for (TPicture* p : {pictureLeft_, pictureTile_, pictureRight_})
-    transparent = transparent || (p->Graphic() && p->Graphic()->Transparent());
-  SetControlOpaque(this, !(transparent || cropped_));
-  regionValid_ = false;
+  SetControlOpaque(this, !(Pictures().AnyTransparent() || crop_.Cropped));
+  crop_.RegionValid = false;
   if (!painting_) Invalidate();
 }
 
 bool TSBTripleCImage::CanAutoSize(int& newWidth, int& newHeight) {
-  const TSize size = AutoSizeExtent();
+  const TSize size = Pictures().Extent();
   if (Align() == alNone || Align() == alLeft || Align() == alRight)
     newWidth = std::max<int>(size.cx, newWidth);
   if (Align() == alNone || Align() == alTop || Align() == alBottom)
@@ -116,25 +94,25 @@ bool TSBTripleCImage::CanAutoSize(int& newWidth, int& newHeight) {
 }
 
 void TSBTripleCImage::SetBounds(int left, int top, int width, int height) {
-  if (width != Width() || height != Height()) regionValid_ = false;
+  if (width != Width() || height != Height()) crop_.RegionValid = false;
   TCustomControl::SetBounds(left, top, width, height);
 }
 
 void TSBTripleCImage::CreateWnd() {
   TCustomControl::CreateWnd();
-  if (cropped_) ApplyCropRegion();
+  if (crop_.ShapesWindow()) ApplyCropRegion();
 }
 
 void TSBTripleCImage::Paint() {
   try {
     EnsureCropRegion();
-    TCopyClip copyClip(this, Canvas()->Handle(), cropped_);
+    TCopyClip copyClip(this, Canvas()->Handle(), crop_.ShapesWindow());
     TFlagScope painting(painting_);
     // Only the bar's own rectangle, also in a context larger than the bar.
     RECT clip = Canvas()->ClipRect(), bounds{0, 0, Width(), Height()};
     if (!IntersectRect(&clip, &clip, &bounds)) return;
     IntersectClipRect(Canvas()->Handle(), 0, 0, Width(), Height());
-    DrawThreePictures(Canvas(), clip, Width(), Pictures(), false, cropColor_);
+    DrawThreePictures(Canvas(), clip, Width(), Pictures(), false, crop_.Color);
   } catch (...) {
     // A paint never raises.
   }

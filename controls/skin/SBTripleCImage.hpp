@@ -26,10 +26,10 @@ class TSBTripleCImage : public TCustomControl {
   void SetPicResource(const std::string& value);
   bool Transparent() const { return transparent_; }
   void SetTransparent(bool value);
-  bool Cropped() const { return cropped_; }
+  bool Cropped() const { return crop_.Cropped; }
   void SetCropped(bool value);
-  bool RegionValid() const { return regionValid_; }
-  TColor CropColor() const { return cropColor_; }
+  bool RegionValid() const { return crop_.RegionValid; }
+  TColor CropColor() const { return crop_.Color; }
 
   void ApplyCropRegion();
   void ClearCropRegion();
@@ -46,7 +46,6 @@ class TSBTripleCImage : public TCustomControl {
 
  private:
   TThreePictures Pictures() const { return {pictureLeft_, pictureTile_, pictureRight_}; }
-  TSize AutoSizeExtent() const;
   void AssignPicture(TPicture* picture, TPicture* value);
 
   TPicture* pictureLeft_;
@@ -55,7 +54,6 @@ class TSBTripleCImage : public TCustomControl {
   std::string picResource_;
   bool transparent_ = false;
   bool painting_ = false;
-  bool cropped_ = false;
-  bool regionValid_ = false;
-  TColor cropColor_ = DefaultCropColor;
+  // Never TransparentCrop: Cropped always shapes the window.
+  TCropState crop_;
 };
