@@ -146,16 +146,7 @@ void TElAdvancedComboBox::SetHint(const TElFString& value) {
 }
 
 void TElAdvancedComboBox::SetImageForm(TElImageForm* value) {
-  if (imageForm_ == value) return;
-  if (imageForm_) {
-    imageForm_->UnregisterChanges(imageFormLink_.get());
-    imageForm_->RemoveFreeNotification(this);
-  }
-  imageForm_ = value;
-  if (imageForm_) {
-    imageForm_->RegisterChanges(imageFormLink_.get());
-    imageForm_->FreeNotification(this);
-  }
+  if (!FollowImageForm(this, imageForm_, value, imageFormLink_.get())) return;
   if (HandleAllocated() && !ComponentState().Contains(csDestroying)) Invalidate();
 }
 
@@ -361,7 +352,7 @@ void TElAdvancedComboBox::MouseEnterLeave(bool inside) {
 void TElAdvancedComboBox::HintShow(TMessage& m) {
   TComboBox::Dispatch(m);
   auto* info = reinterpret_cast<THintInfo*>(m.LParam);
-  if (info && !hint_.empty()) info->HintStr = PackWideHint(GetWideShortHint(hint_));
+  if (info && !hint_.empty()) info->HintStr = PackShortHint(hint_);
 }
 
 void TElAdvancedComboBox::WMPaint(TMessage& m) {

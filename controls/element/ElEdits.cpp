@@ -325,16 +325,7 @@ void TCustomElEdit::BackgroundChanged(TObject*) {
 }
 
 void TCustomElEdit::SetImageForm(TElImageForm* value) {
-  if (value == imageForm_) return;
-  if (imageForm_) {
-    imageForm_->UnregisterChanges(imageFormLink_.get());
-    imageForm_->RemoveFreeNotification(this);
-  }
-  imageForm_ = value;
-  if (value) {
-    value->RegisterChanges(imageFormLink_.get());
-    value->FreeNotification(this);
-  }
+  if (!FollowImageForm(this, imageForm_, value, imageFormLink_.get())) return;
   if (ComponentState().Contains(csDestroying)) return;
   RecreateOrUpdate();
   Perform(CM_COLORCHANGED, 0, 0);

@@ -332,14 +332,7 @@ void TCustomElEdit::CMMouseLeave(TMessage& m) {
 // hint, or the whole one when the request's text is not the short hint.
 void TCustomElEdit::CMHintShow(TMessage& m) {
   TElXPThemedControl::Dispatch(m);
-  auto* info = reinterpret_cast<THintInfo*>(m.LParam);
-  if (!info) return;
-  if (wideHint_.empty())
-    info->HintStr.clear();
-  else if (info->HintStr != GetShortHint(TControl::Hint()))
-    info->HintStr = PackWideHint(wideHint_);
-  else
-    info->HintStr = PackWideHint(GetWideShortHint(wideHint_));
+  if (auto* info = reinterpret_cast<THintInfo*>(m.LParam)) AnswerPackedHint(*info, wideHint_, TControl::Hint());
 }
 
 // ---------------------------------------------------------------- input method

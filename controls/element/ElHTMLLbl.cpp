@@ -255,18 +255,7 @@ bool TElHTMLLabel::LinkContextMenu(TWMContextMenu& m) {
 // The application's hint string becomes the packed UTF-16 hint: the short
 // part when the string is still the class library's short hint, the whole
 // hint when a handler changed it.
-void TElHTMLLabel::HintShow(THintInfo& info) {
-  if (hint_.empty()) {
-    info.HintStr.clear();
-    return;
-  }
-  std::string shortHint = GetShortHint(TControl::Hint());
-  if (info.HintStr == shortHint) {
-    info.HintStr = PackHint(shortHint.substr(0, shortHint.find('\0')), GetWideShortHint(hint_));
-  } else {
-    info.HintStr = PackWideHint(hint_);
-  }
-}
+void TElHTMLLabel::HintShow(THintInfo& info) { AnswerPackedHint(info, hint_, TControl::Hint()); }
 
 // The 8-bit text changed: a caption set through the class library's own
 // text follows into the UTF-16 one.

@@ -123,6 +123,21 @@ void TCustomElImageForm::UnregisterChanges(TImgFormChangeLink* link) {
   links_->Remove(link);
 }
 
+bool FollowImageForm(TComponent* control, TElImageForm*& current, TElImageForm* value,
+                     TImgFormChangeLink* link) {
+  if (value == current) return false;
+  if (current) {
+    current->UnregisterChanges(link);
+    current->RemoveFreeNotification(control);
+  }
+  current = value;
+  if (value) {
+    value->RegisterChanges(link);
+    value->FreeNotification(control);
+  }
+  return true;
+}
+
 void TCustomElImageForm::NotifyLinks() {
   // A link's handler may unregister links: walk a copy, skip the gone.
   std::vector<TImgFormChangeLink*> copy;

@@ -130,6 +130,13 @@ class TElImageForm : public TCustomElImageForm {
   explicit TElImageForm(TComponent* owner) : TCustomElImageForm(owner) {}
 };
 
+// Moves a control's change link from the image form it follows (`current`)
+// to `value`, either of them null: the old form forgets the link and no
+// longer tells the control of its end, the new one takes both. False when
+// `value` is already the form followed.
+bool FollowImageForm(TComponent* control, TElImageForm*& current, TElImageForm* value,
+                     TImgFormChangeLink* link);
+
 // For every row of a picture (pixels row by row, top row first), every
 // maximal run of pixels whose colour differs from the transparent colour, as
 // a rectangle one pixel high.

@@ -217,17 +217,7 @@ void TCustomElScrollBar::SetShowRightArrows(bool value) {
 void TCustomElScrollBar::SetAltDisablingArrows(bool value) { SetLook(geometry_.AltDisablingArrows, value); }
 
 void TCustomElScrollBar::SetImageForm(TElImageForm* value) {
-  if (imageForm_ == value) return;
-  if (imageForm_) {
-    imageForm_->UnregisterChanges(imgFormChangeLink_.get());
-    imageForm_->RemoveFreeNotification(this);
-  }
-  imageForm_ = value;
-  if (imageForm_) {
-    imageForm_->RegisterChanges(imgFormChangeLink_.get());
-    imageForm_->FreeNotification(this);
-  }
-  RepaintNow();
+  if (FollowImageForm(this, imageForm_, value, imgFormChangeLink_.get())) RepaintNow();
 }
 
 void TCustomElScrollBar::ImageFormChanged(TObject*) { RepaintNow(); }
@@ -243,7 +233,7 @@ void TCustomElScrollBar::SetHint(const TElFString& value) {
 }
 
 void TCustomElScrollBar::HintShow(THintInfo& info) {
-  info.HintStr = hint_.empty() ? std::string() : PackWideHint(GetWideShortHint(hint_));
+  info.HintStr = PackShortHint(hint_);
 }
 
 void TCustomElScrollBar::UpdateTrackHint(int position) {

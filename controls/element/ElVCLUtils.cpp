@@ -481,6 +481,12 @@ std::string PackWideHint(const TElFString& hint) {
   return hint.empty() ? std::string() : PackHint(WideToAnsi(hint), hint);
 }
 
+std::string PackShortHint(const TElFString& hint) { return PackWideHint(GetWideShortHint(hint)); }
+
+void AnswerPackedHint(THintInfo& info, const TElFString& hint, const std::string& packed) {
+  info.HintStr = info.HintStr == GetShortHint(packed) ? PackShortHint(hint) : PackWideHint(hint);
+}
+
 TForm* GetOwnerForm(TComponent* component) {
   for (TComponent* c = component; c; c = c->Owner())
     if (auto* form = dynamic_cast<TForm*>(c)) return form;

@@ -12,6 +12,8 @@
 #include "Graphics.hpp"
 #include "StdCtrls.hpp"
 
+struct THintInfo;
+
 // <windows.h> defines the channel accessors as macros; the library's own
 // versions also accept system colours.
 #undef GetRValue
@@ -160,6 +162,14 @@ std::string PackHint(const std::string& ansi, const TElFString& wide);
 // empty hint, so that a control without a hint has none in the class library
 // either (its parent's hint shows, not an empty box).
 std::string PackWideHint(const TElFString& hint);
+// The packed form of the hint's short part; empty for an empty hint.
+std::string PackShortHint(const TElFString& hint);
+// What a control whose UTF-16 hint travels packed (its class-library hint
+// is PackWideHint(hint), given as `packed`) answers to CM_HINTSHOW: no hint
+// for an empty one; the short part while the request still carries the
+// class library's short hint; the whole hint once a handler chose another
+// string.
+void AnswerPackedHint(THintInfo& info, const TElFString& hint, const std::string& packed);
 
 // The first TForm on the owner chain, the component itself included.
 TForm* GetOwnerForm(TComponent* component);
