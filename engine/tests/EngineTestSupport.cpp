@@ -195,21 +195,37 @@ bool WaitForFile(const AnsiString& path, DWORD timeoutMs) {
   return true;
 }
 
-int RunAndWait(const AnsiString& commandLine, DWORD timeoutMs) {
+TRunResult RunAndWait(const AnsiString& commandLine, DWORD timeoutMs) {
   STARTUPINFOA startup;
   ZeroMemory(&startup, sizeof(startup));
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process;
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-    return -1;
+  TRunResult result;
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    result.StartError = GetLastError();
+    return result;
+  }
   CloseHandle(process.hThread);
-  DWORD code = DWORD(-1);
-  if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
-  else TerminateProcess(process.hProcess, 1);
+  result.Started = true;
+  if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) {
+    DWORD code = 0;
+    if (GetExitCodeProcess(process.hProcess, &code)) {
+      result.Finished = true;
+      result.ExitCode = code;
+    }
+  } else {
+    TerminateProcess(process.hProcess, 1);
+  }
   CloseHandle(process.hProcess);
-  return int(code);
+  return result;
+}
+
+std::ostream& operator<<(std::ostream& out, const TRunResult& run) {
+  if (!run.Started) return out << "not started, error " << run.StartError;
+  if (!run.Finished) return out << "did not end in time";
+  return out << "exit code " << run.ExitCode;
 }
 
 void PackFolder(const AnsiString& folder, const AnsiString& archive, const TPackOptions& options) {
@@ -218,7 +234,8 @@ void PackFolder(const AnsiString& folder, const AnsiString& archive, const TPack
   if (options.EncryptHeaders) command += " -hp";
   if (options.VolumeSize) command += " -v " + IntToStr(Int64(options.VolumeSize));
   command += " \"" + archive + "\" \"" + folder + "\"";
-  ASSERT_EQ(RunAndWait(command), 0) << command;
+  const TRunResult run = RunAndWait(command);
+  ASSERT_TRUE(run.Succeeded()) << command << ": " << run;
 }
 
 }  // namespace enginetest

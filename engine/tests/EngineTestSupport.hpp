@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -62,9 +63,16 @@ TShortcut ReadShortcut(const AnsiString& linkFile);
 // Waits until the file exists; false after the timeout.
 bool WaitForFile(const AnsiString& path, DWORD timeoutMs);
 
-// Runs a program and waits for it; returns its exit code, or -1 when it
-// could not be started.
-int RunAndWait(const AnsiString& commandLine, DWORD timeoutMs = 120000);
+// Runs a program and waits for it, at most the timeout (then it is ended).
+struct TRunResult {
+  bool Started = false;
+  DWORD StartError = 0;  // GetLastError() of a failed start
+  bool Finished = false;
+  DWORD ExitCode = 0;
+  bool Succeeded() const { return Finished && ExitCode == 0; }
+};
+TRunResult RunAndWait(const AnsiString& commandLine, DWORD timeoutMs = 120000);
+std::ostream& operator<<(std::ostream& out, const TRunResult& run);
 
 // Packs a folder into a RAR 5.0 archive with the build's rarpack.
 struct TPackOptions {
