@@ -1,0 +1,336 @@
+#include "WizardDriver.hpp"
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+
+namespace wizdrive {
+
+namespace {
+
+std::string ClassOf(HWND window) {
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof(name));
+  return name;
+}
+
+// A child's rectangle in its parent's client coordinates.
+RECT RectInParent(HWND child) {
+  RECT r{};
+  GetWindowRect(child, &r);
+  MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+// Direct children in z-order, the top one first.
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> out;
+  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) out.push_back(child);
+  return out;
+}
+
+HWND ChildOfClass(HWND parent, const char* className) {
+  for (HWND child : Children(parent))
+    if (ClassOf(child) == className) return child;
+  return nullptr;
+}
+
+struct THostSearch {
+  DWORD ProcessId;
+  HWND Found;
+};
+
+BOOL CALLBACK FindHostWindow(HWND window, LPARAM data) {
+  auto search = reinterpret_cast<THostSearch*>(data);
+  if (ClassOf(window) != "TMainPanel" || !IsWindowVisible(window)) return TRUE;
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (search->ProcessId && owner != search->ProcessId) return TRUE;
+  search->Found = window;
+  return FALSE;
+}
+
+BOOL CALLBACK CollectDescendant(HWND window, LPARAM data) {
+  reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
+  return TRUE;
+}
+
+bool NothingToPaint(HWND window) {
+  if (!IsWindowVisible(window)) return true;
+  return !GetUpdateRect(window, nullptr, FALSE);
+}
+
+}  // namespace
+
+const char* PageName(TPage page) {
+  switch (page) {
+    case TPage::None: return "None";
+    case TPage::Welcome: return "Welcome";
+    case TPage::Licence: return "Licence";
+    case TPage::Ready: return "Ready";
+    case TPage::Installing: return "Installing";
+    case TPage::Finish: return "Finish";
+    case TPage::Error: return "Error";
+  }
+  return "?";
+}
+
+bool ParsePage(const std::string& name, TPage& page) {
+  for (TPage p : {TPage::None, TPage::Welcome, TPage::Licence, TPage::Ready, TPage::Installing, TPage::Finish,
+                  TPage::Error}) {
+    if (lstrcmpiA(name.c_str(), PageName(p)) == 0) {
+      page = p;
+      return true;
+    }
+  }
+  return false;
+}
+
+HWND FindHost(DWORD processId) {
+  THostSearch search{processId, nullptr};
+  EnumWindows(&FindHostWindow, reinterpret_cast<LPARAM>(&search));
+  return search.Found;
+}
+
+bool ReadPage(HWND host, TPageWindows& page) {
+  page = TPageWindows();
+  page.Host = host;
+  if (!host || !IsWindow(host)) return false;
+  // While a page hands over to the next, two holders are docked: the new
+  // one has been brought to the front.
+  for (HWND child : Children(host)) {
+    if (ClassOf(child) == "TSBCImage" && IsWindowVisible(child)) {
+      page.Holder = child;
+      break;
+    }
+  }
+  if (!page.Holder) return false;
+  RECT holder{};
+  GetClientRect(page.Holder, &holder);
+  for (HWND child : Children(page.Holder)) {
+    const std::string name = ClassOf(child);
+    const RECT r = RectInParent(child);
+    if (name == "TSBTripleCImage") {
+      if (r.top <= 0) page.TopBar = child;
+      else if (r.bottom >= holder.bottom) page.BottomBar = child;
+    } else if (name == "TSBImgBtn") {
+      page.Close = child;
+    } else if (name == "TSBCImage" && r.bottom - r.top <= 24 && r.right - r.left >= 200) {
+      // The borders are tall and narrow; the progress track is flat and wide.
+      page.Track = child;
+      page.Bar = ChildOfClass(child, "TSBTripleCImage");
+    }
+  }
+  std::vector<HWND> all;
+  EnumChildWindows(page.Holder, &CollectDescendant, reinterpret_cast<LPARAM>(&all));
+  for (HWND window : all)
+    if (ClassOf(window) == "TSBScrollbaredElEdit") page.LicenceEdit = window;
+  if (page.BottomBar) {
+    page.Forward = ChildOfClass(page.BottomBar, "TSBImgBtn");
+    page.ForwardVisible = page.Forward && IsWindowVisible(page.Forward);
+    // The bottom bar's sizable button is "Не согласен" beside the licence,
+    // else "Выбрать папку".
+    if (HWND sizable = ChildOfClass(page.BottomBar, "TSBHorzSizableImgBtn"))
+      (page.LicenceEdit ? page.Disagree : page.SelectFolder) = sizable;
+  }
+  return true;
+}
+
+TPage Classify(const TPageWindows& page, bool afterInstall) {
+  if (!page.Holder) return TPage::None;
+  if (page.LicenceEdit) return TPage::Licence;
+  if (page.SelectFolder) return TPage::Ready;
+  if (page.Track) return TPage::Installing;
+  if (!page.ForwardVisible) return TPage::Error;
+  return afterInstall ? TPage::Finish : TPage::Welcome;
+}
+
+bool Painted(const TPageWindows& page, DWORD timeoutMs) {
+  if (!page.Host || !IsWindowVisible(page.Host) || !page.Holder) return false;
+  if (!NothingToPaint(page.Host)) return false;
+  std::vector<HWND> all;
+  EnumChildWindows(page.Host, &CollectDescendant, reinterpret_cast<LPARAM>(&all));
+  for (HWND window : all)
+    if (!NothingToPaint(window)) return false;
+  // The update region is emptied when a paint begins. The thread answers a
+  // sent message only between messages, so an answer means that paint ended.
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(page.Host, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
+}
+
+int WindowWidth(HWND window) {
+  RECT r{};
+  if (!window || !GetWindowRect(window, &r)) return -1;
+  return r.right - r.left;
+}
+
+bool PostClick(HWND button) {
+  if (!button || !IsWindow(button) || !IsWindowVisible(button)) return false;
+  RECT r{};
+  GetClientRect(button, &r);
+  const LPARAM at = MAKELPARAM((r.right - r.left) / 2, (r.bottom - r.top) / 2);
+  PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  return PostMessageA(button, WM_LBUTTONUP, 0, at) != 0;
+}
+
+// ---- TProcess ---------------------------------------------------------------------
+
+TProcess::~TProcess() {
+  Kill();
+  if (process_) CloseHandle(process_);
+}
+
+bool TProcess::Start(const std::wstring& commandLine) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+  line.push_back(L'\0');
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    return false;
+  CloseHandle(info.hThread);
+  process_ = info.hProcess;
+  id_ = info.dwProcessId;
+  return true;
+}
+
+bool TProcess::WaitForEnd(DWORD timeoutMs) {
+  return !process_ || WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
+}
+
+bool TProcess::Running() { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+DWORD TProcess::ExitCode() {
+  DWORD code = STILL_ACTIVE;
+  if (process_) GetExitCodeProcess(process_, &code);
+  return code;
+}
+
+void TProcess::Kill() {
+  if (Running()) {
+    TerminateProcess(process_, 255);
+    WaitForSingleObject(process_, 10000);
+  }
+}
+
+// ---- TWizard ----------------------------------------------------------------------
+
+TPage TWizard::Current() {
+  if (!ReadPage(FindHost(processId_), windows_)) {
+    page_ = TPage::None;
+    return page_;
+  }
+  page_ = Classify(windows_, afterInstall_);
+  if (page_ == TPage::Installing) afterInstall_ = true;
+  return page_;
+}
+
+bool TWizard::WaitFor(TPage page, DWORD timeoutMs) {
+  HANDLE process = nullptr;
+  if (processId_) process = OpenProcess(SYNCHRONIZE, FALSE, processId_);
+  const bool shown = WaitUntil([&] {
+    if (Current() == page && Painted(windows_)) return true;
+    // A process that has ended shows nothing more.
+    if (process && WaitForSingleObject(process, 0) == WAIT_OBJECT_0) timeoutMs = 0;
+    return false;
+  }, timeoutMs);
+  if (process) CloseHandle(process);
+  return shown;
+}
+
+bool TWizard::WaitForHostGone(DWORD timeoutMs) {
+  return WaitUntil([&] { return FindHost(processId_) == nullptr; }, timeoutMs);
+}
+
+bool TWizard::ClickForward() {
+  const bool startsInstall = page_ == TPage::Ready;
+  if (!windows_.ForwardVisible || !PostClick(windows_.Forward)) return false;
+  if (startsInstall) afterInstall_ = true;
+  return true;
+}
+
+bool TWizard::ClickClose() { return PostClick(windows_.Close); }
+
+bool TWizard::ClickDisagree() { return PostClick(windows_.Disagree); }
+
+bool TWizard::ClickSelectFolder() { return PostClick(windows_.SelectFolder); }
+
+bool TWizard::CloseHost() { return windows_.Host && PostMessageA(windows_.Host, WM_CLOSE, 0, 0); }
+
+// ---- Screenshots -------------------------------------------------------------------
+
+size_t TShot::Colours(size_t limit) const {
+  std::set<DWORD> seen;
+  for (DWORD pixel : Pixels) {
+    seen.insert(pixel & 0xFFFFFF);
+    if (seen.size() >= limit) break;
+  }
+  return seen.size();
+}
+
+bool TakeShot(HWND window, TShot& shot) {
+  RECT r{};
+  if (!GetWindowRect(window, &r) || r.right <= r.left || r.bottom <= r.top) return false;
+  shot.Width = r.right - r.left;
+  shot.Height = r.bottom - r.top;
+  shot.Pixels.assign(size_t(shot.Width) * shot.Height, 0);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = shot.Width;
+  info.bmiHeader.biHeight = -shot.Height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bool ok = false;
+  if (bitmap) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    ok = BitBlt(memory, 0, 0, shot.Width, shot.Height, screen, r.left, r.top, SRCCOPY) != 0;
+    GdiFlush();
+    if (ok) std::memcpy(shot.Pixels.data(), bits, shot.Pixels.size() * sizeof(DWORD));
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+  }
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return ok;
+}
+
+bool SaveShot(const TShot& shot, const std::wstring& path) {
+  const int rowBytes = (shot.Width * 3 + 3) & ~3;
+  BITMAPFILEHEADER file{};
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof(header);
+  header.biWidth = shot.Width;
+  header.biHeight = shot.Height;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = BI_RGB;
+  header.biSizeImage = DWORD(rowBytes) * shot.Height;
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof(file) + sizeof(header);
+  file.bfSize = file.bfOffBits + header.biSizeImage;
+  std::vector<BYTE> data(header.biSizeImage, 0);
+  for (int y = 0; y < shot.Height; ++y) {
+    BYTE* row = data.data() + size_t(shot.Height - 1 - y) * rowBytes;
+    for (int x = 0; x < shot.Width; ++x) {
+      const DWORD pixel = shot.Pixels[size_t(y) * shot.Width + x];
+      row[x * 3] = BYTE(pixel);
+      row[x * 3 + 1] = BYTE(pixel >> 8);
+      row[x * 3 + 2] = BYTE(pixel >> 16);
+    }
+  }
+  HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = ::WriteFile(out, &file, sizeof(file), &written, nullptr) &&
+            ::WriteFile(out, &header, sizeof(header), &written, nullptr) &&
+            ::WriteFile(out, data.data(), DWORD(data.size()), &written, nullptr);
+  CloseHandle(out);
+  return ok;
+}
+
+}  // namespace wizdrive

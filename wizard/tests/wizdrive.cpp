@@ -1,0 +1,251 @@
+// wizdrive: the wizard driver on the command line, for scripts that walk a
+// running wizard (the main job) or time its start-up (the benchmark).
+//
+//   wizdrive wait PAGE [SECONDS] [--shot FILE.bmp]
+//                                  waits for the page, shown and painted; prints
+//                                  "PAGE LEFT TOP WIDTH HEIGHT" (the host's place);
+//                                  saves what the screen shows of the host then
+//   wizdrive click BUTTON [--then-wait PAGE SECONDS] [--shot FILE.bmp]
+//                                  forward, close, disagree or select-folder of the
+//                                  page shown; then, in the same call, the wait
+//   wizdrive close-host            posts WM_CLOSE to the host
+//   wizdrive wait-gone [SECONDS]   waits until no wizard window is left
+//   wizdrive startup [--any] [--rounds N] PROGRAM [ARGUMENTS...]
+//                                  starts the program N times (default 1) and prints,
+//                                  for each start, the milliseconds from the start to
+//                                  its first page painted; then ends it. With --any the
+//                                  program is not our wizard: its first visible
+//                                  top-level window with controls counts.
+// Exit status: 0 done, 1 timed out or not found, 2 bad arguments.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "WizardDriver.hpp"
+
+using namespace wizdrive;
+
+namespace {
+
+std::string Narrow(const wchar_t* s) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, s, -1, nullptr, 0, nullptr, nullptr);
+  std::string out(n > 0 ? n - 1 : 0, '\0');
+  if (n > 1) WideCharToMultiByte(CP_UTF8, 0, s, -1, out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+DWORD Seconds(int argc, wchar_t** argv, int index, DWORD fallback) {
+  if (index >= argc) return fallback * 1000;
+  return DWORD(_wtoi(argv[index])) * 1000;
+}
+
+// Quotes one argument by the command-line rules of the C run-time.
+std::wstring Quote(const std::wstring& arg) {
+  if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
+  std::wstring out = L"\"";
+  size_t slashes = 0;
+  for (wchar_t c : arg) {
+    if (c == L'\\') {
+      ++slashes;
+    } else {
+      if (c == L'"') out.append(slashes + 1, L'\\');
+      slashes = 0;
+    }
+    out += c;
+  }
+  out.append(slashes, L'\\');
+  return out + L"\"";
+}
+
+// Waits for the page on `wizard` and prints where its host is; with a shot
+// file, saves what the screen shows of the host the moment it is painted.
+int Wait(TWizard& wizard, TPage page, DWORD timeoutMs, const std::wstring& shotFile) {
+  if (page == TPage::Finish) wizard.SetAfterInstall(true);
+  if (!wizard.WaitFor(page, timeoutMs)) {
+    std::printf("timed out waiting for %s; shown: %s\n", PageName(page), PageName(wizard.Current()));
+    return 1;
+  }
+  const HWND host = wizard.Windows().Host;
+  if (!shotFile.empty()) {
+    TShot shot;
+    if (!TakeShot(host, shot) || !SaveShot(shot, shotFile)) {
+      std::printf("%s shown, but its screenshot could not be saved\n", PageName(page));
+      return 1;
+    }
+  }
+  RECT r{};
+  GetWindowRect(host, &r);
+  std::printf("%s %ld %ld %ld %ld\n", PageName(page), r.left, r.top, r.right - r.left, r.bottom - r.top);
+  return 0;
+}
+
+bool ClickOn(TWizard& wizard, const std::string& button, int& result) {
+  result = 1;
+  if (wizard.Current() == TPage::None) {
+    std::printf("no wizard page shown\n");
+    return false;
+  }
+  bool clicked = false;
+  if (button == "forward") clicked = wizard.ClickForward();
+  else if (button == "close") clicked = wizard.ClickClose();
+  else if (button == "disagree") clicked = wizard.ClickDisagree();
+  else if (button == "select-folder") clicked = wizard.ClickSelectFolder();
+  else {
+    result = 2;
+    return false;
+  }
+  if (!clicked) std::printf("the %s page has no %s button shown\n", PageName(wizard.Current()), button.c_str());
+  result = clicked ? 0 : 1;
+  return clicked;
+}
+
+// The options after a command: --then-wait PAGE SECONDS and --shot FILE.
+struct TWaitOptions {
+  bool Then = false;
+  TPage Page = TPage::None;
+  DWORD TimeoutMs = 60000;
+  std::wstring ShotFile;
+};
+
+bool ReadOptions(int argc, wchar_t** argv, int first, TWaitOptions& options) {
+  for (int i = first; i < argc; ++i) {
+    if (std::wcscmp(argv[i], L"--then-wait") == 0 && i + 2 < argc) {
+      options.Then = true;
+      if (!ParsePage(Narrow(argv[++i]), options.Page)) return false;
+      options.TimeoutMs = DWORD(_wtoi(argv[++i])) * 1000;
+    } else if (std::wcscmp(argv[i], L"--shot") == 0 && i + 1 < argc) {
+      options.ShotFile = argv[++i];
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+// ---- Start-up timing -----------------------------------------------------------------
+
+struct TWindowSearch {
+  DWORD ProcessId;
+  HWND Found;
+};
+
+BOOL CALLBACK FindShownWindow(HWND window, LPARAM data) {
+  auto search = reinterpret_cast<TWindowSearch*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search->ProcessId || !IsWindowVisible(window)) return TRUE;
+  HWND child = GetWindow(window, GW_CHILD);
+  while (child && !IsWindowVisible(child)) child = GetWindow(child, GW_HWNDNEXT);
+  if (!child) return TRUE;
+  search->Found = window;
+  return FALSE;
+}
+
+// Another program's first page: a visible top-level window with a visible
+// control in it, painted by the same rule as the wizard's.
+bool OtherProgramPainted(DWORD processId, HWND& window) {
+  TWindowSearch search{processId, nullptr};
+  EnumWindows(&FindShownWindow, reinterpret_cast<LPARAM>(&search));
+  window = search.Found;
+  if (!window) return false;
+  TPageWindows page;
+  page.Host = page.Holder = window;
+  return Painted(page);
+}
+
+double Now() {
+  LARGE_INTEGER counter, frequency;
+  QueryPerformanceCounter(&counter);
+  QueryPerformanceFrequency(&frequency);
+  return double(counter.QuadPart) * 1000.0 / double(frequency.QuadPart);
+}
+
+// One start: milliseconds to the first page painted, or -1.
+double TimeOneStart(const std::wstring& commandLine, bool any) {
+  TProcess process;
+  const double start = Now();
+  if (!process.Start(commandLine)) return -1;
+  TWizard wizard(process.Id());
+  HWND other = nullptr;
+  const bool shown = WaitUntil([&] {
+    if (any) return OtherProgramPainted(process.Id(), other);
+    return wizard.Current() == TPage::Welcome && Painted(wizard.Windows());
+  }, 60000, 1);
+  const double elapsed = Now() - start;
+  // The program ends as its user would end it: the close button, or the
+  // window's close for another program.
+  if (any) {
+    if (other) PostMessageA(other, WM_CLOSE, 0, 0);
+  } else {
+    wizard.ClickClose();
+  }
+  if (!process.WaitForEnd(20000)) process.Kill();
+  return shown ? elapsed : -1;
+}
+
+int Startup(int argc, wchar_t** argv, int first) {
+  bool any = false;
+  int rounds = 1;
+  int i = first;
+  for (; i < argc && argv[i][0] == L'-'; ++i) {
+    if (std::wcscmp(argv[i], L"--any") == 0) any = true;
+    else if (std::wcscmp(argv[i], L"--rounds") == 0 && i + 1 < argc) rounds = _wtoi(argv[++i]);
+    else return 2;
+  }
+  if (i >= argc) return 2;
+  std::wstring commandLine;
+  for (; i < argc; ++i) commandLine += (commandLine.empty() ? L"" : L" ") + Quote(argv[i]);
+  int failed = 0;
+  for (int round = 0; round < rounds; ++round) {
+    const double ms = TimeOneStart(commandLine, any);
+    if (ms < 0) ++failed;
+    std::printf("%.1f\n", ms);
+    std::fflush(stdout);
+  }
+  return failed ? 1 : 0;
+}
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: wizdrive wait PAGE [SECONDS] [--shot FILE.bmp]\n"
+               "       wizdrive click forward|close|disagree|select-folder [--then-wait PAGE SECONDS] [--shot FILE.bmp]\n"
+               "       wizdrive close-host | wait-gone [SECONDS]\n"
+               "       wizdrive startup [--any] [--rounds N] PROGRAM [ARGS...]\n");
+  return 2;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) return Usage();
+  const std::string command = Narrow(argv[1]);
+  TWizard wizard;
+  TWaitOptions options;
+  if (command == "wait" && argc >= 3) {
+    TPage page;
+    if (!ParsePage(Narrow(argv[2]), page)) return Usage();
+    int next = 3;
+    if (next < argc && argv[next][0] != L'-') options.TimeoutMs = DWORD(_wtoi(argv[next++])) * 1000;
+    if (!ReadOptions(argc, argv, next, options) || options.Then) return Usage();
+    return Wait(wizard, page, options.TimeoutMs, options.ShotFile);
+  }
+  if (command == "click" && argc >= 3) {
+    if (!ReadOptions(argc, argv, 3, options) || (!options.ShotFile.empty() && !options.Then)) return Usage();
+    int result = 0;
+    if (!ClickOn(wizard, Narrow(argv[2]), result)) return result == 2 ? Usage() : result;
+    return options.Then ? Wait(wizard, options.Page, options.TimeoutMs, options.ShotFile) : 0;
+  }
+  if (command == "close-host") {
+    wizard.Current();
+    return wizard.CloseHost() ? 0 : 1;
+  }
+  if (command == "wait-gone") return wizard.WaitForHostGone(Seconds(argc, argv, 2, 60)) ? 0 : 1;
+  if (command == "startup") {
+    const int result = Startup(argc, argv, 2);
+    return result == 2 ? Usage() : result;
+  }
+  return Usage();
+}
