@@ -140,23 +140,19 @@ inline void StoreBytes(Byte* p, T value) {
 }
 
 template <int Bpp>
-inline __m128i LoadPixel(const Byte* p) {
-  std::uint64_t bits;
+inline std::uint64_t LoadPixelBits(const Byte* p) {
   if constexpr (Bpp == 3)
-    bits = LoadBytes<std::uint16_t>(p) | std::uint64_t(p[2]) << 16;
+    return LoadBytes<std::uint16_t>(p) | std::uint64_t(p[2]) << 16;
   else if constexpr (Bpp == 6)
-    bits = LoadBytes<std::uint32_t>(p) | std::uint64_t(LoadBytes<std::uint16_t>(p + 4)) << 32;
+    return LoadBytes<std::uint32_t>(p) | std::uint64_t(LoadBytes<std::uint16_t>(p + 4)) << 32;
   else if constexpr (Bpp == 4)
-    bits = LoadBytes<std::uint32_t>(p);
+    return LoadBytes<std::uint32_t>(p);
   else
-    bits = LoadBytes<std::uint64_t>(p);
-  return _mm_unpacklo_epi8(_mm_cvtsi64_si128(static_cast<long long>(bits)), _mm_setzero_si128());
+    return LoadBytes<std::uint64_t>(p);
 }
 
 template <int Bpp>
-inline void StorePixel(Byte* p, __m128i lanes) {
-  const std::uint64_t bits =
-      static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_packus_epi16(lanes, lanes)));
+inline void StorePixelBits(Byte* p, std::uint64_t bits) {
   if constexpr (Bpp == 3) {
     StoreBytes(p, std::uint16_t(bits));
     p[2] = Byte(bits >> 16);
@@ -170,36 +166,87 @@ inline void StorePixel(Byte* p, __m128i lanes) {
   }
 }
 
+// A pixel's bytes in the low byte lanes, as they are.
+template <int Bpp>
+inline __m128i LoadPackedPixel(const Byte* p) {
+  return _mm_cvtsi64_si128(static_cast<long long>(LoadPixelBits<Bpp>(p)));
+}
+
+template <int Bpp>
+inline void StorePackedPixel(Byte* p, __m128i bytes) {
+  StorePixelBits<Bpp>(p, static_cast<std::uint64_t>(_mm_cvtsi128_si64(bytes)));
+}
+
+// A pixel's bytes widened to 16-bit lanes, and back.
+template <int Bpp>
+inline __m128i LoadPixel(const Byte* p) {
+  return _mm_unpacklo_epi8(LoadPackedPixel<Bpp>(p), _mm_setzero_si128());
+}
+
+template <int Bpp>
+inline void StorePixel(Byte* p, __m128i lanes) {
+  StorePackedPixel<Bpp>(p, _mm_packus_epi16(lanes, lanes));
+}
+
 inline __m128i Select(__m128i mask, __m128i ifSet, __m128i ifClear) {
   return _mm_or_si128(_mm_and_si128(mask, ifSet), _mm_andnot_si128(mask, ifClear));
 }
 
 inline __m128i Abs16(__m128i x) { return _mm_max_epi16(x, _mm_sub_epi16(_mm_setzero_si128(), x)); }
 
-// Sub, Average or Paeth over a row of whole Bpp-byte pixels.
+// Sub over a row of whole Bpp-byte pixels, in byte lanes that wrap as the
+// filter's sums do.
 template <int Bpp>
-void UnfilterPixels(Byte filterType, Byte* row, const Byte* previous, std::int64_t length) {
+void UnfilterSubPixels(Byte* row, std::int64_t length) {
+  __m128i a = _mm_setzero_si128();
+  for (std::int64_t i = 0; i + Bpp <= length; i += Bpp) {
+    a = _mm_add_epi8(LoadPackedPixel<Bpp>(row + i), a);
+    StorePackedPixel<Bpp>(row + i, a);
+  }
+}
+
+// Average over a row of whole Bpp-byte pixels, in byte lanes. The rounding
+// up average of the complements is the complement of the rounded down one,
+// so the complement of each pixel, ~a, follows from the last as
+// avg(~a, ~b) - x: two operations on the chain from pixel to pixel.
+template <int Bpp>
+void UnfilterAveragePixels(Byte* row, const Byte* previous, std::int64_t length) {
+  const __m128i ones = _mm_set1_epi8(-1);
+  __m128i notA = ones;
+  for (std::int64_t i = 0; i + Bpp <= length; i += Bpp) {
+    const __m128i notB = _mm_xor_si128(LoadPackedPixel<Bpp>(previous + i), ones);
+    notA = _mm_sub_epi8(_mm_avg_epu8(notA, notB), LoadPackedPixel<Bpp>(row + i));
+    StorePackedPixel<Bpp>(row + i, _mm_xor_si128(notA, ones));
+  }
+}
+
+// Paeth over a row of whole Bpp-byte pixels, in 16-bit lanes.
+template <int Bpp>
+void UnfilterPaethPixels(Byte* row, const Byte* previous, std::int64_t length) {
   const __m128i low = _mm_set1_epi16(0xFF);
   __m128i a = _mm_setzero_si128(), c = _mm_setzero_si128();
   for (std::int64_t i = 0; i + Bpp <= length; i += Bpp) {
     const __m128i x = LoadPixel<Bpp>(row + i);
-    if (filterType == 1) {
-      a = _mm_and_si128(_mm_add_epi16(x, a), low);
-    } else if (filterType == 3) {
-      const __m128i b = LoadPixel<Bpp>(previous + i);
-      a = _mm_and_si128(_mm_add_epi16(x, _mm_srli_epi16(_mm_add_epi16(a, b), 1)), low);
-    } else {
-      // pa = |b - c|, pb = |a - c|, pc = |a + b - 2c|; ties favour a, then b.
-      const __m128i b = LoadPixel<Bpp>(previous + i);
-      const __m128i bc = _mm_sub_epi16(b, c), ac = _mm_sub_epi16(a, c);
-      const __m128i pa = Abs16(bc), pb = Abs16(ac), pc = Abs16(_mm_add_epi16(bc, ac));
-      const __m128i smallest = _mm_min_epi16(pc, _mm_min_epi16(pa, pb));
-      const __m128i nearest = Select(_mm_cmpeq_epi16(smallest, pa), a,
-                                     Select(_mm_cmpeq_epi16(smallest, pb), b, c));
-      a = _mm_and_si128(_mm_add_epi16(x, nearest), low);
-      c = b;
-    }
+    // pa = |b - c|, pb = |a - c|, pc = |a + b - 2c|; ties favour a, then b.
+    const __m128i b = LoadPixel<Bpp>(previous + i);
+    const __m128i bc = _mm_sub_epi16(b, c), ac = _mm_sub_epi16(a, c);
+    const __m128i pa = Abs16(bc), pb = Abs16(ac), pc = Abs16(_mm_add_epi16(bc, ac));
+    const __m128i smallest = _mm_min_epi16(pc, _mm_min_epi16(pa, pb));
+    const __m128i nearest = Select(_mm_cmpeq_epi16(smallest, pa), a,
+                                   Select(_mm_cmpeq_epi16(smallest, pb), b, c));
+    a = _mm_and_si128(_mm_add_epi16(x, nearest), low);
+    c = b;
     StorePixel<Bpp>(row + i, a);
+  }
+}
+
+// Sub, Average or Paeth over a row of whole Bpp-byte pixels.
+template <int Bpp>
+void UnfilterPixels(Byte filterType, Byte* row, const Byte* previous, std::int64_t length) {
+  switch (filterType) {
+    case 1: return UnfilterSubPixels<Bpp>(row, length);
+    case 3: return UnfilterAveragePixels<Bpp>(row, previous, length);
+    default: return UnfilterPaethPixels<Bpp>(row, previous, length);
   }
 }
 

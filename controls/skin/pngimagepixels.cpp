@@ -1,13 +1,18 @@
 // Pixel decoding: the image data stream across IDAT chunks, inflate, Adam7
 // interlacing and the conversion of PNG samples into the in-memory bitmap.
-// A sound image is inflated in one call by libdeflate; anything else goes
-// through zlib row by row, as the file's damage must be reported in zlib's
-// words. Free of <windows.h>.
+// A small sound image is inflated in one call by libdeflate; anything else
+// streams through zlib in blocks of rows (the file's damage is reported in
+// zlib's words). Free of <windows.h>.
 #include <libdeflate.h>
 #include <zlib.h>
 
+#if defined(__SSE2__) && defined(__x86_64__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <new>
 #include <utility>
@@ -82,7 +87,7 @@ namespace {
 class TImageDataReader {
  public:
   TImageDataReader(TStream* stream, std::int32_t firstSize)
-      : stream_(stream), chunkLeft_(firstSize), input_(65535) {
+      : stream_(stream), chunkLeft_(firstSize), input_(65536) {
     if (inflateInit(&zs_) != Z_OK) throw EPNGZLIBError(zError(Z_MEM_ERROR));
     RestartCrc();
   }
@@ -90,8 +95,14 @@ class TImageDataReader {
   TImageDataReader(const TImageDataReader&) = delete;
   TImageDataReader& operator=(const TImageDataReader&) = delete;
 
-  // Fills count bytes; false when the data ended first.
-  bool Read(Byte* out, std::int64_t count);
+  // Inflates up to count bytes into out and gives the number produced:
+  // fewer when the data ended or is damaged. The damage is kept for
+  // RaiseDamage, so that the bytes before it can still be used.
+  std::int64_t Read(Byte* out, std::int64_t count);
+  // Raises what stopped the last Read, if anything but the data's end did.
+  void RaiseDamage() const {
+    if (damage_) std::rethrow_exception(damage_);
+  }
   // Reads what is left of the current chunk's data and checks its CRC.
   void Finish();
 
@@ -99,7 +110,7 @@ class TImageDataReader {
   void RestartCrc() { crc_ = UpdateCrc(0xFFFFFFFFu, reinterpret_cast<const Byte*>("IDAT"), 4); }
   void CheckCrc();
   void NextChunk();
-  bool FillInput();
+  void FillInput();
 
   TStream* stream_;
   std::int64_t chunkLeft_;
@@ -107,6 +118,7 @@ class TImageDataReader {
   z_stream zs_{};
   std::uint32_t crc_ = 0;
   bool streamEnded_ = false;
+  std::exception_ptr damage_;
 };
 
 void TImageDataReader::CheckCrc() {
@@ -129,7 +141,7 @@ void TImageDataReader::NextChunk() {
 
 // Gives zlib the next block of input, moving on to the next IDAT chunk when
 // the current one is used up (empty chunks included).
-bool TImageDataReader::FillInput() {
+void TImageDataReader::FillInput() {
   while (chunkLeft_ == 0) NextChunk();
   const std::int64_t block = std::min<std::int64_t>(chunkLeft_, std::int64_t(input_.size()));
   if (!ReadExact(stream_, input_.data(), block)) throw EPngUnexpectedEnd();
@@ -137,22 +149,24 @@ bool TImageDataReader::FillInput() {
   chunkLeft_ -= block;
   zs_.next_in = input_.data();
   zs_.avail_in = uInt(block);
-  return true;
 }
 
-bool TImageDataReader::Read(Byte* out, std::int64_t count) {
+std::int64_t TImageDataReader::Read(Byte* out, std::int64_t count) {
   zs_.next_out = out;
   zs_.avail_out = uInt(count);
-  while (zs_.avail_out > 0) {
-    if (streamEnded_) return false;
-    if (zs_.avail_in == 0) FillInput();
-    const int status = inflate(&zs_, Z_NO_FLUSH);
-    // A preset dictionary cannot exist in image data; zlib would wait for it
-    // forever.
-    if (status < 0 || status == Z_NEED_DICT) throw EPNGZLIBError(zError(status));
-    if (status == Z_STREAM_END) streamEnded_ = true;
+  try {
+    while (zs_.avail_out > 0 && !streamEnded_) {
+      if (zs_.avail_in == 0) FillInput();
+      const int status = inflate(&zs_, Z_NO_FLUSH);
+      // A preset dictionary cannot exist in image data; zlib would wait for
+      // it forever.
+      if (status < 0 || status == Z_NEED_DICT) throw EPNGZLIBError(zError(status));
+      if (status == Z_STREAM_END) streamEnded_ = true;
+    }
+  } catch (...) {
+    damage_ = std::current_exception();
   }
-  return true;
+  return count - zs_.avail_out;
 }
 
 void TImageDataReader::Finish() {
@@ -236,6 +250,52 @@ void ConvertGrayAlphaPixels(const Byte* src, std::int64_t count, Byte* row, Byte
   }
 }
 
+// Whole rows of 8-bit RGB (step 1, no gamma) to blue, green, red. Five
+// pixels a step in SSE2 registers where the target has them: red and blue
+// trade places by shifting the bytes two either way. Each store's sixteenth
+// byte is the next step's first; the last steps are byte by byte, so that
+// nothing is written past the row.
+void ConvertRgb8Row(const Byte* src, std::int64_t count, Byte* d) {
+  std::int64_t i = 0;
+  const std::int64_t bytes = count * 3;
+#if defined(__SSE2__) && defined(__x86_64__)
+  const __m128i green = _mm_setr_epi8(0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0);
+  const __m128i blue = _mm_setr_epi8(-1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, 0);
+  const __m128i red = _mm_setr_epi8(0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0);
+  for (; i + 16 <= bytes; i += 15) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    const __m128i swapped = _mm_or_si128(
+        _mm_and_si128(x, green), _mm_or_si128(_mm_and_si128(_mm_srli_si128(x, 2), blue),
+                                              _mm_and_si128(_mm_slli_si128(x, 2), red)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), swapped);
+  }
+#endif
+  for (; i < bytes; i += 3) {
+    d[i] = src[i + 2];
+    d[i + 1] = src[i + 1];
+    d[i + 2] = src[i];
+  }
+}
+
+// Whole rows of 8-bit RGBA (step 1, no gamma) to blue, green, red and the
+// alpha plane, a pixel a 32-bit word: its bytes reversed are alpha, blue,
+// green, red. Each 4-byte store's last byte is the next pixel's first.
+void ConvertRgba8Row(const Byte* src, std::int64_t count, Byte* d, Byte* alpha) {
+  for (std::int64_t i = 0; i + 1 < count; ++i, src += 4, d += 3) {
+    std::uint32_t v;
+    std::memcpy(&v, src, 4);
+    const std::uint32_t bgr = __builtin_bswap32(v) >> 8;
+    std::memcpy(d, &bgr, 4);
+    alpha[i] = Byte(v >> 24);
+  }
+  if (count > 0) {
+    d[0] = src[2];
+    d[1] = src[1];
+    d[2] = src[0];
+    alpha[count - 1] = src[3];
+  }
+}
+
 // Converts unfiltered rows into the in-memory bitmap, with the conversion
 // chosen once per image.
 class TRowConverter {
@@ -254,8 +314,18 @@ class TRowConverter {
         wide ? ConvertGrayAlphaPixels<2>(src, count, row, alpha, target)
              : ConvertGrayAlphaPixels<1>(src, count, row, alpha, target);
         break;
-      case 2: Color<false>(src, count, row, alpha, target); break;
-      default: Color<true>(src, count, row, alpha, target); break;
+      case 2:
+        if (target.Step == 1 && !wide && !gamma_)
+          ConvertRgb8Row(src, count, row);
+        else
+          Color<false>(src, count, row, alpha, target);
+        break;
+      default:
+        if (target.Step == 1 && !wide && !gamma_)
+          ConvertRgba8Row(src, count, row, alpha);
+        else
+          Color<true>(src, count, row, alpha, target);
+        break;
     }
   }
 
@@ -300,38 +370,70 @@ void ForEachRow(const TChunkIHDR& header, Visit&& visit) {
   }
 }
 
-// Two row buffers, each with the filter type byte in front, swapped after
-// every row.
-class TRowPair {
- public:
-  explicit TRowPair(std::int64_t bytesPerRow)
-      : current_(std::size_t(bytesPerRow) + 1), previous_(std::size_t(bytesPerRow) + 1) {}
-  Byte* Current() { return current_.data(); }
-  Byte* Previous() { return previous_.data(); }
-  void Swap() { std::swap(current_, previous_); }
-  void ClearPrevious() { std::fill(previous_.begin(), previous_.end(), Byte(0)); }
+constexpr std::int64_t kMaxInflateRatio = 1032;
 
- private:
-  std::vector<Byte> current_;
-  std::vector<Byte> previous_;
-};
+// The largest image inflated in one call. Its two buffers (the joined data
+// and the inflated rows) come from the heap's recycled blocks; a larger
+// image would need fresh pages for them, and touching fresh pages costs more
+// than libdeflate saves over zlib, which streams through small buffers into
+// the bitmap alone (and keeps the peak memory at the bitmap's size).
+constexpr std::int64_t kWholeRunBytes = std::int64_t(256) << 10;
 
-// Decodes row by row as zlib inflates them; stops quietly where the data
-// ends, keeping the rows decoded so far.
+// The bytes of every filtered row with its filter type byte, all passes.
+std::int64_t FilteredImageBytes(const TChunkIHDR& header) {
+  auto rows = [&](std::int64_t width, std::int64_t height) {
+    const std::int64_t bytes = RowGeometry(header.ColorType, header.BitDepth, width).BytesPerRow;
+    return bytes == 0 ? 0 : (bytes + 1) * height;
+  };
+  if (header.InterlaceMethod != 1) return rows(header.Width, header.Height);
+  std::int64_t total = 0;
+  for (const TAdam7Pass& pass : Adam7Passes)
+    total += rows(PassWidth(pass, header.Width), PassHeight(pass, header.Height));
+  return total;
+}
+
+// Decodes as zlib inflates, a block of rows of one pass at a time: zlib
+// then copies less into its window than it would for single rows, and the
+// block stays in the cache while it is unfiltered and converted. Stops
+// quietly where the data ends, keeping every row decoded before the end or
+// the damage.
 void DecodeStreamed(TImageDataReader& reader, TChunkIHDR& header, const TPNGObject& image) {
+  constexpr std::int64_t kBlockBytes = std::int64_t(128) << 10;
   const TRowConverter convert(header, image);
-  TRowPair rows(RowGeometry(header.ColorType, header.BitDepth, header.Width).BytesPerRow);
-  ForEachRow(header, [&](const TRowGeometry& geometry, std::int64_t width,
-                         const TRowTarget& target, bool firstOfPass) {
-    if (firstOfPass) rows.ClearPrevious();
-    Byte* row = rows.Current();
-    if (!reader.Read(row, geometry.BytesPerRow + 1)) return false;
-    UnfilterRow(row[0], row + 1, rows.Previous() + 1, geometry.BytesPerRow,
-                geometry.FilterDistance);
-    convert(row + 1, width, target);
-    rows.Swap();
-    return true;
-  });
+  const std::int64_t widest = RowGeometry(header.ColorType, header.BitDepth, header.Width).BytesPerRow;
+  const std::vector<Byte> zeros(std::size_t(widest), 0);
+  std::vector<Byte> kept(static_cast<std::size_t>(widest));
+  const std::size_t blockBytes =
+      std::size_t(std::max(std::min(kBlockBytes, FilteredImageBytes(header)), widest + 1));
+  const auto block = std::make_unique_for_overwrite<Byte[]>(blockBytes);
+  const bool interlaced = header.InterlaceMethod == 1;
+  for (int p = 0; p < (interlaced ? 7 : 1); ++p) {
+    const TAdam7Pass pass = interlaced ? Adam7Passes[p] : TAdam7Pass{0, 0, 1, 1};
+    const std::int64_t width = PassWidth(pass, header.Width);
+    const TRowGeometry geometry = RowGeometry(header.ColorType, header.BitDepth, width);
+    if (geometry.BytesPerRow == 0) continue;
+    const std::int64_t stride = geometry.BytesPerRow + 1;
+    const std::int64_t blockRows = std::int64_t(blockBytes) / stride;
+    std::int64_t rowsLeft = PassHeight(pass, header.Height);
+    std::uint32_t y = std::uint32_t(pass.RowStart);
+    const Byte* previous = zeros.data();
+    while (rowsLeft > 0) {
+      const std::int64_t rows = std::min(rowsLeft, blockRows);
+      const std::int64_t whole = reader.Read(block.get(), rows * stride) / stride;
+      Byte* row = block.get();
+      for (std::int64_t i = 0; i < whole; ++i, row += stride, y += pass.RowStep) {
+        UnfilterRow(row[0], row + 1, previous, geometry.BytesPerRow, geometry.FilterDistance);
+        convert(row + 1, width, TRowTarget{y, pass.ColumnStart, pass.ColumnStep});
+        previous = row + 1;
+      }
+      reader.RaiseDamage();
+      if (whole < rows) return;
+      // The next block overwrites this one: its last row moves aside.
+      std::memcpy(kept.data(), previous, std::size_t(geometry.BytesPerRow));
+      previous = kept.data();
+      rowsLeft -= rows;
+    }
+  }
 }
 
 // Unfilters and converts the whole inflated image in place: each row's
@@ -355,24 +457,6 @@ void DecodeInflated(Byte* raw, TChunkIHDR& header, const TPNGObject& image) {
 
 }  // namespace
 
-namespace {
-
-constexpr std::int64_t kMaxInflateRatio = 1032;
-
-// The bytes of every filtered row with its filter type byte, all passes.
-std::int64_t FilteredImageBytes(const TChunkIHDR& header) {
-  auto rows = [&](std::int64_t width, std::int64_t height) {
-    const std::int64_t bytes = RowGeometry(header.ColorType, header.BitDepth, width).BytesPerRow;
-    return bytes == 0 ? 0 : (bytes + 1) * height;
-  };
-  if (header.InterlaceMethod != 1) return rows(header.Width, header.Height);
-  std::int64_t total = 0;
-  for (const TAdam7Pass& pass : Adam7Passes)
-    total += rows(PassWidth(pass, header.Width), PassHeight(pass, header.Height));
-  return total;
-}
-
-}  // namespace
 
 namespace {
 
@@ -412,8 +496,8 @@ class TDecompressor {
   libdeflate_decompressor* d_;
 };
 
-// Inflates the joined image data in one call and decodes it: much faster than
-// inflating row by row. False, with no pixel written, unless the data is one
+// Inflates the joined image data in one call and decodes it: faster than
+// zlib for a small image. False, with no pixel written, unless the data is one
 // sound zlib stream of exactly the image's size; the caller then decodes
 // through zlib, which names the damage in zlib's words and keeps the rows
 // decoded before it.
@@ -453,7 +537,9 @@ bool TChunkIDAT::LoadFromStream(TStream* stream, const TChunkName&, std::int32_t
   if (FilteredImageBytes(*header) > left * kMaxInflateRatio) throw EPngUnexpectedEnd();
   header->AllocateImageData();
   const std::int64_t runStart = stream->Seek(0, soCurrent);
-  if (DecodeWholeRun(stream, size, *header, *Owner())) return true;
+  if (FilteredImageBytes(*header) <= kWholeRunBytes &&
+      DecodeWholeRun(stream, size, *header, *Owner()))
+    return true;
   stream->Seek(runStart, soBeginning);
   TImageDataReader reader(stream, size);
   DecodeStreamed(reader, *header, *Owner());
