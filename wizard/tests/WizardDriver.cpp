@@ -35,21 +35,6 @@ HWND ChildOfClass(HWND parent, const char* className) {
   return nullptr;
 }
 
-struct THostSearch {
-  DWORD ProcessId;
-  HWND Found;
-};
-
-BOOL CALLBACK FindHostWindow(HWND window, LPARAM data) {
-  auto search = reinterpret_cast<THostSearch*>(data);
-  if (ClassOf(window) != "TMainPanel" || !IsWindowVisible(window)) return TRUE;
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (search->ProcessId && owner != search->ProcessId) return TRUE;
-  search->Found = window;
-  return FALSE;
-}
-
 BOOL CALLBACK CollectDescendant(HWND window, LPARAM data) {
   reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
   return TRUE;
@@ -87,9 +72,15 @@ bool ParsePage(const std::string& name, TPage& page) {
 }
 
 HWND FindHost(DWORD processId) {
-  THostSearch search{processId, nullptr};
-  EnumWindows(&FindHostWindow, reinterpret_cast<LPARAM>(&search));
-  return search.Found;
+  // By class first: a search that asks about every top-level window would
+  // load the server that the watched program needs for its own start.
+  for (HWND window = FindWindowExA(nullptr, nullptr, "TMainPanel", nullptr); window;
+       window = FindWindowExA(nullptr, window, "TMainPanel", nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if ((!processId || owner == processId) && IsWindowVisible(window)) return window;
+  }
+  return nullptr;
 }
 
 bool ReadPage(HWND host, TPageWindows& page) {
@@ -225,11 +216,38 @@ TPage TWizard::Current() {
   return page_;
 }
 
+namespace {
+
+bool SameWindows(const TPageWindows& a, const TPageWindows& b) {
+  return a.Host == b.Host && a.Holder == b.Holder && a.TopBar == b.TopBar && a.BottomBar == b.BottomBar &&
+         a.Forward == b.Forward && a.Close == b.Close && a.LicenceEdit == b.LicenceEdit &&
+         a.Disagree == b.Disagree && a.SelectFolder == b.SelectFolder && a.Track == b.Track && a.Bar == b.Bar &&
+         a.ForwardVisible == b.ForwardVisible;
+}
+
+}  // namespace
+
 bool TWizard::WaitFor(TPage page, DWORD timeoutMs) {
   HANDLE process = nullptr;
   if (processId_) process = OpenProcess(SYNCHRONIZE, FALSE, processId_);
+  // A page docked into the shown host gets its windows one by one, and the
+  // wizard's thread may answer a sent message in between: the page counts
+  // as shown once two readings some time apart find the same windows, each
+  // painted.
+  TPageWindows seen;
+  DWORD seenAt = 0;
+  bool have = false;
   const bool shown = WaitUntil([&] {
-    if (Current() == page && Painted(windows_)) return true;
+    if (Current() == page && Painted(windows_)) {
+      if (have && SameWindows(seen, windows_) && GetTickCount() - seenAt >= 30) return true;
+      if (!have || !SameWindows(seen, windows_)) {
+        seen = windows_;
+        seenAt = GetTickCount();
+        have = true;
+      }
+      return false;
+    }
+    have = false;
     // A process that has ended shows nothing more.
     if (process && WaitForSingleObject(process, 0) == WAIT_OBJECT_0) timeoutMs = 0;
     return false;

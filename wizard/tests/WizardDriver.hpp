@@ -98,8 +98,9 @@ class TWizard {
   // Reads the page shown now; None while there is no host or page.
   TPage Current();
   const TPageWindows& Windows() const { return windows_; }
-  // Waits until `page` is shown and painted. False after the timeout (or
-  // when the process ends), with Current() telling what was shown last.
+  // Waits until `page` is shown and painted, the same windows found by two
+  // readings 30 ms apart. False after the timeout (or when the process
+  // ends), with Current() telling what was shown last.
   bool WaitFor(TPage page, DWORD timeoutMs = 60000);
   // Waits until the host window is gone.
   bool WaitForHostGone(DWORD timeoutMs = 60000);

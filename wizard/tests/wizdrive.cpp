@@ -173,7 +173,7 @@ double TimeOneStart(const std::wstring& commandLine, bool any) {
   const bool shown = WaitUntil([&] {
     if (any) return OtherProgramPainted(process.Id(), other);
     return wizard.Current() == TPage::Welcome && Painted(wizard.Windows());
-  }, 60000, 1);
+  }, 60000, 5);
   const double elapsed = Now() - start;
   // The program ends as its user would end it: the close button, or the
   // window's close for another program.
