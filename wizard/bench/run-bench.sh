@@ -8,8 +8,9 @@
 #    outside the process by wizdrive.exe (the host visible, no window of the
 #    page waiting for its paint, and the program's thread back in its message
 #    loop), ROUNDS starts after one untimed start; the median. install.exe
-#    runs from a media folder with unrar.dll and the demo payload; the peer
-#    carries the same payload's files.
+#    runs from a media folder with unrar.dll and the demo payload, as built
+#    and stripped; the peer carries the same payload's files; the floor is
+#    bench_first_window.exe, one window with install.exe's system libraries.
 # 2. Silent install of the 256 MiB benchmark tree (the engine benchmark's: one
 #    large file and 3,000 small ones): our worker as a whole process
 #    (engine_bench.exe: Wine's start, binding unrar.dll, listing, extraction,
@@ -32,12 +33,19 @@ if ! command -v makensis >/dev/null; then
   if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
   $SUDO apt-get install -y -qq nsis >/dev/null
 fi
-cmake --build "$BUILD" --target install_exe wizdrive engine_bench rarpack unrar payload >/dev/null
+cmake --build "$BUILD" --target install_exe wizdrive bench_first_window engine_bench rarpack unrar payload >/dev/null
 
 rm -rf "$WORK"
 mkdir -p "$WORK/media"
 trap 'rm -rf "$WORK/tree"' EXIT
 cp "$BUILD/wizard/install.exe" "$BUILD/standins/unrar/unrar.dll" "$BUILD/payload/Install.z" "$WORK/media/"
+# The same programs without their debugging information, as a release ships
+# them: Wine reads a program's whole file at its start when its sections are
+# not aligned to pages, debugging sections included.
+mkdir -p "$WORK/media-stripped"
+cp "$BUILD/payload/Install.z" "$WORK/media-stripped/"
+x86_64-w64-mingw32-strip -o "$WORK/media-stripped/install.exe" "$WORK/media/install.exe"
+x86_64-w64-mingw32-strip -o "$WORK/media-stripped/unrar.dll" "$WORK/media/unrar.dll"
 
 python3 - "$WORK/tree" <<'PY'
 import os, random, sys
@@ -69,15 +77,23 @@ trap 'wine_env_stop; rm -rf "$WORK/tree"' EXIT
 "$WINE" "$BUILD/tools/rarpack/rarpack.exe" -p tulbek "Z:$WORK/bench.z" "Z:$WORK/tree" >/dev/null 2>&1
 
 # ---- Start-up --------------------------------------------------------------------
-# wizdrive prints one figure a start; the first start is untimed (Wine's
-# files and the program into the cache).
+# Four programs, one start each in turn per round, so that a loaded moment of
+# the machine weighs on all of them; round 0 is untimed (Wine's files and the
+# programs into the cache). wizdrive prints the milliseconds of one start.
 startup() {
+  local name="$1"
+  shift
   "$WINE" "$BUILD/wizard/wizdrive.exe" startup "$@" >"$WORK/startup.out" 2>&1 ||
-    { echo "start-up timing failed:" >&2; cat "$WORK/startup.out" >&2; exit 1; }
-  tr -d '\r' <"$WORK/startup.out" | tail -n +2
+    { echo "start-up timing of $name failed:" >&2; cat "$WORK/startup.out" >&2; exit 1; }
+  tr -d '\r' <"$WORK/startup.out" >>"$WORK/$name.up"
 }
-ours_startup="$(startup --rounds $((ROUNDS + 1)) "Z:$WORK/media/install.exe" "Z:$WORK/media/Install.z")"
-peer_startup="$(startup --any --rounds $((ROUNDS + 1)) "Z:$WORK/peer-demo.exe")"
+for round in $(seq 0 "$ROUNDS"); do
+  startup ours "Z:$WORK/media/install.exe" "Z:$WORK/media/Install.z"
+  startup stripped "Z:$WORK/media-stripped/install.exe" "Z:$WORK/media-stripped/Install.z"
+  startup peer --any "Z:$WORK/peer-demo.exe"
+  startup floor --any "Z:$BUILD/wizard/bench_first_window.exe"
+  if [ "$round" = 0 ]; then rm -f "$WORK"/*.up; fi
+done
 # What the peer's silent install or a cancelled first page may have left.
 rm -rf "$PREFIX/drive_c/Program Files/Kestrum"
 
@@ -114,23 +130,28 @@ for round in $(seq 1 "$INSTALL_ROUNDS"); do
   done
 done
 
-python3 - "$WORK" "$tree_mib" "$ROUNDS" "$INSTALL_ROUNDS" "$ours_startup" "$peer_startup" \
-  "$(stat -c %s "$WORK/media/install.exe")" "$(stat -c %s "$WORK/media/Install.z")" \
-  "$(stat -c %s "$WORK/peer-demo.exe")" <<'PY'
-import statistics, sys
+python3 - "$WORK" "$tree_mib" "$ROUNDS" "$INSTALL_ROUNDS" "$(cut -d' ' -f1-3 /proc/loadavg)" <<'PY'
+import os, statistics, sys
 work, mib = sys.argv[1], float(sys.argv[2])
-rounds, install_rounds = int(sys.argv[3]), int(sys.argv[4])
-ours_up = [float(x) for x in sys.argv[5].split()]
-peer_up = [float(x) for x in sys.argv[6].split()]
-exe, archive, peer_exe = (int(x) / 1048576 for x in sys.argv[7:10])
-ours = [float(x) for x in open(f"{work}/ours.t").read().split()]
-peer = [float(x) for x in open(f"{work}/peer.t").read().split()]
+rounds, install_rounds, load = int(sys.argv[3]), int(sys.argv[4]), sys.argv[5]
 med = statistics.median
+def figures(name):
+    return [float(x) for x in open(f"{work}/{name}").read().split()]
+def mib_of(path):
+    return os.path.getsize(f"{work}/{path}") / 1048576
+print(f"load average at the end: {load}")
 print(f"start-up to the first page painted, median of {rounds} starts (min-max), ms")
-print(f"  install.exe (wizard, {exe:.1f} MiB, archive {archive:.1f} MiB beside it): "
-      f"{med(ours_up):7.1f}  ({min(ours_up):.1f}-{max(ours_up):.1f})")
-print(f"  NSIS MUI2 amd64-unicode ({peer_exe:.1f} MiB, same files inside):   "
-      f"{med(peer_up):7.1f}  ({min(peer_up):.1f}-{max(peer_up):.1f})")
+rows = (("ours", f"install.exe as built ({mib_of('media/install.exe'):.1f} MiB, with debugging information)"),
+        ("stripped", f"install.exe stripped ({mib_of('media-stripped/install.exe'):.1f} MiB, as a release ships it)"),
+        ("peer", f"NSIS MUI2 amd64-unicode ({mib_of('peer-demo.exe'):.1f} MiB, the payload inside)"),
+        ("floor", "one window with one control, the same system libraries"))
+floor = figures("floor.up")
+print(f"  {'':66} {'median':>7}  (min-max)  over the floor, the rounds' median")
+for name, label in rows:
+    up = figures(f"{name}.up")
+    over = med([u - f for u, f in zip(up, floor)])
+    print(f"  {label:66} {med(up):7.1f}  ({min(up):.1f}-{max(up):.1f})  {over:+.1f}")
+ours, peer = figures("ours.t"), figures("peer.t")
 print(f"silent install of the {mib:.0f} MiB tree, whole process, median of {install_rounds} rounds, s")
 print(f"  our worker (engine_bench.exe): {med(ours):6.2f}  ({mib / med(ours):.0f} MiB/s)")
 print(f"  NSIS /S:                       {med(peer):6.2f}  ({mib / med(peer):.0f} MiB/s)")

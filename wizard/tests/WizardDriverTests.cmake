@@ -26,3 +26,8 @@ add_test(NAME wizard_scenarios
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/run-wizard-scenarios.sh ${CMAKE_BINARY_DIR} $<TARGET_FILE:wizard_scenarios>)
 set_tests_properties(wizard_scenarios PROPERTIES TIMEOUT 1200 RESOURCE_LOCK wine_desktop)
 add_dependencies(wizard_scenarios install_exe payload unrar rarpack)
+
+# The start-up benchmark's floor (wizard/bench/run-bench.sh); not a test.
+add_executable(bench_first_window WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/bench/FirstWindow.cpp)
+set_target_properties(bench_first_window PROPERTIES SUFFIX ".exe")
+target_link_libraries(bench_first_window PRIVATE comctl32 ole32 shell32 imm32 advapi32 user32 gdi32)
