@@ -245,9 +245,11 @@ class TChunkIHDR : public TChunk {
   // they are needed (AllocateImageData), so that a header alone never
   // commits memory.
   void PrepareImageData();
-  // Allocates the zeroed pixels and alpha plane of the described layout.
-  // Raises EPNGOutMemory when they exceed MaxImageBytes or cannot be had.
-  void AllocateImageData();
+  // Allocates the pixels and alpha plane of the described layout, zeroed
+  // unless the caller writes every byte itself (the decoder of a plain
+  // image). Raises EPNGOutMemory when they exceed MaxImageBytes or cannot be
+  // had.
+  void AllocateImageData(bool zeroed = true);
   // Whether the colour type and bit depth have a pixel layout (and so a
   // decoder and an encoder).
   bool HasLayout() const { return rowStride_ != 0; }
@@ -281,9 +283,21 @@ class TChunkIHDR : public TChunk {
   void ValidateHeader() const;
   void FillGrayColorTable();
 
+  // Bytes that a resize leaves as they are, unless asked for a value.
+  struct TUnsetByteAllocator : std::allocator<Byte> {
+    template <class U>
+    struct rebind {
+      using other = TUnsetByteAllocator;
+    };
+    void construct(Byte* p) noexcept { ::new (static_cast<void*>(p)) Byte; }
+    void construct(Byte* p, Byte value) noexcept { *p = value; }
+    void construct(Byte* p, const Byte& value) noexcept { *p = value; }
+  };
+  using TPixelBytes = std::vector<Byte, TUnsetByteAllocator>;
+
   TPNGBitmapInfo bitmapInfo_{};
-  std::vector<Byte> imageData_;
-  std::vector<Byte> imageAlpha_;
+  TPixelBytes imageData_;
+  TPixelBytes imageAlpha_;
   std::int32_t rowStride_ = 0;
   bool indexed_ = false;
 };

@@ -140,13 +140,21 @@ std::int64_t TChunkIHDR::ImageBytesNeeded() const {
   return std::int64_t(rowStride_) * Height + (hasAlpha ? std::int64_t(Width) * Height : 0);
 }
 
-void TChunkIHDR::AllocateImageData() {
+void TChunkIHDR::AllocateImageData(bool zeroed) {
   if (!HasLayout()) return;
   if (ImageBytesNeeded() > MaxImageBytes) throw EPNGOutMemory();
   const std::int64_t bits = std::int64_t(rowStride_) * Height;
   try {
-    imageData_.assign(std::size_t(bits), 0);
-    imageAlpha_.assign(std::size_t(ImageBytesNeeded() - bits), 0);
+    if (zeroed) {
+      imageData_.assign(std::size_t(bits), 0);
+      imageAlpha_.assign(std::size_t(ImageBytesNeeded() - bits), 0);
+    } else {
+      // Untouched pages: the writes of the decoder are their first.
+      imageData_ = {};
+      imageAlpha_ = {};
+      imageData_.resize(std::size_t(bits));
+      imageAlpha_.resize(std::size_t(ImageBytesNeeded() - bits));
+    }
   } catch (const std::bad_alloc&) {
     imageData_ = {};
     imageAlpha_ = {};

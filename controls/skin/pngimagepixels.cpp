@@ -297,16 +297,22 @@ void ConvertRgba8Row(const Byte* src, std::int64_t count, Byte* d, Byte* alpha) 
 }
 
 // Converts unfiltered rows into the in-memory bitmap, with the conversion
-// chosen once per image.
+// chosen once per image. A plain image's bitmap may come unzeroed: rows then
+// arrive in order, each gets its padding cleared, and ClearRowsNotWritten
+// clears the rows that the data did not reach.
 class TRowConverter {
  public:
-  TRowConverter(TChunkIHDR& header, const TPNGObject& image)
-      : header_(header), image_(image), gamma_(!image.GammaIsIdentity()) {}
+  TRowConverter(TChunkIHDR& header, const TPNGObject& image, bool zeroed)
+      : header_(header), image_(image), gamma_(!image.GammaIsIdentity()), zeroed_(zeroed) {}
 
-  void operator()(const Byte* src, std::int64_t count, const TRowTarget& target) const {
+  void operator()(const Byte* src, std::int64_t count, const TRowTarget& target) {
     Byte* row = header_.RowAddress(target.Row);
     Byte* alpha = header_.AlphaRow(target.Row);
     const bool wide = header_.BitDepth == 16;
+    if (!zeroed_) {
+      ClearPadding(row, count);
+      rowsWritten_ = target.Row + 1;
+    }
     switch (header_.ColorType) {
       case 0:
       case 3: ConvertIndexedRow(header_, src, count, target); break;
@@ -329,7 +335,28 @@ class TRowConverter {
     }
   }
 
+  void ClearRowsNotWritten() {
+    if (zeroed_) return;
+    for (std::uint32_t y = rowsWritten_; y < header_.Height; ++y) {
+      std::memset(header_.RowAddress(y), 0, std::size_t(header_.RowStride()));
+      if (Byte* alpha = header_.AlphaRow(y)) std::memset(alpha, 0, header_.Width);
+    }
+    rowsWritten_ = header_.Height;
+  }
+
  private:
+  // The bytes past a row's pixels; the whole row when its samples are
+  // packed into it one at a time (2-bit levels as nibbles, 16-bit gray).
+  void ClearPadding(Byte* row, std::int64_t count) const {
+    const std::size_t stride = std::size_t(header_.RowStride());
+    if (header_.Indexed() && header_.BitDepth != header_.BitCount()) {
+      std::memset(row, 0, stride);
+      return;
+    }
+    const std::size_t used = std::size_t((count * header_.BitCount() + 7) / 8);
+    std::memset(row + used, 0, stride - used);
+  }
+
   template <bool Alpha>
   void Color(const Byte* src, std::int64_t count, Byte* row, Byte* alpha,
              const TRowTarget& target) const {
@@ -346,6 +373,8 @@ class TRowConverter {
   TChunkIHDR& header_;
   const TPNGObject& image_;
   bool gamma_;
+  bool zeroed_;
+  std::uint32_t rowsWritten_ = 0;
 };
 
 // Calls visit(geometry, width, target, firstOfPass) for every row in the
@@ -397,9 +426,8 @@ std::int64_t FilteredImageBytes(const TChunkIHDR& header) {
 // block stays in the cache while it is unfiltered and converted. Stops
 // quietly where the data ends, keeping every row decoded before the end or
 // the damage.
-void DecodeStreamed(TImageDataReader& reader, TChunkIHDR& header, const TPNGObject& image) {
+void DecodeStreamed(TImageDataReader& reader, TChunkIHDR& header, TRowConverter& convert) {
   constexpr std::int64_t kBlockBytes = std::int64_t(128) << 10;
-  const TRowConverter convert(header, image);
   const std::int64_t widest = RowGeometry(header.ColorType, header.BitDepth, header.Width).BytesPerRow;
   const std::vector<Byte> zeros(std::size_t(widest), 0);
   std::vector<Byte> kept(static_cast<std::size_t>(widest));
@@ -438,8 +466,7 @@ void DecodeStreamed(TImageDataReader& reader, TChunkIHDR& header, const TPNGObje
 
 // Unfilters and converts the whole inflated image in place: each row's
 // previous row is the one before it in the same buffer.
-void DecodeInflated(Byte* raw, TChunkIHDR& header, const TPNGObject& image) {
-  const TRowConverter convert(header, image);
+void DecodeInflated(Byte* raw, TChunkIHDR& header, TRowConverter& convert) {
   const std::vector<Byte> zeros(
       std::size_t(RowGeometry(header.ColorType, header.BitDepth, header.Width).BytesPerRow), 0);
   const Byte* previous = zeros.data();
@@ -502,7 +529,7 @@ class TDecompressor {
 // through zlib, which names the damage in zlib's words and keeps the rows
 // decoded before it.
 bool DecodeWholeRun(TStream* stream, std::int32_t size, TChunkIHDR& header,
-                    const TPNGObject& image) {
+                    TRowConverter& convert) {
   try {
     const std::size_t rawSize = std::size_t(FilteredImageBytes(header));
     std::vector<Byte> data;
@@ -516,7 +543,7 @@ bool DecodeWholeRun(TStream* stream, std::int32_t size, TChunkIHDR& header,
                                       rawSize, &used, &produced) != LIBDEFLATE_SUCCESS ||
         produced != rawSize)
       return false;
-    DecodeInflated(raw.get(), header, image);
+    DecodeInflated(raw.get(), header, convert);
     return true;
   } catch (const std::bad_alloc&) {
     return false;
@@ -535,14 +562,23 @@ bool TChunkIDAT::LoadFromStream(TStream* stream, const TChunkName&, std::int32_t
   // Deflate gives at most 1032 bytes for each byte it reads: a file too short
   // to hold the compressed image cannot make the pixels be allocated.
   if (FilteredImageBytes(*header) > left * kMaxInflateRatio) throw EPngUnexpectedEnd();
-  header->AllocateImageData();
+  // A plain image's rows arrive in order and are each written whole, so its
+  // bitmap need not be zeroed first; the rows the data does not reach are
+  // cleared afterwards, failures included.
+  const bool zeroed = header->InterlaceMethod == 1;
+  header->AllocateImageData(zeroed);
+  TRowConverter convert(*header, *Owner(), zeroed);
+  struct TClearRest {
+    TRowConverter& Convert;
+    ~TClearRest() { Convert.ClearRowsNotWritten(); }
+  } clearRest{convert};
   const std::int64_t runStart = stream->Seek(0, soCurrent);
   if (FilteredImageBytes(*header) <= kWholeRunBytes &&
-      DecodeWholeRun(stream, size, *header, *Owner()))
+      DecodeWholeRun(stream, size, *header, convert))
     return true;
   stream->Seek(runStart, soBeginning);
   TImageDataReader reader(stream, size);
-  DecodeStreamed(reader, *header, *Owner());
+  DecodeStreamed(reader, *header, convert);
   reader.Finish();
   return true;
 }
