@@ -17,7 +17,10 @@ endforeach()
 
 # DESKTOP: the program moves the mouse, clicks or takes the focus. A test run
 # has one desktop (one X display), so such programs never run at the same
-# time: they share the CTest resource lock "wine_desktop".
+# time: they share the CTest resource lock "wine_desktop". They also run in
+# a Wine prefix apart from the other programs' (wine_env_desktop in
+# scripts/wine-env.sh), whose server would otherwise send them mouse moves
+# the other programs' windows cause.
 function(add_wine_gtest name)
   cmake_parse_arguments(ARG "DESKTOP" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -32,6 +35,6 @@ function(add_wine_gtest name)
     set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
   endif()
   if(ARG_DESKTOP)
-    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK wine_desktop)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK wine_desktop ENVIRONMENT WINE_RUN_DESKTOP=1)
   endif()
 endfunction()

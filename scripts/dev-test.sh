@@ -11,4 +11,5 @@ BUILD_DIR_X64="$BUILD" BUILD_KEEP_GOING=1 "$ROOT/scripts/build.sh" x86_64 || ech
 . "$ROOT/scripts/wine-env.sh"
 wine_env_start "$BUILD/wineprefix"
 trap wine_env_stop EXIT
+wine_env_desktop
 ctest --test-dir "$BUILD" --output-on-failure "$@"

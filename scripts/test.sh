@@ -10,6 +10,7 @@ BUILD="${BUILD_DIR_X64:-$ROOT/build/x64}"
 . "$ROOT/scripts/wine-env.sh"
 wine_env_start "$BUILD/wineprefix"
 trap wine_env_stop EXIT
+wine_env_desktop
 set +e
 ctest --test-dir "$BUILD" -j "$(nproc)" --output-on-failure "$@"
 rc=$?

@@ -1,7 +1,10 @@
 # Sourced by every script that runs a Windows program. Defines:
 #   wine_env_start [prefix]  - environment, Xvfb when no DISPLAY, prefix, wineserver
+#   wine_env_desktop         - a second prefix with a server of its own for the
+#                              programs that use the desktop (see there)
 #   wine_env_display         - only the Xvfb part of wine_env_start
-#   wine_env_stop            - stops what wine_env_start started, for that prefix only
+#   wine_env_stop            - stops what wine_env_start and wine_env_desktop
+#                              started, for those prefixes only
 # The prefix defaults to the one of the build directory in WINE_BUILD_DIR,
 # else build/x64/wineprefix of this checkout.
 
@@ -17,7 +20,7 @@ export WINEARCH="${WINEARCH:-win64}"
 export WINE="${WINE:-/usr/lib/wine/wine64}"
 
 _wine_env_xvfb_pid=""
-_wine_env_started_server=""
+_wine_env_started_servers=()
 
 _wine_env_free_display() {
   local n
@@ -106,6 +109,22 @@ wine_env_display() {
   exec 9>&-
 }
 
+# Starts the prefix's persistent server, for the rest of the run, so that
+# each program starts quickly; wine_env_stop stops it. A server that runs
+# already (another run's on the same prefix: "wineserver -p" answers 2) is
+# used and left running, so that a program run alone beside a test run
+# never ends that run's programs halfway.
+_wine_env_serve() {
+  local prefix="$1" status=0
+  WINEPREFIX="$prefix" wineserver -p || status=$?
+  [ $status -eq 0 ] && _wine_env_started_servers+=("$prefix")
+  wine_prefix_settings "$prefix"
+  # Start the prefix's system processes (services, explorer) now, detached
+  # from every pipe: started by a test program instead, they would inherit
+  # its output pipe and keep the test runner waiting until the server ends.
+  WINEPREFIX="$prefix" "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
 wine_env_start() {
   local _prefix="${1:-${WINEPREFIX:-${WINE_BUILD_DIR:-$WINE_ENV_ROOT/build/x64}/wineprefix}}"
   mkdir -p "$(dirname "$_prefix")"
@@ -113,22 +132,37 @@ wine_env_start() {
   export WINEPREFIX="$_prefix"
   wine_env_display
   wine_prefix_init "$WINEPREFIX"
-  # One persistent server for the run, so that each program starts quickly.
-  wineserver -p
-  _wine_env_started_server="$WINEPREFIX"
-  wine_prefix_settings "$WINEPREFIX"
-  # Start the prefix's system processes (services, explorer) now, detached
-  # from every pipe: started by a test program instead, they would inherit
-  # its output pipe and keep the test runner waiting until the server ends.
-  "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+  _wine_env_serve "$WINEPREFIX"
+}
+
+# After wine_env_start: the prefix <WINEPREFIX>-desktop, a copy of the run's
+# prefix with a server of its own, for the programs that move the mouse,
+# click or take the focus (wine-run.sh moves a program there when
+# WINE_RUN_DESKTOP=1). One server is one desktop: the other programs of a
+# parallel run, their windows appearing and going, make it send mouse moves
+# at the real cursor to whatever window is under it or holds the capture,
+# and those programs' tests see moves they never made.
+wine_env_desktop() {
+  local prefix="$WINEPREFIX-desktop"
+  if [ ! -f "$prefix/system.reg" ]; then
+    rm -rf "$prefix"
+    cp -a "$WINEPREFIX" "$prefix"
+    # Settings are applied again in the copy's own registry.
+    rm -f "$prefix/.env-settings"
+  fi
+  wine_prefix_isolate "$prefix"
+  _wine_env_serve "$prefix"
+  export WINE_DESKTOP_PREFIX="$prefix"
 }
 
 wine_env_stop() {
-  if [ -n "$_wine_env_started_server" ]; then
-    WINEPREFIX="$_wine_env_started_server" wineserver -k >/dev/null 2>&1 || true
-    WINEPREFIX="$_wine_env_started_server" wineserver -w >/dev/null 2>&1 || true
-    _wine_env_started_server=""
-  fi
+  local prefix
+  for prefix in "${_wine_env_started_servers[@]}"; do
+    WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+    WINEPREFIX="$prefix" wineserver -w >/dev/null 2>&1 || true
+  done
+  _wine_env_started_servers=()
+  unset WINE_DESKTOP_PREFIX
   if [ -n "$_wine_env_xvfb_pid" ]; then
     kill "$_wine_env_xvfb_pid" >/dev/null 2>&1 || true
     wait "$_wine_env_xvfb_pid" 2>/dev/null || true

@@ -24,6 +24,11 @@ run_program() {
 }
 
 if [ -n "${WINEPREFIX:-}" ] && [ -n "${DISPLAY:-}" ]; then
+  # A program that uses the desktop goes to the run's desktop prefix, when
+  # the run has one (wine_env_desktop).
+  if [ "${WINE_RUN_DESKTOP:-}" = 1 ] && [ -n "${WINE_DESKTOP_PREFIX:-}" ]; then
+    export WINEPREFIX="$WINE_DESKTOP_PREFIX"
+  fi
   run_program "$@"
   exit
 fi
