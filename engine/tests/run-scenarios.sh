@@ -4,6 +4,10 @@
 # prefix that reports Windows 98. SCENARIO_JOBS scenarios (default 1) run at
 # once, each in its own prefix with its own server; their outputs follow in
 # order. Only the servers of prefixes started here are stopped.
+# Another run of the same build may go on at the same time (the whole test
+# run, and a scenario repeated beside it): each run keeps its prefixes in a
+# folder of its own, and the shared template is made under a lock and
+# copied under a shared one.
 # Usage: run-scenarios.sh BUILD_DIR SCENARIOS_EXE [gtest filter]
 set -u
 BUILD="$(cd "$1" && pwd)"
@@ -15,26 +19,41 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 
 BASE="$BUILD/engine-prefixes"
 TEMPLATE="$BASE/template"
+TEMPLATE_LOCK="$BASE/template.lock"
 mkdir -p "$BASE"
 
-prefix_of() { echo "$BASE/${1//[^A-Za-z0-9_.]/_}"; }
+# This run's folder, locked while the run lives. The folders of earlier
+# runs, kept for their failed scenarios, go once no run holds them.
+for old in "$BASE"/run.*/; do
+  [ -d "$old" ] && flock -n "$old/.lock" rm -rf "$old"
+done
+RUN_DIR="$(mktemp -d "$BASE/run.XXXXXX")"
+exec 8>"$RUN_DIR/.lock"
+flock 8
+
+prefix_of() { echo "$RUN_DIR/${1//[^A-Za-z0-9_.]/_}"; }
 
 cleanup() {
   local prefix
-  for prefix in "$TEMPLATE" "$BASE"/*/; do
+  for prefix in "$RUN_DIR"/*/; do
     [ -f "${prefix%/}/system.reg" ] && WINEPREFIX="${prefix%/}" wineserver -k >/dev/null 2>&1
   done
   wine_env_stop
+  # Nothing failed: nothing to look at.
+  [ -n "$(ls -A "$RUN_DIR" | grep -v '^\.lock$')" ] || rm -rf "$RUN_DIR"
 }
 trap cleanup EXIT
 wine_env_display
 
+# The template is made, and its tests listed, by one run at a time.
+exec 7>"$TEMPLATE_LOCK"
+flock 7
 wine_prefix_init "$TEMPLATE"
-
 mapfile -t tests < <(WINEPREFIX="$TEMPLATE" "$WINE" "$EXE" --gtest_list_tests --gtest_filter="$FILTER" 2>/dev/null |
   tr -d '\r' | awk '/^[^ ]/ {suite=$1} /^  / {print suite $1}')
 WINEPREFIX="$TEMPLATE" wineserver -k >/dev/null 2>&1 || true
 WINEPREFIX="$TEMPLATE" wineserver -w >/dev/null 2>&1 || true
+flock -u 7
 
 if [ ${#tests[@]} -eq 0 ]; then
   echo "no scenarios found in $EXE" >&2
@@ -48,7 +67,7 @@ run_scenario() {
   local test="$1" prefix rc
   prefix="$(prefix_of "$test")"
   rm -rf "$prefix"
-  cp -a "$TEMPLATE" "$prefix"
+  flock -s "$TEMPLATE_LOCK" cp -a "$TEMPLATE" "$prefix"
   export WINEPREFIX="$prefix"
   wineserver -p
   if [[ "$test" == Win98* ]]; then
