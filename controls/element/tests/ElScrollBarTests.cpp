@@ -112,7 +112,19 @@ class ScrollBarTest : public eltest::WindowTest {
   }
   void TearDown() override {
     ReleaseCapture();
+    eltest::ParkMouse();
     WindowTest::TearDown();
+  }
+  // For a press that repeats while the test pumps messages: the real cursor
+  // goes where the synthetic messages point. While the bar holds the
+  // capture, every mouse move the system makes (Wine makes one when the
+  // cursor is set, and when windows change under it) reaches the bar with
+  // the real cursor's place, which would move the repeat's pointer away.
+  void PointAt(int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(bar->Handle(), &p);
+    SetCursorPos(p.x, p.y);
+    eltest::Flush();
   }
   LRESULT Send(UINT msg, WPARAM wp, LPARAM lp) { return SendMessageA(bar->Handle(), msg, wp, lp); }
   void Press(int x, int y) { Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y)); }
@@ -242,6 +254,7 @@ TEST_F(ScrollBarTest, SystemMetricsGiveTheThicknessAndTheFixedThumb) {
 TEST_F(ScrollBarTest, AnArrowStepsAtOnceThenRepeatsWhileThePointerStaysOnIt) {
   TTimer* timer = RepeatTimerOf(bar);
   ASSERT_NE(timer, nullptr);
+  PointAt(115, 8);
   Press(115, 8);
   EXPECT_TRUE(SameCalls(log.Calls, {{scLineForward, 1}, {scPosition, 1}})) << Describe(log.Calls);
   EXPECT_EQ(log.Changes, 1);
@@ -254,6 +267,7 @@ TEST_F(ScrollBarTest, AnArrowStepsAtOnceThenRepeatsWhileThePointerStaysOnIt) {
   EXPECT_FALSE(timer->Enabled());
   EXPECT_EQ(bar->HotPart(), spTrackAfter);
   Move(115, 8);
+  PointAt(115, 8);
   EXPECT_TRUE(timer->Enabled());
   const int before = bar->Position();
   ASSERT_TRUE(eltest::PumpUntil([&] { return bar->Position() > before; }, 20000));
@@ -270,6 +284,7 @@ TEST_F(ScrollBarTest, AnArrowStepsAtOnceThenRepeatsWhileThePointerStaysOnIt) {
 
 TEST_F(ScrollBarTest, TheTrackPagesUntilTheThumbReachesThePointer) {
   // The thumb reaches x = 60 at position 42.
+  PointAt(60, 8);
   Press(60, 8);
   EXPECT_EQ(bar->Position(), 14);
   ASSERT_TRUE(eltest::PumpUntil(
@@ -307,6 +322,7 @@ TEST_F(ScrollBarTest, CustomSecondaryButtonsRepeatTheirCodesWithoutMoving) {
   bar->SetSecondBtnKind(sbkCustom);
   bar->SetPosition(30);
   log.Clear();
+  PointAt(97, 8);
   Press(97, 8);  // next to the last arrow
   ASSERT_TRUE(eltest::PumpUntil([&] { return log.Count(scSecondLast) >= 3; }, 20000));
   Release(97, 8);
