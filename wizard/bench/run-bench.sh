@@ -47,20 +47,7 @@ cp "$BUILD/payload/Install.z" "$WORK/media-stripped/"
 x86_64-w64-mingw32-strip -o "$WORK/media-stripped/install.exe" "$WORK/media/install.exe"
 x86_64-w64-mingw32-strip -o "$WORK/media-stripped/unrar.dll" "$WORK/media/unrar.dll"
 
-python3 - "$WORK/tree" <<'PY'
-import os, random, sys
-out = sys.argv[1]
-rng = random.Random(256)
-os.makedirs(os.path.join(out, "Видео"), exist_ok=True)
-with open(os.path.join(out, "Видео", "большой.bin"), "wb") as f:
-    for _ in range(160):
-        f.write(rng.randbytes(1024 * 1024))
-for i in range(3000):
-    folder = os.path.join(out, "Шаблоны", f"группа {i // 100:02d}")
-    os.makedirs(folder, exist_ok=True)
-    with open(os.path.join(folder, f"файл {i:04d}.dat"), "wb") as f:
-        f.write(rng.randbytes(rng.randint(1024, 64 * 1024)))
-PY
+python3 "$ROOT/engine/bench/make-bench-tree.py" "$WORK/tree"
 tree_mib=$(du -sm --apparent-size "$WORK/tree" | cut -f1)
 
 # The peer: one script, built twice (the demo payload's files for the
