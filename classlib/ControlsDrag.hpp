@@ -1,6 +1,7 @@
 // The drag vocabulary of the library: the states a drag target goes
-// through and the object that stands for what is being dragged. The drag
-// loop itself (BeginDrag, CM_DRAG, drag images) builds on these.
+// through, the object that stands for what is being dragged, and the CM_DRAG
+// message a drag sends to the controls under it. The drag loop itself
+// (BeginDrag, drag images) builds on these.
 #pragma once
 
 #include "Controls.hpp"
@@ -42,4 +43,29 @@ class TDragObject : public TObject {
   TObject* dragTarget_ = nullptr;
   POINT dragTargetPos_{};
   bool cancelling_ = false;
+};
+
+// What a CM_DRAG message tells its control (its WParam).
+enum TDragMessage {
+  dmDragEnter = 0,
+  dmDragLeave = 1,
+  dmDragMove = 2,
+  dmDragDrop = 3,
+  dmDragCancel = 4,
+  dmFindTarget = 5
+};
+
+// The drag a CM_DRAG message is about (its LParam): the screen position, the
+// dragged object and the target found so far (set by the control answering
+// dmFindTarget).
+struct TDragRec {
+  POINT Pos{};
+  TDragObject* Source = nullptr;
+  TObject* Target = nullptr;
+  bool Docking = false;
+};
+
+struct TCMDrag : TMessage {
+  TDragMessage DragMessage() const { return static_cast<TDragMessage>(WParam); }
+  TDragRec* DragRec() const { return reinterpret_cast<TDragRec*>(LParam); }
 };

@@ -770,6 +770,13 @@ void TWinControl::DefaultHandler(TMessage& m) {
     m.Result = reinterpret_cast<LRESULT>(Brush()->Handle());
     return;
   }
+  // A key offered to the control holding the capture, which did not want
+  // it: the key is still on its way to the focused window, so the window's
+  // own procedure must not see it here as well.
+  if (m.Msg == CN_KEYDOWN) {
+    m.Result = 0;
+    return;
+  }
   if (m.Msg >= CN_BASE && m.Msg < CN_BASE + 0x400) {
     // A notification reflected to a control that does not answer it: the
     // window's own procedure handles the plain message.

@@ -273,6 +273,7 @@ class TApplication : public TComponent {
   friend class TCustomForm;
   void MainFormShown();
   bool ProcessMessage(MSG& msg);
+  bool IsCaptureKeyMsg(const MSG& msg);
   void Idle();
   void WndProc(TMessage& m);
   void WakeMainThreadHandler(TObject* sender);

@@ -202,11 +202,22 @@ bool TApplication::ProcessMessage(MSG& msg) {
   }
   bool handled = false;
   OnMessage(msg, handled);
+  if (!handled && IsCaptureKeyMsg(msg)) handled = true;
   if (!handled && !IsHintMsg(msg)) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
   return true;
+}
+
+// Keys go to the focused window, which is rarely the control that holds the
+// mouse: a control dragging or resizing something would never see the Escape
+// that ends it. So while a control of this library holds the capture, a
+// key-down goes to it first as CN_KEYDOWN; a non-zero answer consumes it.
+bool TApplication::IsCaptureKeyMsg(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN) return false;
+  TControl* control = GetCaptureControl();
+  return control && control->Perform(CN_KEYDOWN, msg.wParam, msg.lParam) != 0;
 }
 
 void TApplication::ProcessMessages() {

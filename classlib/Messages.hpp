@@ -185,6 +185,7 @@ constexpr UINT CM_DOCWINDOWACTIVATE = CM_BASE + 43;
 constexpr UINT CM_CONTROLLISTCHANGE = CM_BASE + 44;
 constexpr UINT CM_GETDATALINK = CM_BASE + 45;
 constexpr UINT CM_CHILDKEY = CM_BASE + 46;
+// WParam: a TDragMessage; LParam: a TDragRec* (ControlsDrag.hpp).
 constexpr UINT CM_DRAG = CM_BASE + 47;
 constexpr UINT CM_HINTSHOW = CM_BASE + 48;
 constexpr UINT CM_DIALOGHANDLE = CM_BASE + 49;
