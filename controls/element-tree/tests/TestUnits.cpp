@@ -5,6 +5,7 @@
 #include "ComObj.hpp"
 #include "ElACtrls.hpp"
 #include "ElDragDrop.hpp"
+#include "ElHeader.hpp"
 #include "ElHook.hpp"
 #include "ElIni.hpp"
 #include "ElUxTheme.hpp"
@@ -16,7 +17,7 @@ namespace {
 
 class ElementTreeUnits : public ::testing::Environment {
  public:
-  void SetUp() override { InitializeUnits({&SysUtilsUnit, &ComObjUnit, &FormsUnit, &ElToolsUnit, &ElUxThemeUnit, &ElHookUnit, &ElIniUnit, &ElACtrlsUnit, &ElDragDropUnit}); }
+  void SetUp() override { InitializeUnits({&SysUtilsUnit, &ComObjUnit, &FormsUnit, &ElToolsUnit, &ElUxThemeUnit, &ElHookUnit, &ElIniUnit, &ElACtrlsUnit, &ElDragDropUnit, &ElHeaderUnit}); }
   void TearDown() override { FinalizeUnits(); }
 };
 
