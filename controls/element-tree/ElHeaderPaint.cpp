@@ -62,14 +62,16 @@ void TCustomElHeader::Paint() {
     TElHeaderSections* sections = Sections();
     TElHeaderSection* fixed = layout_.LeftFixedSection();
     PaintStrip(canvas, clip);
+    // Each section is clipped to its own part of the update region. The
+    // clip region is reset rather than restored with RestoreDC, which would
+    // also put back fonts and pens the canvas has replaced meanwhile.
     auto paintOne = [&](TElHeaderSection* s) {
       TRect r = layout_.SectionClientRect(s), area;
       if (!IntersectRect(&area, &r, &clip)) return;
       const HDC dc = canvas->Handle();
-      const int saved = SaveDC(dc);
       IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
       PaintSection(canvas, s, false, r);
-      RestoreDC(dc, saved);
+      SelectClipRgn(dc, nullptr);
     };
     for (int i = 0; i < sections->Count(); ++i) {
       TElHeaderSection* s = sections->GetSectionAt(i);

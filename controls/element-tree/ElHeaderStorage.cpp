@@ -81,9 +81,11 @@ void TCustomElHeader::RestoreFromStorage() {
       storage_->ReadBool(key, "Expanded", s->Expanded(), expanded);
       s->SetExpanded(expanded);
       storage_->ReadInteger(key, "Width", s->Width(), width);
-      // A stored header width of 0 or less gives nothing to scale by.
+      // The width scaled by the header's growth, truncated; in integers, so
+      // that 300 / 450 x 120 is 80 and not 79.99. A stored header width of 0
+      // or less gives nothing to scale by.
       if (s->Resizable() && layout_.StickySections() && storedWidth > 0)
-        width = static_cast<std::int32_t>(Trunc(static_cast<double>(Width()) / storedWidth * width));
+        width = static_cast<std::int32_t>(static_cast<Int64>(Width()) * width / storedWidth);
       s->SetWidth(width);
       storage_->ReadInteger(key, "SortOrder", s->SortMode(), sortOrder);
       if (sortOrder >= hsmNone && sortOrder <= hsmDescend) s->SetSortMode(static_cast<TElSSortMode>(sortOrder));
