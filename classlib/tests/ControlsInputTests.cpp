@@ -82,6 +82,41 @@ TEST_F(InputTest, KeysGoThroughTheVirtualHandlersToTheEvents) {
   EXPECT_EQ(rec.lines, (std::vector<std::string>{"event down 90", "event b"}));
 }
 
+// Holds the mouse and wants Escape, as a control dragging something does.
+class TCaptureHolder : public TKeyControl {
+ public:
+  explicit TCaptureHolder(TComponent* owner) : TKeyControl(owner) {}
+  void Dispatch(TMessage& m) override {
+    if (m.Msg == CN_KEYDOWN && m.WParam == VK_ESCAPE) {
+      Log.push_back("escape");
+      m.Result = 1;
+      return;
+    }
+    TKeyControl::Dispatch(m);
+  }
+};
+
+TEST_F(InputTest, AKeyDownGoesFirstToTheControlHoldingTheCapture) {
+  auto* holder = new TCaptureHolder(form);
+  holder->SetBounds(150, 10, 100, 80);
+  holder->SetParent(form);
+  holder->SetMouseCapture(true);
+  ASSERT_EQ(GetCapture(), holder->Handle());
+  PostMessageA(control->Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
+  PostMessageA(control->Handle(), WM_KEYDOWN, 'Z', 1);
+  Application->ProcessMessages();
+  holder->SetMouseCapture(false);
+  PostMessageA(control->Handle(), WM_KEYDOWN, 'Y', 1);
+  Application->ProcessMessages();
+  // The holder answered Escape, which went no further; it let Z pass, which
+  // the window it was sent to got once; without the capture it hears nothing.
+  EXPECT_EQ(holder->Log, (std::vector<std::string>{"escape", "CN 256"}));
+  std::vector<std::string> downs;
+  for (const std::string& line : control->Log)
+    if (line.rfind("down", 0) == 0) downs.push_back(line);
+  EXPECT_EQ(downs, (std::vector<std::string>{"down 90", "down 89"}));
+}
+
 TEST_F(InputTest, AnUnhandledWheelGoesToTheParent) {
   form->OnMouseWheel = TMouseWheelEvent(&rec, &EventRecorder::FormWheel);
   SendMessageA(control->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(100, 100));
