@@ -9,6 +9,7 @@
 
 #include "../../element/tests/ElDrawTestSupport.hpp"
 #include "../../element/tests/ElWindowTestSupport.hpp"
+#include "ControlsDrag.hpp"
 #include "ElACtrls.hpp"
 #include "ElHeader.hpp"
 #include "Forms.hpp"
@@ -118,6 +119,13 @@ TEST_F(HeaderControl, RaisedFramesSinkWhilePressedAndTheTextMovesWithThem) {
   EXPECT_EQ(moved.top, text.top + 1);
   Send(WM_LBUTTONUP, 50, 8);
   EXPECT_EQ(clicks.size(), 1u);
+
+  // Flat: one raised line on every side.
+  header->SetFlat(true);
+  auto flat = Paint();
+  EXPECT_TRUE(eltest::PixelIs(*flat, 0, 5, clBtnHighlight));
+  EXPECT_TRUE(eltest::PixelIs(*flat, 99, 5, clBtnShadow));
+  EXPECT_TRUE(eltest::PixelIs(*flat, 50, header->Height() - 1, clBtnShadow));
 }
 
 TEST_F(HeaderControl, SortArrowsPointTheirWayUnlessInvertedAndNeedRoom) {
@@ -291,6 +299,85 @@ TEST_F(HeaderControl, CancelModeEndsAResizeAsAReleaseAndLeavingEndsAPress) {
   SendMessageA(header->Handle(), WM_CANCELMODE, 0, 0);
   EXPECT_EQ(header->DragSection(), nullptr);
   EXPECT_TRUE(moves.empty()) << "a release at (-1, -1) drops nowhere";
+}
+
+TEST_F(HeaderControl, TheExpandSignTogglesAndADoubleClickOnAGripAsksForAutoSize) {
+  TElHeaderSection* parent = Add(100);
+  TElHeaderSection* child = Add(50);
+  parent->SetExpandable(true);
+  child->SetParentSection(parent);
+  std::vector<std::string> log;
+  struct Recorder {
+    std::vector<std::string>* Log;
+    void Expand(TObject*, TElHeaderSection*) { Log->push_back("expand"); }
+    void Collapse(TObject*, TElHeaderSection*) { Log->push_back("collapse"); }
+    void AutoSize(TObject*, TElHeaderSection* s) { Log->push_back("autosize " + std::to_string(s->Width())); }
+  } recorder{&log};
+  header->OnSectionExpand = TElSectionEvent(&recorder, &Recorder::Expand);
+  header->OnSectionCollapse = TElSectionEvent(&recorder, &Recorder::Collapse);
+  header->OnSectionAutoSize = TElSectionEvent(&recorder, &Recorder::AutoSize);
+  Send(WM_LBUTTONDOWN, 92, 5);
+  Send(WM_LBUTTONUP, 92, 5);
+  EXPECT_TRUE(child->Visible());
+  Send(WM_LBUTTONDOWN, 92, 5);
+  Send(WM_LBUTTONUP, 92, 5);
+  EXPECT_FALSE(child->Visible());
+  EXPECT_TRUE(clicks.empty());
+  Send(WM_LBUTTONDOWN, 98, 5);
+  Send(WM_LBUTTONUP, 98, 5);
+  Send(WM_LBUTTONDBLCLK, 98, 5);
+  EXPECT_FALSE(header->Resizing()) << "a double click on a grip starts no resize";
+  Send(WM_LBUTTONUP, 98, 5);
+  EXPECT_EQ(log, (std::vector<std::string>{"expand", "collapse", "autosize 100"}));
+}
+
+TEST_F(HeaderControl, TheClassLibrarysDragMessagesEndTheDropMarkAndACancelTheDrag) {
+  Add(80);
+  Add(80);
+  Send(WM_LBUTTONDOWN, 40, 5);
+  Send(WM_MOUSEMOVE, 120, 5);
+  ASSERT_NE(header->DropSection(), nullptr);
+  header->Perform(CM_DRAG, dmDragMove, 0);
+  EXPECT_NE(header->DropSection(), nullptr);
+  header->Perform(CM_DRAG, dmDragLeave, 0);
+  EXPECT_EQ(header->DropSection(), nullptr);
+  EXPECT_NE(header->DragSection(), nullptr);
+  header->Perform(CM_DRAG, dmDragCancel, 0);
+  EXPECT_EQ(header->DragSection(), nullptr);
+  Send(WM_LBUTTONUP, 120, 5);
+  EXPECT_TRUE(moves.empty());
+}
+
+TEST_F(HeaderControl, RightAlignedTextReadsRightToLeftAndTheOrderReversesOnce) {
+  Add(100, L"i");
+  Add(100, L"ii");
+  Add(100, L"iii");
+  const TRect first{2, 2, 96, header->Height() - 2};
+  EXPECT_LT(BoxOf(*Paint(), first, clWindowText).left, 30);
+  header->SetRightAlignedText(true);
+  EXPECT_NE(GetWindowLongA(header->Handle(), GWL_EXSTYLE) & WS_EX_RTLREADING, 0);
+  EXPECT_GT(BoxOf(*Paint(), first, clWindowText).left, 60) << "a left-aligned caption goes right";
+
+  header->SetRightAlignedOrder(true);
+  EXPECT_EQ(header->Sections()->SectionsOrder(), "i2:w100:vt,i1:w100:vt,i0:w100:vt,");
+  header->SetRightAlignedOrder(false);
+  EXPECT_EQ(header->Sections()->SectionsOrder(), "i0:w100:vt,i1:w100:vt,i2:w100:vt,");
+
+  // A form stores the reversed order; reading it back keeps it.
+  auto* holder = new TForm(Owner(), 0);
+  auto* stored = new TElHeader(holder);
+  stored->SetName("rtl_header");
+  stored->SetParent(holder);
+  for (int i = 0; i < 3; ++i) stored->Sections()->AddSection()->SetWidth(50 + i);
+  stored->SetRightAlignedOrder(true);
+  const std::string order = stored->Sections()->SectionsOrder();
+  const std::string text = ComponentToText(holder);
+  auto* copy = new TForm(Owner(), 0);
+  ReadComponentText(text, copy, "right-aligned header");
+  auto* read = dynamic_cast<TElHeader*>(copy->FindComponent("rtl_header"));
+  ASSERT_NE(read, nullptr);
+  EXPECT_TRUE(read->RightAlignedOrder());
+  EXPECT_EQ(read->Sections()->SectionsOrder(), order);
 }
 
 TEST_F(HeaderControl, TheLookupBoxAcceptsWithEnterOnceAndGivesUpWithEscape) {

@@ -123,6 +123,24 @@ TEST(ElHeaderSticky, AHalfRoundsToTheEvenWidth) {
   EXPECT_EQ(rig.Layout.SectionsWidth(), 99);
 }
 
+TEST(ElHeaderSticky, ASectionAlreadyPastTheEdgeLeavesTheOthersAlone) {
+  Rig rig;
+  rig.Host.Width = 100;
+  rig.Host.ClientWidth = 0;  // nothing to fit into: the rescaling shows
+  TElHeaderSection* a = rig.Add(120);
+  rig.Add(20);
+  rig.Add(20);
+  rig.Layout.SetStickySections(true);
+  a->SetWidth(110);
+  EXPECT_EQ(rig.Widths(), (std::vector<int>{110, 20, 20}));
+  a->SetWidth(50);  // 100 - 0 - 110 is still negative
+  EXPECT_EQ(rig.Widths(), (std::vector<int>{50, 20, 20}));
+  // Now (100 - 40) / (100 - 50) each, and the last takes what is left of
+  // the header width.
+  a->SetWidth(40);
+  EXPECT_EQ(rig.Widths(), (std::vector<int>{40, 24, 36}));
+}
+
 TEST(ElHeaderSticky, TheLastSectionKeepsItsWidthButTheSharesFollow) {
   Rig rig;
   rig.SetHeaderWidth(100);
