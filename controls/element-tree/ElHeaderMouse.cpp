@@ -297,6 +297,8 @@ bool TCustomElHeader::EscapePressed(Word key) {
   if (key != VK_ESCAPE || !dragSection_) return false;
   const POINT p = PointerInClient();
   EndDrag(p.x, p.y, true);
+  // The button is still down: its release must not count as a click.
+  controlState_.Exclude(csClicked);
   SetMouseCapture(false);
   return true;
 }

@@ -168,29 +168,23 @@ void TElHeaderSection::SetVisible(bool value) {
   layout->Host().RepaintHeader();
 }
 
-void TElHeaderSection::SetLookupEnabled(bool value) {
-  if (lookupEnabled_ == value) return;
-  lookupEnabled_ = value;
+// The lookup and the filter button share their place: turning one on turns
+// the other off, and the header needs the height of a button.
+void TElHeaderSection::SetButton(bool& button, bool& other, bool value) {
+  if (button == value) return;
+  button = value;
   TElHeaderLayout* layout = Layout();
   if (value) {
-    filterEnabled_ = false;
+    other = false;
     if (layout) layout->RaiseForButtons();
   }
   DoAutoSize();
   Repaint();
 }
 
-void TElHeaderSection::SetFilterEnabled(bool value) {
-  if (filterEnabled_ == value) return;
-  filterEnabled_ = value;
-  TElHeaderLayout* layout = Layout();
-  if (value) {
-    lookupEnabled_ = false;
-    if (layout) layout->RaiseForButtons();
-  }
-  DoAutoSize();
-  Repaint();
-}
+void TElHeaderSection::SetLookupEnabled(bool value) { SetButton(lookupEnabled_, filterEnabled_, value); }
+
+void TElHeaderSection::SetFilterEnabled(bool value) { SetButton(filterEnabled_, lookupEnabled_, value); }
 
 void TElHeaderSection::SetFilterIsActive(bool value) {
   if (filterIsActive_ == value) return;

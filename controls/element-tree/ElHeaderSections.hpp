@@ -169,6 +169,7 @@ class TElHeaderSection : public TPersistent {
   TElHeaderLayout* Layout() const;
   // Sets the width to the header's measure of the section when AutoSize is on.
   void DoAutoSize();
+  void SetButton(bool& button, bool& other, bool value);
   void Repaint();
   void Changed(TSectionChangeMode change);
   bool HasChildren() const;
