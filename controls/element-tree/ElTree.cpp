@@ -1,0 +1,444 @@
+// The tree frame: construction of the parts the items need, the update
+// counter with the end-of-update work, the focus and selection anchor, the
+// tree-wide item counters and the operations that fire the tree's events.
+#include "ElTree.hpp"
+
+#include <exception>
+
+// ---------------------------------------------------------------- update scope
+
+TElTreeUpdateScope::TElTreeUpdateScope(TCustomElTree* tree)
+    : tree_(tree), exceptions_(std::uncaught_exceptions()) {
+  tree_->SetUpdating(true);
+}
+
+TElTreeUpdateScope::~TElTreeUpdateScope() noexcept(false) {
+  if (std::uncaught_exceptions() > exceptions_) {
+    // Unwinding already: the end-of-update work must not replace the error
+    // that is on its way to the caller.
+    try {
+      tree_->SetUpdating(false);
+    } catch (...) {
+    }
+    return;
+  }
+  tree_->SetUpdating(false);
+}
+
+// ---------------------------------------------------------------- life
+
+TCustomElTree::TCustomElTree(TComponent* owner) : TElXPThemedControl(owner) {
+  SetControlStyle(TControlStyle{csCaptureMouse, csClickEvents, csOpaque, csDoubleClicks, csReplicatable,
+                                csDisplayDragImage, csReflector});
+  FAllItems = std::make_unique<TElList>();
+  // The selection list exists from the start, MultiSelect being on.
+  FSelectedItems = std::make_unique<TElList>();
+  SetBounds(Left(), Top(), 200, 100);
+  // The line-height rule never answers less than the item indent.
+  FLineHeight = FItemIndent;
+}
+
+TCustomElTree::~TCustomElTree() = default;
+
+void TCustomElTree::AfterConstruction() {
+  TElXPThemedControl::AfterConstruction();
+  if (!FItems) FItems = CreateItems();
+  if (!FView) FView = CreateView();
+  WireView();
+}
+
+void TCustomElTree::BeforeDestruction() {
+  // The items go first, while the view they report to is still whole; the
+  // view is an owned component and leaves with the base class's teardown.
+  Destroying();
+  if (FItems) {
+    FItems->Free();
+    FItems = nullptr;
+    if (FView) FView->FItems = nullptr;
+  }
+  TElXPThemedControl::BeforeDestruction();
+}
+
+void TCustomElTree::WireView() {
+  if (!FView) return;
+  FView->FItems = FItems;
+  if (FView->FRender) FView->FRender->OnImageNeeded = TElHTMLImageNeededEvent(this, &TCustomElTree::DoHTMLImageNeeded);
+  FView->OnClick = TNotifyEvent(this, &TCustomElTree::DoClick);
+  FView->OnDblClick = TNotifyEvent(this, &TCustomElTree::DoDblClick);
+  FView->OnEnter = TNotifyEvent(this, &TCustomElTree::DoEnter);
+  FView->OnExit = TNotifyEvent(this, &TCustomElTree::DoExit);
+  FView->OnKeyDown = TKeyEvent(this, &TCustomElTree::DoKeyDown);
+  FView->OnKeyPress = TKeyPressEvent(this, &TCustomElTree::DoKeyPress);
+  FView->OnKeyUp = TKeyEvent(this, &TCustomElTree::DoKeyUp);
+  FView->OnMouseDown = TMouseEvent(this, &TCustomElTree::DoMouseDown);
+  FView->OnMouseMove = TMouseMoveEvent(this, &TCustomElTree::DoMouseMove);
+  FView->OnMouseUp = TMouseEvent(this, &TCustomElTree::DoMouseUp);
+}
+
+TElTreeItems* TCustomElTree::CreateItems() { return CreateItemsOfClass(&CreateElTreeItem<TElTreeItem>); }
+
+TElTreeItems* TCustomElTree::CreateItemsOfClass(TElTreeItemClass itemClass) {
+  return new TElTreeItems(this, itemClass);
+}
+
+TElTreeView* TCustomElTree::CreateView() { return new TElTreeView(this); }
+
+TElTreeItem* TCustomElTree::GetRoot() { return FItems ? FItems->Root() : nullptr; }
+
+void TCustomElTree::GetThemedClassName(TElFString& name) { name = L"TREEVIEW"; }
+
+// ---------------------------------------------------------------- updates
+
+void TCustomElTree::SetUpdating(bool begin) {
+  if (FInUpdateEnd) return;
+  if (begin) {
+    BeginHeaderUpdate();
+    ++FUpdateCount;
+    return;
+  }
+  // An unmatched end would leave the counter below zero and every later
+  // update without its end work.
+  if (FUpdateCount == 0) return;
+  --FUpdateCount;
+  EndHeaderUpdate();
+  if (FUpdateCount > 0 || IsDestroying() || IsLoading()) return;
+  EndOfUpdate();
+}
+
+void TCustomElTree::EndOfUpdate() {
+  struct EndGuard {
+    bool& flag;
+    ~EndGuard() { flag = false; }
+  } guard{FInUpdateEnd};
+  FInUpdateEnd = true;
+  if (FResortPending) {
+    // Cleared first: a sort that raises is not run again by every later
+    // update.
+    FResortPending = false;
+    DoSortBegin();
+    Sort(true);
+    DoSortEnd();
+  }
+  if (!FUpdatePending) return;
+  if (FView && FView->FRecountPending) RecountVisibleRows();
+  FUpdatePending = false;
+}
+
+void TCustomElTree::FlagRemeasure() {
+  FRemeasurePending = true;
+  FlagUpdate();
+}
+
+void TCustomElTree::FlagColumnWidths() {
+  if (FShowColumns)
+    FAutoSizePending = true;
+  else if (FView)
+    FView->FLongestWidth = -1;
+  FlagUpdate();
+}
+
+// ---------------------------------------------------------------- counters
+
+int TCustomElTree::CountVisibleRows() const {
+  if (!FAllItems) return 0;
+  const int n = FAllItems->Count();
+  int count = 0;
+  for (int i = 0; i < n;) {
+    auto* item = static_cast<TElTreeItem*>(FAllItems->FastGet(i));
+    if (FFilteredVisibility && item->Hidden()) {
+      i += item->FDescendants + 1;
+      continue;
+    }
+    ++count;
+    i += item->Expanded() ? 1 : item->FDescendants + 1;
+  }
+  return count;
+}
+
+void TCustomElTree::RecountVisibleRows() {
+  FVisibleCount = CountVisibleRows();
+  if (FView) FView->FRecountPending = false;
+}
+
+void TCustomElTree::ChangeCounters(int multiLineDelta, int hiddenDelta) {
+  FMultiLineCount += multiLineDelta;
+  FHiddenCount += hiddenDelta;
+}
+
+void TCustomElTree::RecountMultiLine() {
+  int count = 0;
+  for (int i = 0; i < FAllItems->Count(); ++i)
+    count += static_cast<TElTreeItem*>(FAllItems->FastGet(i))->MultiLineContribution();
+  FMultiLineCount = count;
+}
+
+void TCustomElTree::SetAdjustMultilineHeight(bool value) {
+  if (FAdjustMultilineHeight == value) return;
+  TElTreeUpdateScope scope(this);
+  FAdjustMultilineHeight = value;
+  RecountMultiLine();
+  for (int i = 0; i < FAllItems->Count(); ++i) {
+    auto* item = static_cast<TElTreeItem*>(FAllItems->FastGet(i));
+    if (item->Multiline()) item->FHeightCache = 0xFFFF;
+  }
+  if (FView) FView->FlagFull();
+  FlagRemeasure();
+}
+
+void TCustomElTree::SetMainTreeColumn(int value) {
+  // A column the header does not have is the first one.
+  if (value < 0 || value >= HeaderSectionCount()) value = 0;
+  if (value == FMainTreeColumn) return;
+  TElTreeUpdateScope scope(this);
+  FMainTreeColumn = value;
+  if (FView) FView->FlagFull();
+  FlagRemeasure();
+}
+
+// ---------------------------------------------------------------- focus
+
+TElTreeItem* TCustomElTree::GetFocusedItem() const { return FView ? FView->FFocused : nullptr; }
+
+TElTreeItem* TCustomElTree::SelectionAnchor() const { return FView ? FView->FSelected : nullptr; }
+
+int TCustomElTree::SelectedCount() const {
+  if (FMultiSelect && FSelectedItems) return FSelectedItems->Count();
+  return GetFocusedItem() ? 1 : 0;
+}
+
+bool TCustomElTree::SetFocusedItemEx(TElTreeItem* item, bool force, bool /*delayed*/) {
+  if (!FView || item == FView->FFocused) return false;
+  bool allowChange = true;
+  // While items are being deleted the change is allowed without asking.
+  if (FDeletingDepth == 0) DoChanging(item, allowChange);
+  if (!force && !allowChange) return false;
+  {
+    TElTreeUpdateScope scope(this);
+    if (TElTreeItem* old = FView->FFocused) {
+      old->SetStateWord(old->FState & ~kStateFocused);
+      old->UpdateItem();
+    }
+    FView->FFocused = item;
+    if (item) {
+      item->SetStateWord(item->FState | kStateFocused);
+      item->UpdateItem();
+    }
+  }
+  DoItemFocused();
+  return true;
+}
+
+void TCustomElTree::SetSelectionAnchor(TElTreeItem* item) {
+  if (!FMultiSelect) {
+    SetFocusedItem(item);
+    return;
+  }
+  if (FView) FView->FSelected = item;
+}
+
+// ---------------------------------------------------------------- lines
+
+void TCustomElTree::SaveStringsToStream(TStream* stream) {
+  for (int i = 0; i < FAllItems->Count(); ++i) {
+    auto* item = static_cast<TElTreeItem*>(FAllItems->FastGet(i));
+    AnsiString line(static_cast<size_t>(item->Level()), ' ');
+    line += WideToAnsi(item->GetText());
+    line += "\r\n";
+    stream->WriteBuffer(line.data(), static_cast<std::int32_t>(line.size()));
+  }
+}
+
+// ---------------------------------------------------------------- link look
+
+void TCustomElTree::SetLinkColor(TColor value) {
+  if (FLinkColor == value) return;
+  FLinkColor = value;
+  TElTreeUpdateScope scope(this);
+  for (int i = 0; i < FAllItems->Count(); ++i)
+    static_cast<TElTreeItem*>(FAllItems->FastGet(i))->ReRenderAllHTMLTexts();
+}
+
+void TCustomElTree::SetLinkStyle(TFontStyles value) {
+  if (FLinkStyle == value) return;
+  FLinkStyle = value;
+  TElTreeUpdateScope scope(this);
+  for (int i = 0; i < FAllItems->Count(); ++i)
+    static_cast<TElTreeItem*>(FAllItems->FastGet(i))->ReRenderAllHTMLTexts();
+}
+
+// ---------------------------------------------------------------- events
+
+void TCustomElTree::DoHTMLImageNeeded(TObject* /*sender*/, const TElFString& src, TBitmap*& image) {
+  OnHTMLImageNeeded(this, src, image);
+}
+
+void TCustomElTree::DoLinkClick(const TElFString& href) { OnLinkClick(this, href); }
+
+void TCustomElTree::DoClick(TObject* /*sender*/) { OnClick(this); }
+
+void TCustomElTree::DoDblClick(TObject* /*sender*/) { OnDblClick(this); }
+
+void TCustomElTree::DoEnter(TObject* /*sender*/) { OnEnter(this); }
+
+void TCustomElTree::DoExit(TObject* /*sender*/) { OnExit(this); }
+
+void TCustomElTree::DoKeyDown(TObject* /*sender*/, Word& key, TShiftState shift) { OnKeyDown(this, key, shift); }
+
+void TCustomElTree::DoKeyPress(TObject* /*sender*/, char& key) { OnKeyPress(this, key); }
+
+void TCustomElTree::DoKeyUp(TObject* /*sender*/, Word& key, TShiftState shift) { OnKeyUp(this, key, shift); }
+
+// The view's positions, moved into the tree's coordinates.
+void TCustomElTree::DoMouseDown(TObject* /*sender*/, TMouseButton button, TShiftState shift, int x, int y) {
+  OnMouseDown(this, button, shift, x + FView->Left(), y + FView->Top());
+}
+
+void TCustomElTree::DoMouseMove(TObject* /*sender*/, TShiftState shift, int x, int y) {
+  OnMouseMove(this, shift, x + FView->Left(), y + FView->Top());
+}
+
+void TCustomElTree::DoMouseUp(TObject* /*sender*/, TMouseButton button, TShiftState shift, int x, int y) {
+  OnMouseUp(this, button, shift, x + FView->Left(), y + FView->Top());
+}
+
+void TCustomElTree::DoHeaderSectionMeasure(TObject* /*sender*/, TElHeaderSection* section, TPoint& size) {
+  OnHeaderSectionMeasure(this, section, size);
+}
+
+void TCustomElTree::DoGetPicture(TElTreeItem* item, int& imageIndex) { OnItemPicDraw(this, item, imageIndex); }
+
+void TCustomElTree::DoGetPicture2(TElTreeItem* item, int& imageIndex) { OnItemPicDraw2(this, item, imageIndex); }
+
+void TCustomElTree::DoChanging(TElTreeItem* item, bool& allowChange) { OnChanging(this, item, allowChange); }
+
+void TCustomElTree::DoHeaderColumnResize(int sectionIndex) { OnHeaderColumnResize(this, sectionIndex); }
+
+void TCustomElTree::DoHeaderColumnClick(int sectionIndex) { OnHeaderColumnClick(this, sectionIndex); }
+
+void TCustomElTree::DoItemFocused() {
+  // A deletion reports the focus once at its end; a tree going away reports
+  // nothing.
+  if (IsDestroying() || FDeletingDepth > 0) return;
+  OnItemFocused(this);
+}
+
+void TCustomElTree::DoItemDraw(TElTreeItem* item, TCanvas* surface, TRect r, int sectionIndex) {
+  OnItemDraw(this, item, surface, r, sectionIndex);
+}
+
+void TCustomElTree::DoItemChange(TElTreeItem* item, TItemChangeMode itemChangeMode) {
+  OnItemChange(this, item, itemChangeMode);
+}
+
+void TCustomElTree::DoItemExpanding(TElTreeItem* item, bool& canProcess) { OnItemExpanding(this, item, canProcess); }
+
+void TCustomElTree::DoItemCollapsing(TElTreeItem* item, bool& canProcess) { OnItemCollapsing(this, item, canProcess); }
+
+void TCustomElTree::DoItemChecked(TElTreeItem* item) { OnItemChecked(this, item); }
+
+void TCustomElTree::DoItemExpand(TElTreeItem* item) { OnItemExpand(this, item); }
+
+void TCustomElTree::DoItemCollapse(TElTreeItem* item) { OnItemCollapse(this, item); }
+
+void TCustomElTree::DoItemDeletion(TElTreeItem* item) { OnItemDeletion(this, item); }
+
+void TCustomElTree::DoCompareItems(TElTreeItem* item1, TElTreeItem* item2, int& res) {
+  res = 0;
+  OnCompareItems(this, item1, item2, res);
+}
+
+void TCustomElTree::DoHeaderColumnDraw(TObject* sender, TCanvas* canvas, TElHeaderSection* section, TRect r,
+                                       bool pressed) {
+  OnHeaderColumnDraw(sender, canvas, section, r, pressed);
+}
+
+void TCustomElTree::DoHotTrack(TElTreeItem* oldItem, TElTreeItem* newItem) { OnHotTrack(this, oldItem, newItem); }
+
+void TCustomElTree::DoScroll(TScrollBarKind scrollBarKind, TElScrollCode scrollCode) {
+  OnScroll(this, scrollBarKind, scrollCode);
+}
+
+void TCustomElTree::DoHeaderColumnMove(TElHeaderSection* section, int oldPos, int newPos) {
+  OnHeaderColumnMove(this, section, oldPos, newPos);
+}
+
+void TCustomElTree::DoItemSave(TElTreeItem* item, TStream* stream) { OnItemSave(this, stream, item); }
+
+void TCustomElTree::DoItemLoad(TElTreeItem* item, TStream* stream) { OnItemLoad(this, stream, item); }
+
+void TCustomElTree::DoItemSelectedChange(TElTreeItem* item) {
+  if (IsDestroying()) return;
+  OnItemSelectedChange(this, item);
+}
+
+void TCustomElTree::DoShowHint(TElTreeItem* item, TElHeaderSection* section, TElFString& text,
+                               TElHintWindow* hintWindow, TPoint mousePos, bool& doShowHint) {
+  OnShowLineHint(this, item, section, text, hintWindow, mousePos, doShowHint);
+}
+
+void TCustomElTree::DoHeaderLookup(TElHeaderSection* section, TElFString& text) {
+  OnHeaderLookup(this, section, text);
+}
+
+void TCustomElTree::DoHeaderLookupDone(TElHeaderSection* section, const TElFString& text, bool accepted) {
+  OnHeaderLookupDone(this, section, text, accepted);
+}
+
+void TCustomElTree::DoHeaderSectionExpand(TElHeaderSection* section) { OnHeaderSectionExpand(this, section); }
+
+void TCustomElTree::DoHeaderSectionCollapse(TElHeaderSection* section) { OnHeaderSectionCollapse(this, section); }
+
+void TCustomElTree::DoMeasureItemPart(TElTreeItem* item, int partIndex, TPoint& size) {
+  OnMeasureItemPart(this, item, partIndex, size);
+}
+
+void TCustomElTree::DoPrivateNotify(int code, int param) { OnPrivateNotify(this, code, param); }
+
+void TCustomElTree::DoItemPostDraw(TCanvas* canvas, TElTreeItem* item, TRect itemRect, bool& drawFocusRect) {
+  OnItemPostDraw(this, canvas, item, itemRect, drawFocusRect);
+}
+
+void TCustomElTree::DoOleTargetDrag(TDragState state, TOleDragObject* source, TShiftState shift, int x, int y,
+                                    TDragType& dragType) {
+  OnOleTargetDrag(this, state, source, shift, x, y, dragType);
+}
+
+void TCustomElTree::DoOleTargetDrop(TOleDragObject* source, TShiftState shift, int x, int y, TDragType& dragType) {
+  OnOleTargetDrop(this, source, shift, x, y, dragType);
+}
+
+void TCustomElTree::DoOleDragStart(TComPtr<IDataObject>& dataObj, TComPtr<IDropSource>& dropSource,
+                                   TDragTypes& dwOKEffects) {
+  OnOleDragStart(this, dataObj, dropSource, dwOKEffects);
+}
+
+void TCustomElTree::DoOleDragFinish(TDragType dwEffect, HRESULT result) { OnOleDragFinish(this, dwEffect, result); }
+
+void TCustomElTree::DoSortBegin() { OnSortBegin(this); }
+
+void TCustomElTree::DoSortEnd() { OnSortEnd(this); }
+
+void TCustomElTree::DoAfterSelectionChange() { OnAfterSelectionChange(this); }
+
+void TCustomElTree::DoVirtualTextNeeded(TElTreeItem* item, int sectionIndex, TElFString& text) {
+  OnVirtualTextNeeded(this, item, sectionIndex, text);
+}
+
+void TCustomElTree::DoVirtualHintNeeded(TElTreeItem* item, TElFString& hint) { OnVirtualHintNeeded(this, item, hint); }
+
+void TCustomElTree::DoVirtualValueNeeded(TElTreeItem* item, int sectionIndex, int varType, Variant& value) {
+  OnVirtualValueNeeded(this, item, sectionIndex, varType, value);
+}
+
+void TCustomElTree::DoVirtualStyleNeeded(TElTreeItem* item, int sectionIndex, TElCellStyle* style) {
+  OnVirtualStyleNeeded(this, item, sectionIndex, style);
+}
+
+void TCustomElTree::DoTryEdit(TElTreeItem* item, int sectionIndex, TElFieldType& cellType, bool& canEdit) {
+  if (IsDestroying()) return;
+  OnTryEdit(this, item, sectionIndex, cellType, canEdit);
+}
+
+void TCustomElTree::DoPrivateMouse1(int button, int shift, int x, int y) { OnPrivateMouse1(this, button, shift, x, y); }
+
+void TCustomElTree::DoPrivateMouse2(int button, int shift, int x, int y) { OnPrivateMouse2(this, button, shift, x, y); }

@@ -1,0 +1,1485 @@
+// The multi-column tree control: its items (TElTreeItem), the item
+// collection (TElTreeItems) with the item stream, the cell style
+// (TElCellStyle), the inner view (TElTreeView) and the frame
+// (TCustomElTree / TElTree).
+//
+// Besides the children lists, the tree keeps every item in one flat list in
+// depth-first order (FAllItems); every structural change keeps that list in
+// the order of the children lists, and each item knows how many descendants
+// it has, so that a walk can step over a whole subtree at once.
+//
+// The items and the collection work without a window: everything here that
+// changes what the view shows only flags the view and the tree, and the
+// deferred work runs when the outermost update ends (SetUpdating).
+//
+// Files: ElTree.cpp (the frame's update counter, focus, counters and the
+// event-firing operations), ElTreeView.cpp, ElTreeItem.cpp (item state),
+// ElTreeItemStructure.cpp (links, deletion, moves, deep copy),
+// ElTreeItemStream.cpp, ElTreeItems.cpp, ElTreeItemWalks.cpp,
+// ElTreeCellStyle.cpp, ElTreeSortKeys.cpp, ElTreeCheck.cpp (the invariant
+// checker) and ElTreePendingOperations.cpp.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ComObj.hpp"
+#include "ControlsDrag.hpp"
+#include "ElDragDrop.hpp"
+#include "ElHintWindow.hpp"
+#include "ElList.hpp"
+#include "ElScrollBar.hpp"
+#include "ElStrUtils.hpp"
+#include "ElUnicodeStrings.hpp"
+#include "ElVCLUtils.hpp"
+#include "ElXPThemedControl.hpp"
+#include "Forms.hpp"
+#include "HTMLRender.hpp"
+#include "StdCtrls.hpp"
+#include "Variants.hpp"
+
+class TCustomElTree;
+class TElTreeItem;
+class TElTreeItems;
+class TElTreeView;
+class TElCellStyle;
+class TElCellControl;
+
+// The header and its sections, the in-place editors, the drag object and the
+// search thread are declared in units of their own.
+class TElHeader;
+class TElHeaderSection;
+class TElHeaderSections;
+class TElTreeInplaceEditor;
+class TElTreeInplaceManager;
+class TElTreeDragObject;
+class TSearchTextTimeoutThread;
+class TElIniFile;
+class TElImageForm;
+class TImgFormChangeLink;
+class TTimer;
+class TElHook;
+
+// ---------------------------------------------------------------------------
+// Errors.
+
+// The tree's strings in the control library's string table (ElConsts.rc).
+enum : int {
+  SElTreeItemIndexError = 65312,      // "ElTree item index out of bounds."
+  SElTreeMoveToSubitemError = 65313,  // "Can't move Item to one of its subitems."
+  SElTreeItemNotSpecified = 65314,    // "ElTree item not specified"
+  SElTreeAssignSubtreeError = 65315,  // "Can't assign an item from its own subtree or ancestors."
+  SElTreeStreamError = 65316,         // "Invalid tree item data in the stream: %s."
+};
+
+CLASSLIB_EXCEPTION(EElTreeError, Exception);
+
+// ---------------------------------------------------------------------------
+// Types the header shares with the tree.
+
+enum TElFieldType : Byte {
+  sftCustom, sftText, sftNumber, sftFloating, sftDateTime, sftDate, sftTime, sftPicture, sftEnum,
+  sftBLOB, sftUndef, sftBool, sftCurrency, sftMemo
+};
+using TElFieldTypes = TSet<TElFieldType>;
+constexpr Byte kElFieldTypeCount = 14;
+
+enum TElSectionStyle : Byte { ElhsText, ElhsOwnerDraw, ElhsPictureOnly };
+constexpr Byte kElSectionStyleCount = 3;
+
+// ---------------------------------------------------------------------------
+// Enumerations of the tree's properties.
+
+enum TSortTypes : Byte { stCustom, stText, stNumber, stFloating, stDateTime, stDate, stTime, stBoolean, stCurrency };
+enum TSortModes : Byte { smNone, smAdd, smClick, smAddClick };
+enum TSortDirs : Byte { sdAscend, sdDescend };
+enum TVirtualityLevel : Byte { vlNone, vlTextAndStyles };
+enum TSTSelModes : Byte { smSimple, smUsual };
+enum TElDblClickMode : Byte { dcmNone, dcmExpand, dcmEdit };
+enum TElHintType : Byte { shtMainText, shtHintOnly, shtHintOrText };
+enum TLineHintType : Byte { lhtMainTextOnly, lhtCellTextOnly, lhtSmart };
+enum THintModes : Byte { shmNone, shmLong, shmAll };
+enum TDragImgMode : Byte { dimNever, dimOne, dimAll };
+enum TDragTargetDraw : Byte {
+  ColorFrame, ColorRect, SelColorRect, dtdNone, dtdUpColorLine, dtdDownColorLine, dtdUpSelColorLine,
+  dtdDownSelColorLine
+};
+enum TElDragType : Byte { dtOLE, dtNative, dtBoth };
+using TDragTypes = TSet<TDragType>;
+
+// Where a point lies on a row.
+enum TSTItemPart : Byte { HitButton, HitText, HitCell, HitIndent, HitImage, HitImage2, HitCheckBox, HitNowhere };
+
+// What changed in an item (OnItemChange).
+enum TItemChangeMode : Byte { icmText = 0, icmState = 1, icmCheckState = 2, icmColumnText = 3 };
+
+// An item's check box: CheckBoxType and CheckBoxState.
+enum TElCheckBoxType : Byte { ectCheckBox = 0, ect3SCheckBox = 1, ectRadioButton = 2 };
+enum TElCheckBoxState : Byte { ecbUnchecked = 0, ecbChecked = 1, ecbGrayed = 2 };
+
+// An item's frame (BorderStyle).
+enum TElItemBorderStyle : Byte { ibsNone = 0, ibsRaised = 1, ibsFlat = 2, ibsSunken = 3, ibsLine = 4 };
+
+// Targets of the item's MoveToPosition (Item, Mode).
+enum TElItemMoveMode : Byte {
+  mmLastSibling = 0,   // last sibling of the item
+  mmFirstSibling = 1,  // first sibling of the item (top level for nil)
+  mmLastChild = 2,     // last child of the item
+  mmFirstChild = 3,    // first child of the item
+  mmBefore = 4         // just before the item (the first top-level place for nil)
+};
+
+// The tree's item states, in the order of its state set (DerivedState).
+enum TSTIState : Byte { stsFocused, stsSelected, stsImageHighlighted, stsExpanded, stsBold, stsItalic, stsUnderlined, stsStrikeOut };
+using TSTIStates = TSet<TSTIState>;
+
+// State indexes of SetState: the item's State word has bit 1 shl index.
+enum : int {
+  siFocused = 1, siSelected = 2, siImageHighlighted = 3, siUnderlined = 4, siBold = 5, siItalic = 6,
+  siExpanded = 7, siStrikeOut = 8
+};
+enum : Word {
+  kStateFocused = 0x0002, kStateSelected = 0x0004, kStateImageHighlighted = 0x0008, kStateUnderlined = 0x0010,
+  kStateBold = 0x0020, kStateItalic = 0x0040, kStateExpanded = 0x0080, kStateStrikeOut = 0x0100,
+  kStateKnownBits = 0x01FE
+};
+
+// Flags bits of an item.
+enum : Cardinal {
+  ifParentColors = 0x000001, ifParentStyle = 0x000002, ifNoTreeLines = 0x000004, ifImageDrawn = 0x000008,
+  ifImage2Drawn = 0x000010, ifAlwaysButton = 0x000020, ifLineThroughRow = 0x000040, ifGridLineBelow = 0x000080,
+  ifReserved = 0x000100, ifInplaceEditable = 0x000200, ifUseBkColor = 0x000400, ifDeleting = 0x000800,
+  ifUseStyles = 0x001000, ifMultiline = 0x002000, ifHidden = 0x004000, ifEnabled = 0x008000,
+  ifNoButton = 0x010000, ifCheckBoxActive = 0x020000, ifShowCheckBox = 0x040000, ifIsHTML = 0x080000,
+  ifTreeLineHeight = 0x100000, ifSorting = 0x200000, ifHTMLPrepared = 0x400000,
+  // A new item's flags.
+  ifDefault = 0x00128783,
+  // Bits that describe a passing moment, never stored.
+  ifTransient = ifDeleting | ifSorting | ifImageDrawn | ifImage2Drawn | ifHTMLPrepared,
+};
+
+// Sort key kinds (an item's SortValueKind).
+enum : std::int32_t { skNone = -1, skInteger = 0, skBoolean = 1, skDouble = 3, skText = 4, skCurrency = 12 };
+
+// The deepest nesting the item stream reads; a deeper record is damaged.
+constexpr int kElTreeStreamMaxDepth = 1000;
+// The version the item stream writes.
+constexpr std::int32_t kElTreeStreamVersion = -13;
+
+// ---------------------------------------------------------------------------
+// Events.
+
+using TOnItemExpanding = TEvent<TObject*, TElTreeItem*, bool&>;
+using TOnItemExpandEvent = TEvent<TObject*, TElTreeItem*>;
+using TItemSelChangeEvent = TEvent<TObject*, TElTreeItem*>;
+using TOnCompareItems = TEvent<TObject*, TElTreeItem*, TElTreeItem*, int&>;
+using TOnItemDrawEvent = TEvent<TObject*, TElTreeItem*, TCanvas*, TRect, int>;
+using TElTreeItemPostDrawEvent = TEvent<TObject*, TCanvas*, TElTreeItem*, TRect, bool&>;
+// Sender, Item, PartIndex, out Size (x the width, y the height).
+using TMeasureItemPartEvent = TEvent<TObject*, TElTreeItem*, int, TPoint&>;
+using TOnPicDrawEvent = TEvent<TObject*, TElTreeItem*, int&>;
+// Sender, the bar's kind, the scroll code.
+using TElTreeScrollEvent = TEvent<TObject*, TScrollBarKind, TElScrollCode>;
+using TElTreeChangingEvent = TEvent<TObject*, TElTreeItem*, bool&>;
+using TOnItemChangeEvent = TEvent<TObject*, TElTreeItem*, TItemChangeMode>;
+using TOnItemCheckedEvent = TEvent<TObject*, TElTreeItem*>;
+using THotTrackEvent = TEvent<TObject*, TElTreeItem*, TElTreeItem*>;
+// Sender, Item, Section, var Text, HintWindow, MousePos, var DoShowHint.
+using TOnShowHintEvent = TEvent<TObject*, TElTreeItem*, TElHeaderSection*, TElFString&, TElHintWindow*, TPoint, bool&>;
+using TItemSaveEvent = TEvent<TObject*, TStream*, TElTreeItem*>;
+using TCellStyleSaveEvent = TEvent<TObject*, TStream*, TElCellStyle*>;
+using TElTreeItemDragTargetEvent = TEvent<TObject*, TElTreeItem*, TRect, int, int>;
+using TTryEditEvent = TEvent<TObject*, TElTreeItem*, int, TElFieldType&, bool&>;
+using TInplaceEditorNeededEvent = TEvent<TObject*, TElTreeItem*, int, TElFieldType, TElTreeInplaceEditor*&>;
+using TColumnNotifyEvent = TEvent<TObject*, int>;
+// Sender (the header), Canvas, Section, R, Pressed.
+using TElSectionRedrawEvent = TEvent<TObject*, TCanvas*, TElHeaderSection*, TRect, bool>;
+using TElColumnMoveEvent = TEvent<TObject*, TElHeaderSection*, int, int>;
+using TElHeaderLookupEvent = TEvent<TObject*, TElHeaderSection*, TElFString&>;
+using TElHeaderLookupDoneEvent = TEvent<TObject*, TElHeaderSection*, const TElFString&, bool>;
+using THeaderSectionEvent = TEvent<TObject*, TElHeaderSection*>;
+using TMeasureSectionEvent = TEvent<TObject*, TElHeaderSection*, TPoint&>;
+using TElHTMLLinkClickEvent = TEvent<TObject*, const TElFString&>;
+using TVirtualTextNeededEvent = TEvent<TObject*, TElTreeItem*, int, TElFString&>;
+using TVirtualHintNeededEvent = TEvent<TObject*, TElTreeItem*, TElFString&>;
+// Sender, Item, SectionIndex, VarType (the key kind wanted), out Value.
+using TVirtualValueNeededEvent = TEvent<TObject*, TElTreeItem*, int, int, Variant&>;
+using TVirtualStyleNeededEvent = TEvent<TObject*, TElTreeItem*, int, TElCellStyle*>;
+// Sender, out data object, out drop source, out allowed effects.
+using TOleDragStartEvent = TEvent<TObject*, TComPtr<IDataObject>&, TComPtr<IDropSource>&, TDragTypes&>;
+// Sender, the effect as a drag type, the result of the drag loop.
+using TOleDragFinishEvent = TEvent<TObject*, TDragType, HRESULT>;
+// The unpublished notifications of the tree: two and four arguments after
+// Sender, and the view's end of a drag (Target, X, Y).
+using TElTreePrivateNotifyEvent = TEvent<TObject*, int, int>;
+using TElTreePrivateMouseEvent = TEvent<TObject*, int, int, int, int>;
+using TElTreeEndDragEvent = TEvent<TObject*, TObject*, int, int>;
+
+// A walk's callback: Item, Index, var Continue, Data, Tree.
+using TElIterateProc = std::function<void(TElTreeItem*, int, bool&, void*, TCustomElTree*)>;
+// A search's test: Item, ProcData; true is a match.
+using TElLookupCompareProc = std::function<bool(TElTreeItem*, void*)>;
+
+// The item class of a collection: makes an item of the class for a tree.
+using TElTreeItemClass = TElTreeItem* (*)(TCustomElTree* owner);
+template <class T>
+TElTreeItem* CreateElTreeItem(TCustomElTree* owner) {
+  return new T(owner);
+}
+
+// ---------------------------------------------------------------------------
+// The control a cell style may carry for its cell. The view hands it the
+// mouse while the style's UseTreeLook is clear; coordinates are relative to
+// the cell.
+class TElCellControl : public TPersistent {
+ public:
+  TElCellControl() = default;
+  ~TElCellControl() override;
+
+  // The style whose cell shows the control (set by TElCellStyle::SetControl).
+  TElCellStyle* Owner() const { return FOwner; }
+  void SetOwner(TElCellStyle* value) { FOwner = value; }
+  bool Enabled() const { return FEnabled; }
+  void SetEnabled(bool value) { FEnabled = value; }
+  TPopupMenu* PopupMenu() const { return FPopupMenu; }
+  void SetPopupMenu(TPopupMenu* value) { FPopupMenu = value; }
+  // The frame the control keeps inside its cell.
+  int BorderWidth() const { return FBorderWidth; }
+  void SetBorderWidth(int value) { FBorderWidth = value; }
+
+  virtual void TriggerMouseDown(TMouseButton button, TShiftState shift, int x, int y) = 0;
+  // x = y = -1: the button came up elsewhere.
+  virtual void TriggerMouseUp(TMouseButton button, TShiftState shift, int x, int y) = 0;
+  virtual void TriggerMouseMove(TShiftState shift, int x, int y) = 0;
+  virtual void TriggerDblClick() = 0;
+  // Asked right after a press: false ends the view's handling of it.
+  virtual bool PassClicks() = 0;
+  // Called after a click that began on the control ended on it.
+  virtual void Activate() = 0;
+  virtual void Paint(TCanvas* canvas, const TRect& r) = 0;
+
+ protected:
+  TElCellStyle* FOwner = nullptr;
+  bool FEnabled = true;
+  TPopupMenu* FPopupMenu = nullptr;
+  int FBorderWidth = 0;
+};
+
+// ---------------------------------------------------------------------------
+// The look of one cell, owned by its item (or, in virtual mode, shared by
+// the view).
+class TElCellStyle : public TObject {
+ public:
+  // Text drawing flags of a new style: DT_SINGLELINE | DT_VCENTER |
+  // DT_NOPREFIX | DT_END_ELLIPSIS.
+  static constexpr std::int32_t kDefaultTextFlags = 0x8824;
+
+  explicit TElCellStyle(TElTreeItem* owner);
+  ~TElCellStyle() override;
+
+  // Copies everything but Owner, Control and StyleValue; nil does nothing.
+  void Assign(TElCellStyle* source);
+  // Frees the old control (when the owner's tree exists and keeps its own
+  // data), gives the new one this style as its cell, repaints the owner.
+  void SetControl(TElCellControl* control);
+  TElCellControl* Control() const { return FControl; }
+  // Repaints the owner item, if any.
+  void RedrawOwner();
+
+  TElTreeItem* Owner() const { return FOwner; }
+  std::int32_t StyleValue() const { return FStyleValue; }
+  void SetStyleValue(std::int32_t value) { FStyleValue = value; }
+  TColor CellBkColor() const { return FCellBkColor; }
+  void SetCellBkColor(TColor value) { SetLook(FCellBkColor, value); }
+  TColor TextBkColor() const { return FTextBkColor; }
+  void SetTextBkColor(TColor value) { SetLook(FTextBkColor, value); }
+  TColor TextColor() const { return FTextColor; }
+  void SetTextColor(TColor value) { SetLook(FTextColor, value); }
+  std::int32_t TextFlags() const { return FTextFlags; }
+  void SetTextFlags(std::int32_t value) { SetLook(FTextFlags, value); }
+  TBitmap* Picture() const { return FPicture; }
+  void SetPicture(TBitmap* value) { SetLook(FPicture, value); }
+  TElFieldType CellType() const { return FCellType; }
+  void SetCellType(TElFieldType value) { FCellType = value; }
+  TElSectionStyle Style() const { return FStyle; }
+  void SetStyle(TElSectionStyle value) { SetLook(FStyle, value); }
+  bool UseTreeLook() const { return FUseTreeLook; }
+  void SetUseTreeLook(bool value) { SetLook(FUseTreeLook, value); }
+  std::int32_t FontSize() const { return FFontSize; }
+  void SetFontSize(std::int32_t value) { SetLook(FFontSize, value); }
+  TFontStyles FontStyles() const { return FFontStyles; }
+  void SetFontStyles(TFontStyles value) { SetLook(FFontStyles, value); }
+  const AnsiString& FontName() const { return FFontName; }
+  void SetFontName(const AnsiString& value) { SetLook(FFontName, value); }
+  bool UseBkColor() const { return FUseBkColor; }
+  void SetUseBkColor(bool value) { SetLook(FUseBkColor, value); }
+
+ private:
+  friend class TElTreeItem;
+  friend class TElCellControl;
+
+  template <class T>
+  void SetLook(T& field, const T& value) {
+    if (field == value) return;
+    field = value;
+    RedrawOwner();
+  }
+
+  std::int32_t FStyleValue = 0;
+  TElTreeItem* FOwner;
+  TColor FCellBkColor = 0;
+  TColor FTextBkColor = 0;
+  TColor FTextColor = 0;
+  std::int32_t FTextFlags = kDefaultTextFlags;
+  TBitmap* FPicture = nullptr;
+  TElFieldType FCellType = sftText;
+  TElSectionStyle FStyle = ElhsText;
+  bool FUseTreeLook = false;
+  std::int32_t FFontSize = 0;
+  TFontStyles FFontStyles;
+  AnsiString FFontName;
+  TElCellControl* FControl = nullptr;
+  bool FUseBkColor = false;
+};
+
+// The texts and styles an item keeps itself (absent in virtual mode).
+struct TElTreeItemStaticData {
+  TElTreeItemStaticData();
+  ~TElTreeItemStaticData();
+  TElTreeItemStaticData(const TElTreeItemStaticData&) = delete;
+  TElTreeItemStaticData& operator=(const TElTreeItemStaticData&) = delete;
+
+  TElFString Text;
+  std::unique_ptr<TElWideStringList> ColumnText;
+  TElFString Hint;
+  std::unique_ptr<TElCellStyle> MainStyle;
+  // Created on the first added style; frees its entries.
+  std::unique_ptr<TElList> Styles;
+};
+
+// The text of a sort key: the UTF-16 copy of a text sort or the 8-bit copy
+// of a custom one.
+struct TElSortKeyText {
+  bool IsWide = true;
+  TElFString Wide;
+  AnsiString Ansi;
+};
+
+// ---------------------------------------------------------------------------
+// One node of the tree.
+class TElTreeItem : public TPersistent {
+ public:
+  // Made only by the collection, through its item class.
+  explicit TElTreeItem(TCustomElTree* owner);
+  ~TElTreeItem() override;
+
+  // ---- operations in slot order
+  // Deep copy of another item: data, look and the whole subtree.
+  void Assign(TPersistent* source) override;
+  virtual TElFString GetHint();
+  virtual void SetText(const TElFString& value);
+  virtual void SetRowBkColor(TColor value);
+  virtual void SetMultiline(bool value);
+  // The main cell's measured width.
+  virtual int GetWidth();
+  virtual void ReadData(TStream* stream);
+  virtual void WriteData(TStream* stream);
+  // Asks the collection to delete this item with its subtree.
+  virtual void Delete();
+  // The item before / after this one in depth-first order, nil at the ends.
+  virtual TElTreeItem* GetPrev();
+  virtual TElTreeItem* GetNext();
+  virtual void MoveToPosition(TElTreeItem* item, TElItemMoveMode mode);
+  virtual TElCellStyle* AddStyle();
+  virtual void RemoveStyle(TElCellStyle* style);
+
+  // ---- tree and links
+  TCustomElTree* Owner() const { return FOwner; }
+  TCustomElTree* TreeView() const { return FOwner; }
+  TElTreeItems* Items() const { return FList; }
+  // Nil for top-level items (the hidden root is never answered).
+  TElTreeItem* Parent() const;
+  TElTreeItem* Root() const { return FRoot; }
+  bool IsRoot() const { return FRoot == this; }
+  int Level() const;
+  // The position among the parent's children; -1 without a parent.
+  int Index() const;
+  // The position in depth-first order; -1 for the hidden root.
+  int AbsoluteIndex() const;
+  // Among the visible rows; -1 when not shown.
+  int VisIndex() const;
+  TElTreeItem* LastDescendant() const;
+  // How many items the subtree holds below this item.
+  int DescendantCount() const { return FDescendants; }
+  bool FullyExpanded() const;
+  bool FullyVisible() const;
+  bool IsDescendantOf(TElTreeItem* item) const;
+
+  // ---- navigation
+  TElTreeItem* GetFirstChild() const;
+  TElTreeItem* GetLastChild() const;
+  TElTreeItem* GetChild(int index) const;
+  TElTreeItem* GetNextChild(TElTreeItem* child) const;
+  TElTreeItem* GetPrevChild(TElTreeItem* child) const;
+  TElTreeItem* GetNextSibling() const;
+  TElTreeItem* GetPrevSibling() const;
+  TElTreeItem* GetFirstVisibleChild() const;
+  TElTreeItem* GetTopLevelItem() const;
+  int ChildrenCount() const { return FChildren ? FChildren->Count() : 0; }
+  bool HasChildren() const { return ChildrenCount() > 0; }
+  bool HasVisibleChildren() const;
+
+  // ---- texts
+  TElFString GetText();
+  TElFString Text() { return GetText(); }
+  // Nil without static data.
+  TElWideStrings* ColumnText() const;
+  TElFString Hint() { return GetHint(); }
+  void SetHint(const TElFString& value);
+  bool HasStaticData() const { return FStaticData != nullptr; }
+
+  // ---- state
+  void SetState(int index, bool value);
+  Word State() const { return FState; }
+  TSTIStates DerivedState() const { return TSTIStates::FromBits(FDerivedState); }
+  bool GetSelected() const { return (FState & kStateSelected) != 0; }
+  bool Selected() const { return GetSelected(); }
+  void SetSelected(bool value);
+  bool Focused() const { return (FState & kStateFocused) != 0; }
+  void SetFocused(bool value) { SetState(siFocused, value); }
+  bool GetExpanded() const { return (FState & kStateExpanded) != 0; }
+  bool Expanded() const { return GetExpanded(); }
+  void SetExpanded(bool value);
+  void Expand(bool recursive);
+  void Collapse(bool recursive);
+  void ExpandAllParents(bool value);
+  void MakeVisible();
+  bool ImageHighlighted() const { return (FState & kStateImageHighlighted) != 0; }
+  void SetImageHighlighted(bool value) { SetState(siImageHighlighted, value); }
+  bool Bold() const { return (FState & kStateBold) != 0; }
+  void SetBold(bool value) { SetState(siBold, value); }
+  bool Italic() const { return (FState & kStateItalic) != 0; }
+  void SetItalic(bool value) { SetState(siItalic, value); }
+  bool Underlined() const { return (FState & kStateUnderlined) != 0; }
+  void SetUnderlined(bool value) { SetState(siUnderlined, value); }
+  bool StrikeOut() const { return (FState & kStateStrikeOut) != 0; }
+  void SetStrikeOut(bool value) { SetState(siStrikeOut, value); }
+
+  // ---- check box
+  TElCheckBoxState CheckBoxState() const { return static_cast<TElCheckBoxState>(FCheckBoxState); }
+  void SetCheckBoxState(TElCheckBoxState value);
+  TElCheckBoxType CheckBoxType() const { return static_cast<TElCheckBoxType>(FCheckBoxType); }
+  void SetCheckBoxType(TElCheckBoxType value);
+  bool Checked() const { return FCheckBoxState == ecbChecked; }
+  void SetChecked(bool value);
+
+  // ---- flags, one property each
+  Cardinal Flags() const { return FFlags; }
+  bool ParentColors() const { return HasFlag(ifParentColors); }
+  void SetParentColors(bool value) { SetLookFlag(ifParentColors, value); }
+  bool ParentStyle() const { return HasFlag(ifParentStyle); }
+  void SetParentStyle(bool value) { SetLookFlag(ifParentStyle, value); }
+  bool NoTreeLines() const { return HasFlag(ifNoTreeLines); }
+  void SetNoTreeLines(bool value) { SetLookFlag(ifNoTreeLines, value); }
+  // Written by painting, read by hit testing; no repaint.
+  bool ImageDrawn() const { return HasFlag(ifImageDrawn); }
+  void SetImageDrawn(bool value) { PutFlag(ifImageDrawn, value); }
+  bool Image2Drawn() const { return HasFlag(ifImage2Drawn); }
+  void SetImage2Drawn(bool value) { PutFlag(ifImage2Drawn, value); }
+  bool AlwaysButton() const { return HasFlag(ifAlwaysButton); }
+  void SetAlwaysButton(bool value) { SetLookFlag(ifAlwaysButton, value); }
+  bool LineThroughRow() const { return HasFlag(ifLineThroughRow); }
+  void SetLineThroughRow(bool value) { SetLookFlag(ifLineThroughRow, value); }
+  bool GridLineBelow() const { return HasFlag(ifGridLineBelow); }
+  void SetGridLineBelow(bool value) { SetLookFlag(ifGridLineBelow, value); }
+  bool InplaceEditable() const { return HasFlag(ifInplaceEditable); }
+  void SetInplaceEditable(bool value) { PutFlag(ifInplaceEditable, value); }
+  bool UseBkColor() const { return HasFlag(ifUseBkColor); }
+  void SetUseBkColor(bool value) { SetLookFlag(ifUseBkColor, value); }
+  bool Deleting() const { return HasFlag(ifDeleting); }
+  bool UseStyles() const { return HasFlag(ifUseStyles); }
+  void SetUseStyles(bool value);
+  bool Multiline() const { return HasFlag(ifMultiline); }
+  bool Hidden() const { return HasFlag(ifHidden); }
+  void SetHidden(bool value);
+  bool Enabled() const { return HasFlag(ifEnabled); }
+  void SetEnabled(bool value) { SetLookFlag(ifEnabled, value); }
+  bool NoButton() const { return HasFlag(ifNoButton); }
+  void SetNoButton(bool value) { SetLookFlag(ifNoButton, value); }
+  bool CheckBoxActive() const { return HasFlag(ifCheckBoxActive); }
+  void SetCheckBoxActive(bool value) { SetCheckBoxFlag(ifCheckBoxActive, value); }
+  bool ShowCheckBox() const { return HasFlag(ifShowCheckBox); }
+  void SetShowCheckBox(bool value);
+  bool IsHTML() const { return HasFlag(ifIsHTML); }
+  void SetIsHTML(bool value);
+  bool TreeLineHeight() const { return HasFlag(ifTreeLineHeight); }
+  void SetTreeLineHeight(bool value);
+  bool Sorting() const { return HasFlag(ifSorting); }
+  void SetSorting(bool value) { PutFlag(ifSorting, value); }
+  bool HTMLPrepared() const { return HasFlag(ifHTMLPrepared); }
+
+  // ---- images and look
+  int ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(int value);
+  int StateImageIndex() const { return FStateImageIndex; }
+  void SetStateImageIndex(int value);
+  int ImageIndex2() const { return FImageIndex2; }
+  void SetImageIndex2(int value);
+  int StateImageIndex2() const { return FStateImageIndex2; }
+  void SetStateImageIndex2(int value);
+  std::int8_t OverlayIndex() const { return FOverlayIndex; }
+  void SetOverlayIndex(std::int8_t value);
+  std::int8_t OverlayIndex2() const { return FOverlayIndex2; }
+  void SetOverlayIndex2(std::int8_t value);
+  TColor Color() const { return FColor; }
+  void SetColor(TColor value);
+  TColor BkColor() const { return FBkColor; }
+  void SetBkColor(TColor value);
+  TColor RowBkColor() const { return FRowBkColor; }
+  TColor LineThroughColor() const { return FLineThroughColor; }
+  void SetLineThroughColor(TColor value);
+  TColor BorderColor() const { return FBorderColor; }
+  void SetBorderColor(TColor value);
+  TElItemBorderStyle BorderStyle() const { return static_cast<TElItemBorderStyle>(FBorderStyle); }
+  void SetBorderStyle(TElItemBorderStyle value);
+  int Indent() const { return FIndent; }
+  void SetIndent(int value);
+  int TextLeft() const { return FTextLeft; }
+  int TextRight() const { return FTextRight; }
+  void SetTextSpan(int left, int right) { FTextLeft = left; FTextRight = right; }
+
+  // ---- heights
+  // The row height (see the height rule in ElTreeItem.cpp).
+  int GetHeight();
+  int Height() { return GetHeight(); }
+  Word OwnHeight() const { return FOwnHeight; }
+  void SetOwnHeight(Word value);
+  Word HeightCache() const { return FHeightCache; }
+  bool UsesDefaultHeight() const;
+  // Expanded items only: the rows of the children that are not Hidden, each
+  // with its own subtree when it is expanded.
+  int SubTreeHeight();
+
+  // ---- caller data
+  void* Data() const { return FData; }
+  void SetData(void* value) { FData = value; }
+  TObject* ObjectData() const { return FObjectData; }
+  void SetObjectData(TObject* value) { FObjectData = value; }
+  const TComPtr<IUnknown>& DataInterface() const { return FDataInterface; }
+  void SetDataInterface(const TComPtr<IUnknown>& value) { FDataInterface = value; }
+  std::int32_t Tag() const { return FTag; }
+  void SetTag(std::int32_t value) { FTag = value; }
+
+  // ---- HTML
+  TElHTMLData* HTMLData() const { return FHTMLData; }
+  // The prepared rendering of a column text, nil when it is not HTML.
+  TElHTMLData* ColumnHTMLData(int index) const;
+  // Prepares the HTML data again (after a change of the tree's link look).
+  void ReRenderAllHTMLTexts();
+
+  // ---- styles
+  TElCellStyle* MainStyle() const;
+  int StylesCount() const;
+  TElCellStyle* GetStyle(int index) const;
+
+  // ---- structure
+  void DeleteChild(TElTreeItem* child);
+  void DeleteChildren();
+  void MoveTo(TElTreeItem* newParent);
+  void MoveToPosition(TElTreeItem* newParent, int index);
+  void SortChildren(bool recursive);
+  void RepaintItem() { UpdateItem(); }
+
+  // ---- the sort-key cache, used by the sort
+  std::int32_t SortValueKind() const { return FSortValueKind; }
+  std::int32_t SortRefCount() const { return FSortRefCount; }
+  // Makes the key for the section and sort type, or adds a use to the key
+  // that exists; in virtual mode the key comes from the tree's virtual
+  // events.
+  void AcquireSortKey(int section, TSortTypes sortType);
+  // Drops a use; the last one frees the value and leaves no key.
+  void ReleaseSortKey();
+  // Sets the key (a use count of 1); the sort builds text keys with these.
+  void SetSortKeyInteger(std::int32_t value, std::int32_t kind = skInteger);
+  void SetSortKeyDouble(double value);
+  void SetSortKeyText(const TElFString& wide, const AnsiString& ansi, bool isWide);
+  void SetSortKeyCurrency(Int64 tenThousandths);
+  std::int32_t SortKeyInteger() const;
+  double SortKeyDouble() const;
+  // The UTF-16 or the 8-bit copy, as the key was made.
+  bool SortKeyIsWide() const;
+  const TElFString& SortKeyWideText() const;
+  const AnsiString& SortKeyAnsiText() const;
+  Int64 SortKeyCurrency() const;
+
+ protected:
+  friend class TElTreeItems;
+  friend class TCustomElTree;
+  friend class TElTreeView;
+  friend class TElTreeInvariants;
+  friend class TElCellStyle;
+
+  // Repaints the row, or flags the tree to do it at the end of the update.
+  void UpdateItem();
+  // Repaints one cell's span of the row.
+  void UpdateItemCell(int sectionIndex);
+
+  bool HasFlag(Cardinal bit) const { return (FFlags & bit) != 0; }
+  // Sets or clears bits, keeping the tree's counters in step.
+  void ChangeFlags(Cardinal mask, bool value);
+  void PutFlag(Cardinal bit, bool value) { ChangeFlags(bit, value); }
+  void SetLookFlag(Cardinal bit, bool value);
+  void SetCheckBoxFlag(Cardinal bit, bool value);
+  void SetImageField(std::int32_t& field, int value);
+  void SetStateWord(Word value);
+  // This item's share of the tree's variable-height and hidden counts.
+  int MultiLineContribution() const;
+  int HiddenContribution() const { return HasFlag(ifHidden) ? 1 : 0; }
+  bool Linked() const { return FParent != nullptr; }
+
+  // Children at the end or at an index, placed in FAllItems.
+  int AddChild(TElTreeItem* child);
+  int InsertChild(int index, TElTreeItem* child);
+  // Links a new child: parent, root, collection, static data, counters.
+  void LinkChild(TElTreeItem* child);
+  void CreateStaticData();
+  void FreeStaticData();
+  TElWideStringList* ColumnTextList() const;
+  void OnColumnTextChange(TObject* sender);
+
+  // HTML preparation.
+  void PrepareHTML();
+  void PrepareMainHTML();
+  void PrepareColumnHTML();
+  void FreeMainHTML();
+  void FreeColumnHTML();
+  TElHTMLData* RenderHTML(const TElFString& text);
+  void DestroyHTMLData(TElHTMLData* data);
+  void ColumnHTMLDataDeleted(TObject* sender, void* item);
+
+  // Tree-wide effects of a change.
+  bool TreeUpdating() const;
+  void ResetTopRowWhenShown();
+  void TextChangeSort();
+  // The copy's steps.
+  void AssignLook(TElTreeItem* source);
+  void AssignStyles(TElTreeItem* source);
+  void AssignChildren(TElTreeItem* source);
+  void FreeSortValue();
+
+  // The stream's steps.
+  void ReadState(TStream* stream, std::int32_t version);
+  void ReadStyles(TStream* stream, std::int32_t version);
+  void ReadStyle(TStream* stream, TElCellStyle* style, bool byHandler);
+  void WriteState(TStream* stream);
+  void WriteStyles(TStream* stream);
+  void WriteStyle(TStream* stream, TElCellStyle* style, bool byHandler);
+  void ReadRecord(TStream* stream);
+  void ReadChildren(TStream* stream);
+  // Sets the whole flags word, keeping the counters in step; IsHTML and the
+  // passing bits stay as they are.
+  void SetFlagsWord(Cardinal flags);
+
+  // ---- fields, in the order of the item's data
+  TElHTMLData* FHTMLData = nullptr;
+  std::unique_ptr<TElArray> FColumnHTMLData;
+  std::int32_t FTag = 0;
+  TObject* FObjectData = nullptr;
+  TComPtr<IUnknown> FDataInterface;
+  void* FSortValue = nullptr;
+  std::int32_t FSortValueKind = skNone;
+  std::int32_t FSortRefCount = 0;
+  TElTreeItemStaticData* FStaticData = nullptr;
+  Byte FBorderStyle = ibsNone;
+  Word FHeightCache = 0xFFFF;
+  Word FOwnHeight = 0;
+  Byte FCheckBoxState = ecbUnchecked;
+  Byte FCheckBoxType = ectCheckBox;
+  Word FState = 0;
+  Byte FDerivedState = 0;
+  TElList* FChildren = nullptr;
+  TCustomElTree* FOwner;
+  TElTreeItems* FList = nullptr;
+  void* FData = nullptr;
+  TColor FRowBkColor = 0;
+  TColor FColor = 0;
+  TColor FBkColor = 0;
+  TColor FLineThroughColor = 0;
+  Cardinal FFlags = ifDefault;
+  std::int32_t FTextLeft = 0;
+  std::int32_t FTextRight = 0;
+  std::int32_t FImageIndex = -1;
+  std::int32_t FStateImageIndex = -1;
+  std::int32_t FImageIndex2 = -1;
+  std::int32_t FStateImageIndex2 = -1;
+  TElTreeItem* FParent = nullptr;
+  TElTreeItem* FRoot = nullptr;
+  std::int32_t FIndent = 0;
+  TColor FBorderColor = clWindow;
+  std::int8_t FOverlayIndex = -1;
+  std::int8_t FOverlayIndex2 = -1;
+  // The number of items below this one, and where it last stood in
+  // FAllItems (checked before it is trusted).
+  std::int32_t FDescendants = 0;
+  mutable std::int32_t FIndexHint = -1;
+};
+
+// ---------------------------------------------------------------------------
+// The collection: the only maker of items, owner of the hidden root, and the
+// numbering, walks, searches and streams over them.
+class TElTreeItems : public TPersistent {
+ public:
+  // The virtual constructor; the item class defaults to TElTreeItem.
+  explicit TElTreeItems(TCustomElTree* owner);
+  TElTreeItems(TCustomElTree* owner, TElTreeItemClass itemClass);
+  ~TElTreeItems() override;
+
+  // ---- operations in slot order
+  void DefineProperties(TFiler* filer) override;
+  void Assign(TPersistent* source) override;
+  virtual void LoadFromStream(TStream* stream);
+  virtual void SaveToStream(TStream* stream);
+  virtual TElTreeItem* CreateItem(TCustomElTree* owner);
+  virtual TElTreeItem* AddLastSibling(TElTreeItem* item, const TElFString& text);
+  virtual TElTreeItem* AddLastChild(TElTreeItem* item, const TElFString& text);
+  virtual TElTreeItem* AddFirstChild(TElTreeItem* item, const TElFString& text);
+  virtual TElTreeItem* AddLastChildWithData(TElTreeItem* item, const TElFString& text, void* data);
+  virtual TElTreeItem* AddFirstChildWithData(TElTreeItem* item, const TElFString& text, void* data);
+  virtual TElTreeItem* AddFirstSibling(TElTreeItem* item, const TElFString& text);
+  virtual TElTreeItem* AddLastSiblingWithData(TElTreeItem* item, const TElFString& text, void* data);
+  virtual TElTreeItem* AddFirstSiblingWithData(TElTreeItem* item, const TElFString& text, void* data);
+  virtual TElTreeItem* InsertBefore(TElTreeItem* item, const TElFString& text);
+  virtual TElTreeItem* InsertBeforeWithData(TElTreeItem* item, const TElFString& text, void* data);
+  virtual TElTreeItem* InsertAfter(TElTreeItem* item, const TElFString& text);
+  virtual TElTreeItem* InsertAfterWithData(TElTreeItem* item, const TElFString& text, void* data);
+  virtual void DeleteItem(TElTreeItem* item);
+  virtual void BeginUpdate();
+  virtual void EndUpdate();
+
+  // ---- items
+  TCustomElTree* Owner() const { return FOwner; }
+  TElTreeItem* Root() const { return FRoot; }
+  TElTreeItemClass ItemClass() const { return FItemClass; }
+  void SetItemClass(TElTreeItemClass value) { FItemClass = value ? value : &CreateElTreeItem<TElTreeItem>; }
+  int Count() const;
+  TElTreeItem* GetItem(int index) const;
+  TElTreeItem* Item(int index) const { return GetItem(index); }
+  TElTreeItem* GetFirstItem() const { return GetItem(0); }
+  TElTreeItem* GetVisibleItem(int index) const;
+  int GetVisibleIndex(TElTreeItem* item) const;
+  int GetAbsoluteIndex(TElTreeItem* item) const;
+  // The number of rows the tree shows (kept by the tree).
+  int VisibleCount() const;
+
+  TElTreeItem* AddItem(TElTreeItem* parent);
+  TElTreeItem* InsertItem(int index, TElTreeItem* parent);
+  void Clear();
+
+  // ---- walks
+  void Iterate(bool visibleOnly, bool includeCollapsed, const TElIterateProc& proc, void* data);
+  void IterateFrom(bool visibleOnly, bool includeCollapsed, const TElIterateProc& proc, void* data,
+                   TElTreeItem* startItem);
+  void IterateBackward(bool visibleOnly, bool includeCollapsed, const TElIterateProc& proc, void* data);
+  void IterateBackwardFrom(bool visibleOnly, bool includeCollapsed, const TElIterateProc& proc, void* data,
+                           TElTreeItem* startItem);
+
+  // ---- searches
+  TElTreeItem* FindItem(TElTreeItem* startItem, const TElFString& text, void* data, int column, bool lookForData,
+                        bool checkStartItem, bool subItemsOnly, bool visibleOnly, bool noCase);
+  TElTreeItem* FindItemByProc(TElTreeItem* startItem, bool checkStartItem, bool subItemsOnly, bool visibleOnly,
+                              bool includeCollapsed, void* procData, const TElLookupCompareProc& proc);
+
+  // ---- lines
+  void AssignFromLines(TPersistent* lines);
+  void AddLine(int index, const TElFString& line);
+
+  // Rewrites the FAllItems run of the item's subtree from its children
+  // lists, after the children of one item were reordered in place.
+  void RewriteSubtreeRun(TElTreeItem* item);
+
+ protected:
+  friend class TElTreeItem;
+  friend class TCustomElTree;
+  friend class TElTreeInvariants;
+
+  void CreateRoot();
+  // Whether an item is passed by a walk with these settings, and where the
+  // walk goes after it.
+  bool WalkSkipsSubtree(TElTreeItem* item, bool visibleOnly, bool includeCollapsed, bool& passItem) const;
+  TElTreeItem* StartOfBlockedRun(TElTreeItem* item, bool visibleOnly, bool includeCollapsed,
+                                 const std::vector<TElTreeItem*>& open, bool& passItem) const;
+  TElFString CellText(TElTreeItem* item, int column) const;
+  void ReadData(TStream* stream) { LoadFromStream(stream); }
+  void WriteData(TStream* stream) { SaveToStream(stream); }
+
+  TCustomElTree* FOwner;
+  TElTreeItem* FRoot = nullptr;
+  TElTreeItemClass FItemClass = &CreateElTreeItem<TElTreeItem>;
+  // How deep the item stream being read is nested at the moment.
+  int FReadDepth = 0;
+};
+
+// ---------------------------------------------------------------------------
+// The inner view: the rows on screen and the state of the pointer, the
+// selection and the in-place edit. Painting and input are written apart.
+class TElTreeView : public TCustomControl {
+ public:
+  explicit TElTreeView(TCustomElTree* tree);
+  ~TElTreeView() override;
+
+  // ---- operations in slot order
+  // Rows of LineHeight that fit the view, a partial one counted.
+  virtual int RowsThatFit();
+  virtual void EditItem(TElTreeItem* item, int sectionNum);
+  virtual void EndEdit(bool byCancel);
+  virtual void EditorClosed(bool accepted);
+  virtual void ApplyEdit(const TElFString& value);
+  virtual void DragOverItem(TDragObject* source, int x, int y, bool& accept);
+  virtual bool DragScrollStep(TDragObject* source, int x, int y);
+  virtual TRect GetRowRect(int rowIndex);
+  virtual TElTreeItem* GetItemAtY(int y);
+  virtual TElTreeItem* GetItemAt(int x, int y, TSTItemPart& itemPart, int& hitColumn);
+  virtual int FullRowsThatFit(int& remainder);
+  virtual TElTreeItem* GetNextItem(Word key, int& row, bool& wasSelected);
+  virtual void RequestEdit(TElTreeItem* item, int section, bool immediately);
+
+  TCustomElTree* Tree() const { return FOwner; }
+  TElList* VisibleRows() const { return FVisibleRows.get(); }
+  TElHTMLRender* Render() const { return FRender.get(); }
+  TElTreeItem* FocusedItem() const { return FFocused; }
+  TElTreeItem* SelectedItem() const { return FSelected; }
+  TElTreeItem* HotItem() const { return FTrackItem; }
+  TElTreeItem* EditedItem() const { return FEditingItem; }
+  TElTreeItem* PendingItem() const { return FPendingItem; }
+  TElTreeItem* EditPendingItem() const { return FEditPendingItem; }
+  TElTreeItem* TopItemCache() const { return FTopItem; }
+
+  // ---- what items ask of the view
+  // The cached top row is worked out afresh.
+  void ClearTopRowCache() { FTopItem = nullptr; }
+  // The visible rows must be refilled and counted again.
+  void FlagRowList();
+  // The vertical scroll range changed.
+  void FlagVertical();
+  // Rows, vertical and horizontal metrics and the content width.
+  void FlagFull();
+  void FlagRepaint();
+  // Refills the rows now when possible, else at the end of the update.
+  void RecomputeRows();
+  // Takes the item off the rows on screen.
+  void RemoveVisibleRow(TElTreeItem* item);
+  // Forgets every reference to an item that is going away.
+  void ForgetItem(TElTreeItem* item);
+  // Invalidates an item's row (or one cell of it) when it is on screen.
+  void InvalidateItem(TElTreeItem* item, int sectionIndex);
+  // Brings the window up to date with the flagged changes.
+  void UpdateView();
+
+ protected:
+  friend class TCustomElTree;
+  friend class TElTreeItem;
+  friend class TElTreeItems;
+  friend class TElTreeInvariants;
+
+  TCustomElTree* FOwner;
+  TElHeader* FHeader = nullptr;
+  TElTreeItems* FItems = nullptr;
+  TElCellStyle* FScratchStyle = nullptr;
+  TTimer* FHintTimer = nullptr;
+  TElHintWindow* FHintWnd = nullptr;
+  int FHintX = 0;
+  int FHintY = 0;
+  TElTreeItem* FHintItem = nullptr;
+  bool FPainting = false;
+  bool FRowsChanged = false;
+  bool FScrollChanged = false;
+  bool FSizeChanged = false;
+  bool FHorzChanged = false;
+  int FLongestWidth = -1;
+  TElTreeItem* FTrackItem = nullptr;
+  TElTreeItem* FDropTrg = nullptr;
+  std::unique_ptr<TElList> FVisibleRows;
+  bool FRowBackgroundSet = false;
+  bool FRowColourFromItem = false;
+  bool FDropAcc = false;
+  int FDragImageTop = 0;
+  TImageList* FDragImages = nullptr;
+  std::unique_ptr<TElHTMLRender> FRender;
+  std::unique_ptr<TBitmap> FBackgroundBitmap;
+  bool FHasFocus = false;
+  // Input state.
+  TElTreeItem* FShowHintItem = nullptr;
+  int FPressX = 0;
+  int FPressY = 0;
+  bool FButtonDown = false;
+  bool FFrameSelecting = false;
+  bool FClickedOnce = false;
+  TElCellControl* FActiveCellControl = nullptr;
+  bool FDragStarted = false;
+  bool FPendingSelect = false;
+  TElTreeItem* FPendingItem = nullptr;
+  TShiftState FPendingShift;
+  int FClickSection = -1;
+  TElTreeItem* FLastClickedItem = nullptr;
+  TElTreeItem* FFocused = nullptr;
+  TElTreeItem* FSelected = nullptr;
+  TElTreeItem* FFrameStartItem = nullptr;
+  int FFrameStartX = 0;
+  int FFrameStartDY = 0;
+  TElTreeItem* FFrameEndItem = nullptr;
+  int FFrameEndX = 0;
+  int FFrameEndDY = 0;
+  std::unique_ptr<TElList> FFrameItems;
+  TElTreeItem* FEditingItem = nullptr;
+  TElTreeInplaceEditor* FActiveEditor = nullptr;
+  int FEditSect = -1;
+  TElTreeItem* FEditPendingItem = nullptr;
+  TTimer* FEditTimer = nullptr;
+  AnsiString FSearchText;
+  TSearchTextTimeoutThread* FSearchThread = nullptr;
+  TTimer* FDragScrollTimer = nullptr;
+  TTimer* FDragExpandTimer = nullptr;
+  bool FDragEntered = false;
+  // The item of the top row, kept so that scrolling walks from it.
+  TElTreeItem* FTopItem = nullptr;
+  // The visible rows must be counted again at the end of the update.
+  bool FRecountPending = false;
+  bool FRepaintPending = false;
+};
+
+// ---------------------------------------------------------------------------
+// The tree control.
+class TCustomElTree : public TElXPThemedControl {
+ public:
+  explicit TCustomElTree(TComponent* owner);
+  ~TCustomElTree() override;
+  // Makes the items and the view through their factories, so that a
+  // descendant's factories are the ones used.
+  void AfterConstruction() override;
+  void BeforeDestruction() override;
+
+  // ---- the update counter
+  // Begin raises the counter, end lowers it (never below 0); the deferred
+  // work runs when the outermost update ends.
+  void SetUpdating(bool begin);
+  bool IsUpdating() const { return FUpdateCount > 0; }
+  int UpdateCount() const { return FUpdateCount; }
+  bool IsLoading() const { return ComponentState().Contains(csLoading); }
+  bool IsDestroying() const { return ComponentState().Contains(csDestroying); }
+
+  // ---- parts
+  TElTreeItems* Items() const { return FItems; }
+  TElTreeView* View() const { return FView; }
+  TElHeader* Header() const { return FHeader; }
+  TElList* AllItems() const { return FAllItems.get(); }
+  TElList* SelectedItems() const { return FSelectedItems.get(); }
+  int VisibleCount() const { return FVisibleCount; }
+  int MultiLineCount() const { return FMultiLineCount; }
+  int HiddenCount() const { return FHiddenCount; }
+  int SortingDepth() const { return FSortingDepth; }
+  int DeletingDepth() const { return FDeletingDepth; }
+  bool ResortPending() const { return FResortPending; }
+  // The number of header sections (none while the tree has no header).
+  int HeaderSectionCount() const;
+
+  // ---- focus and selection
+  TElTreeItem* GetFocusedItem() const;
+  TElTreeItem* ItemFocused() const { return GetFocusedItem(); }
+  bool SetFocusedItem(TElTreeItem* item) { return SetFocusedItemEx(item, false, false); }
+  // Moves the focus: refused by OnChanging unless forced; Delayed asks for a
+  // delayed OnItemFocused.
+  bool SetFocusedItemEx(TElTreeItem* item, bool force, bool delayed);
+  // Without MultiSelect focuses the item; with it, makes it the anchor.
+  void SetSelectionAnchor(TElTreeItem* item);
+  TElTreeItem* SelectionAnchor() const;
+  int SelectedCount() const;
+  bool SelectionChanged() const { return FSelChange; }
+  void SetSelectionChanged(bool value) { FSelChange = value; }
+  void EnsureVisible(TElTreeItem* item);
+  void EnsureVisibleBottom(TElTreeItem* item);
+
+  // ---- properties the items read
+  bool ShowColumns() const { return FShowColumns; }
+  int MainTreeColumn() const { return FMainTreeColumn; }
+  void SetMainTreeColumn(int value);
+  TSortModes SortMode() const { return FSortMode; }
+  void SetSortMode(TSortModes value) { FSortMode = value; }
+  int SortSection() const { return FSortSection; }
+  void SetSortSection(int value) { FSortSection = value; }
+  TSortTypes SortType() const { return FSortType; }
+  void SetSortType(TSortTypes value) { FSortType = value; }
+  TSortDirs SortDir() const { return FSortDir; }
+  bool SortUseCase() const { return FSortUseCase; }
+  void SetSortUseCase(bool value) { FSortUseCase = value; }
+  bool AdjustMultilineHeight() const { return FAdjustMultilineHeight; }
+  bool FilteredVisibility() const { return FFilteredVisibility; }
+  bool MultiSelect() const { return FMultiSelect; }
+  bool KeepSelectionWithinLevel() const { return FKeepSelectionWithinLevel; }
+  void SetKeepSelectionWithinLevel(bool value) { FKeepSelectionWithinLevel = value; }
+  bool MoveFocusOnCollapse() const { return FMoveFocusOnCollapse; }
+  void SetMoveFocusOnCollapse(bool value) { FMoveFocusOnCollapse = value; }
+  bool DeselectChildrenOnCollapse() const { return FDeselectChildrenOnCollapse; }
+  void SetDeselectChildrenOnCollapse(bool value) { FDeselectChildrenOnCollapse = value; }
+  bool AutoExpand() const { return FAutoExpand; }
+  bool ShowCheckboxes() const { return FShowCheckboxes; }
+  bool ShowImages() const { return FShowImages; }
+  bool ShowEmptyImages() const { return FShowEmptyImages; }
+  TVirtualityLevel VirtualityLevel() const { return FVirtualityLevel; }
+  int LineHeight() const { return FLineHeight; }
+  TColor TextColor() const { return FTextColor; }
+  TColor LinkColor() const { return FLinkColor; }
+  TFontStyles LinkStyle() const { return FLinkStyle; }
+  TElFString PathSeparatorText() const { return TElFString(1, static_cast<WideChar>(FPathSeparator)); }
+
+  // ---- writing the items as lines of text
+  virtual void SaveStringsToStream(TStream* stream);
+
+  // ---- the sort of one item's children, and the text keys of a sort
+  void SortItemChildren(TElTreeItem* item, bool recursive);
+  void MakeTextSortKey(TElTreeItem* item, int section, TSortTypes sortType);
+
+  // ---- events
+  TOnItemExpanding OnItemExpanding;
+  TOnItemExpanding OnItemCollapsing;
+  TOnItemExpandEvent OnItemExpand;
+  TOnItemExpandEvent OnItemCollapse;
+  TItemSelChangeEvent OnItemSelectedChange;
+  TOnItemExpandEvent OnItemDeletion;
+  TOnCompareItems OnCompareItems;
+  TOnItemDrawEvent OnItemDraw;
+  TElTreeItemPostDrawEvent OnItemPostDraw;
+  TMeasureItemPartEvent OnMeasureItemPart;
+  TOnPicDrawEvent OnItemPicDraw;
+  TOnPicDrawEvent OnItemPicDraw2;
+  TElScrollDrawPartEvent OnHorzScrollDrawPart;
+  TElScrollDrawPartEvent OnVertScrollDrawPart;
+  TElScrollHintNeededEvent OnHorzScrollHintNeeded;
+  TElScrollHintNeededEvent OnVertScrollHintNeeded;
+  TElTreeScrollEvent OnScroll;
+  TElTreeChangingEvent OnChanging;
+  TNotifyEvent OnItemFocused;
+  TOnItemChangeEvent OnItemChange;
+  TOnItemCheckedEvent OnItemChecked;
+  TOnItemExpandEvent OnItemPreDraw;
+  THotTrackEvent OnHotTrack;
+  TOnShowHintEvent OnShowLineHint;
+  TNotifyEvent OnSortBegin;
+  TNotifyEvent OnSortEnd;
+  TItemSaveEvent OnItemSave;
+  TItemSaveEvent OnItemLoad;
+  TCellStyleSaveEvent OnCellStyleSave;
+  TCellStyleSaveEvent OnCellStyleLoad;
+  TNotifyEvent OnAfterSelectionChange;
+  TElTreeItemDragTargetEvent OnDragTargetChange;
+  TTryEditEvent OnTryEdit;
+  TInplaceEditorNeededEvent OnInplaceEditorNeeded;
+  TColumnNotifyEvent OnHeaderColumnClick;
+  TColumnNotifyEvent OnHeaderColumnResize;
+  TColumnNotifyEvent OnHeaderSectionFilterCall;
+  TColumnNotifyEvent OnHeaderSectionAutoSize;
+  TElSectionRedrawEvent OnHeaderColumnDraw;
+  TElColumnMoveEvent OnHeaderColumnMove;
+  TElHeaderLookupEvent OnHeaderLookup;
+  TElHeaderLookupDoneEvent OnHeaderLookupDone;
+  TNotifyEvent OnHeaderResize;
+  THeaderSectionEvent OnHeaderSectionExpand;
+  THeaderSectionEvent OnHeaderSectionCollapse;
+  TMeasureSectionEvent OnHeaderSectionMeasure;
+  TMouseEvent OnHeaderMouseDown;
+  TElHTMLImageNeededEvent OnHTMLImageNeeded;
+  TElHTMLLinkClickEvent OnLinkClick;
+  TVirtualTextNeededEvent OnVirtualTextNeeded;
+  TVirtualHintNeededEvent OnVirtualHintNeeded;
+  TVirtualValueNeededEvent OnVirtualValueNeeded;
+  TVirtualStyleNeededEvent OnVirtualStyleNeeded;
+  TTargetDragEvent OnOleTargetDrag;
+  TTargetDropEvent OnOleTargetDrop;
+  TOleDragStartEvent OnOleDragStart;
+  TOleDragFinishEvent OnOleDragFinish;
+  TMouseWheelEvent OnMouseWheelDown;
+  TMouseWheelEvent OnMouseWheelUp;
+
+  // ---- operations added by the tree, in slot order
+  virtual void DoHTMLImageNeeded(TObject* sender, const TElFString& src, TBitmap*& image);
+  virtual void DoLinkClick(const TElFString& href);
+  virtual void SetLinkColor(TColor value);
+  virtual void SetLinkStyle(TFontStyles value);
+  virtual void FontChanged(TObject* sender);
+  virtual void DoClick(TObject* sender);
+  virtual void DoDblClick(TObject* sender);
+  virtual void DoDragDrop(TObject* sender, TObject* source, int x, int y);
+  virtual void DoDragOver(TObject* sender, TObject* source, int x, int y, TDragState state, bool& accept);
+  virtual void DoEndDrag(TObject* sender, TObject* target, int x, int y);
+  virtual void DoEnter(TObject* sender);
+  virtual void DoExit(TObject* sender);
+  virtual void DoKeyDown(TObject* sender, Word& key, TShiftState shift);
+  virtual void DoKeyPress(TObject* sender, char& key);
+  virtual void DoKeyUp(TObject* sender, Word& key, TShiftState shift);
+  virtual void DoMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  virtual void DoMouseMove(TObject* sender, TShiftState shift, int x, int y);
+  virtual void DoMouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  virtual void DoStartDrag(TObject* sender, TDragObject*& dragObject);
+  virtual void DoHeaderSectionMeasure(TObject* sender, TElHeaderSection* section, TPoint& size);
+  virtual void SetAdjustMultilineHeight(bool value);
+  virtual TElTreeItem* GetRoot();
+  virtual int CompareItems(TElTreeItem* item1, TElTreeItem* item2, TSortTypes sortType, int direction);
+  virtual void SetDoInplaceEdit(bool value);
+  virtual void SetShowColumns(bool value);
+  virtual void DoGetPicture(TElTreeItem* item, int& imageIndex);
+  virtual void DoGetPicture2(TElTreeItem* item, int& imageIndex);
+  virtual int DefineLineHeight();
+  virtual void UpdateScrollBars();
+  virtual TElTreeItems* CreateItems();
+  virtual TElTreeItems* CreateItemsOfClass(TElTreeItemClass itemClass);
+  virtual TElHeader* CreateHeader();
+  virtual void SetHeaderColor(TColor value);
+  virtual TColor GetHeaderColor();
+  virtual void DoChanging(TElTreeItem* item, bool& allowChange);
+  virtual void DoHeaderColumnResize(int sectionIndex);
+  virtual void DoHeaderColumnClick(int sectionIndex);
+  virtual void DoItemFocused();
+  virtual void DoItemDraw(TElTreeItem* item, TCanvas* surface, TRect r, int sectionIndex);
+  virtual void DoItemChange(TElTreeItem* item, TItemChangeMode itemChangeMode);
+  virtual void DoItemExpanding(TElTreeItem* item, bool& canProcess);
+  virtual void DoItemCollapsing(TElTreeItem* item, bool& canProcess);
+  virtual void DoItemChecked(TElTreeItem* item);
+  virtual void DoItemExpand(TElTreeItem* item);
+  virtual void DoItemCollapse(TElTreeItem* item);
+  virtual void DoItemDeletion(TElTreeItem* item);
+  virtual void DoCompareItems(TElTreeItem* item1, TElTreeItem* item2, int& res);
+  virtual void DoHeaderColumnDraw(TObject* sender, TCanvas* canvas, TElHeaderSection* section, TRect r, bool pressed);
+  virtual void HeaderSectionChanged(TObject* sender, TElHeaderSection* section, int change);
+  virtual void HeaderSectionMoved(TObject* sender, TElHeaderSection* section, int oldPos, int newPos);
+  virtual void DoHotTrack(TElTreeItem* oldItem, TElTreeItem* newItem);
+  virtual void DoScroll(TScrollBarKind scrollBarKind, TElScrollCode scrollCode);
+  virtual void DoHeaderColumnMove(TElHeaderSection* section, int oldPos, int newPos);
+  virtual void DoItemSave(TElTreeItem* item, TStream* stream);
+  virtual void DoItemLoad(TElTreeItem* item, TStream* stream);
+  virtual void DoItemSelectedChange(TElTreeItem* item);
+  virtual void DoShowHint(TElTreeItem* item, TElHeaderSection* section, TElFString& text, TElHintWindow* hintWindow,
+                          TPoint mousePos, bool& doShowHint);
+  virtual void HeaderSectionCreated(TObject* sender, TElHeaderSection* section);
+  virtual void DoHeaderLookup(TElHeaderSection* section, TElFString& text);
+  virtual void DoHeaderLookupDone(TElHeaderSection* section, const TElFString& text, bool accepted);
+  virtual void DoHeaderSectionExpand(TElHeaderSection* section);
+  virtual void DoHeaderSectionCollapse(TElHeaderSection* section);
+  virtual void DoMeasureItemPart(TElTreeItem* item, int partIndex, TPoint& size);
+  virtual void DoPrivateNotify(int code, int param);
+  virtual void DoItemPostDraw(TCanvas* canvas, TElTreeItem* item, TRect itemRect, bool& drawFocusRect);
+  virtual void DoOleTargetDrag(TDragState state, TOleDragObject* source, TShiftState shift, int x, int y,
+                               TDragType& dragType);
+  virtual void DoOleTargetDrop(TOleDragObject* source, TShiftState shift, int x, int y, TDragType& dragType);
+  virtual void DoOleDragStart(TComPtr<IDataObject>& dataObj, TComPtr<IDropSource>& dropSource,
+                              TDragTypes& dwOKEffects);
+  virtual void DoOleDragFinish(TDragType dwEffect, HRESULT result);
+  virtual TElTreeItem* GetTopItem();
+  virtual void SetTopItem(TElTreeItem* item);
+  virtual void DoSortBegin();
+  virtual void DoSortEnd();
+  virtual TElTreeView* CreateView();
+  virtual void DoAfterSelectionChange();
+  virtual void DoVirtualTextNeeded(TElTreeItem* item, int sectionIndex, TElFString& text);
+  virtual void DoVirtualHintNeeded(TElTreeItem* item, TElFString& hint);
+  virtual void DoVirtualValueNeeded(TElTreeItem* item, int sectionIndex, int varType, Variant& value);
+  virtual void DoVirtualStyleNeeded(TElTreeItem* item, int sectionIndex, TElCellStyle* style);
+  virtual void DoTryEdit(TElTreeItem* item, int sectionIndex, TElFieldType& cellType, bool& canEdit);
+  virtual void DoInplaceEditorNeeded(TElTreeItem* item, int sectionIndex, TElFieldType supposedFieldType,
+                                     TElTreeInplaceEditor*& editor);
+  virtual void DoPrivateMouse1(int button, int shift, int x, int y);
+  virtual void DoPrivateMouse2(int button, int shift, int x, int y);
+  virtual void FullCollapse();
+  virtual void FullExpand();
+  virtual void GetItemRect(int rowIndex, TRect& r);
+  virtual TElTreeItem* GetItemAtY(int y);
+  virtual TElTreeItem* GetItemAt(int x, int y, TSTItemPart& itemPart, int& hitColumn);
+  virtual void MeasureCell(TElTreeItem* item, int columnNum, TPoint& size);
+  virtual TElTreeItem* GetNextSelected(TElTreeItem* prev);
+  virtual void AllSelected(TElList* selectedItems);
+  virtual void SelectAll();
+  virtual void InvertSelection();
+  virtual void SelectAllEx(bool includeHidden);
+  virtual void InvertSelectionEx(bool includeHidden);
+  virtual void DeselectAll();
+  virtual void DeselectAllEx(bool includeHidden);
+  virtual void SelectRange(TElTreeItem* fromItem, TElTreeItem* toItem);
+  virtual void SelectRangeEx(TElTreeItem* fromItem, TElTreeItem* toItem, bool includeHidden);
+  virtual void SelectRange2(TElTreeItem* fromItem, TElTreeItem* toItem, bool selectDisabled);
+  virtual void SelectRangeEx2(TElTreeItem* fromItem, TElTreeItem* toItem, bool selectDisabled, bool includeHidden);
+  virtual void Sort(bool recursive);
+  virtual void SaveToStorage();
+  virtual void RestoreFromStorage();
+  virtual void EditItem(TElTreeItem* item, int sectionNum);
+  virtual bool IsInView(TElTreeItem* item);
+
+  // The unpublished notifications.
+  TElTreePrivateNotifyEvent OnPrivateNotify;
+  TElTreePrivateMouseEvent OnPrivateMouse1;
+  TElTreePrivateMouseEvent OnPrivateMouse2;
+  TElTreeEndDragEvent OnViewEndDrag;
+
+ protected:
+  friend class TElTreeItem;
+  friend class TElTreeItems;
+  friend class TElTreeView;
+  friend class TElTreeInvariants;
+
+  using TElXPThemedControl::DoEnter;
+  using TElXPThemedControl::DoExit;
+  using TElXPThemedControl::DoKeyDown;
+
+  void GetThemedClassName(TElFString& name) override;
+
+  // The deferred work of the outermost update's end.
+  void EndOfUpdate();
+  void RecountVisibleRows();
+  int CountVisibleRows() const;
+  // Marks that the end of the update has work to do.
+  void FlagUpdate() { FUpdatePending = true; }
+  void FlagRemeasure();
+  void FlagColumnWidths();
+  // The column widths, and the cached top row when the item's row shows.
+  void FlagColumnWidthsFor(TElTreeItem* item);
+  // The header's own update bracket.
+  void BeginHeaderUpdate();
+  void EndHeaderUpdate();
+  // Counters of the items that do not use the default row height and of the
+  // hidden items, changed by each item's share.
+  void ChangeCounters(int multiLineDelta, int hiddenDelta);
+  void RecountMultiLine();
+  // A tree of its own for the items and the view; the view's events reach
+  // the tree through these.
+  void WireView();
+
+  // ---- parts
+  TElTreeView* FView = nullptr;
+  TElHeader* FHeader = nullptr;
+  TElScrollBar* FHScrollBar = nullptr;
+  TElScrollBar* FVScrollBar = nullptr;
+  TElScrollBarStyles* FHScrollBarStyles = nullptr;
+  TElScrollBarStyles* FVScrollBarStyles = nullptr;
+  TElTreeItems* FItems = nullptr;
+  TElTreeInplaceManager* FInplaceManager = nullptr;
+  std::unique_ptr<TElList> FAllItems;
+  std::unique_ptr<TElList> FSelectedItems;
+  std::unique_ptr<TElList> FSortSections;
+  TTimer* FDelayTimer = nullptr;
+  TElHook* FHook = nullptr;
+  TChangeLink* FImageChangeLink = nullptr;
+  TImgFormChangeLink* FImageFormLink = nullptr;
+  TBitmap* FBackground = nullptr;
+  TFont* FHeaderFont = nullptr;
+  TBitmap* FPlusPicture = nullptr;
+  TBitmap* FMinusPicture = nullptr;
+  TBitmap* FLeafPicture = nullptr;
+  TBitmap* FCheckBoxGlyph = nullptr;
+  TBitmap* FRadioButtonGlyph = nullptr;
+  TElDropTarget* FDropTarget = nullptr;
+
+  // ---- state of the frame
+  int FUpdateCount = 0;
+  bool FInUpdateEnd = false;
+  bool FUpdatePending = false;
+  bool FResortPending = false;
+  bool FAutoSizePending = false;
+  bool FAutoSizing = false;
+  int FSortingDepth = 0;
+  int FVisibleCount = 0;
+  int FMultiLineCount = 0;
+  int FTopIndex = 0;
+  int FLeftPosition = 0;
+  bool FHorzBarShown = false;
+  bool FVertBarShown = false;
+  int FHeaderHeight = 0;
+  int FStreamedHeaderHeight = 0;
+  bool FHasFocus = false;
+  bool FMouseOver = false;
+  bool FInSizeMove = false;
+  TElTreeItem* FDelayedItem = nullptr;
+  int FDeletingDepth = 0;
+  TElFString FHint;
+  bool FLayingOut = false;
+  bool FFirstLayoutDone = false;
+  // Items with the Hidden flag.
+  int FHiddenCount = 0;
+  // The rows must be measured again from the top row.
+  bool FRemeasurePending = false;
+  // The selection changed during the current input action.
+  bool FSelChange = false;
+  // Colours decided for the row being painted.
+  TColor FCurrentRowColor = 0;
+  TColor FCurrentTextColor = 0;
+
+  // ---- fields behind the published properties (their defaults)
+  TElFlatBorderType FActiveBorderType = fbtSunken;
+  bool FAlwaysKeepFocus = false;
+  bool FAlwaysKeepSelection = true;
+  bool FAutoCollapse = false;
+  bool FAutoExpand = false;
+  bool FAutoLineHeight = true;
+  bool FAutoLookup = false;
+  bool FAutoResizeColumns = true;
+  bool FAdjustMultilineHeight = true;
+  TElBkGndType FBackgroundType = bgtColorFill;
+  bool FBarStyle = false;
+  bool FBarStyleVerticalLines = false;
+  TBorderStyle FBorderStyle = bsSingle;
+  TElBorderSides FBorderSides = AllBorderSides;
+  int FChangeDelay = 500;
+  bool FChangeStateImage = false;
+  int FCheckBoxSize = 15;
+  bool FCustomCheckboxes = false;
+  bool FCustomPlusMinus = false;
+  bool FDeselectChildrenOnCollapse = false;
+  TElDblClickMode FDblClickMode = dcmExpand;
+  bool FDoInplaceEdit = true;
+  bool FDragAllowed = false;
+  int FDragExpandDelay = 500;
+  bool FDraggableSections = false;
+  bool FDrawFocusRect = true;
+  TDragImgMode FDragImageMode = dimNever;
+  TColor FDragRectAcceptColor = 0x008000;
+  TColor FDragRectDenyColor = 0x0000FF;
+  int FDragScrollInterval = 100;
+  TDragTargetDraw FDragTrgDrawMode = SelColorRect;
+  TElDragType FDragType = dtNative;
+  bool FExpandOnDblClick = true;
+  bool FExpandOnDragOver = false;
+  bool FExplorerEditMode = false;
+  bool FFilteredVisibility = false;
+  bool FFlat = false;
+  bool FFlatFocusedScrollbars = true;
+  TColor FFocusedSelectColor = clHighlight;
+  TColor FFocusedSelectTextColor = clHighlightText;
+  TScrollStyle FForcedScrollBars = ssNone;
+  bool FFullRowSelect = true;
+  TColor FGradientStartColor = 0;
+  TColor FGradientEndColor = 0;
+  int FGradientSteps = 64;
+  bool FHeaderHotTrack = true;
+  bool FHeaderUseTreeFont = true;
+  bool FHideFocusRect = false;
+  bool FHideHintOnTimer = false;
+  bool FHideHintOnMove = true;
+  TColor FHideSelectColor = clBtnFace;
+  TColor FHideSelectTextColor = clBtnShadow;
+  bool FHideSelection = false;
+  bool FHorizontalLines = false;
+  bool FHideHorzScrollBar = false;
+  bool FHideVertScrollBar = false;
+  TElHintType FHintType = shtHintOrText;
+  TColor FHorzDivLinesColor = clBtnFace;
+  bool FIgnoreEnabled = false;
+  TElImageForm* FImgForm = nullptr;
+  TImageList* FImages = nullptr;
+  TImageList* FImages2 = nullptr;
+  TElFlatBorderType FInactiveBorderType = fbtSunkenOuter;
+  bool FIncrementalSearch = false;
+  int FInplaceEditorDelay = 500;
+  int FItemIndent = 17;
+  bool FKeepSelectionWithinLevel = false;
+  TColor FLineBorderActiveColor = 0;
+  TColor FLineBorderInactiveColor = 0;
+  int FLineHeight = 0;
+  TColor FLinesColor = clBtnFace;
+  TPenStyle FLinesStyle = psDot;
+  TColor FLineHintColor = clWindow;
+  THintModes FLineHintMode = shmLong;
+  int FLineHintTimeout = 3000;
+  TLineHintType FLineHintType = lhtSmart;
+  bool FLockHeaderHeight = false;
+  TElFieldType FMainTextType = sftText;
+  int FMainTreeColumn = 0;
+  bool FMoveColumnOnDrag = false;
+  bool FMoveFocusOnCollapse = false;
+  bool FMouseFrameSelect = true;
+  bool FMultiSelect = true;
+  int FMultiSelectLevel = -1;
+  bool FOwnerDrawByColumn = true;
+  TElFString FOwnerDrawMask = L"~~@~~";
+  char FPathSeparator = '\\';
+  bool FPlusMinusTransparent = false;
+  bool FQuickEditMode = false;
+  bool FRightAlignedText = false;
+  bool FRightAlignedTree = false;
+  bool FRightClickSelect = true;
+  bool FRowHotTrack = false;
+  bool FRowSelect = true;
+  bool FNoBlendSelected = false;
+  bool FScrollBackground = false;
+  bool FScrollbarOpposite = false;
+  bool FScrollTracking = false;
+  int FSelectColumn = -1;
+  bool FShowButtons = true;
+  bool FShowColumns = false;
+  bool FShowCheckboxes = false;
+  bool FShowEmptyImages = false;
+  bool FShowEmptyImages2 = false;
+  bool FShowImages = true;
+  bool FShowLeafButton = false;
+  bool FShowLines = true;
+  bool FShowRoot = false;
+  bool FShowRootButtons = true;
+  TSTSelModes FSelMode = smUsual;
+  TSortDirs FSortDir = sdAscend;
+  TSortModes FSortMode = smNone;
+  int FSortSection = 0;
+  TSortTypes FSortType = stText;
+  TElIniFile* FStorage = nullptr;
+  AnsiString FStoragePath = "\\Tree";
+  bool FSortUseCase = true;
+  bool FStickyHeaderSections = false;
+  TColor FStripedOddColor = clBtnShadow;
+  TColor FStripedEvenColor = clBtnHighlight;
+  bool FStripedItems = false;
+  bool FTracking = true;
+  TColor FTrackColor = clHighlight;
+  bool FUnderlineTracked = true;
+  bool FUseCustomScrollBars = true;
+  TColor FVertDivLinesColor = clBtnFace;
+  bool FVerticalLines = false;
+  bool FVerticalLinesLong = true;
+  TVirtualityLevel FVirtualityLevel = vlNone;
+  bool FUseSystemHintColors = false;
+  TColor FTextColor = clWindowText;
+  TColor FBkColor = clWindow;
+  TCursor FLinkCursor = crHandPoint;
+  TColor FLinkColor = 0xFF0000;
+  TFontStyles FLinkStyle{fsUnderline};
+};
+
+// The tree with its properties published.
+class TElTree : public TCustomElTree {
+ public:
+  explicit TElTree(TComponent* owner) : TCustomElTree(owner) {}
+};
+
+// An update bracket of a tree: SetUpdating(True) now, SetUpdating(False)
+// when the scope ends. The end-of-update work may raise; while another
+// exception is already passing, its error is dropped so that the first one
+// reaches the caller.
+class TElTreeUpdateScope {
+ public:
+  explicit TElTreeUpdateScope(TCustomElTree* tree);
+  ~TElTreeUpdateScope() noexcept(false);
+  TElTreeUpdateScope(const TElTreeUpdateScope&) = delete;
+  TElTreeUpdateScope& operator=(const TElTreeUpdateScope&) = delete;
+
+ private:
+  TCustomElTree* tree_;
+  int exceptions_;
+};
+
+// ---------------------------------------------------------------------------
+// The tree's invariants, for tests: FAllItems is the depth-first walk of the
+// children lists; every link points where it should; the descendant,
+// variable-height, hidden and visible counts equal a recount; the selection
+// list holds exactly the items whose selected bit is set; the view refers to
+// items of this tree only. Returns an empty string when everything holds,
+// else the first broken rule.
+class TElTreeInvariants {
+ public:
+  static std::string Check(TCustomElTree* tree);
+};

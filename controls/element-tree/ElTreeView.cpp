@@ -1,0 +1,67 @@
+// The view's model side: its rows list, the cached top row, the change flags
+// that the items raise and the item references it must drop when an item
+// goes away.
+#include "ElTree.hpp"
+
+TElTreeView::TElTreeView(TCustomElTree* tree) : TCustomControl(tree), FOwner(tree) {
+  SetControlStyle(ControlStyle() + TControlStyle{csOpaque, csDisplayDragImage});
+  FVisibleRows = std::make_unique<TElList>();
+  FBackgroundBitmap = std::make_unique<TBitmap>();
+  FRender = std::make_unique<TElHTMLRender>();
+  FLongestWidth = -1;
+}
+
+TElTreeView::~TElTreeView() = default;
+
+void TElTreeView::FlagRowList() {
+  FRowsChanged = true;
+  FRecountPending = true;
+  FOwner->FlagUpdate();
+}
+
+void TElTreeView::FlagVertical() {
+  FScrollChanged = true;
+  FOwner->FlagUpdate();
+}
+
+void TElTreeView::FlagFull() {
+  FRowsChanged = true;
+  FRecountPending = true;
+  FScrollChanged = true;
+  FHorzChanged = true;
+  FLongestWidth = -1;
+  FOwner->FlagUpdate();
+}
+
+void TElTreeView::FlagRepaint() {
+  FRepaintPending = true;
+  FOwner->FlagUpdate();
+}
+
+void TElTreeView::RecomputeRows() {
+  FRowsChanged = true;
+  FOwner->FlagUpdate();
+}
+
+void TElTreeView::RemoveVisibleRow(TElTreeItem* item) {
+  const int count = FVisibleRows->Count();
+  if (count == 0) return;
+  int index = FVisibleRows->IndexOfBack(count - 1, item);
+  if (index >= 0) FVisibleRows->Delete(index);
+}
+
+void TElTreeView::ForgetItem(TElTreeItem* item) {
+  // Every reference the view keeps, so that nothing points at a freed item.
+  TElTreeItem** refs[] = {&FHintItem,   &FTrackItem,      &FDropTrg,       &FShowHintItem,   &FPendingItem,
+                          &FLastClickedItem, &FFocused,   &FSelected,      &FFrameStartItem, &FFrameEndItem,
+                          &FEditPendingItem, &FTopItem};
+  for (TElTreeItem** ref : refs)
+    if (*ref == item) *ref = nullptr;
+  if (FPendingItem == nullptr) FPendingSelect = false;
+  if (FFrameItems) FFrameItems->Remove(item);
+  if (FOwner->FDelayedItem == item) FOwner->FDelayedItem = nullptr;
+  if (FEditingItem == item) {
+    FEditingItem = nullptr;
+    if (FActiveEditor) EndEdit(true);
+  }
+}
