@@ -645,6 +645,8 @@ class TElTreeItem : public TPersistent {
   int InsertChild(int index, TElTreeItem* child);
   // Links a new child: parent, root, collection, static data, counters.
   void LinkChild(TElTreeItem* child);
+  // Whether a leaf child of this item is one of the tree's rows.
+  bool ChildIsRow(const TElTreeItem* child) const;
   void CreateStaticData();
   void FreeStaticData();
   TElWideStringList* ColumnTextList() const;
@@ -860,11 +862,15 @@ class TElTreeView : public TCustomControl {
   // ---- what items ask of the view
   // The cached top row is worked out afresh.
   void ClearTopRowCache() { FTopItem = nullptr; }
-  // The visible rows must be refilled and counted again.
+  // The rows on screen must be filled again.
+  void FlagRows();
+  // ... and counted again: which items are rows changed in a way the tree
+  // did not count (expansion, filtering, a moved or copied subtree).
   void FlagRowList();
   // The vertical scroll range changed.
   void FlagVertical();
-  // Rows, vertical and horizontal metrics and the content width.
+  // Rows, vertical and horizontal metrics and the content width; the count
+  // of rows stays.
   void FlagFull();
   void FlagRepaint();
   // Refills the rows now when possible, else at the end of the update.

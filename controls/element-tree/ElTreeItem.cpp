@@ -545,6 +545,7 @@ void TElTreeItem::SetHidden(bool value) {
   if (FOwner->FilteredVisibility()) {
     TElTreeUpdateScope scope(FOwner);
     FOwner->FView->FlagFull();
+    FOwner->FView->FlagRowList();
     FOwner->FlagRemeasure();
   }
   UpdateItem();

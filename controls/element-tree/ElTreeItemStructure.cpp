@@ -40,6 +40,14 @@ bool InSubtree(const TElTreeItem* item, const TElTreeItem* ancestor) {
 
 // ---------------------------------------------------------------- adding
 
+bool TElTreeItem::ChildIsRow(const TElTreeItem* child) const {
+  const bool filtered = FOwner->FilteredVisibility();
+  if (filtered && child->Hidden()) return false;
+  for (const TElTreeItem* p = this; p && !p->IsRoot(); p = p->FParent)
+    if (!p->GetExpanded() || (filtered && p->Hidden())) return false;
+  return true;
+}
+
 void TElTreeItem::LinkChild(TElTreeItem* child) {
   child->FParent = this;
   child->FRoot = FRoot;
@@ -48,8 +56,12 @@ void TElTreeItem::LinkChild(TElTreeItem* child) {
   for (TElTreeItem* a = this; a; a = a->FParent) a->FDescendants += child->FDescendants + 1;
   FOwner->ChangeCounters(child->MultiLineContribution(), child->HiddenContribution());
   FOwner->FlagRemeasure();
-  // A new row only shows under an open, visible parent.
-  if (GetExpanded() && FullyExpanded()) FOwner->FView->FlagRowList();
+  // A new leaf is a row under an open, shown parent: the count follows
+  // without a recount.
+  if (ChildIsRow(child)) {
+    if (!FOwner->FView->FRecountPending) ++FOwner->FVisibleCount;
+    FOwner->FView->FlagRows();
+  }
 }
 
 int TElTreeItem::AddChild(TElTreeItem* child) {
@@ -99,6 +111,8 @@ void TElTreeItem::DeleteChild(TElTreeItem* child) {
   child->FFlags |= ifDeleting;
   TElTreeUpdateScope scope(tree);
   child->DeleteChildren();
+  // The child is a leaf now; whether it is a row decides the count below.
+  const bool wasRow = ChildIsRow(child);
   if (child->Hidden()) child->ChangeFlags(ifHidden, false);
   const bool destroying = tree->IsDestroying();
 
@@ -147,13 +161,17 @@ void TElTreeItem::DeleteChild(TElTreeItem* child) {
   child->Free();
   tree->FlagRemeasure();
   view->FlagRepaint();
-  if (GetExpanded() && FullyExpanded()) view->FlagRowList();
+  if (wasRow) {
+    if (!view->FRecountPending) --tree->FVisibleCount;
+    view->FlagRows();
+  }
 }
 
 void TElTreeItem::DeleteChildren() {
   if (!FOwner) return;
   TCustomElTree* tree = FOwner;
   TElTreeItem* focused = tree->GetFocusedItem();
+  const bool hadChildren = HasChildren();
   ++tree->FDeletingDepth;
   try {
     // Last first, so that a subtree goes bottom-up.
@@ -171,7 +189,7 @@ void TElTreeItem::DeleteChildren() {
     delete FChildren;
     FChildren = nullptr;
   }
-  if (FullyExpanded()) tree->FView->FlagRowList();
+  if (hadChildren && FullyExpanded()) tree->FView->FlagRows();
   if (tree->GetFocusedItem() != focused && tree->FDeletingDepth == 0) tree->DoItemFocused();
 }
 
@@ -222,6 +240,7 @@ void TElTreeItem::MoveToPosition(TElTreeItem* newParent, int index) {
       (section == tree->MainTreeColumn() || section == -1))
     tree->FResortPending = true;
   tree->FView->FlagFull();
+  tree->FView->FlagRowList();
   tree->FlagRemeasure();
 }
 
@@ -287,6 +306,9 @@ void TElTreeItem::Assign(TPersistent* source) {
   // copying from an ancestor would copy into what is being copied.
   if (src->FOwner == FOwner && (InSubtree(src, this) || InSubtree(this, src))) TreeError(SElTreeAssignSubtreeError);
   TElTreeUpdateScope scope(FOwner);
+  // The copy changes which items are rows: they are counted again at the
+  // end, also when the copy stops half-way.
+  FOwner->FView->FlagRowList();
   AssignLook(src);
   AssignStyles(src);
   DeleteChildren();

@@ -75,7 +75,7 @@ TElTreeItem* TElTreeItems::AddItem(TElTreeItem* parent) {
   TElTreeItem* item = made.get();
   p->AddChild(made.release());
   if (p->GetExpanded() && p->FullyExpanded()) {
-    FOwner->FView->FlagRowList();
+    FOwner->FView->FlagRows();
     FOwner->FView->FlagVertical();
   }
   FOwner->FlagRemeasure();
@@ -91,7 +91,7 @@ TElTreeItem* TElTreeItems::InsertItem(int index, TElTreeItem* parent) {
   TElTreeItem* item = made.get();
   p->InsertChild(index, made.release());
   if (p->GetExpanded() && p->FullyExpanded()) {
-    FOwner->FView->FlagRowList();
+    FOwner->FView->FlagRows();
     FOwner->FView->FlagVertical();
   }
   FOwner->FlagRemeasure();
@@ -201,6 +201,7 @@ void TElTreeItems::Assign(TPersistent* source) {
     FRoot->SetStateWord(kStateExpanded);
     FOwner->FView->ClearTopRowCache();
     FOwner->FView->FlagFull();
+    FOwner->FView->FlagRowList();
     return;
   }
   if (dynamic_cast<TStrings*>(source) || dynamic_cast<TElWideStrings*>(source)) {
@@ -271,6 +272,7 @@ void TElTreeItems::LoadFromStream(TStream* stream) {
       items->FRoot->SetStateWord(kStateExpanded);
       items->FOwner->FView->ClearTopRowCache();
       items->FOwner->FView->FlagFull();
+      items->FOwner->FView->FlagRowList();
     }
   } finish{this};
   FRoot->ReadData(stream);

@@ -13,6 +13,11 @@ TElTreeView::TElTreeView(TCustomElTree* tree) : TCustomControl(tree), FOwner(tre
 
 TElTreeView::~TElTreeView() = default;
 
+void TElTreeView::FlagRows() {
+  FRowsChanged = true;
+  FOwner->FlagUpdate();
+}
+
 void TElTreeView::FlagRowList() {
   FRowsChanged = true;
   FRecountPending = true;
@@ -26,7 +31,6 @@ void TElTreeView::FlagVertical() {
 
 void TElTreeView::FlagFull() {
   FRowsChanged = true;
-  FRecountPending = true;
   FScrollChanged = true;
   FHorzChanged = true;
   FLongestWidth = -1;

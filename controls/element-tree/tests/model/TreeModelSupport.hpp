@@ -29,7 +29,7 @@ class TTestTree : public TElTree {
   void SetFiltered(bool value) {
     FFilteredVisibility = value;
     SetUpdating(true);
-    View()->FlagFull();
+    View()->FlagRowList();
     SetUpdating(false);
   }
 

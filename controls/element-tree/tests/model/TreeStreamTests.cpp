@@ -185,6 +185,35 @@ TEST_F(TreeStreamTest, SavingMovesNoFocusAndFiresNothing) {
   EXPECT_EQ(saves.count, 6) << "the root and five items";
 }
 
+TEST_F(TreeStreamTest, PassingBitsAndPicturesAreNeverStoredAndTheRootStaysOpen) {
+  TElTreeItem* item = items->AddLastChild(nullptr, L"p");
+  item->SetImageDrawn(true);
+  item->SetSorting(true);
+  item->SetUseStyles(true);
+  TBitmap picture;
+  item->MainStyle()->SetPicture(&picture);
+  const std::string saved = Saved(tree);
+  const size_t block = 153 + 4 + 5;
+  const Cardinal flags = static_cast<Byte>(saved[block + 20]) | static_cast<Byte>(saved[block + 21]) << 8 |
+                         static_cast<Byte>(saved[block + 22]) << 16;
+  EXPECT_EQ(flags & ifTransient, 0u);
+  EXPECT_NE(flags & ifUseStyles, 0u);
+  // The style block follows the hint, the column count and two flag bytes.
+  const size_t style = block + 128 + 4 + 4 + 4 + 2;
+  EXPECT_EQ(saved.substr(style + 16, 4), std::string(4, '\0'));
+
+  // Read back, stored passing bits are dropped and the hidden root opens
+  // whatever its record says.
+  Bytes s;
+  s.I32(-13).Ansi("").Block(128, {{64, -1}}).I32(-1).Wide(L"").I32(0).B(0).I32(1);
+  s.I32(-13).Ansi("q").Block(128, {{20, static_cast<std::int32_t>(ifDefault | ifTransient)}, {64, -1}})
+      .I32(-1).Wide(L"").I32(0).B(0).I32(0);
+  Load(tree, s.data);
+  EXPECT_EQ(items->GetItem(0)->Flags() & ifTransient, 0u);
+  EXPECT_TRUE(items->Root()->Expanded());
+  EXPECT_TREE_CONSISTENT(tree);
+}
+
 // ---------------------------------------------------------------- older versions
 
 TEST_F(TreeStreamTest, AVersion12RecordIgnoresTheOverlaysAndReadsAWideHint) {
