@@ -140,18 +140,11 @@ void TCustomElTree::FlagColumnWidths() {
 // ---------------------------------------------------------------- counters
 
 int TCustomElTree::CountVisibleRows() const {
-  if (!FAllItems) return 0;
-  const int n = FAllItems->Count();
   int count = 0;
-  for (int i = 0; i < n;) {
-    auto* item = static_cast<TElTreeItem*>(FAllItems->FastGet(i));
-    if (FFilteredVisibility && item->Hidden()) {
-      i += item->FDescendants + 1;
-      continue;
-    }
+  ForEachRow([&count](TElTreeItem*, int, int) {
     ++count;
-    i += item->Expanded() ? 1 : item->FDescendants + 1;
-  }
+    return true;
+  });
   return count;
 }
 
@@ -250,20 +243,22 @@ void TCustomElTree::SaveStringsToStream(TStream* stream) {
 
 // ---------------------------------------------------------------- link look
 
-void TCustomElTree::SetLinkColor(TColor value) {
-  if (FLinkColor == value) return;
-  FLinkColor = value;
+void TCustomElTree::ReRenderHTMLItems() {
   TElTreeUpdateScope scope(this);
   for (int i = 0; i < FAllItems->Count(); ++i)
     static_cast<TElTreeItem*>(FAllItems->FastGet(i))->ReRenderAllHTMLTexts();
 }
 
+void TCustomElTree::SetLinkColor(TColor value) {
+  if (FLinkColor == value) return;
+  FLinkColor = value;
+  ReRenderHTMLItems();
+}
+
 void TCustomElTree::SetLinkStyle(TFontStyles value) {
   if (FLinkStyle == value) return;
   FLinkStyle = value;
-  TElTreeUpdateScope scope(this);
-  for (int i = 0; i < FAllItems->Count(); ++i)
-    static_cast<TElTreeItem*>(FAllItems->FastGet(i))->ReRenderAllHTMLTexts();
+  ReRenderHTMLItems();
 }
 
 // ---------------------------------------------------------------- events

@@ -582,6 +582,8 @@ class TElTreeItem : public TPersistent {
 
   // ---- styles
   TElCellStyle* MainStyle() const;
+  // Takes a new style into the item's list (which frees its styles).
+  TElCellStyle* AppendStyle(std::unique_ptr<TElCellStyle> style);
   int StylesCount() const;
   TElCellStyle* GetStyle(int index) const;
 
@@ -643,6 +645,7 @@ class TElTreeItem : public TPersistent {
   // Children at the end or at an index, placed in FAllItems.
   int AddChild(TElTreeItem* child);
   int InsertChild(int index, TElTreeItem* child);
+  void PlaceInAllItems(int pos, TElTreeItem* child);
   // Links a new child: parent, root, collection, static data, counters.
   void LinkChild(TElTreeItem* child);
   // Whether a leaf child of this item is one of the tree's rows.
@@ -684,6 +687,7 @@ class TElTreeItem : public TPersistent {
   // Sets the whole flags word, keeping the counters in step; IsHTML and the
   // passing bits stay as they are.
   void SetFlagsWord(Cardinal flags);
+  void StoreFlags(Cardinal flags);
 
   // ---- fields, in the order of the item's data
   TElHTMLData* FHTMLData = nullptr;
@@ -808,6 +812,7 @@ class TElTreeItems : public TPersistent {
   friend class TElTreeInvariants;
 
   void CreateRoot();
+  TElTreeItem* MakeChild(TElTreeItem* parent, int index);
   // Whether an item is passed by a walk with these settings, and where the
   // walk goes after it.
   bool WalkSkipsSubtree(TElTreeItem* item, bool visibleOnly, bool includeCollapsed, bool& passItem) const;
@@ -1242,6 +1247,25 @@ class TCustomElTree : public TElXPThemedControl {
   void EndOfUpdate();
   void RecountVisibleRows();
   int CountVisibleRows() const;
+  // Walks the rows the tree shows, in order, over the flat list: a
+  // collapsed item's subtree and, while the tree filters, a hidden item's
+  // are stepped over whole. Visit(item, row, position) returns false to
+  // stop.
+  template <class Visit>
+  void ForEachRow(Visit visit) const {
+    const int count = FAllItems->Count();
+    int row = 0;
+    for (int i = 0; i < count;) {
+      auto* item = static_cast<TElTreeItem*>(FAllItems->FastGet(i));
+      if (FFilteredVisibility && item->Hidden()) {
+        i += item->FDescendants + 1;
+        continue;
+      }
+      if (!visit(item, row, i)) return;
+      ++row;
+      i += item->GetExpanded() ? 1 : item->FDescendants + 1;
+    }
+  }
   // Marks that the end of the update has work to do.
   void FlagUpdate() { FUpdatePending = true; }
   void FlagRemeasure();
@@ -1255,6 +1279,8 @@ class TCustomElTree : public TElXPThemedControl {
   // hidden items, changed by each item's share.
   void ChangeCounters(int multiLineDelta, int hiddenDelta);
   void RecountMultiLine();
+  // HTML items prepare their texts again (a new link look).
+  void ReRenderHTMLItems();
   // A tree of its own for the items and the view; the view's events reach
   // the tree through these.
   void WireView();

@@ -491,8 +491,16 @@ bool TElTreeItem::UsesDefaultHeight() const {
   return TreeLineHeight() && !IsHTML() && !(Multiline() && adjust);
 }
 
-void TElTreeItem::ChangeFlags(Cardinal mask, bool value) {
-  Cardinal flags = value ? (FFlags | mask) : (FFlags & ~mask);
+void TElTreeItem::ChangeFlags(Cardinal mask, bool value) { StoreFlags(value ? (FFlags | mask) : (FFlags & ~mask)); }
+
+void TElTreeItem::SetFlagsWord(Cardinal flags) {
+  const Cardinal keep = ifTransient | ifIsHTML;
+  StoreFlags((flags & ~keep) | (FFlags & keep));
+}
+
+// The one place a linked item's flags change: its share of the tree's
+// counters moves with them.
+void TElTreeItem::StoreFlags(Cardinal flags) {
   if (flags == FFlags) return;
   if (!Linked() || !FOwner) {
     FFlags = flags;
@@ -842,6 +850,10 @@ TElCellStyle* TElTreeItem::AddStyle() {
   }
   style->FUseTreeLook = true;
   if (FStaticData->MainStyle) style->Assign(FStaticData->MainStyle.get());
+  return AppendStyle(std::move(style));
+}
+
+TElCellStyle* TElTreeItem::AppendStyle(std::unique_ptr<TElCellStyle> style) {
   if (!FStaticData->Styles) {
     FStaticData->Styles = std::make_unique<TElList>();
     FStaticData->Styles->SetAutoClearObjects(true);

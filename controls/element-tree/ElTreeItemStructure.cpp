@@ -64,15 +64,18 @@ void TElTreeItem::LinkChild(TElTreeItem* child) {
   }
 }
 
-int TElTreeItem::AddChild(TElTreeItem* child) {
+void TElTreeItem::PlaceInAllItems(int pos, TElTreeItem* child) {
   TElList* all = FOwner->FAllItems.get();
-  const int pos = IsRoot() ? all->Count() : AbsoluteIndex() + FDescendants + 1;
-  if (!FChildren) FChildren = new TElList;
   if (pos >= all->Count())
     all->Add(child);
   else
     all->Insert(pos, child);
   child->FIndexHint = pos;
+  if (!FChildren) FChildren = new TElList;
+}
+
+int TElTreeItem::AddChild(TElTreeItem* child) {
+  PlaceInAllItems((IsRoot() ? -1 : AbsoluteIndex()) + FDescendants + 1, child);
   const int index = FChildren->Add(child);
   LinkChild(child);
   return index;
@@ -81,20 +84,10 @@ int TElTreeItem::AddChild(TElTreeItem* child) {
 int TElTreeItem::InsertChild(int index, TElTreeItem* child) {
   const int count = ChildrenCount();
   if (index < 0 || index > count) TreeError(SElTreeItemIndexError);
-  TElList* all = FOwner->FAllItems.get();
-  int pos;
-  if (count == 0)
-    pos = AbsoluteIndex() + 1;
-  else if (index == count)
-    pos = (IsRoot() ? -1 : AbsoluteIndex()) + FDescendants + 1;
-  else
-    pos = GetChild(index)->AbsoluteIndex();
-  if (!FChildren) FChildren = new TElList;
-  if (pos >= all->Count())
-    all->Add(child);
-  else
-    all->Insert(pos, child);
-  child->FIndexHint = pos;
+  // Before the child now at the index, else after the last child's
+  // subtree (right after this item when it has none).
+  const int pos = index < count ? GetChild(index)->AbsoluteIndex() : (IsRoot() ? -1 : AbsoluteIndex()) + FDescendants + 1;
+  PlaceInAllItems(pos, child);
   FChildren->Insert(index, child);
   LinkChild(child);
   return index;
@@ -281,20 +274,6 @@ void TElTreeItem::MoveToPosition(TElTreeItem* item, TElItemMoveMode mode) {
 
 // ---------------------------------------------------------------- copying
 
-void TElTreeItem::SetFlagsWord(Cardinal flags) {
-  const Cardinal keep = ifTransient | ifIsHTML;
-  flags = (flags & ~keep) | (FFlags & keep);
-  if (flags == FFlags) return;
-  if (!Linked() || !FOwner) {
-    FFlags = flags;
-    return;
-  }
-  const int multiLine = MultiLineContribution();
-  const int hidden = HiddenContribution();
-  FFlags = flags;
-  FOwner->ChangeCounters(MultiLineContribution() - multiLine, HiddenContribution() - hidden);
-}
-
 void TElTreeItem::Assign(TPersistent* source) {
   auto* src = dynamic_cast<TElTreeItem*>(source);
   if (!src) {
@@ -373,11 +352,7 @@ void TElTreeItem::AssignStyles(TElTreeItem* src) {
   for (int i = 0; i < src->StylesCount(); ++i) {
     auto style = std::make_unique<TElCellStyle>(this);
     style->Assign(src->GetStyle(i));
-    if (!FStaticData->Styles) {
-      FStaticData->Styles = std::make_unique<TElList>();
-      FStaticData->Styles->SetAutoClearObjects(true);
-    }
-    FStaticData->Styles->Add(static_cast<TObject*>(style.release()));
+    AppendStyle(std::move(style));
   }
 }
 

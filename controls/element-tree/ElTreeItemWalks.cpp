@@ -16,40 +16,26 @@ TElTreeItem* ItemAt(TElList* list, int index) { return static_cast<TElTreeItem*>
 // ---------------------------------------------------------------- visible rows
 
 TElTreeItem* TElTreeItems::GetVisibleItem(int index) const {
-  if (index < 0 || !FOwner) return nullptr;
-  TElList* all = FOwner->FAllItems.get();
-  const bool filtered = FOwner->FilteredVisibility();
-  int row = 0;
-  for (int i = 0; i < all->Count();) {
-    TElTreeItem* item = ItemAt(all, i);
-    if (filtered && item->Hidden()) {
-      i += item->FDescendants + 1;
-      continue;
-    }
-    if (row == index) return item;
-    ++row;
-    i += item->GetExpanded() ? 1 : item->FDescendants + 1;
-  }
-  return nullptr;
+  TElTreeItem* found = nullptr;
+  if (index < 0 || !FOwner) return found;
+  FOwner->ForEachRow([&](TElTreeItem* item, int row, int) {
+    if (row == index) found = item;
+    return row < index;
+  });
+  return found;
 }
 
 int TElTreeItems::GetVisibleIndex(TElTreeItem* item) const {
   if (!item || item->FList != this || item->IsRoot()) return -1;
-  TElList* all = FOwner->FAllItems.get();
-  const bool filtered = FOwner->FilteredVisibility();
   const int target = item->AbsoluteIndex();
-  int row = 0;
-  for (int i = 0; i < all->Count() && i <= target;) {
-    TElTreeItem* current = ItemAt(all, i);
-    if (filtered && current->Hidden()) {
-      i += current->FDescendants + 1;
-      continue;
-    }
-    if (i == target) return row;
-    ++row;
-    i += current->GetExpanded() ? 1 : current->FDescendants + 1;
-  }
-  return -1;
+  int found = -1;
+  // The walk steps over a hidden or collapsed run holding the item: it
+  // passes its place without meeting it.
+  FOwner->ForEachRow([&](TElTreeItem*, int row, int position) {
+    if (position == target) found = row;
+    return position < target;
+  });
+  return found;
 }
 
 // ---------------------------------------------------------------- iterations

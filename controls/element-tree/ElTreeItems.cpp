@@ -68,12 +68,17 @@ int TElTreeItems::VisibleCount() const { return FOwner ? FOwner->VisibleCount() 
 
 // ---------------------------------------------------------------- adding
 
-TElTreeItem* TElTreeItems::AddItem(TElTreeItem* parent) {
-  TElTreeUpdateScope scope(FOwner);
+// Makes an item and links it under the parent at the index (-1: last).
+TElTreeItem* TElTreeItems::MakeChild(TElTreeItem* parent, int index) {
   TElTreeItem* p = parent ? parent : FRoot;
+  if (index != -1 && (index < 0 || index > p->ChildrenCount())) throw EElTreeError(LoadStr(SElTreeItemIndexError));
+  TElTreeUpdateScope scope(FOwner);
   std::unique_ptr<TElTreeItem> made(CreateItem(FOwner));
   TElTreeItem* item = made.get();
-  p->AddChild(made.release());
+  if (index == -1)
+    p->AddChild(made.release());
+  else
+    p->InsertChild(index, made.release());
   if (p->GetExpanded() && p->FullyExpanded()) {
     FOwner->FView->FlagRows();
     FOwner->FView->FlagVertical();
@@ -83,20 +88,12 @@ TElTreeItem* TElTreeItems::AddItem(TElTreeItem* parent) {
   return item;
 }
 
+TElTreeItem* TElTreeItems::AddItem(TElTreeItem* parent) { return MakeChild(parent, -1); }
+
 TElTreeItem* TElTreeItems::InsertItem(int index, TElTreeItem* parent) {
-  TElTreeItem* p = parent ? parent : FRoot;
-  if (index < 0 || index > p->ChildrenCount()) throw EElTreeError(LoadStr(SElTreeItemIndexError));
-  TElTreeUpdateScope scope(FOwner);
-  std::unique_ptr<TElTreeItem> made(CreateItem(FOwner));
-  TElTreeItem* item = made.get();
-  p->InsertChild(index, made.release());
-  if (p->GetExpanded() && p->FullyExpanded()) {
-    FOwner->FView->FlagRows();
-    FOwner->FView->FlagVertical();
-  }
-  FOwner->FlagRemeasure();
-  FOwner->FView->FlagRepaint();
-  return item;
+  // -1 asks for no place: it is out of bounds like every other.
+  if (index < 0) throw EElTreeError(LoadStr(SElTreeItemIndexError));
+  return MakeChild(parent, index);
 }
 
 namespace {
