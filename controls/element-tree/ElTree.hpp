@@ -962,7 +962,9 @@ class TElTreeView : public TCustomControl {
 };
 
 // ---------------------------------------------------------------------------
-// The tree control.
+// The tree control. Its items and view are made by their factories after the
+// constructor, so a tree is made through TObject::Create (as forms and class
+// references make every component).
 class TCustomElTree : public TElXPThemedControl {
  public:
   explicit TCustomElTree(TComponent* owner);
