@@ -87,6 +87,18 @@ TElTreeItem* TCustomElTree::GetRoot() { return FItems ? FItems->Root() : nullptr
 
 void TCustomElTree::GetThemedClassName(TElFString& name) { name = L"TREEVIEW"; }
 
+// ---------------------------------------------------------------- header
+
+int TCustomElTree::HeaderSectionCount() const { return FHeader ? FHeader->Sections()->Count() : 0; }
+
+void TCustomElTree::BeginHeaderUpdate() {
+  if (FHeader) FHeader->BeginUpdate();
+}
+
+void TCustomElTree::EndHeaderUpdate() {
+  if (FHeader) FHeader->EndUpdate();
+}
+
 // ---------------------------------------------------------------- updates
 
 void TCustomElTree::SetUpdating(bool begin) {
@@ -371,11 +383,11 @@ void TCustomElTree::DoShowHint(TElTreeItem* item, TElHeaderSection* section, TEl
   OnShowLineHint(this, item, section, text, hintWindow, mousePos, doShowHint);
 }
 
-void TCustomElTree::DoHeaderLookup(TElHeaderSection* section, TElFString& text) {
+void TCustomElTree::DoHeaderLookup(TElHeaderSection* section, AnsiString& text) {
   OnHeaderLookup(this, section, text);
 }
 
-void TCustomElTree::DoHeaderLookupDone(TElHeaderSection* section, const TElFString& text, bool accepted) {
+void TCustomElTree::DoHeaderLookupDone(TElHeaderSection* section, const AnsiString& text, bool accepted) {
   OnHeaderLookupDone(this, section, text, accepted);
 }
 

@@ -29,6 +29,8 @@
 #include "ComObj.hpp"
 #include "ControlsDrag.hpp"
 #include "ElDragDrop.hpp"
+#include "ElHeader.hpp"
+#include "ElHeaderSections.hpp"
 #include "ElHintWindow.hpp"
 #include "ElList.hpp"
 #include "ElScrollBar.hpp"
@@ -48,11 +50,8 @@ class TElTreeView;
 class TElCellStyle;
 class TElCellControl;
 
-// The header and its sections, the in-place editors, the drag object and the
-// search thread are declared in units of their own.
-class TElHeader;
-class TElHeaderSection;
-class TElHeaderSections;
+// The in-place editors, the drag object and the search thread are declared
+// in units of their own.
 class TElTreeInplaceEditor;
 class TElTreeInplaceManager;
 class TElTreeDragObject;
@@ -78,17 +77,11 @@ enum : int {
 CLASSLIB_EXCEPTION(EElTreeError, Exception);
 
 // ---------------------------------------------------------------------------
-// Types the header shares with the tree.
+// The header's field types and section styles, as cells use them.
 
-enum TElFieldType : Byte {
-  sftCustom, sftText, sftNumber, sftFloating, sftDateTime, sftDate, sftTime, sftPicture, sftEnum,
-  sftBLOB, sftUndef, sftBool, sftCurrency, sftMemo
-};
 using TElFieldTypes = TSet<TElFieldType>;
-constexpr Byte kElFieldTypeCount = 14;
-
-enum TElSectionStyle : Byte { ElhsText, ElhsOwnerDraw, ElhsPictureOnly };
-constexpr Byte kElSectionStyleCount = 3;
+constexpr Byte kElFieldTypeCount = sftMemo + 1;
+constexpr Byte kElSectionStyleCount = ElhsPictureOnly + 1;
 
 // ---------------------------------------------------------------------------
 // Enumerations of the tree's properties.
@@ -195,13 +188,11 @@ using TElTreeItemDragTargetEvent = TEvent<TObject*, TElTreeItem*, TRect, int, in
 using TTryEditEvent = TEvent<TObject*, TElTreeItem*, int, TElFieldType&, bool&>;
 using TInplaceEditorNeededEvent = TEvent<TObject*, TElTreeItem*, int, TElFieldType, TElTreeInplaceEditor*&>;
 using TColumnNotifyEvent = TEvent<TObject*, int>;
-// Sender (the header), Canvas, Section, R, Pressed.
-using TElSectionRedrawEvent = TEvent<TObject*, TCanvas*, TElHeaderSection*, TRect, bool>;
+// The header's events the tree passes on: TElSectionRedrawEvent (its Sender
+// is the header), TElHeaderLookupEvent, TElHeaderLookupDoneEvent and
+// TMeasureSectionEvent are the header's own.
 using TElColumnMoveEvent = TEvent<TObject*, TElHeaderSection*, int, int>;
-using TElHeaderLookupEvent = TEvent<TObject*, TElHeaderSection*, TElFString&>;
-using TElHeaderLookupDoneEvent = TEvent<TObject*, TElHeaderSection*, const TElFString&, bool>;
-using THeaderSectionEvent = TEvent<TObject*, TElHeaderSection*>;
-using TMeasureSectionEvent = TEvent<TObject*, TElHeaderSection*, TPoint&>;
+using THeaderSectionEvent = TElSectionEvent;
 using TElHTMLLinkClickEvent = TEvent<TObject*, const TElFString&>;
 using TVirtualTextNeededEvent = TEvent<TObject*, TElTreeItem*, int, TElFString&>;
 using TVirtualHintNeededEvent = TEvent<TObject*, TElTreeItem*, TElFString&>;
@@ -1175,8 +1166,8 @@ class TCustomElTree : public TElXPThemedControl {
   virtual void DoShowHint(TElTreeItem* item, TElHeaderSection* section, TElFString& text, TElHintWindow* hintWindow,
                           TPoint mousePos, bool& doShowHint);
   virtual void HeaderSectionCreated(TObject* sender, TElHeaderSection* section);
-  virtual void DoHeaderLookup(TElHeaderSection* section, TElFString& text);
-  virtual void DoHeaderLookupDone(TElHeaderSection* section, const TElFString& text, bool accepted);
+  virtual void DoHeaderLookup(TElHeaderSection* section, AnsiString& text);
+  virtual void DoHeaderLookupDone(TElHeaderSection* section, const AnsiString& text, bool accepted);
   virtual void DoHeaderSectionExpand(TElHeaderSection* section);
   virtual void DoHeaderSectionCollapse(TElHeaderSection* section);
   virtual void DoMeasureItemPart(TElTreeItem* item, int partIndex, TPoint& size);

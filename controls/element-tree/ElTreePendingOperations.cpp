@@ -7,9 +7,6 @@
 
 // ---------------------------------------------------------------- the frame
 
-int TCustomElTree::HeaderSectionCount() const { return 0; }
-void TCustomElTree::BeginHeaderUpdate() {}
-void TCustomElTree::EndHeaderUpdate() {}
 void TCustomElTree::EnsureVisible(TElTreeItem* /*item*/) {}
 void TCustomElTree::EnsureVisibleBottom(TElTreeItem* /*item*/) {}
 void TCustomElTree::SortItemChildren(TElTreeItem* /*item*/, bool /*recursive*/) {}
