@@ -276,6 +276,7 @@ class TApplication : public TComponent {
   bool IsCaptureKeyMsg(const MSG& msg);
   void Idle();
   void WndProc(TMessage& m);
+  void CloseMainForm();
   void WakeMainThreadHandler(TObject* sender);
   void ServiceReleases();
   void StartHintTimer(int pause);

@@ -163,8 +163,25 @@ void TApplication::WndProc(TMessage& m) {
       return;
     case CM_RELEASE: ServiceReleases(); return;
     case WM_NULL: CheckSynchronize(); return;
-    default: m.Result = DefWindowProcA(handle_, m.Msg, m.WParam, m.LParam);
+    case WM_CLOSE: CloseMainForm(); return;
+    case WM_SYSCOMMAND:
+      if ((m.WParam & 0xFFF0) == SC_CLOSE) {
+        CloseMainForm();
+        return;
+      }
+      break;
+    default: break;
   }
+  m.Result = DefWindowProcA(handle_, m.Msg, m.WParam, m.LParam);
+}
+
+// This window is the program's taskbar button: its Close, and a close from
+// the task list, arrive here. The window's default answer would destroy it
+// and every form it owns without ending the program; the main form's own
+// close handling decides instead, as for a close of the form itself.
+void TApplication::CloseMainForm() {
+  if (mainForm_) mainForm_->Perform(WM_CLOSE, 0, 0);
+  else Terminate();
 }
 
 void TApplication::MainFormShown() {

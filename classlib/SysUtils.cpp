@@ -137,15 +137,18 @@ const char* BuiltInString(int ident) {
 }
 }  // namespace
 
-std::string LoadStr(int ident) {
+WideString LoadWideStr(int ident) {
   wchar_t buffer[4096];
   int len = LoadStringW(HInstance, static_cast<UINT>(ident), buffer, 4096);
   if (len <= 0) {
     const char* builtIn = BuiltInString(ident);
-    return builtIn ? builtIn : std::string();
+    return builtIn ? AnsiToWide(builtIn) : WideString();
   }
-  return WideToAnsi(WideString(buffer, len));
+  return WideString(buffer, len);
 }
+
+// The built-in texts are plain ASCII: the round trip changes nothing.
+std::string LoadStr(int ident) { return WideToAnsi(LoadWideStr(ident)); }
 
 std::string LoadResString(int ident) { return LoadStr(ident); }
 

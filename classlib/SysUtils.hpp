@@ -138,6 +138,9 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 
 // The string-table entry of the program's module, as ANSI; "" when missing.
 std::string LoadStr(int ident);
+// The same entry as the UTF-16 text the table holds, whatever the ANSI code
+// page; "" when missing.
+WideString LoadWideStr(int ident);
 std::string LoadResString(int ident);
 // The system's text for a GetLastError or HRESULT code, without the final
 // line break.

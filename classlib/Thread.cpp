@@ -145,6 +145,40 @@ bool CheckSynchronize() {
   return ran;
 }
 
+bool WaitServingQueue(const std::function<bool()>& done, Cardinal timeoutMs, void* handle) {
+  if (!InMainThread())
+    throw EThread("WaitServingQueue called from thread " + std::to_string(GetCurrentThreadId()) +
+                  ", which is NOT the main thread");
+  const DWORD start = GetTickCount();
+  // The thread's handle first: once it is signalled the wait is over, even
+  // with the queue still holding its termination step.
+  HANDLE handles[2];
+  DWORD count = 0;
+  if (handle) handles[count++] = handle;
+  const DWORD queueIndex = count;
+  handles[count++] = Queue().Signal();
+  for (;;) {
+    if (done && done()) return true;
+    DWORD left = INFINITE;
+    if (timeoutMs != WaitForever) {
+      const DWORD elapsed = GetTickCount() - start;
+      if (elapsed >= timeoutMs) return false;
+      left = timeoutMs - elapsed;
+    }
+    const DWORD r = MsgWaitForMultipleObjects(count, handles, FALSE, left, QS_SENDMESSAGE);
+    if (handle && r == WAIT_OBJECT_0) return true;
+    if (r == WAIT_OBJECT_0 + queueIndex) {
+      CheckSynchronize();
+    } else if (r == WAIT_OBJECT_0 + count) {
+      // Looking at the queue delivers the messages sent to this thread.
+      MSG msg;
+      PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    } else if (r != WAIT_TIMEOUT) {
+      throw EThread("Thread error: wait failed (" + std::to_string(GetLastError()) + ")");
+    }
+  }
+}
+
 TThread::TThread(bool createSuspended) : createSuspended_(createSuspended) {
   Queue();  // the queue must exist before any worker can use it
   unsigned id = 0;
@@ -224,19 +258,7 @@ void TThread::WaitForHandle() {
   }
   // Serve the queue and messages sent from other threads while waiting, or a
   // worker in Synchronize (or in SendMessage) would wait for us forever.
-  HANDLE handles[2] = {handle_, Queue().Signal()};
-  for (;;) {
-    DWORD r = MsgWaitForMultipleObjects(2, handles, FALSE, INFINITE, QS_SENDMESSAGE);
-    if (r == WAIT_OBJECT_0) break;
-    if (r == WAIT_OBJECT_0 + 1) {
-      CheckSynchronize();
-    } else if (r == WAIT_OBJECT_0 + 2) {
-      MSG msg;
-      PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
-    } else {
-      throw EThread("Thread error: wait failed (" + std::to_string(GetLastError()) + ")");
-    }
-  }
+  WaitServingQueue(nullptr, WaitForever, handle_);
   // The termination step was queued before the thread ended: run it now, so
   // OnTerminate has run when WaitFor returns.
   CheckSynchronize();

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <exception>
+#include <functional>
 
 #include "SysUtils.hpp"
 #include "System.hpp"
@@ -36,6 +37,19 @@ extern TWakeMainThreadHook WakeMainThread;
 // handler propagates after that thread was released; what remains queued runs
 // at the next call.
 bool CheckSynchronize();
+
+// No bound for WaitServingQueue.
+constexpr Cardinal WaitForever = 0xFFFFFFFFu;
+
+// The main thread's wait, the one WaitFor uses: waits until `done` holds
+// (asked first and again after each wake-up; may be empty), the handle is
+// signalled (when not nullptr), or timeoutMs milliseconds have passed.
+// Meanwhile it serves the synchronise queue and the messages other threads
+// send to this thread's windows, so that neither a worker in Synchronize nor
+// a sender waits for it; posted messages stay queued. Returns false only
+// when the time ran out. An exception from a queued method or OnTerminate
+// ends the wait and propagates. Call it only in the main thread (EThread).
+bool WaitServingQueue(const std::function<bool()>& done, Cardinal timeoutMs, void* handle = nullptr);
 
 class TThread : public TObject {
  public:

@@ -73,6 +73,52 @@ TEST(Release, FreesTheFormOnlyAfterTheHandlerReturns) {
   EXPECT_FALSE(IsWindow(button));
 }
 
+// The application window is the taskbar button; its Close must reach the
+// main form's own close handling and never destroy the windows.
+class TClosingForm : public TForm {
+ public:
+  explicit TClosingForm(TComponent* owner) : TForm(owner, 0) {}
+  int closeMessages = 0;
+  bool allowClose = false;
+  void Query(TObject*, bool& canClose) { canClose = allowClose; }
+
+ protected:
+  void Dispatch(TMessage& m) override {
+    if (m.Msg == WM_CLOSE) ++closeMessages;
+    TForm::Dispatch(m);
+  }
+};
+
+TEST(ApplicationWindow, CloseFromTheTaskbarGoesThroughTheMainFormsClose) {
+  ASSERT_EQ(Application->MainForm(), nullptr);
+  TClosingForm* form = nullptr;
+  Application->CreateForm(form);
+  ASSERT_EQ(Application->MainForm(), form);
+  form->OnCloseQuery = TCloseQueryEvent(form, &TClosingForm::Query);
+  form->Show();
+  HWND app = Application->Handle();
+  MSG quit;
+  // The form refuses: nothing ends, nothing is destroyed.
+  SendMessageA(app, WM_SYSCOMMAND, SC_CLOSE, 0);
+  SendMessageA(app, WM_CLOSE, 0, 0);
+  EXPECT_EQ(form->closeMessages, 2);
+  EXPECT_TRUE(IsWindow(app));
+  EXPECT_TRUE(IsWindow(form->Handle()));
+  EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  // The form agrees: the main form's close ends the program.
+  form->allowClose = true;
+  SendMessageA(app, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(form->closeMessages, 3);
+  EXPECT_TRUE(IsWindow(app));
+  EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  form->Free();
+  // Without a main form the close ends the program.
+  ASSERT_EQ(Application->MainForm(), nullptr);
+  SendMessageA(app, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(IsWindow(app));
+  EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
 struct ExceptionCatcher {
   std::vector<std::string> messages;
   TObject* sender = nullptr;

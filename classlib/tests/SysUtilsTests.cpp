@@ -465,6 +465,15 @@ TEST(StringTable, Utf16EntriesComeBackInTheAnsiCodePage) {
   EXPECT_EQ(LoadStr(60001), "\xD3\xF1\xF2\xE0\xED\xEE\xE2\xEA\xE0 \xAB\xCB\xF3\xEC\xE1\xF0\xE8\xEA\xF1\xBB");
 }
 
+TEST(StringTable, TheWideLoaderKeepsWhatTheAnsiCodePageCannotHold) {
+  EXPECT_EQ(LoadWideStr(60002), L"\u03A9: \u0423\u0441\u0442\u0430\u043D\u043E\u0432\u043A\u0430");
+  // Through the ANSI code page the Greek letter is lost.
+  EXPECT_EQ(LoadStr(60002).find('\xD3'), 3u);
+  EXPECT_EQ(LoadStr(60002)[0], '?');
+  EXPECT_EQ(LoadWideStr(65000), L"");
+  EXPECT_EQ(LoadWideStr(SSortedListError), L"Operation not allowed on sorted list");
+}
+
 TEST(Exceptions, FormattedAndResourceMessages) {
   Exception e("%s has %d items", {"list", 3});
   EXPECT_EQ(e.Message(), "list has 3 items");

@@ -456,6 +456,76 @@ TEST(ThreadSynchronize, TheWakeHookIsClearedOnlyByItsOwner) {
   EXPECT_FALSE(WakeMainThread.Assigned());
 }
 
+// ---- The main thread's bounded wait ----------------------------------------------
+
+TEST(WaitServingQueue, EndsAtItsBoundAndLeavesPostedMessagesQueued) {
+  HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(window);
+  PostMessageA(window, WM_USER + 7, 0, 0);
+  const DWORD start = GetTickCount();
+  EXPECT_FALSE(WaitServingQueue([] { return false; }, 150));
+  const DWORD took = GetTickCount() - start;
+  EXPECT_GE(took, 140u);
+  EXPECT_LT(took, 3000u);
+  MSG msg;
+  EXPECT_TRUE(PeekMessageA(&msg, window, WM_USER + 7, WM_USER + 7, PM_REMOVE));
+  // A condition that already holds ends the wait at once, bound or not.
+  EXPECT_TRUE(WaitServingQueue([] { return true; }, WaitForever));
+  DestroyWindow(window);
+}
+
+// A worker that first sends a message to a window of the main thread, then
+// has a method run there: both need the main thread, which is waiting.
+class TSendingThread : public TThread {
+ public:
+  TSendingThread(HWND window, std::atomic<bool>* done) : TThread(true), window_(window), done_(done) {}
+  std::atomic<LRESULT> sent{-1};
+
+ protected:
+  void Execute() override {
+    sent = SendMessageA(window_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("sent"));
+    Synchronize(&TSendingThread::Finish);
+  }
+
+ private:
+  void Finish() { *done_ = true; }
+  HWND window_;
+  std::atomic<bool>* done_;
+};
+
+TEST(WaitServingQueue, ServesSentMessagesAndTheQueueUntilTheConditionHolds) {
+  HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(window);
+  std::atomic<bool> done{false};
+  TSendingThread thread(window, &done);
+  thread.Start();
+  EXPECT_TRUE(WaitServingQueue([&] { return done.load(); }, 10000));
+  EXPECT_EQ(thread.sent, TRUE);
+  char text[16] = {};
+  GetWindowTextA(window, text, sizeof text);
+  EXPECT_STREQ(text, "sent");
+  thread.WaitFor();
+  DestroyWindow(window);
+}
+
+TEST(WaitServingQueue, RefusesOtherThreads) {
+  struct Caller {
+    static DWORD WINAPI Run(void* result) {
+      try {
+        WaitServingQueue(nullptr, 10);
+      } catch (EThread&) {
+        *static_cast<int*>(result) = 1;
+      }
+      return 0;
+    }
+  };
+  int refused = 0;
+  HANDLE other = CreateThread(nullptr, 0, &Caller::Run, &refused, 0, nullptr);
+  WaitForSingleObject(other, 10000);
+  CloseHandle(other);
+  EXPECT_EQ(refused, 1);
+}
+
 TEST(ThreadSynchronize, CheckSynchronizeRefusesOtherThreads) {
   Journal journal;
   TTestThread thread(&journal, Behaviour::CheckFromWorker);
