@@ -2,34 +2,22 @@
 
 #include <algorithm>
 
-#include "SBResourceStorage.hpp"
+#include "SBPainting.hpp"
 
-TSBCImage::TSBCImage(TComponent* owner) : TCustomControl(owner), picture_(new TPicture()) {
-  picture_->OnChange = TNotifyEvent(this, &TSBCImage::PictureChanged);
+TSBCImage::TSBCImage(TComponent* owner)
+    : TCustomControl(owner),
+      pictures_({{""}}, TNotifyEvent(this, &TSBCImage::PictureChanged)),
+      crop_(this, [this] { return BuildCropRegion(); }) {
   SetPictureControlStyle(this);
   SetBounds(Left(), Top(), 105, 105);
 }
 
-TSBCImage::~TSBCImage() {
-  // A shared picture belongs to the cache.
-  if (HasOwnPictures()) picture_->Free();
-}
-
 void TSBCImage::SetPicture(TPicture* value) {
-  if (!HasOwnPictures()) return;
-  picture_->Assign(value);
-  crop_.RegionValid = false;
+  if (pictures_.Assign(0, value)) crop_.Invalidate();
 }
 
 void TSBCImage::SetPicResource(const std::string& value) {
-  if (value == picResource_) return;
-  const auto from = HasOwnPictures() ? TPictureOwnership::Own : TPictureOwnership::Shared;
-  SwitchPictureResource(picture_, from, value, value, "");
-  picResource_ = value;
-  // An own copy follows its changes again; a shared picture is never wired,
-  // since every control showing it would claim its one change event.
-  if (HasOwnPictures()) picture_->OnChange = TNotifyEvent(this, &TSBCImage::PictureChanged);
-  PictureChanged(this);
+  if (pictures_.SetResource(value)) PictureChanged(this);
 }
 
 void TSBCImage::SetStretch(bool value) {
@@ -51,33 +39,34 @@ void TSBCImage::SetTile(bool value) {
 }
 
 void TSBCImage::SetCropped(bool value) {
-  if (crop_.SetCropped(this, value)) PictureChanged(this);
+  if (crop_.SetCropped(value)) PictureChanged(this);
 }
 
 void TSBCImage::SetTransparentCrop(bool value) {
-  if (crop_.SetTransparentCrop(this, value)) PictureChanged(this);
+  if (crop_.SetTransparentCrop(value)) PictureChanged(this);
 }
 
 HRGN TSBCImage::BuildCropRegion() {
-  return PictureCropRegion(Width(), Height(), picture_, crop_.Color, TScanFailure::KeepRegionSoFar);
+  return PictureCropRegion(Width(), Height(), Picture(), crop_.Color(), TScanFailure::KeepRegionSoFar);
 }
 
-void TSBCImage::ApplyCropRegion() { crop_.ApplyRegion(this, BuildCropRegion()); }
+void TSBCImage::ApplyCropRegion() { crop_.Apply(); }
 
-void TSBCImage::ClearCropRegion() { ::ClearCropRegion(this); }
+void TSBCImage::ClearCropRegion() { crop_.Clear(); }
 
 void TSBCImage::PictureChanged(TObject*) {
-  if (AutoSize() && picture_->Width() > 0 && picture_->Height() > 0)
-    SetBounds(Left(), Top(), picture_->Width(), picture_->Height());
-  const TGraphic* graphic = picture_->Graphic();
-  SetControlOpaque(this, !((graphic && graphic->Transparent()) || crop_.Cropped));
-  crop_.RegionValid = false;
+  TPicture* picture = Picture();
+  if (AutoSize() && picture->Width() > 0 && picture->Height() > 0)
+    SetBounds(Left(), Top(), picture->Width(), picture->Height());
+  const TGraphic* graphic = picture->Graphic();
+  SetControlOpaque(this, !((graphic && graphic->Transparent()) || crop_.Cropped()));
+  crop_.Invalidate();
   if (!painting_) Invalidate();
 }
 
 bool TSBCImage::CanAutoSize(int& newWidth, int& newHeight) {
-  if (Align() == alNone || Align() == alLeft || Align() == alRight) newWidth = picture_->Width();
-  if (Align() == alNone || Align() == alTop || Align() == alBottom) newHeight = picture_->Height();
+  if (Align() == alNone || Align() == alLeft || Align() == alRight) newWidth = Picture()->Width();
+  if (Align() == alNone || Align() == alTop || Align() == alBottom) newHeight = Picture()->Height();
   return true;
 }
 
@@ -86,39 +75,39 @@ void TSBCImage::SetBounds(int left, int top, int width, int height) {
   TCustomControl::SetBounds(left, top, width, height);
   const RECT now = BoundsRect();
   if (now.right - now.left != old.right - old.left || now.bottom - now.top != old.bottom - old.top)
-    crop_.RegionValid = false;
+    crop_.Invalidate();
   if (!EqualRect(&now, &old)) OnBoundsChanged(this);
 }
 
 void TSBCImage::CreateWnd() {
   TCustomControl::CreateWnd();
-  if (crop_.ShapesWindow()) ApplyCropRegion();
+  crop_.WindowCreated();
 }
 
 void TSBCImage::PaintPicture(TCanvas* target, const TRect& clip) {
-  if (PictureEmpty(picture_)) return;
+  TPicture* picture = Picture();
+  if (PictureEmpty(picture)) return;
   if (!tile_) {
-    if (!crop_.DrawsTransparent()) target->Draw(0, 0, picture_->Graphic());
-    else if (clip.left < picture_->Width())
-      DrawCropPicture(target, 0, 0, picture_, true, crop_.Color);
+    if (!crop_.DrawsTransparent()) target->Draw(0, 0, picture->Graphic());
+    else if (clip.left < picture->Width())
+      DrawCropPicture(target, 0, 0, picture, true, crop_.Color());
     return;
   }
   if (Width() <= 0 || clip.left >= Width() || clip.right <= 0) return;
   const TRect area{std::max<LONG>(clip.left, 0), clip.top, std::min<LONG>(clip.right, Width()),
                    clip.bottom};
-  DrawTiles(target, picture_, area, {0, 0}, crop_.DrawsTransparent(), crop_.Color);
+  DrawTiles(target, picture, area, {0, 0}, crop_.DrawsTransparent(), crop_.Color());
 }
 
 void TSBCImage::Paint() {
-  PaintOffscreen({this, Canvas(), crop_, crop_.DrawsTransparent(), [this] { return BuildCropRegion(); },
-                  [this](TCanvas* target, const TRect& clip) {
+  PaintOffscreen({this, Canvas(), crop_, crop_.DrawsTransparent(), [this](TCanvas* target, const TRect& area) {
                     TFlagScope painting(painting_);
-                    PaintPicture(target, clip);
+                    PaintPicture(target, area);
                   }});
 }
 
 void TSBCImage::Dispatch(TMessage& m) {
-  if (m.Msg == WM_ERASEBKGND && !PictureEmpty(picture_)) {
+  if (m.Msg == WM_ERASEBKGND && !PictureEmpty(Picture())) {
     m.Result = 1;
     return;
   }

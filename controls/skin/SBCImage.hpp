@@ -8,16 +8,16 @@
 
 #include "Controls.hpp"
 #include "SBCropRegion.hpp"
+#include "SBResourceStorage.hpp"
 
 class TSBCImage : public TCustomControl {
  public:
   explicit TSBCImage(TComponent* owner);
-  ~TSBCImage() override;
 
-  TPicture* Picture() const { return picture_; }
+  TPicture* Picture() const { return pictures_[0]; }
   // Ignored while PicResource names a cached picture.
   void SetPicture(TPicture* value);
-  const std::string& PicResource() const { return picResource_; }
+  const std::string& PicResource() const { return pictures_.Resource(); }
   void SetPicResource(const std::string& value);
   // Stored and published; drawing never reads them.
   bool Stretch() const { return stretch_; }
@@ -26,12 +26,12 @@ class TSBCImage : public TCustomControl {
   void SetTransparent(bool value);
   bool Tile() const { return tile_; }
   void SetTile(bool value);
-  bool Cropped() const { return crop_.Cropped; }
+  bool Cropped() const { return crop_.Cropped(); }
   void SetCropped(bool value);
-  bool TransparentCrop() const { return crop_.TransparentCrop; }
+  bool TransparentCrop() const { return crop_.TransparentCrop(); }
   void SetTransparentCrop(bool value);
-  bool RegionValid() const { return crop_.RegionValid; }
-  TColor CropColor() const { return crop_.Color; }
+  bool RegionValid() const { return crop_.RegionValid(); }
+  TColor CropColor() const { return crop_.Color(); }
 
   // Builds the region from the picture and gives it to the window.
   void ApplyCropRegion();
@@ -41,7 +41,7 @@ class TSBCImage : public TCustomControl {
   void PictureChanged(TObject* sender);
   // Whether the picture is the control's own (PicResource empty); the
   // stored-function of Picture.
-  virtual bool HasOwnPictures() const { return picResource_.empty(); }
+  virtual bool HasOwnPictures() const { return pictures_.Own(); }
 
   void SetBounds(int left, int top, int width, int height) override;
 
@@ -58,8 +58,7 @@ class TSBCImage : public TCustomControl {
   HRGN BuildCropRegion();
   void PaintPicture(TCanvas* target, const TRect& clip);
 
-  TPicture* picture_;
-  std::string picResource_;
+  TSkinPictures pictures_;
   bool stretch_ = false;
   bool tile_ = false;
   bool transparent_ = false;

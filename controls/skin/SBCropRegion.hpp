@@ -1,7 +1,6 @@
-// What the kit's picture controls share: the crop-colour run scan and the
-// window regions built from it, pictures drawn transparent in the crop
-// colour, tiles aligned to an origin, three-part drawing, the parent's
-// background under a control, and the off-screen bitmap every paint uses.
+// The crop colour's part in the kit's picture controls: the run scan of a
+// picture, the window regions built from it, and the crop state every kit
+// control keeps.
 //
 // A pixel whose colour equals the crop colour exactly is cut from a
 // control's window region (Cropped) or drawn transparent (TransparentCrop).
@@ -62,95 +61,47 @@ HRGN ThreePartCropRegion(int width, int height, const TThreePictures& pictures, 
 void SetControlRegion(TWinControl* control, HRGN region);
 void ClearCropRegion(TWinControl* control);
 
-// The crop-colour state of a kit control. Cropped alone cuts the crop
-// pixels out of the window's region, which is built again at the next paint
-// or window creation once it is no longer valid; with TransparentCrop the
-// window stays rectangular and the parent's background shows through those
-// pixels instead.
-struct TCropState {
-  bool Cropped = false;
-  bool TransparentCrop = false;
-  bool RegionValid = false;
-  TColor Color = DefaultCropColor;
-
-  bool ShapesWindow() const { return Cropped && !TransparentCrop; }
-  bool DrawsTransparent() const { return Cropped && TransparentCrop; }
-  // Store a changed value and bring the control's window region and csOpaque
-  // along; false when the value was already set (nothing changed).
-  bool SetCropped(TWinControl* control, bool value);
-  bool SetTransparentCrop(TWinControl* control, bool value);
-  // Gives the control's window the region (see SetControlRegion).
-  void ApplyRegion(TWinControl* control, HRGN region);
-};
-
-// While a control that carries its shape as a window region is painted as
-// a copy (csPaintCopy), the target context is clipped by that region, so
-// the copy has the control's shape too.
-class TCopyClip {
+// The crop-colour state of one kit control and its window's shape. Cropped
+// alone cuts the crop pixels out of the window's region, which is built
+// again at the next paint or window creation once it is no longer valid;
+// with TransparentCrop the window stays rectangular and the parent's
+// background shows through those pixels instead.
+class TCropState {
  public:
-  TCopyClip(TWinControl* control, HDC dc, bool shaped);
-  ~TCopyClip();
-  TCopyClip(const TCopyClip&) = delete;
-  TCopyClip& operator=(const TCopyClip&) = delete;
+  // The control whose window is shaped, and how its region is built from
+  // its pictures and size.
+  TCropState(TWinControl* control, std::function<HRGN()> buildRegion, bool transparentCrop = false)
+      : control_(control), buildRegion_(std::move(buildRegion)), transparentCrop_(transparentCrop) {}
+
+  bool Cropped() const { return cropped_; }
+  bool TransparentCrop() const { return transparentCrop_; }
+  bool RegionValid() const { return regionValid_; }
+  TColor Color() const { return color_; }
+  bool ShapesWindow() const { return cropped_ && !transparentCrop_; }
+  bool DrawsTransparent() const { return cropped_ && transparentCrop_; }
+
+  // Store a changed value and bring the window's region and csOpaque along;
+  // false when the value was already set (nothing changed).
+  bool SetCropped(bool value);
+  bool SetTransparentCrop(bool value);
+  // The shape no longer matches the pictures or the size.
+  void Invalidate() { regionValid_ = false; }
+  // Builds the region and gives it to the window.
+  void Apply();
+  // Applies the region when the window is shaped and its region is stale.
+  void Ensure();
+  // A new window takes the shape at once.
+  void WindowCreated();
+  // The window is rectangular again (the state is unchanged).
+  void Clear() { ClearCropRegion(control_); }
 
  private:
-  HDC dc_ = nullptr;
-  int saved_ = 0;
-};
-
-// Paints what the control's parent shows under the control (its background
-// and graphic children) into the context, whose origin is the control's
-// top-left corner.
-void PaintParentBackground(TWinControl* control, HDC dc);
-
-// A new 24-bit bitmap of the size, for one paint.
-std::unique_ptr<TBitmap> NewOffscreenBitmap(int width, int height);
-
-// One paint of a picture control through an off-screen bitmap of its size:
-// the window's region is made valid first when the crop state shapes the
-// window, the parent's background goes under the picture when asked, `draw`
-// draws the rest into the bitmap (given the canvas's clip rectangle), and
-// the bitmap is copied onto the canvas. What was drawn before a failure is
-// still shown, and the paint never raises.
-struct TOffscreenPaint {
-  TWinControl* Control;
-  TCanvas* Canvas;
-  TCropState& Crop;
-  bool ParentBackground;
-  std::function<HRGN()> BuildRegion;
-  std::function<void(TCanvas* target, const TRect& clip)> Draw;
-};
-void PaintOffscreen(const TOffscreenPaint& paint);
-
-// Draws the picture at (x, y). With cropTransparent its crop-colour pixels
-// are left out: a bitmap (or JPEG) is drawn from a transparent copy; a PNG
-// picture is always drawn as it is, with its own transparency.
-void DrawCropPicture(TCanvas* canvas, int x, int y, TPicture* picture, bool cropTransparent,
-                     TColor color);
-
-// Covers the area with whole copies of the picture laid on a grid whose
-// origin is `origin`, so that the pattern never depends on the area.
-void DrawTiles(TCanvas* canvas, TPicture* picture, const TRect& area, TPoint origin,
-               bool cropTransparent, TColor color);
-
-// Draws a bar: the left cap at 0 when the clip starts left of its right
-// edge, tiles between the caps inside the clip (aligned to the left cap's
-// right edge and the top), the right cap at width - its width over them.
-void DrawThreePictures(TCanvas* canvas, const TRect& clip, int width,
-                       const TThreePictures& pictures, bool cropTransparent, TColor color);
-
-// Sets a flag for a scope and restores its old value however the scope
-// ends (the kit controls' painting guard).
-class TFlagScope {
- public:
-  explicit TFlagScope(bool& flag) : flag_(flag), old_(flag) { flag = true; }
-  ~TFlagScope() { flag_ = old_; }
-  TFlagScope(const TFlagScope&) = delete;
-  TFlagScope& operator=(const TFlagScope&) = delete;
-
- private:
-  bool& flag_;
-  bool old_;
+  TWinControl* control_;
+  std::function<HRGN()> buildRegion_;
+  bool cropped_ = false;
+  bool transparentCrop_;
+  bool regionValid_ = false;
+  TColor color_ = DefaultCropColor;
 };
 
 // Includes or excludes csOpaque.

@@ -1,6 +1,6 @@
 #include "SBCustomImgBtn.hpp"
 
-#include "SBResourceStorage.hpp"
+#include "SBPainting.hpp"
 
 TPoint IconPosition(TSize control, TSize icon, TAlignment alignment, TTextLayout layout,
                     int horizontalMargin, int verticalMargin) {
@@ -18,8 +18,12 @@ TPoint IconPosition(TSize control, TSize icon, TAlignment alignment, TTextLayout
   return p;
 }
 
-TSBCustomImgBtn::TSBCustomImgBtn(TComponent* owner)
-    : TSBButton(owner), picIcon_(new TPicture()), picIconDown_(new TPicture()) {
+TSBCustomImgBtn::TSBCustomImgBtn(TComponent* owner, std::initializer_list<TSkinPictures::TSlot> lookSlots)
+    : TSBButton(owner),
+      looks_(lookSlots, TNotifyEvent(this, &TSBCustomImgBtn::PictureChanged)),
+      picIcon_(new TPicture()),
+      picIconDown_(new TPicture()),
+      crop_(this, [this] { return BuildCropRegion(); }, true) {
   SetPictureControlStyle(this);
 }
 
@@ -28,25 +32,12 @@ TSBCustomImgBtn::~TSBCustomImgBtn() {
   picIconDown_->Free();
 }
 
-TPicture* TSBCustomImgBtn::NewLookPicture() {
-  auto* picture = new TPicture();
-  picture->OnChange = TNotifyEvent(this, &TSBCustomImgBtn::PictureChanged);
-  return picture;
+void TSBCustomImgBtn::AssignLookPicture(std::size_t slot, TPicture* value) {
+  if (looks_.Assign(slot, value)) RefreshLook();
 }
 
-void TSBCustomImgBtn::AssignLookPicture(TPicture* picture, TPicture* value) {
-  if (!HasOwnPictures()) return;
-  picture->Assign(value);
-  RefreshLook();
-}
-
-void TSBCustomImgBtn::SwitchPicture(TPicture*& picture, const std::string& newName,
-                                    const std::string& suffix, const std::string& fallbackSuffix) {
-  const auto from = HasOwnPictures() ? TPictureOwnership::Own : TPictureOwnership::Shared;
-  SwitchPictureResource(picture, from, newName, newName + suffix,
-                        fallbackSuffix.empty() ? std::string() : newName + fallbackSuffix);
-  // Own copies follow their changes again; shared pictures are never wired.
-  if (newName.empty()) picture->OnChange = TNotifyEvent(this, &TSBCustomImgBtn::PictureChanged);
+void TSBCustomImgBtn::SetPicResource(const std::string& value) {
+  if (looks_.SetResource(value)) PictureChanged(this);
 }
 
 void TSBCustomImgBtn::SetState(int newState) {
@@ -87,9 +78,17 @@ void TSBCustomImgBtn::ButtonPressedBroadcast() {
   Parent()->Broadcast(m);
 }
 
+// The message is a window message, and any program may send one: its
+// sender is taken only when it is one of this button's siblings, found among
+// the parent's controls without ever reading through the pointer first.
 void TSBCustomImgBtn::ButtonPressed(TMessage& m) {
-  if (static_cast<int>(m.WParam) != groupIndex_) return;
-  auto* sender = dynamic_cast<TSBCustomImgBtn*>(reinterpret_cast<TObject*>(m.LParam));
+  if (groupIndex_ == 0 || static_cast<int>(m.WParam) != groupIndex_ || !Parent()) return;
+  TSBCustomImgBtn* sender = nullptr;
+  for (int i = 0; i < Parent()->ControlCount() && !sender; ++i) {
+    TControl* sibling = Parent()->Controls(i);
+    if (reinterpret_cast<LPARAM>(static_cast<TObject*>(sibling)) == m.LParam)
+      sender = dynamic_cast<TSBCustomImgBtn*>(sibling);
+  }
   if (!sender || sender == this) return;
   if (sender->down_ && down_) {
     down_ = false;
@@ -164,8 +163,8 @@ void TSBCustomImgBtn::PictureChanged(TObject*) {
     const TSize size = AutoSizeExtent();
     SetBounds(Left(), Top(), size.cx > 0 ? size.cx : Width(), size.cy > 0 ? size.cy : Height());
   }
-  SetControlOpaque(this, !(LookTransparent() || crop_.Cropped));
-  crop_.RegionValid = false;
+  SetControlOpaque(this, !(LookTransparent() || crop_.Cropped()));
+  crop_.Invalidate();
   if (!painting_) Invalidate();
 }
 
@@ -182,19 +181,19 @@ void TSBCustomImgBtn::SetBounds(int left, int top, int width, int height) {
   const int oldWidth = Width(), oldHeight = Height();
   TSBButton::SetBounds(left, top, width, height);
   if (Width() != oldWidth || Height() != oldHeight) {
-    crop_.RegionValid = false;
+    crop_.Invalidate();
     RefreshLook();
   }
 }
 
 void TSBCustomImgBtn::CreateWnd() {
   TSBButton::CreateWnd();
-  if (ShapesWindow()) ApplyCropRegion();
+  crop_.WindowCreated();
 }
 
-void TSBCustomImgBtn::ApplyCropRegion() { crop_.ApplyRegion(this, BuildCropRegion()); }
+void TSBCustomImgBtn::ApplyCropRegion() { crop_.Apply(); }
 
-void TSBCustomImgBtn::ClearCropRegion() { ::ClearCropRegion(this); }
+void TSBCustomImgBtn::ClearCropRegion() { crop_.Clear(); }
 
 void TSBCustomImgBtn::PaintIcon(TCanvas* target) {
   if (PictureEmpty(picIcon_)) return;
@@ -237,8 +236,7 @@ void TSBCustomImgBtn::PaintCaption(TCanvas* target) {
 }
 
 void TSBCustomImgBtn::Paint() {
-  PaintOffscreen({this, Canvas(), crop_, NeedsParentBackground(), [this] { return BuildCropRegion(); },
-                  [this](TCanvas* target, const TRect& clip) {
+  PaintOffscreen({this, Canvas(), crop_, NeedsParentBackground(), [this](TCanvas* target, const TRect& clip) {
                     TFlagScope painting(painting_);
                     PaintLook(target, clip);
                     PaintIcon(target);
@@ -281,9 +279,9 @@ void TSBCustomImgBtn::SetGroupIndex(int v) { Change(groupIndex_, v, [&] { Button
 void TSBCustomImgBtn::SetAllowAllUp(bool v) { Change(allowAllUp_, v, [&] { ButtonPressedBroadcast(); }); }
 
 void TSBCustomImgBtn::SetCropped(bool value) {
-  if (crop_.SetCropped(this, value)) PictureChanged(this);
+  if (crop_.SetCropped(value)) PictureChanged(this);
 }
 
 void TSBCustomImgBtn::SetTransparentCrop(bool value) {
-  if (crop_.SetTransparentCrop(this, value)) PictureChanged(this);
+  if (crop_.SetTransparentCrop(value)) PictureChanged(this);
 }

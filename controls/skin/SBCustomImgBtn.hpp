@@ -10,6 +10,7 @@
 
 #include "SBButton.hpp"
 #include "SBCropRegion.hpp"
+#include "SBResourceStorage.hpp"
 #include "StdCtrls.hpp"
 
 // The looks: normal, hover (the mouse is over the button), pressed.
@@ -17,7 +18,8 @@ enum TSBButtonState : Byte { bsNormal = 0, bsHover = 1, bsPressed = 2 };
 
 class TSBCustomImgBtn : public TSBButton {
  public:
-  explicit TSBCustomImgBtn(TComponent* owner);
+  // The look pictures' slots: their resource names' suffixes.
+  TSBCustomImgBtn(TComponent* owner, std::initializer_list<TSkinPictures::TSlot> lookSlots);
   ~TSBCustomImgBtn() override;
 
   // Moves to the look when its pictures are present, else to the normal
@@ -31,7 +33,9 @@ class TSBCustomImgBtn : public TSBButton {
   // other down button; a down button goes up only with AllowAllUp.
   void SetDown(bool value) override;
 
-  const std::string& PicResource() const { return picResource_; }
+  // The look pictures from the program's resources (see TSkinPictures).
+  const std::string& PicResource() const { return looks_.Resource(); }
+  void SetPicResource(const std::string& value);
   TPicture* PicIcon() const { return picIcon_; }
   void SetPicIcon(TPicture* value);
   TPicture* PicIconDown() const { return picIconDown_; }
@@ -46,12 +50,12 @@ class TSBCustomImgBtn : public TSBButton {
   void SetPicIconV(int value);
   bool Transparent() const { return transparent_; }
   void SetTransparent(bool value);
-  bool Cropped() const { return crop_.Cropped; }
+  bool Cropped() const { return crop_.Cropped(); }
   void SetCropped(bool value);
-  bool TransparentCrop() const { return crop_.TransparentCrop; }
+  bool TransparentCrop() const { return crop_.TransparentCrop(); }
   void SetTransparentCrop(bool value);
-  bool RegionValid() const { return crop_.RegionValid; }
-  TColor CropColor() const { return crop_.Color; }
+  bool RegionValid() const { return crop_.RegionValid(); }
+  TColor CropColor() const { return crop_.Color(); }
   TAlignment Alignment() const { return alignment_; }
   void SetAlignment(TAlignment value);
   TTextLayout Layout() const { return layout_; }
@@ -69,7 +73,7 @@ class TSBCustomImgBtn : public TSBButton {
   void ClearCropRegion();
   void PictureChanged(TObject* sender);
   // The stored-function of the state pictures: PicResource is empty.
-  virtual bool HasOwnPictures() const { return picResource_.empty(); }
+  virtual bool HasOwnPictures() const { return looks_.Own(); }
   void SetBounds(int left, int top, int width, int height) override;
 
  protected:
@@ -101,18 +105,15 @@ class TSBCustomImgBtn : public TSBButton {
   // SetState(2 if Down else 0): repaints and drops a hover look.
   void RefreshLook() { SetState(down_ ? bsPressed : bsNormal); }
   void ButtonPressedBroadcast();
-  // The PicResource rules for one picture of the button.
-  void SwitchPicture(TPicture*& picture, const std::string& newName, const std::string& suffix,
-                     const std::string& fallbackSuffix);
-  void StorePicResource(const std::string& value) { picResource_ = value; }
-  // Assigns into an own state picture; ignored while shared.
-  void AssignLookPicture(TPicture* picture, TPicture* value);
-  TPicture* NewLookPicture();
+  // A look picture by its slot.
+  TPicture* LookPicture(std::size_t slot) const { return looks_[slot]; }
+  // Assigns into an own look picture and refreshes; ignored while shared.
+  void AssignLookPicture(std::size_t slot, TPicture* value);
   bool ShapesWindow() const { return crop_.ShapesWindow(); }
   bool DrawsCropTransparent() const { return crop_.DrawsTransparent(); }
   bool Painting() const { return painting_; }
   // The region is rebuilt at the next paint or window creation.
-  void InvalidateCropRegion() { crop_.RegionValid = false; }
+  void InvalidateCropRegion() { crop_.Invalidate(); }
 
  private:
   void PaintIcon(TCanvas* target);
@@ -120,7 +121,7 @@ class TSBCustomImgBtn : public TSBButton {
   void ButtonUp(TMessage& m);
   void ButtonPressed(TMessage& m);
 
-  std::string picResource_;
+  TSkinPictures looks_;
   TPicture* picIcon_;
   TPicture* picIconDown_;
   TTextLayout picIconLayout_ = tlTop;
@@ -130,7 +131,7 @@ class TSBCustomImgBtn : public TSBButton {
   Byte state_ = bsNormal;
   bool transparent_ = false;
   bool painting_ = false;
-  TCropState crop_{.TransparentCrop = true};
+  TCropState crop_;
   bool hover_ = false;
   TAlignment alignment_ = taCenter;
   TTextLayout layout_ = tlCenter;

@@ -1,69 +1,36 @@
 #include "SBImgBtn.hpp"
 
+#include "SBPainting.hpp"
+
+// The slots follow the looks' numbers: normal, hover, pressed.
 TSBImgBtn::TSBImgBtn(TComponent* owner)
-    : TSBCustomImgBtn(owner),
-      pic_(NewLookPicture()),
-      picDown_(NewLookPicture()),
-      picUp_(NewLookPicture()),
-      picIconUp_(new TPicture()) {
+    : TSBCustomImgBtn(owner, {{""}, {"_UP"}, {"_DOWN"}}), picIconUp_(new TPicture()) {
   SetBounds(Left(), Top(), 24, 24);
 }
 
-TSBImgBtn::~TSBImgBtn() {
-  // Shared pictures belong to the cache; the icons are always our own.
-  if (HasOwnPictures()) {
-    pic_->Free();
-    picDown_->Free();
-    picUp_->Free();
-  }
-  picIconUp_->Free();
-}
+TSBImgBtn::~TSBImgBtn() { picIconUp_->Free(); }
 
 void TSBImgBtn::SetPic(TPicture* value) {
   if (!HasOwnPictures()) return;
-  pic_->Assign(value);
   InvalidateCropRegion();
-  RefreshLook();
+  AssignLookPicture(bsNormal, value);
 }
-
-void TSBImgBtn::SetPicDown(TPicture* value) { AssignLookPicture(picDown_, value); }
-void TSBImgBtn::SetPicUp(TPicture* value) { AssignLookPicture(picUp_, value); }
 
 void TSBImgBtn::SetPicIconUp(TPicture* value) {
   picIconUp_->Assign(value);
   RefreshLook();
 }
 
-void TSBImgBtn::SetPicResource(const std::string& value) {
-  if (value == PicResource()) return;
-  SwitchPicture(pic_, value, "", "");
-  SwitchPicture(picUp_, value, "_UP", "");
-  SwitchPicture(picDown_, value, "_DOWN", "");
-  StorePicResource(value);
-  PictureChanged(this);
-}
-
 bool TSBImgBtn::LookPresent(int state) const {
-  switch (state) {
-    case bsNormal: return !PictureEmpty(pic_);
-    case bsHover: return !PictureEmpty(picUp_);
-    case bsPressed: return !PictureEmpty(picDown_);
-  }
-  return false;
-}
-
-TPicture* TSBImgBtn::LookPicture() const {
-  if (State() == bsHover) return picUp_;
-  if (State() == bsPressed) return picDown_;
-  return pic_;
+  return state >= bsNormal && state <= bsPressed && !PictureEmpty(LookPicture(state));
 }
 
 HRGN TSBImgBtn::BuildCropRegion() {
-  return PictureCropRegion(Width(), Height(), pic_, CropColor());
+  return PictureCropRegion(Width(), Height(), Pic(), CropColor());
 }
 
 void TSBImgBtn::PaintLook(TCanvas* target, const TRect& clip) {
-  TPicture* picture = LookPicture();
+  TPicture* picture = LookPicture(State() <= bsPressed ? State() : Byte(bsNormal));
   if (PictureEmpty(picture) || clip.left >= picture->Width()) return;
   DrawCropPicture(target, 0, 0, picture, DrawsCropTransparent(), CropColor());
 }
@@ -77,4 +44,4 @@ bool TSBImgBtn::NeedsParentBackground() const {
   return TSBCustomImgBtn::NeedsParentBackground() || needBG_;
 }
 
-bool TSBImgBtn::LookTransparent() const { return pic_->Graphic() && pic_->Graphic()->Transparent(); }
+bool TSBImgBtn::LookTransparent() const { return Pic()->Graphic() && Pic()->Graphic()->Transparent(); }

@@ -6,17 +6,16 @@
 
 class TSBImgBtn : public TSBCustomImgBtn {
  public:
+  // PicResource: Pic from NAME, PicUp from NAME_UP, PicDown from NAME_DOWN.
   explicit TSBImgBtn(TComponent* owner);
   ~TSBImgBtn() override;
 
-  TPicture* Pic() const { return pic_; }
+  TPicture* Pic() const { return LookPicture(bsNormal); }
   void SetPic(TPicture* value);
-  TPicture* PicDown() const { return picDown_; }
-  void SetPicDown(TPicture* value);
-  TPicture* PicUp() const { return picUp_; }
-  void SetPicUp(TPicture* value);
-  // Pic from NAME, PicUp from NAME_UP, PicDown from NAME_DOWN.
-  void SetPicResource(const std::string& value);
+  TPicture* PicDown() const { return LookPicture(bsPressed); }
+  void SetPicDown(TPicture* value) { AssignLookPicture(bsPressed, value); }
+  TPicture* PicUp() const { return LookPicture(bsHover); }
+  void SetPicUp(TPicture* value) { AssignLookPicture(bsHover, value); }
   TPicture* PicIconUp() const { return picIconUp_; }
   void SetPicIconUp(TPicture* value);
   // Paint the parent's background under the picture without TransparentCrop.
@@ -29,16 +28,11 @@ class TSBImgBtn : public TSBCustomImgBtn {
   void PaintLook(TCanvas* target, const TRect& clip) override;
   TPicture* LookIcon() const override;
   bool NeedsParentBackground() const override;
-  bool SuppressesErase() const override { return !PictureEmpty(pic_); }
+  bool SuppressesErase() const override { return !PictureEmpty(Pic()); }
   bool LookTransparent() const override;
-  TSize AutoSizeExtent() const override { return {pic_->Width(), pic_->Height()}; }
+  TSize AutoSizeExtent() const override { return {Pic()->Width(), Pic()->Height()}; }
 
  private:
-  TPicture* LookPicture() const;
-
-  TPicture* pic_;
-  TPicture* picDown_;
-  TPicture* picUp_;
   TPicture* picIconUp_;
   bool needBG_ = false;
 };

@@ -97,14 +97,39 @@ TPicture* CopyPicture(TPicture* picture) {
   return copy.release();
 }
 
-void SwitchPictureResource(TPicture*& picture, TPictureOwnership from, const std::string& newName,
-                           const std::string& name, const std::string& fallbackName) {
-  if (from == TPictureOwnership::Own) {
-    FreeAndNil(picture);
+TSkinPictures::TSkinPictures(std::initializer_list<TSlot> slots, const TNotifyEvent& onChange)
+    : slots_(slots), onChange_(onChange) {
+  for (std::size_t i = 0; i < slots_.size(); ++i) {
+    pictures_.push_back(new TPicture());
+    pictures_.back()->OnChange = onChange_;
   }
-  if (!newName.empty()) {
-    picture = GetSharedPicture(name, fallbackName);
-  } else {
-    picture = CopyPicture(picture);
+}
+
+TSkinPictures::~TSkinPictures() {
+  if (!Own()) return;
+  for (TPicture* picture : pictures_) picture->Free();
+}
+
+bool TSkinPictures::SetResource(const std::string& name) {
+  if (name == resource_) return false;
+  for (std::size_t i = 0; i < slots_.size(); ++i) {
+    TPicture*& picture = pictures_[i];
+    if (!name.empty()) {
+      if (Own()) FreeAndNil(picture);
+      const TSlot& slot = slots_[i];
+      picture = GetSharedPicture(name + slot.Suffix,
+                                 slot.FallbackSuffix ? name + slot.FallbackSuffix : std::string());
+    } else {
+      picture = CopyPicture(picture);
+      picture->OnChange = onChange_;
+    }
   }
+  resource_ = name;
+  return true;
+}
+
+bool TSkinPictures::Assign(std::size_t index, TPicture* value) {
+  if (!Own()) return false;
+  pictures_[index]->Assign(value);
+  return true;
 }

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <memory>
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "Classes.hpp"
 #include "Contnrs.hpp"
@@ -55,13 +57,40 @@ TPicture* CopyPicture(TPicture* picture);
 // Frees the cache with every picture in it at the end.
 extern const TUnitInfo SBResourceStorageUnit;
 
-// How a kit control holds its pictures. Own pictures are the control's;
-// with a resource name they are the cache's shared pictures, which the
-// control must neither free nor write into.
-enum class TPictureOwnership { Own, Shared };
+// The pictures of one kit control and the PicResource they come from.
+// While the name is empty the pictures are the control's own, each wired to
+// the control's change handler. With a name each picture is the cache's
+// shared picture of its derived name (the name plus the slot's suffix, else
+// plus its fallback suffix), which the control must neither change nor
+// free; it is not wired either, since every control showing it would claim
+// its one change event.
+class TSkinPictures {
+ public:
+  // One picture: the suffix of its derived name, and the suffix tried when
+  // that loads nothing (nullptr: none).
+  struct TSlot {
+    const char* Suffix;
+    const char* FallbackSuffix = nullptr;
+  };
+  TSkinPictures(std::initializer_list<TSlot> slots, const TNotifyEvent& onChange);
+  // Frees the pictures while they are the control's own.
+  ~TSkinPictures();
+  TSkinPictures(const TSkinPictures&) = delete;
+  TSkinPictures& operator=(const TSkinPictures&) = delete;
 
-// The PicResource rules for one picture slot: switching from own pictures
-// frees the own one; a new name takes the shared picture of the derived
-// names; an empty name makes an own copy of the shared picture shown so far.
-void SwitchPictureResource(TPicture*& picture, TPictureOwnership from, const std::string& newName,
-                           const std::string& name, const std::string& fallbackName);
+  TPicture* operator[](std::size_t index) const { return pictures_[index]; }
+  const std::string& Resource() const { return resource_; }
+  bool Own() const { return resource_.empty(); }
+  // The PicResource rules: own pictures are freed for the shared ones of a
+  // new name; an empty name makes own copies of the shared pictures shown
+  // so far. False when the name is the current one.
+  bool SetResource(const std::string& name);
+  // Assigns into an own picture; false, changing nothing, while shared.
+  bool Assign(std::size_t index, TPicture* value);
+
+ private:
+  std::vector<TSlot> slots_;
+  std::vector<TPicture*> pictures_;
+  std::string resource_;
+  TNotifyEvent onChange_;
+};

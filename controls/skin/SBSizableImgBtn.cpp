@@ -2,48 +2,25 @@
 
 #include <algorithm>
 
-TSBHorzSizableImgBtn::TSBHorzSizableImgBtn(TComponent* owner) : TSBCustomImgBtn(owner) {
-  for (TThreePictures& look : looks_) look = {NewLookPicture(), NewLookPicture(), NewLookPicture()};
+#include "SBPainting.hpp"
+
+TSBHorzSizableImgBtn::TSBHorzSizableImgBtn(TComponent* owner)
+    : TSBCustomImgBtn(owner, {{"_LEFT", "_LEFT"},
+                              {"_TILE", "_TILE"},
+                              {"_RIGHT", "_RIGHT"},
+                              {"_LEFT_UP", "_LEFTUP"},
+                              {"_TILE_UP", "_TILEUP"},
+                              {"_RIGHT_UP", "_RIGHTUP"},
+                              {"_LEFT_DOWN", "_LEFTDOWN"},
+                              {"_TILE_DOWN", "_TILEDOWN"},
+                              {"_RIGHT_DOWN", "_RIGHTDOWN"}}) {
   SetBounds(Left(), Top(), 24, 24);
 }
 
-TSBHorzSizableImgBtn::~TSBHorzSizableImgBtn() {
+void TSBHorzSizableImgBtn::SetNormalPicture(TPart part, TPicture* value) {
   if (!HasOwnPictures()) return;
-  for (TThreePictures& look : looks_)
-    for (TPicture* p : {look.Left, look.Tile, look.Right}) p->Free();
-}
-
-void TSBHorzSizableImgBtn::SetNormalPicture(TPicture* picture, TPicture* value) {
-  if (!HasOwnPictures()) return;
-  picture->Assign(value);
   InvalidateCropRegion();
-  RefreshLook();
-}
-
-void TSBHorzSizableImgBtn::SetPicResource(const std::string& value) {
-  if (value == PicResource()) return;
-  // Plain names fall back on themselves; the state names on the spelling
-  // without the second underscore (NAME_LEFTUP for NAME_LEFT_UP).
-  struct Slot {
-    TPicture*& Picture;
-    const char* Suffix;
-    const char* Fallback;
-  };
-  TThreePictures& n = looks_[bsNormal];
-  TThreePictures& u = looks_[bsHover];
-  TThreePictures& d = looks_[bsPressed];
-  Slot slots[] = {{n.Left, "_LEFT", "_LEFT"},
-                  {d.Left, "_LEFT_DOWN", "_LEFTDOWN"},
-                  {u.Left, "_LEFT_UP", "_LEFTUP"},
-                  {n.Tile, "_TILE", "_TILE"},
-                  {d.Tile, "_TILE_DOWN", "_TILEDOWN"},
-                  {u.Tile, "_TILE_UP", "_TILEUP"},
-                  {n.Right, "_RIGHT", "_RIGHT"},
-                  {d.Right, "_RIGHT_DOWN", "_RIGHTDOWN"},
-                  {u.Right, "_RIGHT_UP", "_RIGHTUP"}};
-  for (Slot& s : slots) SwitchPicture(s.Picture, value, s.Suffix, s.Fallback);
-  StorePicResource(value);
-  PictureChanged(this);
+  AssignLookPicture(Slot(bsNormal, part), value);
 }
 
 void TSBHorzSizableImgBtn::SetTextUseMargins(bool value) {
@@ -59,16 +36,16 @@ void TSBHorzSizableImgBtn::SetMargin(LONG& margin, int value) {
 }
 
 bool TSBHorzSizableImgBtn::LookPresent(int state) const {
-  return state >= bsNormal && state <= bsPressed && looks_[state].AllPresent();
+  return state >= bsNormal && state <= bsPressed && Look(state).AllPresent();
 }
 
 HRGN TSBHorzSizableImgBtn::BuildCropRegion() {
-  return ThreePartCropRegion(Width(), Height(), looks_[bsNormal], CropColor());
+  return ThreePartCropRegion(Width(), Height(), Look(bsNormal), CropColor());
 }
 
 void TSBHorzSizableImgBtn::PaintLook(TCanvas* target, const TRect& clip) {
   const Byte state = State() <= bsPressed ? State() : Byte(bsNormal);
-  DrawThreePictures(target, clip, Width(), looks_[state], DrawsCropTransparent(), CropColor());
+  DrawThreePictures(target, clip, Width(), Look(state), DrawsCropTransparent(), CropColor());
 }
 
 TPicture* TSBHorzSizableImgBtn::LookIcon() const {
@@ -86,9 +63,9 @@ TRect TSBHorzSizableImgBtn::CaptionArea() const {
   return r;
 }
 
-bool TSBHorzSizableImgBtn::LookTransparent() const { return looks_[bsNormal].AnyTransparent(); }
+bool TSBHorzSizableImgBtn::LookTransparent() const { return Look(bsNormal).AnyTransparent(); }
 
 TSize TSBHorzSizableImgBtn::AutoSizeExtent() const {
-  const TSize extent = looks_[bsNormal].Extent();
+  const TSize extent = Look(bsNormal).Extent();
   return {std::max<int>(extent.cx, Width()), extent.cy};
 }

@@ -7,29 +7,31 @@
 
 class TSBHorzSizableImgBtn : public TSBCustomImgBtn {
  public:
+  // PicResource: NAME_LEFT, NAME_TILE, NAME_RIGHT for the normal look (each
+  // falling back on itself), NAME_LEFT_UP... for hover and NAME_LEFT_DOWN...
+  // for pressed, which fall back on the spelling without the second
+  // underscore (NAME_LEFTUP).
   explicit TSBHorzSizableImgBtn(TComponent* owner);
-  ~TSBHorzSizableImgBtn() override;
 
-  TPicture* PicLeft() const { return looks_[bsNormal].Left; }
-  TPicture* PicTile() const { return looks_[bsNormal].Tile; }
-  TPicture* PicRight() const { return looks_[bsNormal].Right; }
-  TPicture* PicLeftUp() const { return looks_[bsHover].Left; }
-  TPicture* PicTileUp() const { return looks_[bsHover].Tile; }
-  TPicture* PicRightUp() const { return looks_[bsHover].Right; }
-  TPicture* PicLeftDown() const { return looks_[bsPressed].Left; }
-  TPicture* PicTileDown() const { return looks_[bsPressed].Tile; }
-  TPicture* PicRightDown() const { return looks_[bsPressed].Right; }
+  TPicture* PicLeft() const { return Part(bsNormal, kLeft); }
+  TPicture* PicTile() const { return Part(bsNormal, kTile); }
+  TPicture* PicRight() const { return Part(bsNormal, kRight); }
+  TPicture* PicLeftUp() const { return Part(bsHover, kLeft); }
+  TPicture* PicTileUp() const { return Part(bsHover, kTile); }
+  TPicture* PicRightUp() const { return Part(bsHover, kRight); }
+  TPicture* PicLeftDown() const { return Part(bsPressed, kLeft); }
+  TPicture* PicTileDown() const { return Part(bsPressed, kTile); }
+  TPicture* PicRightDown() const { return Part(bsPressed, kRight); }
   // Each ignored while PicResource is not empty.
-  void SetPicLeft(TPicture* v) { SetNormalPicture(looks_[bsNormal].Left, v); }
-  void SetPicTile(TPicture* v) { SetNormalPicture(looks_[bsNormal].Tile, v); }
-  void SetPicRight(TPicture* v) { SetNormalPicture(looks_[bsNormal].Right, v); }
-  void SetPicLeftUp(TPicture* v) { AssignLookPicture(looks_[bsHover].Left, v); }
-  void SetPicTileUp(TPicture* v) { AssignLookPicture(looks_[bsHover].Tile, v); }
-  void SetPicRightUp(TPicture* v) { AssignLookPicture(looks_[bsHover].Right, v); }
-  void SetPicLeftDown(TPicture* v) { AssignLookPicture(looks_[bsPressed].Left, v); }
-  void SetPicTileDown(TPicture* v) { AssignLookPicture(looks_[bsPressed].Tile, v); }
-  void SetPicRightDown(TPicture* v) { AssignLookPicture(looks_[bsPressed].Right, v); }
-  void SetPicResource(const std::string& value);
+  void SetPicLeft(TPicture* v) { SetNormalPicture(kLeft, v); }
+  void SetPicTile(TPicture* v) { SetNormalPicture(kTile, v); }
+  void SetPicRight(TPicture* v) { SetNormalPicture(kRight, v); }
+  void SetPicLeftUp(TPicture* v) { AssignLookPicture(Slot(bsHover, kLeft), v); }
+  void SetPicTileUp(TPicture* v) { AssignLookPicture(Slot(bsHover, kTile), v); }
+  void SetPicRightUp(TPicture* v) { AssignLookPicture(Slot(bsHover, kRight), v); }
+  void SetPicLeftDown(TPicture* v) { AssignLookPicture(Slot(bsPressed, kLeft), v); }
+  void SetPicTileDown(TPicture* v) { AssignLookPicture(Slot(bsPressed, kTile), v); }
+  void SetPicRightDown(TPicture* v) { AssignLookPicture(Slot(bsPressed, kRight), v); }
 
   // The caption rectangle is the client rectangle less these margins when
   // TextUseMargins is on.
@@ -55,10 +57,14 @@ class TSBHorzSizableImgBtn : public TSBCustomImgBtn {
   TSize AutoSizeExtent() const override;
 
  private:
-  void SetNormalPicture(TPicture* picture, TPicture* value);
+  // A look's three parts lie side by side among the look pictures.
+  enum TPart { kLeft, kTile, kRight };
+  static std::size_t Slot(int look, TPart part) { return std::size_t(look) * 3 + part; }
+  TPicture* Part(int look, TPart part) const { return LookPicture(Slot(look, part)); }
+  TThreePictures Look(int look) const { return {Part(look, kLeft), Part(look, kTile), Part(look, kRight)}; }
+  void SetNormalPicture(TPart part, TPicture* value);
   void SetMargin(LONG& margin, int value);
 
-  TThreePictures looks_[3];
   bool textUseMargins_ = false;
   RECT margins_{0, 0, 0, 0};
 };

@@ -8,34 +8,34 @@
 
 #include "Controls.hpp"
 #include "SBCropRegion.hpp"
+#include "SBResourceStorage.hpp"
 
 class TSBTripleCImage : public TCustomControl {
  public:
   explicit TSBTripleCImage(TComponent* owner);
-  ~TSBTripleCImage() override;
 
-  TPicture* PictureLeft() const { return pictureLeft_; }
-  void SetPictureLeft(TPicture* value);
-  TPicture* PictureRight() const { return pictureRight_; }
-  void SetPictureRight(TPicture* value);
-  TPicture* PictureTile() const { return pictureTile_; }
-  void SetPictureTile(TPicture* value);
+  TPicture* PictureLeft() const { return pictures_[kLeft]; }
+  void SetPictureLeft(TPicture* value) { AssignPicture(kLeft, value); }
+  TPicture* PictureRight() const { return pictures_[kRight]; }
+  void SetPictureRight(TPicture* value) { AssignPicture(kRight, value); }
+  TPicture* PictureTile() const { return pictures_[kTile]; }
+  void SetPictureTile(TPicture* value) { AssignPicture(kTile, value); }
   // PictureLeft from NAME_LEFT, PictureTile from NAME_TILE, PictureRight
   // from NAME_RIGHT.
-  const std::string& PicResource() const { return picResource_; }
+  const std::string& PicResource() const { return pictures_.Resource(); }
   void SetPicResource(const std::string& value);
   bool Transparent() const { return transparent_; }
   void SetTransparent(bool value);
-  bool Cropped() const { return crop_.Cropped; }
+  bool Cropped() const { return crop_.Cropped(); }
   void SetCropped(bool value);
-  bool RegionValid() const { return crop_.RegionValid; }
-  TColor CropColor() const { return crop_.Color; }
+  bool RegionValid() const { return crop_.RegionValid(); }
+  TColor CropColor() const { return crop_.Color(); }
 
   void ApplyCropRegion();
   void ClearCropRegion();
   void EnsureCropRegion();
   void PictureChanged(TObject* sender);
-  virtual bool HasOwnPictures() const { return picResource_.empty(); }
+  virtual bool HasOwnPictures() const { return pictures_.Own(); }
   void SetBounds(int left, int top, int width, int height) override;
 
  protected:
@@ -45,13 +45,11 @@ class TSBTripleCImage : public TCustomControl {
   void Dispatch(TMessage& message) override;
 
  private:
-  TThreePictures Pictures() const { return {pictureLeft_, pictureTile_, pictureRight_}; }
-  void AssignPicture(TPicture* picture, TPicture* value);
+  enum { kLeft, kTile, kRight };
+  TThreePictures Pictures() const { return {PictureLeft(), PictureTile(), PictureRight()}; }
+  void AssignPicture(int index, TPicture* value);
 
-  TPicture* pictureLeft_;
-  TPicture* pictureRight_;
-  TPicture* pictureTile_;
-  std::string picResource_;
+  TSkinPictures pictures_;
   bool transparent_ = false;
   bool painting_ = false;
   // Never TransparentCrop: Cropped always shapes the window.

@@ -3,6 +3,7 @@
 // placement of icon and caption.
 #include <gtest/gtest.h>
 
+#include "SBCImage.hpp"
 #include "SBImgBtn.hpp"
 #include "SBLog.hpp"
 #include "SBSizableImgBtn.hpp"
@@ -141,6 +142,37 @@ TEST_F(ButtonTest, AllowAllUpIsSharedByTheGroupAndLetsTheDownButtonGoUp) {
   // A setter tells the whole group.
   b->SetAllowAllUp(false);
   EXPECT_FALSE(a->AllowAllUp());
+}
+
+// CM_BUTTONPRESSED is a window message: any program can send it, with any
+// number for a sender.
+TEST_F(ButtonTest, OnlyASiblingOfTheSameGroupCountsAsTheSenderOfAPress) {
+  TSBImgBtn* a = Button("a");
+  TSBImgBtn* b = Button("b");
+  a->SetGroupIndex(1);
+  b->SetGroupIndex(1);
+  a->SetDown(true);
+  auto* elsewhere = new TSBCImage(host.get());
+  elsewhere->SetParent(host.get());
+  auto* stranger = new TSBImgBtn(host.get());
+  stranger->SetParent(elsewhere);
+  stranger->SetGroupIndex(1);
+  stranger->SetAllowAllUp(true);
+  stranger->SetDown(true);
+  const LPARAM senders[] = {0, 0x12345678, reinterpret_cast<LPARAM>(static_cast<TObject*>(stranger)),
+                            reinterpret_cast<LPARAM>(static_cast<TObject*>(a))};
+  for (LPARAM sender : senders) SendMessageA(a->Handle(), CM_BUTTONPRESSED, 1, sender);
+  EXPECT_TRUE(a->Down());
+  EXPECT_FALSE(a->AllowAllUp()) << "a button of another parent is no partner";
+  // Buttons outside any group never take part.
+  TSBImgBtn* plain = Button("plain");
+  TSBImgBtn* loose = Button("loose");
+  loose->SetAllowAllUp(true);
+  SendMessageA(plain->Handle(), CM_BUTTONPRESSED, 0, reinterpret_cast<LPARAM>(static_cast<TObject*>(loose)));
+  EXPECT_FALSE(plain->AllowAllUp());
+  // The real partner still releases it.
+  b->SetDown(true);
+  EXPECT_FALSE(a->Down());
 }
 
 TEST_F(ButtonTest, EveryPressLogsOwnerAndName) {

@@ -6,7 +6,9 @@
 #include "SBCImage.hpp"
 #include "SBImgBtn.hpp"
 #include "SBResourceStorage.hpp"
+#include "SBPainting.hpp"
 #include "SBSizableImgBtn.hpp"
+#include "SBTripleCImage.hpp"
 #include "SkinTestSupport.hpp"
 
 using namespace skintest;
@@ -105,6 +107,65 @@ TEST_F(TransparentCrop, AButtonShowsTheParentThroughItsStatePicture) {
   hover.Paint(button);
   EXPECT_EQ(hover.Pixel(1, 0), MapColor('y'));
   EXPECT_EQ(hover.Pixel(2, 1), ParentAt(button, 2, 1));
+}
+
+// The sizes of the off-screen bitmaps the paints make.
+std::vector<SIZE> g_offscreen;
+void RecordOffscreen(int width, int height) { g_offscreen.push_back(SIZE{width, height}); }
+
+TEST_F(TransparentCrop, APaintsBitmapCoversItsClipNotTheWholeControlNorTheParent) {
+  auto* button = new TSBImgBtn(host.get());
+  button->SetParent(holder);
+  button->SetBounds(6, 3, 3, 2);
+  button->SetPic(MapPicture({"Rgg", "ggR"}).get());
+  button->SetCropped(true);
+  SkinTestSeams::OffscreenBitmapProc = &RecordOffscreen;
+  g_offscreen.clear();
+  // A hover change repaints the button over its 40 x 30 parent.
+  Surface hovered(3, 2);
+  hovered.Paint(button);
+  const RECT tileClip{5, 4, 15, 9};
+  Surface part(40, 30);
+  part.Paint(holder, &tileClip);
+  SkinTestSeams::OffscreenBitmapProc = nullptr;
+  ASSERT_EQ(g_offscreen.size(), 3u);
+  // The button's own, then its parent's behind it, then the parent's clip.
+  EXPECT_EQ(g_offscreen[0].cx, 3);
+  EXPECT_EQ(g_offscreen[0].cy, 2);
+  EXPECT_EQ(g_offscreen[1].cx, 3);
+  EXPECT_EQ(g_offscreen[1].cy, 2);
+  EXPECT_EQ(g_offscreen[2].cx, 10);
+  EXPECT_EQ(g_offscreen[2].cy, 5);
+  // Still the parent's pixels behind the cut ones.
+  EXPECT_EQ(hovered.Pixel(0, 0), ParentAt(button, 0, 0));
+  EXPECT_EQ(hovered.Pixel(2, 1), ParentAt(button, 2, 1));
+  EXPECT_EQ(hovered.Pixel(1, 0), MapColor('g'));
+}
+
+// The bar paints straight onto the canvas it is given, which may be a
+// caller's.
+class TBarProbe : public TSBTripleCImage {
+ public:
+  using TSBTripleCImage::TSBTripleCImage;
+  void PaintInto(HDC dc) { PaintWindow(dc); }
+};
+
+TEST(SkinPaint, ABarLeavesTheCallersContextAsItFoundIt) {
+  HostForm host;
+  auto* bar = new TBarProbe(host.get());
+  bar->SetParent(host.get());
+  bar->SetBounds(0, 0, 12, 4);
+  bar->SetPictureLeft(SolidPicture(3, 4, 'b').get());
+  bar->SetPictureTile(SolidPicture(2, 4, 'g').get());
+  bar->SetPictureRight(SolidPicture(3, 4, 'k').get());
+  Surface surface(30, 10);
+  RECT before{}, after{};
+  GetClipBox(surface.DC(), &before);
+  bar->PaintInto(surface.DC());
+  GetClipBox(surface.DC(), &after);
+  EXPECT_TRUE(EqualRect(&before, &after)) << after.right << "x" << after.bottom;
+  EXPECT_EQ(surface.Pixel(11, 3), MapColor('k'));
+  EXPECT_EQ(surface.Pixel(20, 3), RGB(1, 2, 3));
 }
 
 TEST_F(TransparentCrop, PngCapsKeepTheirAlphaBitmapCapsOnlyLoseTheCropColour) {
