@@ -15,7 +15,7 @@ PACKAGES=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
   libz-mingw-w64-dev libgcrypt-mingw-w64-dev
   googletest cmake ninja-build unar libarchive-tools imagemagick
-  unicode-data libpng-tools libpng-dev libdeflate-dev python3 python3-pil dpkg-dev x11-apps
+  unicode-data libpng-tools libpng-dev libdeflate-dev python3 python3-pil fonts-dejavu-core dpkg-dev x11-apps
   qemu-system-x86 qemu-utils debootstrap e2fsprogs
 )
 

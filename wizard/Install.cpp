@@ -24,6 +24,7 @@
 #include "UnRAR.hpp"
 #include "VCLUtils.hpp"
 #include "WizardStrings.h"
+#include "WizardTexts.hpp"
 #include "i00_1__SetApplicationTitle.hpp"
 #include "i01_0_1__BasePanel.hpp"
 #include "i01_0_2__InstallData.hpp"
@@ -43,7 +44,7 @@
 namespace {
 
 // The default error text, loaded before anything else can fail.
-AnsiString DefaultErrorText;
+TElFString DefaultErrorText;
 
 void RegisterWizardForms() {
   RegisterMainPanel();
@@ -76,19 +77,24 @@ AnsiString StartupArchivePath(const std::vector<AnsiString>& arguments, const An
 
 TBasePanel* OpenFirstPage(const AnsiString& archivePath, const AnsiString& programFolder) {
   ArchivePath = archivePath;
-  if (!IsAdministrator()) return ShowErrorPage(LoadStr(IDS_ERROR_NO_ADMIN));
+  auto refuse = [](const TElFString& text) {
+    WizardExitCode = wecStartupRefused;
+    return ShowErrorPage(text);
+  };
+  if (!IsAdministrator()) return refuse(LoadText(IDS_ERROR_NO_ADMIN));
   // The archive is looked for before the library, so a missing archive and
   // a missing library together report the archive.
-  if (DefaultErrorText.empty()) DefaultErrorText = LoadStr(IDS_ERROR_DEFAULT);
-  if (!FileExists(ArchivePath)) return ShowErrorPage(DefaultErrorText);
+  if (DefaultErrorText.empty()) DefaultErrorText = LoadText(IDS_ERROR_DEFAULT);
+  if (!FileExists(ArchivePath)) return refuse(DefaultErrorText);
   LoadUnRarLibrary(programFolder + "unrar.dll");
-  if (!UnRarLoaded) return ShowErrorPage(LoadStr(IDS_ERROR_NO_LIBRARY));
+  if (!UnRarLoaded) return refuse(LoadText(IDS_ERROR_NO_LIBRARY));
   InstallSettings = new TInstallData();
+  WizardExitCode = wecCancelled;
   return ShowHelloPage();
 }
 
-void InstallerMain() {
-  DefaultErrorText = LoadStr(IDS_ERROR_DEFAULT);
+int InstallerMain() {
+  DefaultErrorText = LoadText(IDS_ERROR_DEFAULT);
   Application->Initialize();
   SetApplicationTitle(LoadStr(IDS_APPLICATION_TITLE));
   Application->SetShowMainForm(false);
@@ -97,16 +103,30 @@ void InstallerMain() {
   if (ParamCount() > 0) arguments.push_back(ParamStr(1));
   const AnsiString programPath = ParamStr(0);
   RunWizard(OpenFirstPage(StartupArchivePath(arguments, programPath), ExtractFileFolder(programPath)));
-  ReleaseInstallSettings();
+  CloseWizard();
+  return WizardExitCode;
 }
 
 void ReleaseInstallSettings() {
   // The loop may end by a route other than the pages' (a quit message from
   // outside): a worker still running is cancelled and rolled back before
   // the settings it reads go.
-  if (CancelRunningInstall()) WaitForInstallEnd();
+  if (MainPanel && MainPanel->Busy()) {
+    MainPanel->CancelBusyPages();
+    if (!MainPanel->WaitWhileBusy(InstallEndBound)) return;
+  }
   delete InstallSettings;
   InstallSettings = nullptr;
+}
+
+void CloseWizard() {
+  ReleaseInstallSettings();
+  for (int i = Screen->FormCount() - 1; i >= 0; --i)
+    if (auto* page = dynamic_cast<TBasePanel*>(Screen->Forms(i))) page->Free();
+  if (MainPanel) {
+    MainPanel->Free();
+    MainPanel = nullptr;
+  }
 }
 
 namespace {
@@ -119,11 +139,10 @@ void ReportException(const AnsiString& message) {
 
 #ifndef WIZARD_NO_WINMAIN
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  int exitCode = 1;
+  int exitCode = wecProgramFailed;
   try {
     InitializeWizardUnits();
-    InstallerMain();
-    exitCode = 0;
+    exitCode = InstallerMain();
   } catch (const Exception& e) {
     ReportException(e.Message());
   } catch (const std::exception& e) {

@@ -18,7 +18,13 @@ AnsiString StartupArchivePath(const std::vector<AnsiString>& arguments, const An
 TBasePanel* OpenFirstPage(const AnsiString& archivePath, const AnsiString& programFolder);
 // Starts the wizard's units, registers its forms.
 void InitializeWizardUnits();
-// After the message loop: cancels and waits for a worker that still runs
-// (with its rollback), then frees the install settings.
+// After the message loop: cancels and waits, within the bound, for a worker
+// that still runs (with its rollback), then frees the install settings; a
+// worker that has not ended by then keeps them.
 void ReleaseInstallSettings();
-void InstallerMain();
+// After the message loop: the settings as above, then every form (the
+// pages, then the host), before the units they use (the picture cache
+// among them) end.
+void CloseWizard();
+// The program body; returns the exit code.
+int InstallerMain();

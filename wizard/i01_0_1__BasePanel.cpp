@@ -8,6 +8,7 @@
 
 namespace WizardTestSeams {
 int (*PixelsPerInchProc)() = nullptr;
+void (*PageOpeningProc)(TBasePanel* page) = nullptr;
 }
 
 bool UsesLargeFonts() {
@@ -50,7 +51,23 @@ void TBasePanel::CloseClick(TObject*) { Application->Terminate(); }
 void DockPage(TBasePanel* page, THostUpdate update) {
   page->holder->SetParent(MainPanel);
   page->holder->BringToFront();
+  MainPanel->SetPage(page);
   if (update == THostUpdate::Update) MainPanel->Update();
+}
+
+void OpenCreatedPage(TBasePanel* page, THostUpdate update, const std::function<void()>& setUp) {
+  TBasePanel* shown = MainPanel->Page();
+  try {
+    if (WizardTestSeams::PageOpeningProc) WizardTestSeams::PageOpeningProc(page);
+    page->InitPage();
+    setUp();
+    DockPage(page, update);
+  } catch (...) {
+    // The page shown before stays the host's page, closable as it was.
+    page->Free();
+    MainPanel->SetPage(shown);
+    throw;
+  }
 }
 
 void ApplyWindowShape(TBasePanel* page) {

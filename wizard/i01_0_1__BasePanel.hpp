@@ -3,6 +3,8 @@
 // into the host window, and the host window's shape.
 #pragma once
 
+#include <functional>
+
 #include "Forms.hpp"
 #include "SBCImage.hpp"
 #include "SBImgBtn.hpp"
@@ -30,6 +32,12 @@ class TBasePanel : public TForm {
   virtual void InitPage();
   // Ends the program.
   void CloseClick(TObject* sender);
+  // The host is being closed (Alt+F4, the taskbar, another program, the end
+  // of the session) while this page is shown: true when the page has taken
+  // care of it itself, false to let the program end.
+  virtual bool HostClosing() { return false; }
+  // The page has work under way that the program must not end under.
+  virtual bool Busy() const { return false; }
 
  protected:
   void DoCreate() override;
@@ -40,10 +48,24 @@ bool UsesLargeFonts();
 // Removes the bold style from the font at large pixels per inch.
 void AdjustFontForScreen(TFont* font);
 
-// Docks the page's holder into the host and brings it to the front, then
-// updates the host when asked to.
+// Docks the page's holder into the host, brings it to the front and makes
+// it the host's page, then updates the host when asked to.
 enum class THostUpdate { Skip, Update };
 void DockPage(TBasePanel* page, THostUpdate update);
+
+// Opening a page: the page made by its class has its InitPage run, then its
+// own set-up, and is docked. A page that fails on the way is freed and the
+// failure goes on to the caller.
+void OpenCreatedPage(TBasePanel* page, THostUpdate update, const std::function<void()>& setUp);
+template <class T>
+T* OpenPage(THostUpdate update, const std::function<void(T*)>& setUp = nullptr) {
+  T* page = nullptr;
+  Application->CreateForm(page);
+  OpenCreatedPage(page, update, [&] {
+    if (setUp) setUp(page);
+  });
+  return page;
+}
 
 // Gives the host that holds the page's holder the outline of the page's
 // top and bottom bars.

@@ -2,14 +2,11 @@
 
 #include "Streaming.hpp"
 
-TErrorPanel* ShowErrorPage(const AnsiString& message) {
-  TErrorPanel* page = nullptr;
-  Application->CreateForm(page);
-  page->message_text->SetCaption(AnsiToWide(message));
-  page->InitPage();
-  page->forward_button->SetVisible(false);
-  DockPage(page, THostUpdate::Skip);
-  return page;
+TErrorPanel* ShowErrorPage(const TElFString& message) {
+  return OpenPage<TErrorPanel>(THostUpdate::Skip, [&](TErrorPanel* page) {
+    page->message_text->SetCaption(message);
+    page->forward_button->SetVisible(false);
+  });
 }
 
 void RegisterErrorPanel() {

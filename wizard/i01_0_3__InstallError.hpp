@@ -12,8 +12,8 @@ class TErrorPanel : public TBasePanel {
   TElHTMLLabel* ElHTMLLabel1 = nullptr;
 };
 
-// Opens the Error page with the message (HTML, ANSI). The host is not
-// updated: at start-up it is not shown yet.
-TErrorPanel* ShowErrorPage(const AnsiString& message);
+// Opens the Error page with the message (HTML). The host is not updated: at
+// start-up it is not shown yet.
+TErrorPanel* ShowErrorPage(const TElFString& message);
 
 void RegisterErrorPanel();

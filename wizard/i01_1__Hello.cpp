@@ -14,13 +14,7 @@ void TStep1_HelloPanel::ForwardClick(TObject*) {
 }
 
 // The first page: the host is not shown yet, so it is not updated.
-TStep1_HelloPanel* ShowHelloPage() {
-  TStep1_HelloPanel* page = nullptr;
-  Application->CreateForm(page);
-  page->InitPage();
-  DockPage(page, THostUpdate::Skip);
-  return page;
-}
+TStep1_HelloPanel* ShowHelloPage() { return OpenPage<TStep1_HelloPanel>(THostUpdate::Skip); }
 
 void RegisterHelloPanel() {
   using P = TStep1_HelloPanel;

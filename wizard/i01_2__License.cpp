@@ -2,6 +2,7 @@
 
 #include "Streaming.hpp"
 #include "WizardPictures.hpp"
+#include "WizardTexts.hpp"
 #include "i01_5__Ready.hpp"
 
 // The pictures come from the program's resources: form files carry no
@@ -72,12 +73,9 @@ void TStep2_LicensePanel::DrawScrollPart(TObject*, TCanvas* canvas, TRect r, TEl
 }
 
 TStep2_LicensePanel* ShowLicensePage() {
-  TStep2_LicensePanel* page = nullptr;
-  Application->CreateForm(page);
-  page->InitPage();
-  page->license_text_edit->SetText(AnsiToWide(page->save_text_memo->Lines()->Text()));
-  DockPage(page, THostUpdate::Update);
-  return page;
+  return OpenPage<TStep2_LicensePanel>(THostUpdate::Update, [](TStep2_LicensePanel* page) {
+    page->license_text_edit->SetText(WithSupportAddress(AnsiToWide(page->save_text_memo->Lines()->Text())));
+  });
 }
 
 void RegisterLicensePanel() {

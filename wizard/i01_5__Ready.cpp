@@ -1,8 +1,8 @@
 #include "i01_5__Ready.hpp"
 
-#include "FormatText.hpp"
 #include "Streaming.hpp"
 #include "WizardPictures.hpp"
+#include "WizardTexts.hpp"
 #include "i01_0_2__InstallData.hpp"
 #include "i01_6__InstallRunning.hpp"
 
@@ -38,31 +38,15 @@ void DisableFolderChoice(TSBHorzSizableImgBtn* button) {
 
 }  // namespace
 
-AnsiString EscapeHtmlText(const AnsiString& text) {
-  AnsiString escaped;
-  escaped.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&': escaped += "&amp;"; break;
-      case '<': escaped += "&lt;"; break;
-      case '>': escaped += "&gt;"; break;
-      default: escaped += c;
-    }
-  }
-  return escaped;
+TElFString ReadyText(const TElFString& caption, const AnsiString& folder) {
+  return FillText(caption, {EscapeHtmlText(AnsiToWide(folder))});
 }
 
 TStep5_ReadyPanel* ShowReadyPage() {
-  TStep5_ReadyPanel* page = nullptr;
-  Application->CreateForm(page);
-  page->InitPage();
-  // The format is 8-bit; the caption's Russian text is in the ANSI code
-  // page as the folder is.
-  const AnsiString folder = EscapeHtmlText(InstallSettings->TargetFolder);
-  page->message->SetCaption(AnsiToWide(FormatText(WideToAnsi(page->message->Caption()), {folder})));
-  DisableFolderChoice(page->select_folder_button);
-  DockPage(page, THostUpdate::Update);
-  return page;
+  return OpenPage<TStep5_ReadyPanel>(THostUpdate::Update, [](TStep5_ReadyPanel* page) {
+    page->message->SetCaption(ReadyText(page->message->Caption(), InstallSettings->TargetFolder));
+    DisableFolderChoice(page->select_folder_button);
+  });
 }
 
 void RegisterReadyPanel() {

@@ -21,9 +21,10 @@ class TStep5_ReadyPanel : public TBasePanel {
   void DoCreate() override;
 };
 
-// The folder as HTML text: "&", "<" and ">" as entities, so that the label
-// shows the folder the install will use.
-AnsiString EscapeHtmlText(const AnsiString& text);
+// The page's text with the folder put in as HTML text ("&", "<" and ">" as
+// entities), so that the label shows the folder the install will use; all
+// in UTF-16, whatever the ANSI code page.
+TElFString ReadyText(const TElFString& caption, const AnsiString& folder);
 
 TStep5_ReadyPanel* ShowReadyPage();
 

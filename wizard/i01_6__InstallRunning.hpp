@@ -13,6 +13,7 @@
 class TStep7_InstallPanel : public TBasePanel {
  public:
   explicit TStep7_InstallPanel(TComponent* owner) : TBasePanel(owner) {}
+  // A worker still running is cancelled and no longer reports to the page.
   ~TStep7_InstallPanel() override;
 
   TTimer* Timer = nullptr;
@@ -28,26 +29,27 @@ class TStep7_InstallPanel : public TBasePanel {
   // Starts the worker and the progress timer.
   void StartInstall();
   void TimerTick(TObject* sender);
+  // The close tab: cancels a running worker; without one it ends the
+  // program; once the worker has ended its outcome simply follows.
   void CancelClick(TObject* sender);
   void ThreadTerminated(TObject* sender);
+  // A close of the host while the worker or the rollback runs is a cancel.
+  bool HostClosing() override;
+  bool Busy() const override { return Thread || rollingBack_; }
+
+ private:
+  void Rollback(const std::vector<AnsiString>& createdPaths);
+
+  bool rollingBack_ = false;
 };
 
 // The width of the progress bar for the worker's counters.
 int ProgressWidth(std::int32_t bytesDone, std::int32_t totalBytes, std::int32_t fullWidth);
 // The Error page's text for a worker's failure status.
-AnsiString InstallErrorText(TInstallStatus status, std::int32_t rarError);
+TElFString InstallErrorText(TInstallStatus status, std::int32_t rarError);
 // Undoes what the install made: shortcuts, files and folders, keys.
 void RollbackInstall(const std::vector<AnsiString>& createdPaths);
 
 void ShowInstallRunningPage();
-
-// The installing page whose worker runs, or nullptr.
-TStep7_InstallPanel* RunningInstallPage();
-// Cancels the running install as its close button does; false when no
-// install runs.
-bool CancelRunningInstall();
-// Serves the main thread's queue until the running worker has ended and its
-// outcome has been handled (rollback included).
-void WaitForInstallEnd();
 
 void RegisterInstallPanel();

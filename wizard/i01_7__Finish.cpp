@@ -2,6 +2,8 @@
 
 #include "Streaming.hpp"
 #include "WizardPictures.hpp"
+#include "WizardTestSeams.hpp"
+#include "WizardTexts.hpp"
 #include "lib_ShellExecute.hpp"
 
 void TStep7_FinishPanel::DoCreate() {
@@ -9,17 +11,23 @@ void TStep7_FinishPanel::DoCreate() {
   TBasePanel::DoCreate();
 }
 
-void TStep7_FinishPanel::LinkClick(TObject*, const TElFString& href) { ShellOpen(WideToAnsi(href)); }
+namespace WizardTestSeams {
+void (*ShellOpenProc)(const AnsiString& file) = nullptr;
+}
+
+void TStep7_FinishPanel::LinkClick(TObject*, const TElFString& href) {
+  const AnsiString file = WideToAnsi(href);
+  if (WizardTestSeams::ShellOpenProc) WizardTestSeams::ShellOpenProc(file);
+  else ShellOpen(file);
+}
 
 TStep7_FinishPanel* ShowFinishPage() {
-  TStep7_FinishPanel* page = nullptr;
-  Application->CreateForm(page);
-  page->InitPage();
-  // The forward button ends the program, as the close button does.
-  page->forward_button->OnClick = page->close_button->OnClick;
-  page->link_text->OnLinkClick = TElHTMLLinkClickEvent(page, &TStep7_FinishPanel::LinkClick);
-  DockPage(page, THostUpdate::Update);
-  return page;
+  return OpenPage<TStep7_FinishPanel>(THostUpdate::Update, [](TStep7_FinishPanel* page) {
+    // The forward button ends the program, as the close button does.
+    page->forward_button->OnClick = page->close_button->OnClick;
+    page->link_text->SetCaption(WithSupportAddress(page->link_text->Caption()));
+    page->link_text->OnLinkClick = TElHTMLLinkClickEvent(page, &TStep7_FinishPanel::LinkClick);
+  });
 }
 
 void RegisterFinishPanel() {

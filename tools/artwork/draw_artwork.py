@@ -40,6 +40,7 @@ WARM_SHADE = (214, 196, 168)
 WHITE = (255, 255, 255)
 SS = 4                        # supersampling for smooth curves
 
+# Debian's fonts-dejavu-core (scripts/setup.sh installs it).
 BOLD = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
 
 
@@ -120,8 +121,7 @@ def frame_edge(img, mask, colour, width=1):
     padded.paste(mask, (width, width))
     inner = padded.filter(ImageFilter.MinFilter(2 * width + 1)).crop(
         (width, width, width + mask.width, width + mask.height))
-    ring = Image.eval(Image.composite(mask, Image.new("L", mask.size, 0),
-                                      Image.eval(inner, lambda v: 255 - v)), lambda v: v)
+    ring = Image.composite(mask, Image.new("L", mask.size, 0), Image.eval(inner, lambda v: 255 - v))
     img.paste(Image.new("RGB", img.size, colour), (0, 0), ring)
 
 
@@ -158,13 +158,8 @@ def border_column(w=BORDER_W, left=True):
 def draw_frame():
     # Title bar: caps with the window's rounded top corners, and its middle.
     cap_w = 24
-    left = title_bar(cap_w)
-    # The side border's band continues up through the caps.
-    side = border_column().resize((BORDER_W, TITLE_H)).crop((0, 0, cap_w, TITLE_H))
-    left = Image.composite(side, left, vgradient(cap_w, TITLE_H, [(0, (0, 0, 0)), (1, (0, 0, 0))]).convert("L"))
-    left = Image.blend(title_bar(cap_w), side, 0.0)
     mask = rounded_mask(cap_w * 2, TITLE_H, (RADIUS, RADIUS, 0, 0)).crop((0, 0, cap_w, TITLE_H))
-    save_bmp(crop_cut(left, mask, SLATE_DARK), "top_left.bmp")
+    save_bmp(crop_cut(title_bar(cap_w), mask, SLATE_DARK), "top_left.bmp")
     save_bmp(title_bar(8), "top_tile.bmp")
     mask_r = rounded_mask(cap_w * 2, TITLE_H, (RADIUS, RADIUS, 0, 0)).crop((cap_w, 0, cap_w * 2, TITLE_H))
     save_bmp(crop_cut(title_bar(cap_w), mask_r, SLATE_DARK), "top_right.bmp")
@@ -229,7 +224,9 @@ def close_button(state):
     """A tab hanging from the title bar's right end over the right border,
     with a cross. The picture is 41 wide, as the button's place; the tab
     takes its right 28 columns, so that it stays clear of the licence box's
-    scroll bar beside it, and the rest is cut away."""
+    scroll bar beside it. Everything else is cut away: the button's window
+    has the tab's shape, so the title bar's light, the border and the page
+    beneath show themselves there, and only the tab takes the mouse."""
     w, h, tab = 41, 61, 28
     face = {"": (SLATE_LIGHT, SLATE), "_up": ((130, 156, 194), LINK),
             "_down": (SLATE, SLATE_DARK)}[state]
@@ -247,33 +244,7 @@ def close_button(state):
                fill=WHITE if state != "_down" else (225, 230, 238), width=3 * SS)
     img = big.resize((w, h), Image.Resampling.LANCZOS)
     frame_edge(img, mask, SLATE_DARK)
-    img = crop_cut(img, mask, SLATE_DARK)
-    return under_close_button(img)
-
-
-def under_close_button(img):
-    """Beside the tab the button shows what lies under it: the title bar's
-    right light over its top rows, the right border beside its lower end.
-    The window of a cropped control shows its parent's background through
-    the cut-away pixels, not its siblings', so those pixels are drawn here
-    rather than cut away; only the page body stays cut."""
-    left, top = 453, 31                      # the button's place on the page
-    light_left = 500 - 78                    # the right light's place
-    over_light = light(True, 0.55)
-    border = border_column(left=False)
-    px = img.load()
-    for y in range(img.height):
-        for x in range(img.width):
-            if px[x, y] != CROP:
-                continue
-            if top + y < TITLE_H:
-                c = over_light.getpixel((left + x - light_left, top + y))
-                if c == CROP:
-                    c = title_bar(1).getpixel((0, top + y))
-                px[x, y] = c
-            elif left + x >= 500 - BORDER_W:
-                px[x, y] = border.getpixel((left + x - (500 - BORDER_W), 0))
-    return img
+    return crop_cut(img, mask, SLATE_DARK)
 
 
 def pill(w, h, state, radius):
@@ -313,7 +284,6 @@ def sizable_parts():
         face, mask = pill(w, h, state, 10)
         rgba = face.convert("RGBA")
         rgba.putalpha(mask)
-        suffix = state.upper().replace("_", "_") if state else ""
         save_png(rgba.crop((0, 0, cap, h)), f"button_left{state}.png")
         save_png(rgba.crop((cap, 0, cap + 4, h)), f"button_tile{state}.png")
         save_png(rgba.crop((w - cap, 0, w, h)), f"button_right{state}.png")

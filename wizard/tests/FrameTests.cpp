@@ -1,10 +1,13 @@
 // The frame every page shares: where the host goes, its fonts at large
-// pixels per inch, the window's shape from the bars, and moving the
-// window by its frame.
+// pixels per inch, the window's shape from the bars, the close tab's shape,
+// moving the window by its frame, and the end of the wizard.
 #include <gtest/gtest.h>
 
+#include "Install.hpp"
+#include "SBResourceStorage.hpp"
 #include "WizardTestSeams.hpp"
 #include "WizardTestSupport.hpp"
+#include "i01_0_2__InstallData.hpp"
 #include "i01_1__Hello.hpp"
 #include "i01_2__License.hpp"
 #include "i01__MainWorkbench.hpp"
@@ -159,6 +162,52 @@ TEST_F(ShownHost, TheShapeFollowsBarsResizedAfterTheirWindowsWereMade) {
   page->holder->SetWidth(500);
 }
 
+// The tab takes the mouse where it is drawn and nowhere else: beside it the
+// title bar, the border and the page are what they look like.
+TEST_F(ShownHost, TheCloseTabTakesTheMouseOnlyWhereItIsDrawn) {
+  TSBImgBtn* close = page->close_button;
+  TBitmap picture;
+  picture.LoadFromResourceName(HInstance, "CLOSE");
+  ASSERT_EQ(picture.Width(), close->Width());
+  ASSERT_EQ(picture.Height(), close->Height());
+  int cut = 0, mismatches = 0;
+  for (int y = 0; y < close->Height(); ++y)
+    for (int x = 0; x < close->Width(); ++x) {
+      const bool drawn = picture.Canvas()->Pixels(x, y) != TColor(RGB(255, 0, 0));
+      cut += !drawn;
+      const bool takes = WindowFromPoint(close->ClientToScreen(POINT{x, y})) == close->Handle();
+      if (takes != drawn && ++mismatches <= 5) ADD_FAILURE() << "pixel " << x << "," << y << " drawn " << drawn;
+    }
+  EXPECT_EQ(mismatches, 0);
+  EXPECT_GT(cut, 13 * 50) << "the strip beside the tab is cut away";
+
+  // Real clicks: beside the tab nothing happens, on it the tab closes.
+  struct Clicks {
+    int count = 0;
+    void Clicked(TObject*) { ++count; }
+  } clicks;
+  close->OnClick = TNotifyEvent(&clicks, &Clicks::Clicked);
+  auto clickAt = [&](int x, int y) {
+    const POINT at = close->ClientToScreen(POINT{x, y});
+    SetCursorPos(at.x, at.y);
+    PumpMessages();
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, input, sizeof(INPUT));
+    PumpMessages(6);
+  };
+  for (POINT beside : {POINT{3, 3}, POINT{6, 30}, POINT{6, 58}}) {
+    ASSERT_EQ(picture.Canvas()->Pixels(beside.x, beside.y), TColor(RGB(255, 0, 0)));
+    clickAt(beside.x, beside.y);
+  }
+  EXPECT_EQ(clicks.count, 0);
+  EXPECT_EQ(MainPanel->Left(), MainPanel->Left()) << "nothing moved";
+  clickAt(27, 38);
+  EXPECT_EQ(clicks.count, 1);
+}
+
 TEST_F(ShownHost, DraggingTheFrameMovesTheWindow) {
   for (TControl* handle : std::initializer_list<TControl*>{page->top_border_image, page->left_border_image,
                                                            page->bottom_border_image, page->left_light}) {
@@ -187,6 +236,27 @@ TEST_F(ShownHost, PressingAndDraggingTheForwardButtonDoesNotMoveTheWindow) {
   page->forward_button->Perform(WM_LBUTTONUP, 0, MAKELPARAM(300, 300));
   PumpMessages();
   EXPECT_EQ(Screen->FormCount(), 2);
+}
+
+// After the message loop every form goes (the pages, then the host) while
+// the units they use, the picture cache among them, are still there.
+TEST(WizardEnd, TheFormsGoBeforeTheUnits) {
+  TMainPanel* shared = MainPanel;
+  shared->SetName("SharedMainPanel");
+  const int forms = Screen->FormCount();
+  CreateMainPanel();
+  InstallSettings = new TInstallData();
+  ShowHelloPage();
+  ShowLicensePage();
+  ASSERT_EQ(Screen->FormCount(), forms + 3);
+  CloseWizard();
+  EXPECT_EQ(Screen->FormCount(), forms);
+  EXPECT_EQ(MainPanel, nullptr);
+  EXPECT_EQ(InstallSettings, nullptr);
+  ASSERT_NE(ResourceStorage(), nullptr);
+  EXPECT_GT(ResourceStorage()->Names()->Count(), 0);
+  MainPanel = shared;
+  MainPanel->SetName("MainPanel");
 }
 
 }  // namespace

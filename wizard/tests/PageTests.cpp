@@ -1,12 +1,18 @@
 // The pages: the walk from Welcome to Ready by clicks posted to the
 // buttons' windows, the Ready page's folder, the licence box, its scroll
-// bar's pictures, the progress bar's width and the install cancelled by
-// closing the window.
+// bar's pictures, the progress bar's width, the install cancelled by
+// closing the window, and the worker's end in every outcome.
 #include <gtest/gtest.h>
 
+#include <set>
+
+#include "ElHandPt.hpp"
 #include "Install.hpp"
 #include "UnRAR.hpp"
+#include "WizardStrings.h"
+#include "WizardTestSeams.hpp"
 #include "WizardTestSupport.hpp"
+#include "WizardTexts.hpp"
 #include "i01_0_2__InstallData.hpp"
 #include "i01_1__Hello.hpp"
 #include "i01_2__License.hpp"
@@ -27,6 +33,23 @@ T* DockedPage() {
   for (int i = 0; i < Screen->FormCount(); ++i)
     if (auto* page = dynamic_cast<T*>(Screen->Forms(i)); page && page->holder->Parent() == MainPanel) return page;
   return nullptr;
+}
+
+// A click whose handler runs before this returns, with nothing else served
+// (so a quit message stays to be seen).
+void SendClick(TWinControl* button) {
+  SendMessageA(button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 10));
+  SendMessageA(button->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(20, 10));
+}
+
+// Polls the condition for up to 10 s.
+template <class P>
+bool WaitUntil(P condition) {
+  for (int i = 0; i < 10000; ++i) {
+    if (condition()) return true;
+    Sleep(1);
+  }
+  return false;
 }
 
 // A click as another program makes it: posted to the button's window.
@@ -71,7 +94,9 @@ TEST_F(Pages, TheReadyPageShowsTheFolderAsItWillBeUsed) {
   TStep5_ReadyPanel* ready = ShowReadyPage();
   const std::wstring text = ready->message->Caption();
   EXPECT_NE(text.find(L"C:\\R&amp;D &lt;new&gt; folder<p>"), std::wstring::npos) << WideToAnsi(text);
-  EXPECT_EQ(EscapeHtmlText("a&&b<>"), "a&amp;&amp;b&lt;&gt;");
+  // In UTF-16 all the way: a caption in letters outside the ANSI code page
+  // keeps them.
+  EXPECT_EQ(ReadyText(L"\u03A9 %s, 100%%", "C:\\a&b"), L"\u03A9 C:\\a&amp;b, 100%");
 }
 
 TEST_F(Pages, TheLicenceBoxIsReadOnlyButScrolls) {
@@ -80,6 +105,7 @@ TEST_F(Pages, TheLicenceBoxIsReadOnlyButScrolls) {
   TSBScrollbaredElEdit* edit = licence->license_text_edit;
   const std::wstring text = edit->Text();
   EXPECT_EQ(text.rfind(L"ЛИЦЕНЗИОННОЕ СОГЛАШЕНИЕ\r\n", 0), 0u);
+  EXPECT_NE(text.find(L"по адресу support@kestrum.ru."), std::wstring::npos);
   EXPECT_TRUE(edit->ReadOnly());
   edit->SetFocus();
   edit->Perform(WM_CHAR, 'x', 0);
@@ -94,9 +120,18 @@ TEST_F(Pages, TheLicenceBoxIsReadOnlyButScrolls) {
   EXPECT_GT(bar->Position(), before);
 }
 
+// Whether the program has been told to end; the quit message is taken.
+bool QuitPosted() {
+  MSG quit;
+  return PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
+}
+
 TEST_F(Pages, NotAgreeingEndsTheProgram) {
   TStep2_LicensePanel* licence = ShowLicensePage();
-  EXPECT_EQ(licence->disagree_button->OnClick, licence->close_button->OnClick);
+  PumpMessages();
+  ASSERT_FALSE(QuitPosted());
+  SendClick(licence->disagree_button);
+  EXPECT_TRUE(QuitPosted());
 }
 
 // The scroll bar's parts drawn into a bitmap, and the picture each state
@@ -164,74 +199,139 @@ TEST(ProgressBar, WidthIsRoundedWithHalvesToEven) {
 }
 
 TEST(ErrorTexts, StatusesGiveTheirTextsAndCodes) {
-  EXPECT_NE(InstallErrorText(isScanFailed, 24).find("1-24."), AnsiString::npos);
-  EXPECT_NE(InstallErrorText(isExtractFailed, 12).find("2-12."), AnsiString::npos);
+  EXPECT_NE(InstallErrorText(isScanFailed, 24).find(L"1-24."), std::wstring::npos);
+  EXPECT_NE(InstallErrorText(isExtractFailed, 12).find(L"2-12."), std::wstring::npos);
   EXPECT_NE(InstallErrorText(isArchiveMissing, 0), InstallErrorText(isStepFailed, 0));
-  EXPECT_EQ(InstallErrorText(isStepFailed, 0).find('%'), AnsiString::npos);
+  EXPECT_EQ(InstallErrorText(isStepFailed, 0).find(L'%'), std::wstring::npos);
+  // The address is written once, in its own string, and every text that
+  // names it shows it.
+  const std::wstring address = LoadWideStr(IDS_SUPPORT_EMAIL);
+  ASSERT_EQ(address, L"support@kestrum.ru");
+  for (int id : {IDS_ERROR_NO_LIBRARY, IDS_ERROR_ARCHIVE, IDS_ERROR_UNPACK, IDS_ERROR_STEP}) {
+    EXPECT_NE(LoadWideStr(id).find(L"{support}"), std::wstring::npos) << id;
+    EXPECT_NE(LoadText(id).find(L": " + address + L"."), std::wstring::npos) << id;
+    EXPECT_EQ(LoadText(id).find(L"{support}"), std::wstring::npos) << id;
+  }
 }
 
-// A real install of the demo payload into a scratch folder, cancelled by
-// closing the host window as Alt+F4 does.
-TEST_F(Pages, ClosingTheWindowDuringTheInstallCancelsAndRollsBack) {
+// A test string outside code page 1251 (tests/wizard_tests.rc).
+TEST(Texts, ComeAsUtf16WhateverTheAnsiCodePage) {
+  EXPECT_EQ(LoadText(3999), L"\u03A9 \u0423\u0441\u0442\u0430\u043D\u043E\u0432\u043A\u0430: support@kestrum.ru");
+  EXPECT_EQ(FillText(L"%d-%d, %s; %x", {L"2", L"12"}), L"2-12, %s; %x");
+}
+
+// A real install of the demo payload into a scratch folder.
+class Install : public Pages {
+ protected:
+  void SetUp() override {
+    Pages::SetUp();
+    InstallSettings->TargetFolder = folder.Path() + "Lumbrix 2008";
+    ArchivePath = WIZARD_TEST_PAYLOAD;
+    LoadUnRarLibrary(WIZARD_TEST_UNRAR);
+    ASSERT_TRUE(UnRarLoaded);
+  }
+  void TearDown() override {
+    MainPanel->WaitWhileBusy(InstallEndBound);
+    QuitPosted();
+    Pages::TearDown();
+  }
+  TStep7_InstallPanel* Start() {
+    ShowInstallRunningPage();
+    auto* page = dynamic_cast<TStep7_InstallPanel*>(MainPanel->Page());
+    EXPECT_NE(page, nullptr);
+    EXPECT_TRUE(MainPanel->Busy());
+    return page;
+  }
   ScratchFolder folder;
-  InstallSettings->TargetFolder = folder.Path() + "Lumbrix 2008";
-  ArchivePath = WIZARD_TEST_PAYLOAD;
-  LoadUnRarLibrary(WIZARD_TEST_UNRAR);
-  ASSERT_TRUE(UnRarLoaded);
-  ShowInstallRunningPage();
-  TStep7_InstallPanel* page = RunningInstallPage();
+};
+
+// Alt+F4, or the taskbar's Close through the application's window.
+TEST_F(Install, ClosingTheWindowCancelsAndRollsBack) {
+  TStep7_InstallPanel* page = Start();
   ASSERT_NE(page, nullptr);
   EXPECT_FALSE(page->forward_button->Visible());
   SendMessageA(MainPanel->Handle(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(MainPanel->Visible()) << "the window stays while the worker runs";
+  EXPECT_FALSE(QuitPosted());
   EXPECT_EQ(page->action_label->Caption(), L"Установка прервана.\r\nПодождите, пожалуйста...");
-  WaitForInstallEnd();
-  EXPECT_EQ(RunningInstallPage(), nullptr);
+  EXPECT_TRUE(MainPanel->WaitWhileBusy(InstallEndBound));
   EXPECT_FALSE(DirectoryExists(InstallSettings->TargetFolder)) << "the rollback removed the install";
   EXPECT_TRUE(DirectoryExists(folder.Path())) << "the folder that was there stays";
-  // The program ends: the quit message is waiting.
-  MSG quit;
-  EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(WizardExitCode, wecCancelled);
+  EXPECT_TRUE(QuitPosted());
 }
 
-// The end of the session: the process may go as soon as the message is
-// answered, so the answer waits for the rollback.
-TEST_F(Pages, TheEndOfTheSessionWaitsForTheRollback) {
-  ScratchFolder folder;
-  InstallSettings->TargetFolder = folder.Path() + "Lumbrix 2008";
-  ArchivePath = WIZARD_TEST_PAYLOAD;
-  LoadUnRarLibrary(WIZARD_TEST_UNRAR);
-  ShowInstallRunningPage();
-  ASSERT_NE(RunningInstallPage(), nullptr);
+// The session's end is refused while the install runs; when it comes all
+// the same, the answer waits for the rollback, since the process may go
+// as soon as it is given.
+TEST_F(Install, TheEndOfTheSessionWaitsForTheRollback) {
+  ASSERT_NE(Start(), nullptr);
+  EXPECT_EQ(SendMessageA(MainPanel->Handle(), WM_QUERYENDSESSION, 0, 0), 0);
+  EXPECT_FALSE(QuitPosted()) << "a refused end of the session cancels nothing";
   SendMessageA(MainPanel->Handle(), WM_ENDSESSION, TRUE, 0);
-  EXPECT_EQ(RunningInstallPage(), nullptr) << "the worker has ended and its outcome is handled";
+  EXPECT_FALSE(MainPanel->Busy()) << "the worker has ended and its outcome is handled";
   EXPECT_FALSE(DirectoryExists(InstallSettings->TargetFolder));
-  MSG quit;
-  PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+  EXPECT_NE(SendMessageA(MainPanel->Handle(), WM_QUERYENDSESSION, 0, 0), 0);
 }
 
 // The message loop ended by a quit message from outside while the worker
 // runs: the settings it reads are freed only after it has ended.
-TEST_F(Pages, TheSettingsOutliveTheWorker) {
-  ScratchFolder folder;
-  const AnsiString target = folder.Path() + "Lumbrix 2008";
-  InstallSettings->TargetFolder = target;
-  ArchivePath = WIZARD_TEST_PAYLOAD;
-  LoadUnRarLibrary(WIZARD_TEST_UNRAR);
-  ShowInstallRunningPage();
-  ASSERT_NE(RunningInstallPage(), nullptr);
+TEST_F(Install, TheSettingsOutliveTheWorker) {
+  const AnsiString target = InstallSettings->TargetFolder;
+  ASSERT_NE(Start(), nullptr);
   ReleaseInstallSettings();
-  EXPECT_EQ(RunningInstallPage(), nullptr);
+  EXPECT_FALSE(MainPanel->Busy());
   EXPECT_EQ(InstallSettings, nullptr);
   EXPECT_FALSE(DirectoryExists(target)) << "cancelled and rolled back";
-  MSG quit;
-  PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+  InstallSettings = new TInstallData();
 }
 
-// The worker's end dispatched on its status, with a worker that never ran.
+// The page goes while its worker runs (the program's end after a failure):
+// the worker is cancelled and never calls back into the freed page.
+TEST_F(Install, APageFreedUnderItsWorkerIsNotCalledBack) {
+  TStep7_InstallPanel* page = Start();
+  ASSERT_NE(page, nullptr);
+  HANDLE worker = nullptr;
+  ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), page->Thread->Handle(), GetCurrentProcess(), &worker, SYNCHRONIZE,
+                              FALSE, 0));
+  const int forms = Screen->FormCount();
+  page->Free();
+  EXPECT_TRUE(WaitServingQueue(nullptr, 60000, worker)) << "the worker stopped";
+  CloseHandle(worker);
+  PumpMessages();
+  EXPECT_EQ(Screen->FormCount(), forms - 1) << "no Finish or Error page";
+  EXPECT_FALSE(QuitPosted());
+}
+
+// A worker that never runs, and so never ends.
+TEST_F(Pages, WaitingForTheInstallsEndIsBounded) {
+  TStep7_InstallPanel* page = nullptr;
+  Application->CreateForm(page);
+  page->InitPage();
+  DockPage(page, THostUpdate::Update);
+  InstallThread stuck(true);
+  page->Thread = &stuck;
+  const DWORD start = GetTickCount();
+  EXPECT_FALSE(MainPanel->WaitWhileBusy(300));
+  EXPECT_LT(GetTickCount() - start, 5000u);
+  page->Thread = nullptr;
+}
+
+// The worker's end dispatched on its status, with a worker that never ran;
+// the rollback is recorded, never done.
+std::vector<std::vector<AnsiString>> g_rollbacks;
+void RecordRollback(const std::vector<AnsiString>& created) { g_rollbacks.push_back(created); }
+
 class WorkerEnd : public Pages {
  protected:
-  TBasePanel* End(TInstallStatus status, std::int32_t rarError) {
+  void SetUp() override {
+    Pages::SetUp();
+    g_rollbacks.clear();
+    WizardTestSeams::RollbackProc = &RecordRollback;
+    WizardExitCode = wecCancelled;
+  }
+  // The Installing page, docked, with its finished worker.
+  TStep7_InstallPanel* Running(TInstallStatus status, std::int32_t rarError) {
     TStep7_InstallPanel* page = nullptr;
     Application->CreateForm(page);
     page->InitPage();
@@ -240,39 +340,139 @@ class WorkerEnd : public Pages {
     worker->Status = status;
     worker->RarError = rarError;
     page->Thread = worker;
+    return page;
+  }
+  TBasePanel* End(TInstallStatus status, std::int32_t rarError) {
+    TStep7_InstallPanel* page = Running(status, rarError);
     page->ThreadTerminated(worker);
     EXPECT_EQ(page->Thread, nullptr);
+    ended = QuitPosted();
     PumpMessages();
-    for (int i = 0; i < Screen->FormCount(); ++i)
-      if (auto* docked = dynamic_cast<TBasePanel*>(Screen->Forms(i)); docked && docked->holder->Parent() == MainPanel)
-        return docked;
-    return nullptr;
+    return MainPanel->Page();
   }
   void TearDown() override {
+    WizardTestSeams::RollbackProc = nullptr;
+    WizardTestSeams::PageOpeningProc = nullptr;
+    WizardTestSeams::ShellOpenProc = nullptr;
     delete worker;
+    QuitPosted();
     Pages::TearDown();
   }
   InstallThread* worker = nullptr;
+  // The worker's end ended the program.
+  bool ended = false;
 };
 
-TEST_F(WorkerEnd, AnotherStepsFailureGetsTheErrorPage) {
-  auto* error = dynamic_cast<TErrorPanel*>(End(isStepFailed, 0));
-  ASSERT_NE(error, nullptr);
-  EXPECT_EQ(error->message_text->Caption(), AnsiToWide(InstallErrorText(isStepFailed, 0)));
-  EXPECT_EQ(DockedPage<TStep7_InstallPanel>(), nullptr) << "the installing page is released";
-}
-
-TEST_F(WorkerEnd, AnExtractionFailureShowsPhaseAndCode) {
+TEST_F(WorkerEnd, AFailureShowsTheErrorPageThenRollsBack) {
   auto* error = dynamic_cast<TErrorPanel*>(End(isExtractFailed, 12));
   ASSERT_NE(error, nullptr);
   EXPECT_NE(error->message_text->Caption().find(L"Код ошибки: 2-12."), std::wstring::npos);
+  EXPECT_EQ(DockedPage<TStep7_InstallPanel>(), nullptr) << "the installing page is released";
+  EXPECT_EQ(g_rollbacks.size(), 1u);
+  EXPECT_EQ(WizardExitCode, wecInstallFailed);
+  EXPECT_FALSE(ended) << "the Error page stays";
+  SendClick(error->close_button);
+  EXPECT_TRUE(QuitPosted());
 }
 
-TEST_F(WorkerEnd, SuccessOpensTheFinishPageWhoseForwardButtonEndsTheProgram) {
+TEST_F(WorkerEnd, ACancelRollsBackAndEndsWithoutAPage) {
+  TBasePanel* shown = End(isCancelled, 0);
+  EXPECT_NE(dynamic_cast<TStep7_InstallPanel*>(shown), nullptr);
+  EXPECT_EQ(g_rollbacks.size(), 1u);
+  EXPECT_EQ(WizardExitCode, wecCancelled);
+  EXPECT_TRUE(ended);
+}
+
+TEST_F(WorkerEnd, SuccessOpensTheFinishPageWhoseButtonsEndTheProgram) {
   auto* finish = dynamic_cast<TStep7_FinishPanel*>(End(isSuccess, 0));
   ASSERT_NE(finish, nullptr);
-  EXPECT_EQ(finish->forward_button->OnClick, finish->close_button->OnClick);
-  EXPECT_TRUE(finish->link_text->OnLinkClick.Assigned());
+  EXPECT_TRUE(g_rollbacks.empty());
+  EXPECT_EQ(WizardExitCode, wecInstalled);
+  EXPECT_FALSE(ended);
+  SendClick(finish->forward_button);
+  EXPECT_TRUE(QuitPosted());
+  SendClick(finish->close_button);
+  EXPECT_TRUE(QuitPosted());
+}
+
+// The links are clicked where the label shows them, and go to the shell.
+std::set<AnsiString> g_opened;
+void RecordOpen(const AnsiString& file) { g_opened.insert(file); }
+
+TEST_F(WorkerEnd, TheFinishPagesLinksOpenThroughTheShell) {
+  auto* finish = dynamic_cast<TStep7_FinishPanel*>(End(isSuccess, 0));
+  ASSERT_NE(finish, nullptr);
+  WizardTestSeams::ShellOpenProc = &RecordOpen;
+  g_opened.clear();
+  TElHTMLLabel* label = finish->link_text;
+  for (int y = 2; y < label->Height(); y += 4) {
+    for (int x = 2; x < label->Width(); x += 6) {
+      label->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+      if (static_cast<TControl*>(label)->Cursor() != crURLCursor) continue;
+      POINT screen = label->ClientToScreen(POINT{x, y});
+      SetCursorPos(screen.x, screen.y);
+      label->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+      label->Perform(WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    }
+  }
+  EXPECT_EQ(g_opened, (std::set<AnsiString>{"http://www.kestrum.ru/", "mailto:support@kestrum.ru"}));
+}
+
+// A cancel that comes after the worker has ended changes nothing: its
+// outcome follows as it is.
+TEST_F(WorkerEnd, ACancelAfterTheWorkerEndedIsNoCancel) {
+  TStep7_InstallPanel* page = Running(isSuccess, 0);
+  page->Thread = nullptr;
+  delete worker;
+  worker = nullptr;
+  // A worker that really ran and ended, its termination step still queued.
+  ArchivePath = "Z:\\no such archive.z";
+  auto* ended = new InstallThread(true);
+  ended->OnTerminate = TNotifyEvent(page, &TStep7_InstallPanel::ThreadTerminated);
+  ended->SetFreeOnTerminate(true);
+  page->Thread = ended;
+  const std::wstring before = page->action_label->Caption();
+  ended->Resume();
+  ASSERT_TRUE(WaitUntil([&] { return ended->Finished(); }));
+  page->CancelClick(page->close_button);
+  EXPECT_EQ(page->action_label->Caption(), before);
+  SendMessageA(MainPanel->Handle(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(page->action_label->Caption(), before);
+  EXPECT_FALSE(QuitPosted());
+  ASSERT_TRUE(WaitServingQueue([] { return !MainPanel->Busy(); }, 10000));
+  auto* error = dynamic_cast<TErrorPanel*>(MainPanel->Page());
+  ASSERT_NE(error, nullptr);
+  EXPECT_EQ(error->message_text->Caption(), InstallErrorText(isArchiveMissing, 0));
+}
+
+// Opening the next page fails: the rollback runs all the same, the failure
+// is passed on, and the page left on screen can still be closed.
+void RefuseErrorPage(TBasePanel* page) {
+  if (dynamic_cast<TErrorPanel*>(page)) throw EOutOfResources("Out of system resources");
+}
+void RefuseFinishPage(TBasePanel* page) {
+  if (dynamic_cast<TStep7_FinishPanel*>(page)) throw EOutOfResources("Out of system resources");
+}
+
+TEST_F(WorkerEnd, AFailingNextPageStillEndsInAPageThatCloses) {
+  for (TInstallStatus status : {isStepFailed, isSuccess}) {
+    SCOPED_TRACE(int(status));
+    g_rollbacks.clear();
+    WizardTestSeams::PageOpeningProc = status == isSuccess ? &RefuseFinishPage : &RefuseErrorPage;
+    TStep7_InstallPanel* page = Running(status, 0);
+    EXPECT_THROW(page->ThreadTerminated(worker), EOutOfResources);
+    WizardTestSeams::PageOpeningProc = nullptr;
+    delete worker;
+    worker = nullptr;
+    PumpMessages();
+    EXPECT_EQ(g_rollbacks.size(), status == isSuccess ? 0u : 1u);
+    EXPECT_EQ(MainPanel->Page(), page) << "the installing page stays shown";
+    EXPECT_FALSE(MainPanel->Busy());
+    EXPECT_FALSE(QuitPosted());
+    SendClick(page->close_button);
+    EXPECT_TRUE(QuitPosted()) << "its close tab ends the program";
+    page->Free();
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "UnRAR.hpp"
 #include "WizardStrings.h"
 #include "WizardTestSupport.hpp"
+#include "WizardTexts.hpp"
 #include "i01_0_2__InstallData.hpp"
 #include "i01_0_3__InstallError.hpp"
 #include "i01_1__Hello.hpp"
@@ -40,7 +41,7 @@ class Startup : public ::testing::Test {
     auto* error = dynamic_cast<TErrorPanel*>(page);
     return error ? error->message_text->Caption() : L"(not the error page)";
   }
-  static std::wstring Text(int id) { return AnsiToWide(LoadStr(id)); }
+  static std::wstring Text(int id) { return LoadText(id); }
 
   ScratchFolder folder;
 };

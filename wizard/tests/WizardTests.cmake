@@ -4,6 +4,7 @@ add_wine_gtest(wizard_tests
   SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/Install.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/install.rc
+    ${CMAKE_CURRENT_SOURCE_DIR}/tests/wizard_tests.rc
     ${CMAKE_CURRENT_SOURCE_DIR}/tests/WizardTestEnvironment.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/tests/StartupTests.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/tests/FrameTests.cpp
