@@ -67,8 +67,11 @@ TEST_F(Startup, AMissingNamedArchiveGivesTheDefaultTextEvenWithInstallZBeside) {
 
 TEST_F(Startup, NoLibraryGivesTheLibraryText) {
   folder.Copy(WIZARD_TEST_PAYLOAD, "Install.z");
-  EXPECT_EQ(ErrorText(Start({})), Text(IDS_ERROR_NO_LIBRARY));
+  const std::wstring text = ErrorText(Start({}));
+  EXPECT_EQ(text, Text(IDS_ERROR_NO_LIBRARY));
+  EXPECT_NE(text.find(L"support@kestrum.ru."), std::wstring::npos);
   EXPECT_FALSE(UnRarLoaded);
+  EXPECT_EQ(WizardExitCode, wecStartupRefused);
 }
 
 TEST_F(Startup, ArchiveAndLibraryBothMissingReportTheArchive) {
@@ -79,8 +82,10 @@ TEST_F(Startup, ArchiveAndLibraryBothMissingReportTheArchive) {
 TEST_F(Startup, EverythingPresentOpensWelcomeWithTheSettings) {
   folder.Copy(WIZARD_TEST_PAYLOAD, "Install.z");
   folder.Copy(WIZARD_TEST_UNRAR, "unrar.dll");
+  WizardExitCode = wecStartupRefused;
   TBasePanel* page = Start({});
   ASSERT_NE(dynamic_cast<TStep1_HelloPanel*>(page), nullptr);
+  EXPECT_EQ(WizardExitCode, wecCancelled) << "closing Welcome is a cancel";
   EXPECT_TRUE(UnRarLoaded);
   ASSERT_NE(InstallSettings, nullptr);
   EXPECT_EQ(ArchivePath, folder.Path() + "Install.z");
