@@ -275,6 +275,13 @@ bool TWizard::ClickSelectFolder() { return PostClick(windows_.SelectFolder); }
 
 bool TWizard::CloseHost() { return windows_.Host && PostMessageA(windows_.Host, WM_CLOSE, 0, 0); }
 
+bool TWizard::CloseApplicationWindow(bool sysCommand) {
+  HWND application = windows_.Host ? GetWindow(windows_.Host, GW_OWNER) : nullptr;
+  if (!application) return false;
+  return sysCommand ? PostMessageA(application, WM_SYSCOMMAND, SC_CLOSE, 0) != 0
+                    : PostMessageA(application, WM_CLOSE, 0, 0) != 0;
+}
+
 // ---- Screenshots -------------------------------------------------------------------
 
 size_t TShot::Colours(size_t limit) const {

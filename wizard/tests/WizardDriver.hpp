@@ -113,6 +113,10 @@ class TWizard {
   bool ClickSelectFolder();
   // WM_CLOSE to the host, as Alt+F4 or the end of the session send it.
   bool CloseHost();
+  // The close a user gives the program's taskbar button or the task list:
+  // WM_SYSCOMMAND SC_CLOSE (or WM_CLOSE) to the application's window, the
+  // host's owner.
+  bool CloseApplicationWindow(bool sysCommand);
   // The install has been started (a Ready forward click or an Installing
   // page seen). Set by hand for a wizard that was watched from elsewhere.
   bool AfterInstall() const { return afterInstall_; }

@@ -22,6 +22,8 @@ using wizdrive::TWizard;
 namespace {
 
 const char* const UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumbrix 2008";
+// install.exe's exit codes.
+const DWORD Installed = 0, Cancelled = 1, InstallFailed = 2, StartupRefused = 3;
 const DWORD PageTimeout = 60000;
 const DWORD InstallTimeout = 240000;
 
@@ -94,11 +96,11 @@ class WizardScenario : public ::testing::Test {
     ASSERT_NO_FATAL_FAILURE(Forward());
   }
 
-  // The program ends by itself, without a crash.
-  void ExpectEnded(DWORD timeoutMs = PageTimeout) {
+  // The program ends by itself, without a crash, with the exit code.
+  void ExpectEnded(DWORD exitCode, DWORD timeoutMs = PageTimeout) {
     ASSERT_TRUE(process_->WaitForEnd(timeoutMs)) << "install.exe is still running on the "
                                                  << wizdrive::PageName(wizard_->Current()) << " page";
-    EXPECT_EQ(process_->ExitCode(), 0u);
+    EXPECT_EQ(process_->ExitCode(), exitCode);
   }
 
   // Waits for the bar to show progress and returns its width then.
@@ -174,7 +176,7 @@ TEST_F(WizardScenario, WalkFromWelcomeToFinishInstallsTheProduct) {
   ExpectProductInstalled();
   // Finish's forward button ends the program and leaves the product.
   ASSERT_NO_FATAL_FAILURE(Forward());
-  ASSERT_NO_FATAL_FAILURE(ExpectEnded());
+  ASSERT_NO_FATAL_FAILURE(ExpectEnded(Installed));
   ExpectProductInstalled();
 }
 
@@ -184,7 +186,7 @@ TEST_F(WizardScenario, DisagreeOnTheLicenceEndsWithoutInstalling) {
   ASSERT_NO_FATAL_FAILURE(Forward());
   ASSERT_NO_FATAL_FAILURE(Expect(TPage::Licence));
   ASSERT_TRUE(wizard_->ClickDisagree());
-  ASSERT_NO_FATAL_FAILURE(ExpectEnded());
+  ASSERT_NO_FATAL_FAILURE(ExpectEnded(Cancelled));
   ExpectNothingInstalled();
 }
 
@@ -198,8 +200,36 @@ TEST_F(WizardScenario, CloseEndsTheProgramOnWelcomeLicenceAndReady) {
       ASSERT_NO_FATAL_FAILURE(Forward());
     }
     ASSERT_TRUE(wizard_->ClickClose());
-    ASSERT_NO_FATAL_FAILURE(ExpectEnded());
+    ASSERT_NO_FATAL_FAILURE(ExpectEnded(Cancelled));
   }
+  ExpectNothingInstalled();
+}
+
+// The taskbar button's Close and the task list's end reach the program's
+// application window, not the host: both end the program as the close tab
+// does.
+TEST_F(WizardScenario, TheTaskbarsCloseEndsTheProgramOnWelcome) {
+  for (bool sysCommand : {true, false}) {
+    SCOPED_TRACE(sysCommand ? "WM_SYSCOMMAND SC_CLOSE" : "WM_CLOSE");
+    Start(DemoPayload());
+    ASSERT_NO_FATAL_FAILURE(Expect(TPage::Welcome));
+    ASSERT_TRUE(wizard_->CloseApplicationWindow(sysCommand));
+    ASSERT_NO_FATAL_FAILURE(ExpectEnded(Cancelled));
+  }
+  ExpectNothingInstalled();
+}
+
+// A start-up that refuses shows the Error page and ends with its own code.
+TEST_F(WizardScenario, ARefusedStartUpEndsWithItsOwnCode) {
+  Start(media_ / "no such archive.z");
+  ASSERT_NO_FATAL_FAILURE(Expect(TPage::Error));
+  ASSERT_TRUE(wizard_->ClickClose());
+  ASSERT_NO_FATAL_FAILURE(ExpectEnded(StartupRefused));
+  ASSERT_TRUE(DeleteFileA((media_ / "unrar.dll").c_str()));
+  Start(DemoPayload());
+  ASSERT_NO_FATAL_FAILURE(Expect(TPage::Error));
+  ASSERT_TRUE(wizard_->ClickClose());
+  ASSERT_NO_FATAL_FAILURE(ExpectEnded(StartupRefused));
   ExpectNothingInstalled();
 }
 
@@ -219,20 +249,25 @@ TEST_P(WizardCancel, DuringExtractionRollsBackAndEnds) {
   const int width = WaitForProgress();
   const int full = wizdrive::WindowWidth(wizard_->Windows().Track);
   ASSERT_LT(width, full / 2) << "the extraction was too far on to cancel";
-  if (std::string(GetParam()) == "close_button") {
+  const std::string by = GetParam();
+  if (by == "close_button") {
     ASSERT_TRUE(wizard_->ClickClose());
-  } else {
+  } else if (by == "wm_close") {
     ASSERT_TRUE(wizard_->CloseHost());
+  } else {
+    ASSERT_TRUE(wizard_->CloseApplicationWindow(by == "taskbar_sc_close"));
   }
   // No page follows a cancel: the rollback, then the end of the program.
-  ASSERT_NO_FATAL_FAILURE(ExpectEnded(InstallTimeout));
+  ASSERT_NO_FATAL_FAILURE(ExpectEnded(Cancelled, InstallTimeout));
   ExpectNothingOfTheInstallLeft(true);
 }
 
-// The close button, and WM_CLOSE to the host (Alt+F4, the end of the
-// session), which must act as a cancel and never end the program under the
-// running worker.
-INSTANTIATE_TEST_SUITE_P(By, WizardCancel, ::testing::Values("close_button", "wm_close"),
+// The close button; WM_CLOSE to the host (Alt+F4, the end of the session);
+// the taskbar's Close, WM_SYSCOMMAND SC_CLOSE or WM_CLOSE to the
+// application's window. Each must act as a cancel and never end the
+// program under the running worker.
+INSTANTIATE_TEST_SUITE_P(By, WizardCancel,
+                         ::testing::Values("close_button", "wm_close", "taskbar_sc_close", "taskbar_wm_close"),
                          [](const auto& info) { return std::string(info.param); });
 
 // ---- Failures: the Error page, then the rollback ---------------------------------------------
@@ -308,7 +343,7 @@ TEST_P(WizardFailure, ShowsTheErrorPageAndLeavesNothingOfTheInstall) {
   Sleep(500);
   EXPECT_TRUE(process_->Running());
   ASSERT_TRUE(wizard_->ClickClose());
-  ASSERT_NO_FATAL_FAILURE(ExpectEnded());
+  ASSERT_NO_FATAL_FAILURE(ExpectEnded(InstallFailed));
   ExpectNothingOfTheInstallLeft(true);
 }
 
