@@ -119,14 +119,19 @@ void ReleaseInstallSettings() {
   InstallSettings = nullptr;
 }
 
-void CloseWizard() {
-  ReleaseInstallSettings();
+void FreeWizardForms() {
+  if (!Screen) return;
   for (int i = Screen->FormCount() - 1; i >= 0; --i)
     if (auto* page = dynamic_cast<TBasePanel*>(Screen->Forms(i))) page->Free();
   if (MainPanel) {
     MainPanel->Free();
     MainPanel = nullptr;
   }
+}
+
+void CloseWizard() {
+  ReleaseInstallSettings();
+  FreeWizardForms();
 }
 
 namespace {
@@ -149,6 +154,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     ReportException(e.what());
   } catch (...) {
     ReportException("Unknown exception");
+  }
+  // After a failure too, the forms go before the units they use.
+  try {
+    FreeWizardForms();
+  } catch (...) {
   }
   FinalizeUnits();
   return exitCode;

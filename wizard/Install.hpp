@@ -22,9 +22,10 @@ void InitializeWizardUnits();
 // that still runs (with its rollback), then frees the install settings; a
 // worker that has not ended by then keeps them.
 void ReleaseInstallSettings();
-// After the message loop: the settings as above, then every form (the
-// pages, then the host), before the units they use (the picture cache
-// among them) end.
+// Frees the pages, then the host: before the units they use (the picture
+// cache among them) end.
+void FreeWizardForms();
+// After the message loop: the settings as above, then the forms.
 void CloseWizard();
 // The program body; returns the exit code.
 int InstallerMain();
