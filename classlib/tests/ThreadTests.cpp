@@ -508,24 +508,6 @@ TEST(WaitServingQueue, ServesSentMessagesAndTheQueueUntilTheConditionHolds) {
   DestroyWindow(window);
 }
 
-TEST(WaitServingQueue, RefusesOtherThreads) {
-  struct Caller {
-    static DWORD WINAPI Run(void* result) {
-      try {
-        WaitServingQueue(nullptr, 10);
-      } catch (EThread&) {
-        *static_cast<int*>(result) = 1;
-      }
-      return 0;
-    }
-  };
-  int refused = 0;
-  HANDLE other = CreateThread(nullptr, 0, &Caller::Run, &refused, 0, nullptr);
-  WaitForSingleObject(other, 10000);
-  CloseHandle(other);
-  EXPECT_EQ(refused, 1);
-}
-
 TEST(ThreadSynchronize, CheckSynchronizeRefusesOtherThreads) {
   Journal journal;
   TTestThread thread(&journal, Behaviour::CheckFromWorker);
