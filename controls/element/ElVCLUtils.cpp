@@ -70,7 +70,9 @@ TColor RGBtoHLS(TColor color) {
 TColor HLStoRGB(TColor hls) {
   const int h = hls & 0xFF, l = (hls >> 8) & 0xFF, s = (hls >> 16) & 0xFF;
   if (s == 0) {
-    const Byte grey = static_cast<Byte>(l * kRgbMax / kHlsMax);
+    // A lightness byte may exceed the scale (a caller's "a quarter lighter"
+    // of white); the grey is clamped as each channel of a colour is.
+    const Byte grey = static_cast<Byte>(Min(l * kRgbMax / kHlsMax, kRgbMax));
     return RGBToColor(grey, grey, grey);
   }
   const int m2 = l <= kHlsMax / 2 ? (l * (kHlsMax + s) + kHlsMax / 2) / kHlsMax

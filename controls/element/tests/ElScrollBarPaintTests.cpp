@@ -301,6 +301,26 @@ TEST_F(ScrollBarPaint, TheFirstBarsColourMakesThePattern) {
   EXPECT_GT(GetRValue(light) + GetGValue(light) + GetBValue(light), 0x60 + 0x40 + 0x20);
 }
 
+// The light shade of white and of a light grey is a quarter lighter,
+// clamped: the checker stays light instead of turning black.
+TEST_F(ScrollBarPaint, WhiteAndLightGreyBarsKeepALightPattern) {
+  for (TColor colour : {TColor(clWhite), TColor(0xE0E0E0)}) {
+    bar->Free();
+    bar = nullptr;
+    ASSERT_EQ(ScrollBarBlendPattern(), nullptr);
+    bar = NewBar();
+    bar->SetColor(colour);
+    bar->SetSystemBkColor(false);
+    auto s = Paint();
+    const TRect after = bar->Geometry().PartRect(spTrackAfter);
+    for (int x = after.left; x < after.left + 2; ++x) {
+      const TColor c = Px(*s, x, 5);
+      EXPECT_GE(GetRValue(c), GetRValue(colour)) << std::hex << colour << " at " << std::dec << x;
+      EXPECT_GE(GetBValue(c), GetBValue(colour)) << std::hex << colour << " at " << std::dec << x;
+    }
+  }
+}
+
 TEST_F(ScrollBarPaint, BarsOutliveThePatternsOwner) {
   bar->Free();
   bar = nullptr;

@@ -73,6 +73,19 @@ TEST(ElVCLUtilsColor, HlsRoundTripStaysClose) {
       }
 }
 
+// Lightness past the scale (callers add a quarter to white's 252) gives
+// white, for greys as for colours, never a wrapped dark value.
+TEST(ElVCLUtilsColor, LightnessAtAndPastTheTopOfTheScaleStaysLight) {
+  for (int l = 250; l <= 255; ++l) {
+    const TColor grey = HLStoRGB(TColor(168) | (TColor(l) << 8));
+    const int expected = std::min(l * 255 / 252, 255);
+    EXPECT_EQ(grey, RGBToColor(Byte(expected), Byte(expected), Byte(expected))) << "L " << l;
+    const TColor tint = HLStoRGB(TColor(0) | (TColor(l) << 8) | (TColor(252) << 16));
+    EXPECT_GE(GetRValue(tint), 250) << "L " << l;
+    EXPECT_GE(GetGValue(tint), l >= 252 ? 250 : 240) << "L " << l;
+  }
+}
+
 TEST(ElVCLUtilsColor, KeyboardRepeatTimesInMilliseconds) {
   DWORD oldSpeed = 0, oldDelay = 0;
   SystemParametersInfoA(SPI_GETKEYBOARDSPEED, 0, &oldSpeed, 0);
