@@ -50,9 +50,18 @@ class TCustomElEdit::Host : public TElEditHost {
   void ScrollRangesChanged(const TElEditScrollRanges& ranges) override { edit_.ApplyScrollRanges(ranges); }
   void Change() override { edit_.Change(); }
   void SelectionChanged() override { edit_.SelectionChanged(); }
-  // An ANSI window receives the UTF-16 text of wParam 1 unchanged.
+  // The edit's own message, so that hooks on the window still see the text
+  // go by; only this call's text is taken.
   void SendSetText(const TElFString& text) override {
-    SendMessageA(edit_.Handle(), WM_SETTEXT, 1, reinterpret_cast<LPARAM>(text.c_str()));
+    const TElFString* outer = edit_.sendingText_;
+    edit_.sendingText_ = &text;
+    try {
+      SendMessageA(edit_.Handle(), EL_EDIT_SET_WIDE_TEXT, 0, reinterpret_cast<LPARAM>(&text));
+    } catch (...) {
+      edit_.sendingText_ = outer;
+      throw;
+    }
+    edit_.sendingText_ = outer;
   }
   void SendClipboardMessage(unsigned message) override { SendMessageA(edit_.Handle(), message, 0, 0); }
   void SetClipboardText(const TElFString& text) override { ElClipboardSetText(edit_.Handle(), text, !IsWinNT); }

@@ -35,6 +35,11 @@ struct TElEditInputMethod {
 // IMM32's functions; GetCompositionStringW stays nil until needed.
 TElEditInputMethod SystemInputMethod();
 
+// The edit's own message that hands its window a UTF-16 text (lParam: the
+// text). It is honoured only while the edit itself sends it; WM_SETTEXT
+// always carries 8-bit text, whoever sends it.
+constexpr UINT EL_EDIT_SET_WIDE_TEXT = 7420;
+
 
 class TCustomElEdit : public TElXPThemedControl {
  public:
@@ -237,6 +242,7 @@ class TCustomElEdit : public TElXPThemedControl {
 
   // ---- message handlers (ElEditsMessages.cpp)
   void WMSetText(TMessage& m);
+  void SetWideTextMessage(TMessage& m);
   void WMGetText(TMessage& m);
   void WMGetTextLength(TMessage& m);
   bool EditMessage(TMessage& m);
@@ -312,6 +318,8 @@ class TCustomElEdit : public TElXPThemedControl {
   // The class library's Loaded writes the remembered 8-bit window text back
   // into the window; the edit keeps its own UTF-16 text instead.
   bool ignoreWindowText_ = false;
+  // The text the edit is sending its window, while it does.
+  const TElFString* sendingText_ = nullptr;
   TElEditInputMethod inputMethod_;
 };
 

@@ -41,6 +41,7 @@ void TCustomElEdit::Dispatch(TMessage& m) {
   if (EditMessage(m)) return;
   switch (m.Msg) {
     case WM_SETTEXT: WMSetText(m); return;
+    case EL_EDIT_SET_WIDE_TEXT: SetWideTextMessage(m); return;
     case WM_GETTEXT: WMGetText(m); return;
     case WM_GETTEXTLENGTH: WMGetTextLength(m); return;
     case WM_KEYDOWN: WMKeyDown(m); return;
@@ -74,12 +75,24 @@ void TCustomElEdit::Dispatch(TMessage& m) {
 
 // ---------------------------------------------------------------- text
 
+// Any program may send WM_SETTEXT: its text is always read as 8-bit text
+// (which the system copies across processes), never as UTF-16 from a
+// buffer that may be half as long.
 void TCustomElEdit::WMSetText(TMessage& m) {
   m.Result = 1;
   if (ignoreWindowText_) return;
-  TElFString text = m.WParam == 1 ? TElFString(m.LParam ? reinterpret_cast<const WideChar*>(m.LParam) : L"")
-                                  : AnsiMessageText(reinterpret_cast<const char*>(m.LParam));
-  core_->SetTextFromMessage(text);
+  core_->SetTextFromMessage(AnsiMessageText(reinterpret_cast<const char*>(m.LParam)));
+}
+
+void TCustomElEdit::SetWideTextMessage(TMessage& m) {
+  const auto* text = reinterpret_cast<const TElFString*>(m.LParam);
+  if (!sendingText_ || text != sendingText_) {
+    m.Result = 0;
+    return;
+  }
+  m.Result = 1;
+  if (ignoreWindowText_) return;
+  core_->SetTextFromMessage(*text);
 }
 
 void TCustomElEdit::WMGetText(TMessage& m) {

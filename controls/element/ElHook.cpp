@@ -180,6 +180,17 @@ TCtlHook* TElHookList::Add(TControl* control) {
   return hook;
 }
 
+void TElHookList::SwapWindowProc(TElHookProcSwap& swap) {
+  pendingSwaps_.push_back(&swap);
+  try {
+    SendMessageA(window_, EL_HOOK_SWAP_PROC, 0, reinterpret_cast<LPARAM>(&swap));
+  } catch (...) {
+    pendingSwaps_.erase(std::find(pendingSwaps_.begin(), pendingSwaps_.end(), &swap));
+    throw;
+  }
+  pendingSwaps_.erase(std::find(pendingSwaps_.begin(), pendingSwaps_.end(), &swap));
+}
+
 void TElHookList::Release(TCtlHook* hook) {
   if (list_->IndexOf(hook) < 0 || hook->Hooks()->Count() > 0) return;
   list_->Remove(hook);
@@ -198,7 +209,12 @@ void TElHookList::WndProc(TMessage& msg) {
         Release(reinterpret_cast<TCtlHook*>(msg.LParam));
         return;
       case EL_HOOK_SWAP_PROC: {
+        // The address is compared, never followed, before it is known to
+        // be one of the list's own records.
         auto* swap = reinterpret_cast<TElHookProcSwap*>(msg.LParam);
+        if (std::find(pendingSwaps_.begin(), pendingSwaps_.end(), swap) == pendingSwaps_.end() ||
+            !swap->Control)
+          return;
         swap->OldWndProc = swap->Control->WindowProc;
         swap->Control->WindowProc = swap->NewWndProc;
         return;

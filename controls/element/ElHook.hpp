@@ -6,6 +6,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "Controls.hpp"
 #include "ElList.hpp"
@@ -79,7 +80,9 @@ class TCtlHook : public TObject {
 };
 
 // Asks the hook list's window to save a control's window-procedure method
-// into OldWndProc and install NewWndProc in its place.
+// into OldWndProc and install NewWndProc in its place. The window carries
+// out only swaps that the list itself asked for (SwapWindowProc): any
+// program can send the message, with any address in lParam.
 struct TElHookProcSwap {
   TControl* Control = nullptr;
   TWndMethod OldWndProc;
@@ -95,6 +98,8 @@ class TElHookList : public TObject {
 
   TCtlHook* Find(TControl* control) const;
   TCtlHook* Add(TControl* control);
+  // Sends the swap to the list's window, which alone performs it.
+  void SwapWindowProc(TElHookProcSwap& swap);
   int Count() const { return list_->Count(); }
   HWND Window() const { return window_; }
 
@@ -105,6 +110,8 @@ class TElHookList : public TObject {
 
   std::unique_ptr<TElList> list_;
   HWND window_ = nullptr;
+  // The swaps on their way to the window; no other record is touched.
+  std::vector<const TElHookProcSwap*> pendingSwaps_;
 };
 
 // The process's hook list, created on the first activation; nil before.

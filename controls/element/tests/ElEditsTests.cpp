@@ -6,6 +6,7 @@
 // the hint, painting, and the published defaults through form text.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -69,6 +70,16 @@ int WINAPI LayoutToUnicode(UINT, UINT, const BYTE*, LPWSTR buffer, int size, UIN
   return n;
 }
 
+// Records the messages a window procedure passes on.
+struct MessageLog {
+  TWndMethod Own;
+  std::vector<UINT> Seen;
+  void Proc(TMessage& m) {
+    Seen.push_back(m.Msg);
+    Own(m);
+  }
+};
+
 class ElEditWindow : public eltest::WindowTest {
  protected:
   TElEdit* NewEdit(bool multiline, int width = 220, int height = 120) {
@@ -100,11 +111,19 @@ class ElEditWindow : public eltest::WindowTest {
 
 TEST_F(ElEditWindow, TextMessagesFollowTheAnsiRules) {
   TElEdit* e = NewEdit(true);
-  // 8-bit text is read in code page 1251; wParam 1 carries UTF-16 as it is.
+  // 8-bit text is read in code page 1251, whatever wParam says: another
+  // program's buffer is never read as UTF-16 (it may be half as long).
   EXPECT_EQ(Send(e, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("\xCF\xF0\xE8\r\n\xE2\xE5\xF2")), 1);
   EXPECT_EQ(e->Text(), L"При\r\nвет");
+  const char odd[] = "abc";  // as UTF-16 it would run past its end
+  EXPECT_EQ(Send(e, WM_SETTEXT, 1, reinterpret_cast<LPARAM>(odd)), 1);
+  EXPECT_EQ(e->Text(), L"abc");
+  // The edit's own wide message is refused unless the edit sends it.
+  const TElFString forged = L"forged";
+  EXPECT_EQ(Send(e, EL_EDIT_SET_WIDE_TEXT, 0, reinterpret_cast<LPARAM>(&forged)), 0);
+  EXPECT_EQ(e->Text(), L"abc");
   const wchar_t wide[] = L"Жук 中\r\nend\r\n";
-  Send(e, WM_SETTEXT, 1, reinterpret_cast<LPARAM>(wide));
+  e->SetText(TElFString(wide));
   EXPECT_EQ(e->Text(), wide);
   EXPECT_EQ(e->Lines()->GetCount(), 3);
 
@@ -123,9 +142,14 @@ TEST_F(ElEditWindow, TextMessagesFollowTheAnsiRules) {
   // The class library's 8-bit view of the text is the same conversion.
   EXPECT_EQ(e->GetText(), "\xC6\xF3\xEA ?\r\nend\r\n");
 
-  // Text written by a program keeps the UTF-16 text and can be undone.
+  // Text written by a program keeps the UTF-16 text, reaches the window as
+  // a message that hooks see, and can be undone.
+  MessageLog log{e->WindowProc, {}};
+  e->WindowProc = TWndMethod(&log, &MessageLog::Proc);
   e->SetText(TElFString(L"новый"));
+  e->WindowProc = log.Own;
   EXPECT_EQ(e->Text(), L"новый");
+  EXPECT_NE(std::find(log.Seen.begin(), log.Seen.end(), EL_EDIT_SET_WIDE_TEXT), log.Seen.end());
   EXPECT_EQ(Send(e, EM_CANUNDO), TRUE);
   Send(e, EM_UNDO);
   EXPECT_EQ(e->Text(), wide);

@@ -225,7 +225,14 @@ TEST_F(HookTest, TheListWindowReleasesUnusedEntriesAndSwapsProcedures) {
   swap.Control = control;
   swap.NewWndProc = own;
   TWndMethod hooked = control->WindowProc;
+  // A record the list did not send itself (any program can post the
+  // message with an address of its choosing) is left alone.
   SendMessageA(list->Window(), EL_HOOK_SWAP_PROC, 0, reinterpret_cast<LPARAM>(&swap));
+  EXPECT_EQ(control->WindowProc, hooked);
+  EXPECT_FALSE(swap.OldWndProc.Assigned());
+  SendMessageA(list->Window(), EL_HOOK_SWAP_PROC, 0, 0x12345678);
+  EXPECT_EQ(control->WindowProc, hooked);
+  list->SwapWindowProc(swap);
   EXPECT_EQ(swap.OldWndProc, hooked);
   EXPECT_EQ(control->WindowProc, own);
   control->WindowProc = hooked;
