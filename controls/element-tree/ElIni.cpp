@@ -13,7 +13,10 @@ TElIniEntry::TElIniEntry() : children_(std::make_unique<TElList>()) {
   children_->SetAutoClearObjects(true);
 }
 
-TElIniEntry::~TElIniEntry() = default;
+TElIniEntry::~TElIniEntry() {
+  ClearChildren();
+  if (parent_) parent_->UnindexChild(this);
+}
 
 TElIniEntry* TElIniEntry::Child(std::int32_t index) const {
   return static_cast<TElIniEntry*>(children_->Get(index));
@@ -26,18 +29,86 @@ AnsiString NameKey(const AnsiString& name) { return AnsiUpperCase(Trim(name)); }
 }  // namespace
 
 TElIniEntry* TElIniEntry::ChildByName(const AnsiString& name) const {
-  const AnsiString wanted = NameKey(name);
-  for (std::int32_t i = 0; i < children_->Count(); ++i) {
-    TElIniEntry* child = Child(i);
-    if (NameKey(child->name_) == wanted) return child;
+  auto found = index_.find(NameKey(name));
+  return found == index_.end() ? nullptr : found->second.First;
+}
+
+void TElIniEntry::IndexChild(TElIniEntry* child) {
+  IndexSlot& slot = index_[child->nameKey_];
+  ++slot.Count;
+  // The list order decides which of two equal names is found; an entry
+  // renamed in place may stand before the one found so far.
+  if (!slot.First || children_->IndexOf(child) < children_->IndexOf(slot.First)) slot.First = child;
+}
+
+void TElIniEntry::UnindexChild(TElIniEntry* child) {
+  auto found = index_.find(child->nameKey_);
+  if (found == index_.end()) return;
+  IndexSlot& slot = found->second;
+  if (--slot.Count <= 0) {
+    index_.erase(found);
+    return;
   }
-  return nullptr;
+  if (slot.First != child) return;
+  slot.First = nullptr;
+  for (std::int32_t i = 0; i < children_->Count() && !slot.First; ++i) {
+    TElIniEntry* other = Child(i);
+    if (other != child && other->nameKey_ == child->nameKey_) slot.First = other;
+  }
+}
+
+void TElIniEntry::SetName(const AnsiString& name) {
+  if (parent_) parent_->UnindexChild(this);
+  name_ = name;
+  nameKey_ = NameKey(name);
+  if (parent_) parent_->IndexChild(this);
 }
 
 void TElIniEntry::SetParent(TElIniEntry* parent) {
-  if (parent_) parent_->children_->Remove(this);
+  if (parent_) {
+    parent_->UnindexChild(this);
+    parent_->children_->Remove(this);
+  }
   parent_ = parent;
-  if (parent_) parent_->children_->Add(this);
+  if (parent_) {
+    parent_->children_->Add(this);
+    parent_->IndexChild(this);
+  }
+}
+
+std::int32_t TElIniEntry::Depth() const {
+  std::int32_t depth = 0;
+  for (const TElIniEntry* e = parent_; e; e = e->parent_) ++depth;
+  return depth;
+}
+
+void TElIniEntry::DeleteChild(TElIniEntry* child) {
+  if (!child || child->parent_ != this) return;
+  child->SetParent(nullptr);
+  child->Free();
+}
+
+void TElIniEntry::TakeChildren(std::vector<TElIniEntry*>& out) {
+  for (std::int32_t i = 0; i < children_->Count(); ++i) {
+    TElIniEntry* child = Child(i);
+    child->parent_ = nullptr;
+    out.push_back(child);
+  }
+  children_->SetAutoClearObjects(false);
+  children_->Clear();
+  children_->SetAutoClearObjects(true);
+  index_.clear();
+}
+
+// The whole subtree is gathered level by level and then freed entry by
+// entry, each with no children left: a chain of keys thousands deep frees
+// without a call per level.
+void TElIniEntry::ClearChildren() {
+  if (children_->Count() == 0) return;
+  std::vector<TElIniEntry*> doomed;
+  TakeChildren(doomed);
+  for (std::size_t i = 0; i < doomed.size(); ++i) doomed[i]->TakeChildren(doomed);
+  for (TElIniEntry* entry : doomed) entry->Free();
 }
 
 void TElIniEntry::SetIsKey(bool isKey) {
@@ -167,10 +238,10 @@ bool TElIniFile::KeyExists(const AnsiString& key) {
   return OpenKey(key, false);
 }
 
-bool TElIniFile::StepInto(const AnsiString& name, bool canCreate) {
+bool TElIniFile::StepInto(const AnsiString& name, bool canCreate, std::int32_t depth) {
   TElIniEntry* child = current_->ChildByName(name);
   if (!child) {
-    if (!canCreate) return false;
+    if (!canCreate || depth >= ElIniMaxKeyDepth) return false;
     child = new TElIniEntry();
     child->SetName(name);
     child->SetIsKey(true);
@@ -195,11 +266,12 @@ bool TElIniFile::OpenFileKey(const AnsiString& key, bool canCreate) {
   if (!rest.empty() && rest.back() == delimiter_) rest.pop_back();
   if (rest.empty()) return true;
   // On failure the walk stays where it stopped; callers restore the key.
+  std::int32_t depth = current_->Depth();
   std::size_t pos = 0;
-  for (;;) {
+  for (;; ++depth) {
     std::size_t next = rest.find(delimiter_, pos);
     AnsiString name = rest.substr(pos, next == AnsiString::npos ? AnsiString::npos : next - pos);
-    if (name.empty() || !StepInto(name, canCreate)) return false;
+    if (name.empty() || !StepInto(name, canCreate, depth)) return false;
     if (next == AnsiString::npos) return true;
     pos = next + 1;
   }
@@ -210,7 +282,7 @@ bool TElIniFile::OpenSimpleKey(const AnsiString& key, bool canCreate) {
   AnsiString name = key[0] == delimiter_ ? key.substr(1) : key;
   current_ = root_.get();
   if (name.empty()) return true;
-  return StepInto(name, canCreate);
+  return StepInto(name, canCreate, 0);
 }
 
 // ---------------------------------------------------------------- entries
@@ -410,6 +482,7 @@ bool TElIniFile::WriteInteger(const AnsiString& key, const AnsiString& name, std
 
 bool TElIniFile::WriteString(const AnsiString& key, const AnsiString& name, const AnsiString& value) {
   if (registry_) return StoreRegistryValue(key, [&](TRegistry& r) { r.WriteString(name, value); });
+  if (!binaryMode_ && !TextFileHolds(name, value)) return false;
   return StoreValue(key, name, [&value](TElIniEntry* e) { e->SetStringValue(value); });
 }
 
@@ -428,7 +501,7 @@ bool TElIniFile::Delete(const AnsiString& key, const AnsiString& name) {
   if (!doomed || doomed == root_.get() || (!name.empty() && doomed->IsKey())) return false;
   TElIniEntry* parent = doomed->Parent();
   if (doomed == current_) current_ = parent;
-  parent->Children()->Delete(parent->Children()->IndexOf(doomed));
+  parent->DeleteChild(doomed);
   modified_ = true;
   return true;
 }
@@ -437,7 +510,7 @@ bool TElIniFile::ClearKey(const AnsiString& key) {
   if (registry_) return ClearRegistryKey(key);
   KeyScope scope(*this);
   if (!OpenKey(key, false)) return false;
-  current_->Children()->Clear();
+  current_->ClearChildren();
   modified_ = true;
   SaveAfterWrite();
   return true;
@@ -512,7 +585,7 @@ void TElIniFile::DoAfterSave() { OnAfterSave(this); }
 // ---------------------------------------------------------------- load and save
 
 void TElIniFile::ClearTree() {
-  root_->Children()->Clear();
+  root_->ClearChildren();
   current_ = root_.get();
 }
 

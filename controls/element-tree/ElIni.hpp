@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "Classes.hpp"
@@ -29,29 +30,42 @@ enum TElValueType : Byte {
   evtBinary = 5, evtPair = 6
 };
 
-// One node of the tree: a key (children, no value) or a value.
+// The deepest key a store holds: a file with a deeper section is refused
+// as damaged, and no deeper key is made.
+constexpr std::int32_t ElIniMaxKeyDepth = 512;
+
+// One node of the tree: a key (children, no value) or a value. Freeing an
+// entry frees everything below it without recursion, however deep.
 class TElIniEntry : public TObject {
  public:
   TElIniEntry();
   ~TElIniEntry() override;
 
-  // The children, owned: deleting one frees it with its value.
+  // The children, owned, in order. Change them through SetParent,
+  // DeleteChild and ClearChildren, which keep the index by name.
   TElList* Children() const { return children_.get(); }
   std::int32_t ChildCount() const { return children_->Count(); }
   TElIniEntry* Child(std::int32_t index) const;
-  // The first child whose trimmed, upper-cased name matches; nullptr if none.
+  // The first child whose trimmed, upper-cased name matches; nullptr if
+  // none. Found through an index, not by comparing every child.
   TElIniEntry* ChildByName(const AnsiString& name) const;
+  // Takes the child out of the list and frees it with all below it.
+  void DeleteChild(TElIniEntry* child);
+  // Frees every child with all below it.
+  void ClearChildren();
 
   TElIniEntry* Parent() const { return parent_; }
   // Leaves the old parent's list (without being freed) and joins the end of
   // the new one's.
   void SetParent(TElIniEntry* parent);
+  // The number of keys from the root down to this entry (the root: 0).
+  std::int32_t Depth() const;
 
   bool IsKey() const { return isKey_; }
   // Turning an entry into a key drops its value.
   void SetIsKey(bool isKey);
   const AnsiString& Name() const { return name_; }
-  void SetName(const AnsiString& name) { name_ = name; }
+  void SetName(const AnsiString& name);
 
   TElValueType ValueType() const { return valueType_; }
   // Frees what the value owns; the type becomes evtUnknown.
@@ -75,7 +89,20 @@ class TElIniEntry : public TObject {
   void SetPairValue(TElDottedPair pair);
 
  private:
+  // The first child of each name key, and how many children share it.
+  struct IndexSlot {
+    TElIniEntry* First = nullptr;
+    std::int32_t Count = 0;
+  };
+  void IndexChild(TElIniEntry* child);
+  void UnindexChild(TElIniEntry* child);
+  // Moves the children into Out, detached from this entry.
+  void TakeChildren(std::vector<TElIniEntry*>& out);
+
   std::unique_ptr<TElList> children_;
+  std::unordered_map<AnsiString, IndexSlot> index_;
+  // The name as the index compares it: trimmed and upper-cased.
+  AnsiString nameKey_;
   bool isKey_ = false;
   TElIniEntry* parent_ = nullptr;
   TElValueType valueType_ = evtUnknown;
@@ -123,6 +150,9 @@ class TElIniFile : public TComponent {
                   AnsiString& value);
   bool WriteBool(const AnsiString& key, const AnsiString& name, bool value);
   bool WriteInteger(const AnsiString& key, const AnsiString& name, std::int32_t value);
+  // In the text format a name or a text with a line break, or a value line
+  // that would begin with "[", is refused (False): it would come back as
+  // other values or sections.
   bool WriteString(const AnsiString& key, const AnsiString& name, const AnsiString& value);
 
   // With a name, deletes that value; without one, the key itself. The root
@@ -136,9 +166,13 @@ class TElIniFile : public TComponent {
   virtual bool RenameKey(const AnsiString& key, const AnsiString& newName);
   virtual bool RenameValue(const AnsiString& key, const AnsiString& name, const AnsiString& newName);
 
-  // ---- files. Load answers False in the registry mode and for a damaged
-  // binary file; Save answers False in the registry mode and without a
-  // Path. File errors raise the stream exceptions after the after-event.
+  // ---- files. Load answers False in the registry mode, for a damaged
+  // binary file and for a file with a key deeper than ElIniMaxKeyDepth
+  // (the store is then empty); Save answers False in the registry mode and
+  // without a Path, and raises EElIniError, keeping the old file, when the
+  // text format cannot hold a value (set through an entry or while in the
+  // binary mode). File errors raise the stream exceptions after the
+  // after-event.
   bool Load();
   bool Save();
   void Loaded() override;
@@ -203,19 +237,26 @@ class TElIniFile : public TComponent {
   bool OpenSimpleKey(const AnsiString& key, bool canCreate);
   // Walks one name down from the current entry; a missing child is made
   // (and a value turned into a key) only with canCreate.
-  bool StepInto(const AnsiString& name, bool canCreate);
+  // Depth is the current entry's; no key is made below ElIniMaxKeyDepth.
+  bool StepInto(const AnsiString& name, bool canCreate, std::int32_t depth);
   AnsiString PathOf(const TElIniEntry* entry, bool leadingDelimiter) const;
   void ClearTree();
   void SaveAfterWrite();
   template <class Store>
   bool StoreValue(const AnsiString& key, const AnsiString& name, Store store);
+  // Whether the text file can hold a value of that name and text: no line
+  // break in either, and no value line that would read as a section.
+  bool TextFileHolds(const AnsiString& name, const AnsiString& text) const;
+  [[noreturn]] static void UnholdableValue(const AnsiString& name);
   template <class Write>
   bool StoreRegistryValue(const AnsiString& key, Write write);
 
   // Formats.
   void WriteText(TStream* stream);
   void WriteTextKey(TStream* stream, const TElIniEntry* key);
-  void ReadText(TStream* stream);
+  // False for a file that no store could have written (a section deeper
+  // than ElIniMaxKeyDepth).
+  bool ReadText(TStream* stream);
   void ReadTextValue(TElIniEntry* section, std::int32_t lineNumber, const AnsiString& line);
   void WriteBinary(TStream* stream);
   void WriteBinaryKey(TStream* stream, const TElIniEntry* key);

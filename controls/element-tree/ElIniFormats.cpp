@@ -2,6 +2,7 @@
 // and tagged binary records.
 #include <climits>
 #include <cstring>
+#include <vector>
 
 #include "ElIni.hpp"
 #include "SysUtils.hpp"
@@ -219,11 +220,51 @@ void TElIniFile::ParseLine(const AnsiString& line, AnsiString& name, bool& hasDi
   }
 }
 
-void TElIniFile::WriteText(TStream* stream) {
-  if (!warningMessage_.empty()) WriteTextLine(stream, comment_ + warningMessage_);
-  WriteTextKey(stream, root_.get());
+namespace {
+
+bool HasLineBreak(const AnsiString& s) { return s.find_first_of("\r\n") != AnsiString::npos; }
+
+// The number of names in a key path (the delimiters at either end aside).
+std::int32_t PathDepth(const AnsiString& path, char delimiter) {
+  std::size_t first = 0, last = path.size();
+  if (first < last && path[first] == delimiter) ++first;
+  if (last > first && path[last - 1] == delimiter) --last;
+  if (first >= last) return 0;
+  std::int32_t depth = 1;
+  for (std::size_t i = first; i < last; ++i)
+    if (path[i] == delimiter) ++depth;
+  return depth;
 }
 
+// The keys below Root in the order the files list them: each key, then its
+// child keys in order, depth first, without a call per level.
+template <class Visit>
+void ForEachKey(const TElIniEntry* root, Visit visit) {
+  std::vector<const TElIniEntry*> stack{root};
+  while (!stack.empty()) {
+    const TElIniEntry* key = stack.back();
+    stack.pop_back();
+    visit(key);
+    for (std::int32_t i = key->ChildCount() - 1; i >= 0; --i)
+      if (key->Child(i)->IsKey()) stack.push_back(key->Child(i));
+  }
+}
+
+}  // namespace
+
+bool TElIniFile::TextFileHolds(const AnsiString& name, const AnsiString& text) const {
+  if (HasLineBreak(name) || HasLineBreak(text)) return false;
+  const bool bare = name.empty() || name[0] == '#';
+  return (bare ? text : name).compare(0, 1, "[") != 0;
+}
+
+void TElIniFile::WriteText(TStream* stream) {
+  if (!warningMessage_.empty()) WriteTextLine(stream, comment_ + warningMessage_);
+  ForEachKey(root_.get(), [&](const TElIniEntry* key) { WriteTextKey(stream, key); });
+}
+
+// One section: its header line and its values (the child keys follow as
+// sections of their own).
 void TElIniFile::WriteTextKey(TStream* stream, const TElIniEntry* key) {
   if (key != root_.get()) {
     WriteTextLine(stream, "");
@@ -243,18 +284,26 @@ void TElIniFile::WriteTextKey(TStream* stream, const TElIniEntry* key) {
       case evtBinary: DataToHexString(value->Data().data(), value->DataSize(), text); break;
       case evtPair: FormatDottedPair(text, value->PairValue()); break;
       case evtMultiString:
-        for (int j = 0; j < value->ListValue()->Count(); ++j)
-          WriteTextLine(stream, name + "[" + IntToStr(j) + "]" + divChar_ + value->ListValue()->Strings(j));
+        for (int j = 0; j < value->ListValue()->Count(); ++j) {
+          const AnsiString& item = value->ListValue()->Strings(j);
+          if (HasLineBreak(name) || HasLineBreak(item)) UnholdableValue(name);
+          WriteTextLine(stream, name + "[" + IntToStr(j) + "]" + divChar_ + item);
+        }
         continue;
       default: continue;
     }
+    // A value that would read back as other lines is never written: the
+    // save fails and the old file stays.
+    if (!TextFileHolds(name, text)) UnholdableValue(name);
     WriteTextLine(stream, prefix + text);
   }
-  for (std::int32_t i = 0; i < key->ChildCount(); ++i)
-    if (key->Child(i)->IsKey()) WriteTextKey(stream, key->Child(i));
 }
 
-void TElIniFile::ReadText(TStream* stream) {
+void TElIniFile::UnholdableValue(const AnsiString& name) {
+  throw EElIniError("Value \"" + name + "\" can not be stored in a text file.");
+}
+
+bool TElIniFile::ReadText(TStream* stream) {
   TStringList lines;
   lines.LoadFromStream(stream);
   TElIniEntry* section = root_.get();
@@ -265,6 +314,7 @@ void TElIniFile::ReadText(TStream* stream) {
     if (line[0] == '[') {
       const bool closed = line.size() >= 2 && line.back() == ']';
       const AnsiString name = line.substr(1, closed ? line.size() - 2 : AnsiString::npos);
+      if (delimiter_ && PathDepth(name, delimiter_) > ElIniMaxKeyDepth) return false;
       current_ = root_.get();
       // Values under a section that cannot be opened are skipped.
       section = OpenKey(AnsiString(1, delimiter_) + name, true) ? current_ : nullptr;
@@ -273,6 +323,7 @@ void TElIniFile::ReadText(TStream* stream) {
     }
     if (section) ReadTextValue(section, i + 1, line);
   }
+  return true;
 }
 
 void TElIniFile::ReadTextValue(TElIniEntry* section, std::int32_t lineNumber, const AnsiString& line) {
@@ -311,8 +362,12 @@ void TElIniFile::ReadTextValue(TElIniEntry* section, std::int32_t lineNumber, co
 
 // ---------------------------------------------------------------- binary
 
-void TElIniFile::WriteBinary(TStream* stream) { WriteBinaryKey(stream, root_.get()); }
+void TElIniFile::WriteBinary(TStream* stream) {
+  ForEachKey(root_.get(), [&](const TElIniEntry* key) { WriteBinaryKey(stream, key); });
+}
 
+// One key record and its values (the child keys follow as records of
+// their own).
 void TElIniFile::WriteBinaryKey(TStream* stream, const TElIniEntry* key) {
   WriteByte(stream, kKeyRecord);
   WriteStreamString(stream, PathOf(key, false));
@@ -325,8 +380,6 @@ void TElIniFile::WriteBinaryKey(TStream* stream, const TElIniEntry* key) {
     WriteInt32(stream, ValueDataSize(*value));
     WriteValueData(stream, *value);
   }
-  for (std::int32_t i = 0; i < key->ChildCount(); ++i)
-    if (key->Child(i)->IsKey()) WriteBinaryKey(stream, key->Child(i));
 }
 
 bool TElIniFile::ReadBinary(const std::vector<Byte>& bytes) {
@@ -339,6 +392,7 @@ bool TElIniFile::ReadBinary(const std::vector<Byte>& bytes) {
     if (record == kKeyRecord) {
       AnsiString path;
       if (!cursor.String(path)) return false;
+      if (delimiter_ && PathDepth(path, delimiter_) > ElIniMaxKeyDepth) return false;
       if (path.empty() || path[0] != delimiter_) path.insert(0, 1, delimiter_);
       current_ = root_.get();
       section = OpenKey(path, true) ? current_ : nullptr;
@@ -379,10 +433,7 @@ void TElIniFile::WriteTo(TStream* stream) {
 }
 
 bool TElIniFile::ReadFrom(TStream* stream) {
-  if (!binaryMode_) {
-    ReadText(stream);
-    return true;
-  }
+  if (!binaryMode_) return ReadText(stream);
   const Int64 left = stream->Size() - stream->Position();
   if (left > INT32_MAX) return false;
   std::vector<Byte> bytes(static_cast<std::size_t>(left > 0 ? left : 0));
