@@ -93,7 +93,8 @@ int TElHTMLBreakItem::GetWidth() {
 
 int TElHTMLBreakItem::GetHeight(int& descent) {
   descent = 0;
-  const int height = Owner ? std::abs(Owner->DefaultHeight) : 0;
+  if (!Owner) return 0;
+  const int height = std::abs(Owner->DefaultHeight);
   switch (ItemType) {
     case hitWrapBreak:
     case hitLineBreak:
@@ -275,18 +276,21 @@ TElHTMLItem* TElHTMLRender::ItemAt(TPoint origin, TPoint point, const TRect& rec
   TElHTMLLineWalker lines(*data_, rect.right - rect.left + 1);
   TElHTMLLine line;
   while (lines.Next(line)) {
-    const int bottom = line.Top + line.Break->Height;
+    const std::int64_t bottom = line.Top + line.Break->Height;
     if (bottom <= p.y) continue;
-    int x = line.X;
+    std::int64_t x = line.X;
     for (int i = line.First + 1; i < line.End; ++i) {
       TElHTMLItem* item = data_->Item(i);
       if (item->ItemType != hitText && item->ItemType != hitImage) continue;
+      // A script run is hit at its reduced height; an image in a script
+      // keeps its own.
+      const bool script = item->ItemType == hitText && (item->IsSubscript() || item->IsSuperscript());
       int h = item->Height;
-      if (item->IsSubscript() || item->IsSuperscript()) {
+      if (script) {
         int descent = 0;
         h = item->GetHeight(descent);
       }
-      const int s = item->IsSuperscript() ? h / 2 : 0;
+      const int s = script && item->IsSuperscript() ? h / 2 : 0;
       if (x <= p.x && p.x <= x + item->Width && bottom - h - s <= p.y && p.y <= bottom - s) return item;
       x += item->Width;
     }

@@ -2,6 +2,8 @@
 // painting and hit testing share, so that a link is hit where it is drawn.
 #pragma once
 
+#include <cstdint>
+
 #include "ElTools.hpp"
 #include "HTMLRender.hpp"
 
@@ -15,7 +17,7 @@ struct TElHTMLLine {
   TElHTMLBreakItem* Break = nullptr;
   int First = 0;
   int End = 0;
-  int Top = 0;
+  std::int64_t Top = 0;  // the sum of the lines above, beyond 32 bits for long texts
   int X = 0;
 };
 
@@ -51,6 +53,6 @@ class TElHTMLLineWalker {
   const TElHTMLData& data_;
   int areaWidth_;
   int next_ = 0;
-  int top_ = 0;
+  std::int64_t top_ = 0;
   int previousWidth_ = 0;
 };

@@ -1,4 +1,5 @@
 // Painting the laid-out data through the renderer's work bitmap.
+#include <cstdint>
 #include <cstdlib>
 
 #include "ElTools.hpp"
@@ -41,43 +42,56 @@ void TElHTMLRender::DrawText(TCanvas* canvas, TPoint origin, TColor dimColor, co
   DrawTextEx(canvas, origin, dimColor, clNone, clNone, clNone, clNone, false, rect);
 }
 
+// Only the part of Rect that the canvas can show is painted, through a
+// work bitmap of that part's size: a text laid out as large as its items
+// allow still paints in a bitmap of the window's visible size.
 void TElHTMLRender::DrawTextEx(TCanvas* canvas, TPoint origin, TColor dimColor, TColor hotBgColor,
                                TColor hotColor, TColor bgColor, TColor textColor, bool override,
                                const TRect& rect) {
   TElHTMLData* data = data_;
   if (!data || !canvas) return;
-  const int w = rect.right - rect.left + 1, h = rect.bottom - rect.top + 1;
-  if (w <= 0 || h <= 0) return;
+  const int areaWidth = rect.right - rect.left + 1, areaHeight = rect.bottom - rect.top + 1;
+  if (areaWidth <= 0 || areaHeight <= 0) return;
   HDC target = canvas->Handle();
+  TRect visible{rect.left, rect.top, rect.left + areaWidth, rect.top + areaHeight};
+  TRect clip;
+  if (GetClipBox(target, &clip) != ERROR && !IntersectRect(&visible, &visible, &clip)) return;
+  const int w = visible.right - visible.left, h = visible.bottom - visible.top;
+  // The work bitmap starts at the visible part's corner: data coordinates
+  // move by as much more.
+  origin.x += visible.left - rect.left;
+  origin.y += visible.top - rect.top;
   HDC dc = dc_.Get();
   PrepareWorkBitmap(w, h);
   // The text goes over what the canvas already shows.
-  BitBlt(dc, 0, 0, w, h, target, rect.left, rect.top, SRCCOPY);
+  BitBlt(dc, 0, 0, w, h, target, visible.left, visible.top, SRCCOPY);
   const UINT oldAlign = SetTextAlign(dc, TA_BASELINE | TA_LEFT);
   data->Rect = rect;
   const PaintColors colors{dimColor, hotBgColor, hotColor, bgColor, textColor, override, data};
 
-  TElHTMLLineWalker lines(*data, w);
+  TElHTMLLineWalker lines(*data, areaWidth);
   TElHTMLLine line;
   while (lines.Next(line)) {
     if (line.Top > h + origin.y) break;
-    const int top = line.Top - origin.y;
+    if (line.Top + line.Break->Height < origin.y) continue;
+    const int top = static_cast<int>(line.Top - origin.y);
     const int lineHeight = line.Break->Height;
-    int x = line.X - origin.x;
-    if (line.Break->ItemType == hitListItem) PaintBullet(*line.Break, x, top, lineHeight, colors);
-    for (int i = line.First + 1; i < line.End; ++i) {
+    std::int64_t x = line.X - origin.x;
+    if (line.Break->ItemType == hitListItem) PaintBullet(*line.Break, static_cast<int>(x), top, lineHeight, colors);
+    for (int i = line.First + 1; i < line.End && x <= w; ++i) {
       TElHTMLItem* item = data->Item(i);
       switch (item->ItemType) {
         case hitText:
-          PaintRun(*item, x, top + lineHeight - line.Break->LineDescent(), colors);
+          if (x + item->Width >= 0)
+            PaintRun(*item, static_cast<int>(x), top + lineHeight - line.Break->LineDescent(), colors);
           x += item->Width;
           break;
         case hitImage:
-          PaintImage(*item, x, top);
+          if (x + item->Width >= 0) PaintImage(*item, static_cast<int>(x), top);
           x += item->Width;
           break;
         case hitRule:
-          PaintRule(*item, x, top, lineHeight, line.Break->Width - origin.x, w - origin.x);
+          PaintRule(*item, static_cast<int>(x), top, lineHeight, line.Break->Width - origin.x, areaWidth - origin.x);
           break;
         default:
           break;
@@ -85,7 +99,7 @@ void TElHTMLRender::DrawTextEx(TCanvas* canvas, TPoint origin, TColor dimColor, 
     }
   }
   SetTextAlign(dc, oldAlign);
-  BitBlt(target, rect.left, rect.top, w, h, dc, 0, 0, SRCCOPY);
+  BitBlt(target, visible.left, visible.top, w, h, dc, 0, 0, SRCCOPY);
 }
 
 void TElHTMLRender::PaintRun(TElHTMLItem& item, int x, int baseline, const PaintColors& colors) {

@@ -1,5 +1,6 @@
 // The renderer's parser and layout: tags, entities, blanks and word wrap
 // turn a text into items; the layout sizes every line.
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -41,6 +42,18 @@ bool ParseDecimal(const TElFString& s, std::int32_t& value) {
 std::int32_t DecimalOr(const TElFString& s, std::int32_t fallback) {
   std::int32_t v = 0;
   return ParseDecimal(s, v) ? v : fallback;
+}
+
+// Sizes, indents and font heights from a text: any 32-bit number arrives,
+// and the layout keeps them in the 16 bits its items hold.
+std::int32_t Coordinate(std::int64_t v) { return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, -32768, 32767)); }
+std::int32_t Size(std::int64_t v) { return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, 0, 32767)); }
+
+// Points at the given pixels per inch, rounded half away from zero like
+// MulDiv, for any 32-bit number of points.
+std::int64_t PointsToPixels(std::int32_t points, int pixelsPerInch) {
+  const std::int64_t product = std::int64_t(points) * pixelsPerInch;
+  return (product >= 0 ? product + 36 : product - 36) / 72;
 }
 
 // One to eight hexadecimal digits.
@@ -188,7 +201,7 @@ class TElHTMLParser {
   // The last break item among the items and, while wrapping, the width of
   // the items after it.
   int lastBreak_ = -1;
-  int lineWidth_ = 0;
+  std::int64_t lineWidth_ = 0;
 };
 
 void TElHTMLParser::Parse(const TElFString& source) {
@@ -226,7 +239,7 @@ void TElHTMLParser::Append(WideChar c) {
   run_->Text += c;
   run_->TextWidth = -1;
   if (!autoWrap_) return;
-  const int indent = LastBreak() ? LastBreak()->Indent : 0;
+  const std::int64_t indent = LastBreak() ? LastBreak()->Indent : 0;
   if (maxWidth_ < run_->GetWidth() + lineWidth_ + indent) WrapLine();
 }
 
@@ -358,7 +371,7 @@ void TElHTMLParser::ApplyTag(const TElFString& name, TagAttributes& attrs) {
     const TElFString align = AsciiLowerCase(attrs.Value(L"align"));
     auto paragraph = NewBreak(hitParagraph);
     paragraph->Align = align == L"center" ? haCenter : (align == L"right" ? haRight : haLeft);
-    paragraph->Indent = DecimalOr(attrs.Value(L"indent"), 0);
+    paragraph->Indent = Coordinate(DecimalOr(attrs.Value(L"indent"), 0));
     run_->Indent = paragraph->Indent;
     AddItem(std::move(paragraph));
   } else if (name == L"br") {
@@ -396,14 +409,14 @@ void TElHTMLParser::ListTag(bool open) {
   Emit();
   if (open) {
     ++listLevel_;
-    run_->Indent += MaxCharWidth();
+    run_->Indent = Coordinate(std::int64_t(run_->Indent) + MaxCharWidth());
     return;
   }
   // A closing tag without its list ends the line but moves nothing back:
   // the text must not slide out of the area to the left.
   if (listLevel_ > 0) {
     --listLevel_;
-    run_->Indent -= MaxCharWidth();
+    run_->Indent = Coordinate(std::int64_t(run_->Indent) - MaxCharWidth());
   }
   RemoveTrailingLineBreak();
   auto lineBreak = NewBreak(hitLineBreak);
@@ -420,8 +433,8 @@ void TElHTMLParser::ImageTag(TagAttributes& attrs) {
   image->Text = src;
   TBitmap* bitmap = nullptr;
   render_.TriggerImageNeededEvent(src, bitmap);
-  image->Width = DecimalOr(attrs.Value(L"width"), bitmap ? bitmap->Width() : 0);
-  image->Height = DecimalOr(attrs.Value(L"height"), bitmap ? bitmap->Height() : 0);
+  image->Width = Size(DecimalOr(attrs.Value(L"width"), bitmap ? bitmap->Width() : 0));
+  image->Height = Size(DecimalOr(attrs.Value(L"height"), bitmap ? bitmap->Height() : 0));
   AddItem(std::move(image));
 }
 
@@ -431,7 +444,7 @@ void TElHTMLParser::RuleTag(TagAttributes& attrs) {
   const int align = LastAlign();
   auto rule = std::make_unique<TElHTMLItem>(&data_, hitRule);
   rule->CopyAttributes(*run_);
-  rule->Width = DecimalOr(attrs.Value(L"width"), 0);
+  rule->Width = Size(DecimalOr(attrs.Value(L"width"), 0));
   // A full-width rule starts at the left; a sized one follows the paragraph.
   auto before = NewBreak(hitLineBreak);
   before->Align = rule->Width == 0 ? haLeft : align;
@@ -465,10 +478,10 @@ void TElHTMLParser::FontTag(TagAttributes& attrs) {
   const TElFString size = attrs.Value(L"size");
   if (!size.empty()) {
     if (size[0] == L'+' || size[0] == L'-')
-      run_->FontHeight = data_.DefaultHeight -
-                         MulDiv(DecimalOr(size, 0), render_.Measurer()->PixelsPerInch(), 72);
+      run_->FontHeight = Coordinate(std::int64_t(data_.DefaultHeight) -
+                                    PointsToPixels(DecimalOr(size, 0), render_.Measurer()->PixelsPerInch()));
     else
-      run_->FontHeight = DecimalOr(size, data_.DefaultHeight);
+      run_->FontHeight = Coordinate(DecimalOr(size, data_.DefaultHeight));
   }
   const TElFString color = attrs.Value(L"color"), bgColor = attrs.Value(L"bgcolor");
   if (!color.empty()) ReadColor(color, data_.DefaultColor, run_->FontColor);
@@ -547,26 +560,36 @@ void TElHTMLParser::RecountLine() {
 
 namespace {
 
+// Scripts grow a text run's line by part of its height; an image or a
+// rule inside a script keeps its own size.
+void ApplyScript(TElHTMLItem& item, int& descent) {
+  if (item.ItemType != hitText) return;
+  const int h = item.Height;
+  if (item.IsSubscript()) {
+    descent += h / 4;
+    item.Height = Size(h + (h >> 2));
+  } else if (item.IsSuperscript()) {
+    descent -= h / 2;
+    item.Height = Size(h + h * 2 / 3);
+  }
+}
+
+// Line sizes are summed in 64 bits and kept in the 16 bits of the items,
+// so that no text, however hostile, lays out wider or taller than that.
 void LayoutLines(TElHTMLData& data) {
   const int count = data.ItemCount();
-  int textWidth = 0, textHeight = 0;
+  std::int64_t textWidth = 0, textHeight = 0;
   for (int i = 0; i < count;) {
     TElHTMLItem* first = data.Item(i);
-    int lineWidth = 0, lineHeight = 0, lineDescent = 0;
+    std::int64_t lineWidth = 0;
+    int lineHeight = 0, lineDescent = 0;
     int j = i;
     do {
       TElHTMLItem* item = data.Item(j);
       int descent = 0;
-      item->Width = item->GetWidth();
-      item->Height = item->GetHeight(descent);
-      const int h = item->Height;
-      if (item->IsSubscript()) {
-        descent += h / 4;
-        item->Height = h + (h >> 2);
-      } else if (item->IsSuperscript()) {
-        descent -= h / 2;
-        item->Height = h + h * 2 / 3;
-      }
+      item->Width = Coordinate(item->GetWidth());
+      item->Height = Size(item->GetHeight(descent));
+      ApplyScript(*item, descent);
       lineWidth += item->Width;
       lineHeight = Max(lineHeight, item->Height);
       lineDescent = Max(lineDescent, descent);
@@ -575,15 +598,15 @@ void LayoutLines(TElHTMLData& data) {
     if (first->IsBreak()) {
       auto* line = static_cast<TElHTMLBreakItem*>(first);
       line->Height = lineHeight;
-      line->Width = line->Indent + lineWidth;
+      line->Width = Coordinate(line->Indent + lineWidth);
       line->Align = line->Alignment() | (Min(lineDescent, 0x7FFF) << 16);
-      textWidth = Max(textWidth, line->Width);
+      textWidth = std::max<std::int64_t>(textWidth, line->Width);
       textHeight += line->Height;
     }
     i = j;
   }
-  data.TextWidth = textWidth;
-  data.TextHeight = textHeight;
+  data.TextWidth = Size(textWidth);
+  data.TextHeight = Size(textHeight);
 }
 
 }  // namespace

@@ -63,6 +63,8 @@ struct DeepFile {
   bool loads;
 };
 
+void PrintTo(const DeepFile& c, std::ostream* os) { *os << c.what; }
+
 class DeepIniFiles : public IniFiles, public ::testing::WithParamInterface<DeepFile> {};
 
 // A file deeper than any store writes is refused whole, as a damaged one:
