@@ -86,24 +86,42 @@ class TElDropTargetSink final : public IDropTarget {
     return Answer(effect, [&] { return owner_->DragOver(keyState, pt, *effect); });
   }
   HRESULT STDMETHODCALLTYPE DragLeave() override {
+    KeepAlive alive(this);
     if (!owner_) return S_OK;
     try {
       owner_->DragLeave();
     } catch (...) {
       HandleCallbackException(owner_);
     }
+    if (owner_) owner_->EndDrag();
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keyState, POINTL pt, DWORD* effect) override {
-    return Answer(effect, [&] { return owner_->Drop(data, keyState, pt, *effect); });
+    const HRESULT result = Answer(effect, [&] { return owner_->Drop(data, keyState, pt, *effect); });
+    if (owner_) owner_->EndDrag();
+    return result;
   }
 
  private:
   ~TElDropTargetSink() = default;
 
+  // A handler may free the component, which releases its reference to the
+  // sink: the sink lives on until the call it is in returns.
+  class KeepAlive {
+   public:
+    explicit KeepAlive(TElDropTargetSink* sink) : sink_(sink) { sink_->AddRef(); }
+    ~KeepAlive() { sink_->Release(); }
+    KeepAlive(const KeepAlive&) = delete;
+    KeepAlive& operator=(const KeepAlive&) = delete;
+
+   private:
+    TElDropTargetSink* sink_;
+  };
+
   template <class Call>
   HRESULT Answer(DWORD* effect, Call call) {
     if (!effect) return E_INVALIDARG;
+    KeepAlive alive(this);
     DWORD answer = DROPEFFECT_NONE;
     if (owner_) {
       try {
@@ -226,7 +244,7 @@ void TElDropTarget::ReadFormats(IDataObject* dataObject) {
   if (FAILED(dataObject->EnumFormatEtc(DATADIR_GET, formats.Out())) || !formats) return;
   FORMATETC format{};
   ULONG fetched = 0;
-  while (formats->Next(1, &format, &fetched) == S_OK && fetched == 1) {
+  while (formats_->Count() < ElMaxDragFormats && formats->Next(1, &format, &fetched) == S_OK && fetched == 1) {
     // The enumerator hands over the target-device block with each entry.
     if (format.ptd) CoTaskMemFree(format.ptd);
     formats_->Add(ClipboardFormatName(format.cfFormat));
@@ -263,13 +281,7 @@ DWORD TElDropTarget::DragOver(DWORD keyState, POINTL point, DWORD allowed) {
 
 void TElDropTarget::DragLeave() {
   TDragType dragType = dtNone;
-  try {
-    DoTargetDrag(dsDragLeave, dragObject_.get(), TShiftState(), -1, -1, dragType);
-  } catch (...) {
-    EndDrag();
-    throw;
-  }
-  EndDrag();
+  DoTargetDrag(dsDragLeave, dragObject_.get(), TShiftState(), -1, -1, dragType);
 }
 
 DWORD TElDropTarget::Drop(IDataObject* dataObject, DWORD keyState, POINTL point, DWORD allowed) {
@@ -277,13 +289,7 @@ DWORD TElDropTarget::Drop(IDataObject* dataObject, DWORD keyState, POINTL point,
   if (!dragObject_) dragObject_ = std::make_unique<TOleDragObject>(dataObject, keyState);
   const POINT p = ClientPoint(point);
   TDragType dragType = dtNone;
-  try {
-    DoTargetDrop(dragObject_.get(), KeyStateToShift(keyState), p.x, p.y, dragType);
-  } catch (...) {
-    EndDrag();
-    throw;
-  }
-  EndDrag();
+  DoTargetDrop(dragObject_.get(), KeyStateToShift(keyState), p.x, p.y, dragType);
   return AllowedEffect(dragType, allowed);
 }
 

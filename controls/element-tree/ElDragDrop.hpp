@@ -18,6 +18,10 @@ enum TDragType : Byte { dtCopy = 0, dtMove = 1, dtLink = 2, dtNone = 3 };
 // The OLE drop effect for a drag type: copy, move, link or none.
 DWORD DragTypeToDropEffect(TDragType dragType);
 
+// The most formats a drag lists: an enumerator that never ends (another
+// program's data object) must not hold the program in DragEnter.
+constexpr int ElMaxDragFormats = 512;
+
 class TOleDragObject : public TDragObject {
  public:
   TOleDragObject(IDataObject* dataObject, DWORD keyState);
@@ -71,7 +75,9 @@ class TElDropTarget : public TComponent {
  private:
   friend class TElDropTargetSink;
 
-  // The four IDropTarget calls; each answers the drop effect.
+  // The four IDropTarget calls; each answers the drop effect. The handlers
+  // of DragLeave and Drop may free the component: the drag is ended by the
+  // COM face afterwards (EndDrag), and only while the component lives.
   DWORD DragEnter(IDataObject* dataObject, DWORD keyState, POINTL point, DWORD allowed);
   DWORD DragOver(DWORD keyState, POINTL point, DWORD allowed);
   void DragLeave();

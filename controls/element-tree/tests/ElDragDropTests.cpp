@@ -2,6 +2,7 @@
 // a small data object, and the clipboard-format names.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -31,12 +32,10 @@ TEST(ClipboardFormatNames, OtherFormatsByTheirRegisteredNames) {
 
 // ---------------------------------------------------------------- test data object
 
-// Offers a list of formats through SHCreateStdEnumFmtEtc, or fails to.
-class TestDataObject final : public IDataObject {
+// A data object that counts its references and offers no data.
+class TestDataObjectBase : public IDataObject {
  public:
-  enum class Enum { Formats, Fails, NullEnumerator };
-  TestDataObject(std::vector<CLIPFORMAT> formats, Enum mode = Enum::Formats) : formats_(formats), mode_(mode) {}
-
+  virtual ~TestDataObjectBase() = default;
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
     if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDataObject)) {
       *object = this;
@@ -53,14 +52,6 @@ class TestDataObject final : public IDataObject {
   HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override {
-    *out = nullptr;
-    if (mode_ == Enum::Fails || direction != DATADIR_GET) return E_NOTIMPL;
-    if (mode_ == Enum::NullEnumerator) return S_OK;
-    std::vector<FORMATETC> list;
-    for (CLIPFORMAT f : formats_) list.push_back(FORMATETC{f, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL});
-    return SHCreateStdEnumFmtEtc(UINT(list.size()), list.data(), out);
-  }
   HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
@@ -69,6 +60,24 @@ class TestDataObject final : public IDataObject {
 
  private:
   ULONG refs_ = 1;
+};
+
+// Offers a list of formats through SHCreateStdEnumFmtEtc, or fails to.
+class TestDataObject final : public TestDataObjectBase {
+ public:
+  enum class Enum { Formats, Fails, NullEnumerator };
+  TestDataObject(std::vector<CLIPFORMAT> formats, Enum mode = Enum::Formats) : formats_(formats), mode_(mode) {}
+
+  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override {
+    *out = nullptr;
+    if (mode_ == Enum::Fails || direction != DATADIR_GET) return E_NOTIMPL;
+    if (mode_ == Enum::NullEnumerator) return S_OK;
+    std::vector<FORMATETC> list;
+    for (CLIPFORMAT f : formats_) list.push_back(FORMATETC{f, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL});
+    return SHCreateStdEnumFmtEtc(UINT(list.size()), list.data(), out);
+  }
+
+ private:
   std::vector<CLIPFORMAT> formats_;
   Enum mode_;
 };
@@ -295,6 +304,124 @@ TEST_F(DropTargetTest, OleMayOutliveTheComponent) {
   void* none = nullptr;
   EXPECT_EQ(held->QueryInterface(IID_IDataObject, &none), E_NOINTERFACE);
   EXPECT_EQ(held->Release(), 0u);
+}
+
+// ---------------------------------------------------------------- handlers that free, endless formats
+
+// A drop target whose memory, once freed, is filled with a pattern and kept:
+// a member read after the handler freed the component then fails at once
+// instead of reading what happens to lie there.
+class TPoisonedDropTarget : public TElDropTarget {
+ public:
+  using TElDropTarget::TElDropTarget;
+  static void* operator new(std::size_t size) { return ::operator new(size); }
+  static void operator delete(void* p, std::size_t size) {
+    std::memset(p, 0xDD, size);
+    Graveyard().push_back(p);
+  }
+  static std::vector<void*>& Graveyard() {
+    static std::vector<void*> graves;
+    return graves;
+  }
+};
+
+struct SelfFreeingHandler {
+  TElDropTarget* Target = nullptr;
+  int Calls = 0;
+  void Drag(TObject*, TDragState state, TOleDragObject*, TShiftState, int, int, TDragType& dragType) {
+    ++Calls;
+    dragType = dtCopy;
+    if (state == dsDragLeave) FreeAndNil(Target);
+  }
+  void Dropped(TObject*, TOleDragObject*, TShiftState, int, int, TDragType& dragType) {
+    ++Calls;
+    dragType = dtCopy;
+    FreeAndNil(Target);
+  }
+};
+
+// A handler may free the component in Drop or DragLeave; the drag ends
+// without touching it, the registered window is let go, and the answer is
+// the one the handler gave.
+TEST_F(DropTargetTest, AHandlerMayFreeTheComponentInDropAndLeave) {
+  for (bool drop : {true, false}) {
+    SelfFreeingHandler handler;
+    handler.Target = new TPoisonedDropTarget(nullptr);
+    auto* control = new TCustomControl(form_);
+    control->SetBounds(150, 10, 40, 40);
+    control->SetParent(form_);
+    handler.Target->SetTarget(control);
+    ASSERT_TRUE(IsRegistered(control->Handle()));
+    handler.Target->OnTargetDrag = TTargetDragEvent(&handler, &SelfFreeingHandler::Drag);
+    handler.Target->OnTargetDrop = TTargetDropEvent(&handler, &SelfFreeingHandler::Dropped);
+    // Only OLE's registration and the component hold the COM face.
+    IDropTarget* face = handler.Target->DropTarget();
+    TestDataObject data({CF_TEXT});
+    DWORD effect = DROPEFFECT_COPY;
+    ASSERT_EQ(face->DragEnter(&data, MK_LBUTTON, At(0, 0), &effect), S_OK);
+    if (drop) {
+      effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+      EXPECT_EQ(face->Drop(&data, MK_LBUTTON, At(1, 1), &effect), S_OK);
+      EXPECT_EQ(effect, DWORD(DROPEFFECT_COPY));
+    } else {
+      EXPECT_EQ(face->DragLeave(), S_OK);
+    }
+    EXPECT_EQ(handler.Target, nullptr);
+    EXPECT_EQ(handler.Calls, 2);
+    EXPECT_FALSE(IsRegistered(control->Handle()));
+    EXPECT_EQ(data.Refs(), 1u) << "the drag object went with the component";
+  }
+}
+
+// An enumerator that offers CF_TEXT for as long as it is asked (or, to end
+// a test that would otherwise hang, a million times).
+class EndlessFormats final : public IEnumFORMATETC {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IEnumFORMATETC)) {
+      *object = this;
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+  ULONG STDMETHODCALLTYPE Release() override { return --refs_; }
+  HRESULT STDMETHODCALLTYPE Next(ULONG count, FORMATETC* out, ULONG* fetched) override {
+    if (count < 1 || ++Asked > 1000000) return S_FALSE;
+    *out = FORMATETC{CF_TEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    if (fetched) *fetched = 1;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Skip(ULONG) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE Reset() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE Clone(IEnumFORMATETC**) override { return E_NOTIMPL; }
+  int Asked = 0;
+
+ private:
+  ULONG refs_ = 1;
+};
+
+class EndlessDataObject final : public TestDataObjectBase {
+ public:
+  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC** out) override {
+    formats.AddRef();
+    *out = &formats;
+    return S_OK;
+  }
+  EndlessFormats formats;
+};
+
+TEST_F(DropTargetTest, AnEndlessFormatListIsCut) {
+  EndlessDataObject data;
+  DWORD effect = DROPEFFECT_COPY;
+  answer_ = dtCopy;
+  ASSERT_EQ(target_->DropTarget()->DragEnter(&data, MK_LBUTTON, At(0, 0), &effect), S_OK);
+  EXPECT_EQ(effect, DWORD(DROPEFFECT_COPY));
+  EXPECT_EQ(target_->DataFormats()->Count(), ElMaxDragFormats);
+  EXPECT_LE(data.formats.Asked, ElMaxDragFormats + 1);
+  target_->DropTarget()->DragLeave();
 }
 
 }  // namespace
