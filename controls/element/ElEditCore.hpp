@@ -143,7 +143,11 @@ class TElEditCore {
   int MaxLength() const { return maxLength_; }
   void SetMaxLength(int value) { maxLength_ = value; }
   int MaxUndoLevel() const { return undoList_->MaxUndo(); }
-  void SetMaxUndoLevel(int value) { undoList_->SetMaxUndo(value); }
+  // Bounds the replayed records as well: the redo list never grows past it.
+  void SetMaxUndoLevel(int value) {
+    undoList_->SetMaxUndo(value);
+    redoList_->SetMaxUndo(value);
+  }
   TElFString PasswordChar() const;
   void SetPasswordChar(const TElFString& value);
   WideChar PasswordCharValue() const { return passwordChar_; }

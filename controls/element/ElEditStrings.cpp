@@ -224,7 +224,10 @@ void TElEditStrings::Delete(int index) {
   CheckParagraphIndex(index, paragraphs_.Count());
   Changing();
   paragraphs_.Delete(index);
-  if (longestParagraph_ > index) --longestParagraph_;
+  if (longestParagraph_ == index)
+    FindLongestLine();
+  else if (longestParagraph_ > index)
+    --longestParagraph_;
   RenumberParagraphs(index);
   Changed();
 }
@@ -234,6 +237,10 @@ void TElEditStrings::Exchange(int index1, int index2) {
   CheckParagraphIndex(index2, paragraphs_.Count());
   Changing();
   paragraphs_.Exchange(index1, index2);
+  if (longestParagraph_ == index1)
+    longestParagraph_ = index2;
+  else if (longestParagraph_ == index2)
+    longestParagraph_ = index1;
   RenumberParagraphs(std::min(index1, index2));
   Changed();
 }
@@ -242,6 +249,9 @@ void TElEditStrings::Clear() {
   Changing();
   TElWideStringList::Clear();
   paragraphs_.Clear();
+  maxLineLength_ = 0;
+  longestParagraph_ = 0;
+  longestLine_.clear();
   Changed();
 }
 
@@ -346,17 +356,40 @@ void TElEditStrings::ReformatParagraph(int index) {
   TElParagraph* paragraph = Paragraph(index);
   TElFString text = paragraph->GetTextStr();
   SetParagraphText(paragraph, TElFString());
-  if (index == longestParagraph_) maxLineLength_ = 0;
   if (!WordWrapOn()) {
-    if (maxLineLength_ < static_cast<int>(text.size())) {
-      maxLineLength_ = static_cast<int>(text.size());
+    paragraph->Put(0, text);
+    const int length = static_cast<int>(text.size());
+    if (length > maxLineLength_) {
+      maxLineLength_ = length;
       longestParagraph_ = index;
       longestLine_ = text;
+    } else if (index == longestParagraph_) {
+      // The longest line got shorter: another may be the longest now.
+      if (length < maxLineLength_)
+        FindLongestLine();
+      else
+        longestLine_ = text;
     }
-    paragraph->Put(0, text);
     return;
   }
   WrapInto(paragraph, text);
+}
+
+// Without word wrap every paragraph is one display line.
+void TElEditStrings::FindLongestLine() {
+  maxLineLength_ = 0;
+  longestParagraph_ = 0;
+  longestLine_.clear();
+  if (WordWrapOn()) return;
+  for (int i = 0; i < paragraphs_.Count(); ++i) {
+    TElParagraph* paragraph = static_cast<TElParagraph*>(paragraphs_.FastGet(i));
+    const int length = paragraph->TextLength();
+    if (length > maxLineLength_) {
+      maxLineLength_ = length;
+      longestParagraph_ = i;
+    }
+  }
+  if (paragraphs_.Count() > 0) longestLine_ = Paragraph(longestParagraph_)->GetTextStr();
 }
 
 // Works on the extents of the whole paragraph, so that a long paragraph is
@@ -480,6 +513,8 @@ void TElEditStrings::RemoveText(TElParagraphPos from, TElParagraphPos to) {
     for (int i = from.Paragraph + 1; i <= to.Paragraph; ++i) gone.push_back(Paragraph(i));
     paragraphs_.DeleteRange(from.Paragraph + 1, to.Paragraph);
     for (TElParagraph* paragraph : gone) paragraph->Free();
+    // A longest line among the removed ones now stands for the joined
+    // paragraph, which the re-wrap below measures again.
     if (longestParagraph_ > to.Paragraph)
       longestParagraph_ -= to.Paragraph - from.Paragraph;
     else if (longestParagraph_ > from.Paragraph)

@@ -110,6 +110,8 @@ class TElEditStrings : public TElWideStringList {
   // no change events, so that it can keep its undo records true.
   void TextAboutToChange();
   void InsertParagraphs(int index, const std::vector<TElFString>& pieces);
+  // Measures every paragraph for the longest line (without word wrap).
+  void FindLongestLine();
   void WrapInto(TElParagraph* paragraph, const TElFString& text);
   int SplitPoint(const TElFString& text, int start, int fit, bool& atBlank);
   bool WordWrapOn() const;

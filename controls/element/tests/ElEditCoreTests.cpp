@@ -288,3 +288,28 @@ TEST(ElEditCore, DialogCodeAsksForTheKeysItHandles) {
   e.Core.SetHandleDialogKeys(true);
   EXPECT_EQ(e.Core.DialogCode(0), DLGC_WANTARROWS | DLGC_HASSETSEL | DLGC_WANTCHARS | DLGC_WANTTAB | DLGC_WANTALLKEYS);
 }
+
+// The horizontal bar stays while any line is still too wide for the view.
+TEST(ElEditCore, TheHorizontalBarStaysWhileALineOverflows) {
+  Edit e;
+  e.Core.SetScrollBars(ssBoth);
+  e.Core.SetText(L"abcdefghijklmnopqrstuvwxyz0123\r\n0123456789abcdefghij");
+  ASSERT_EQ(e.Host.Ranges.Horz.Max, 30);
+  e.Core.SetSel(0, 30);
+  e.Core.SetSelText(L"x");
+  EXPECT_TRUE(e.Host.Ranges.Horz.Enabled);
+  EXPECT_EQ(e.Host.Ranges.Horz.Max, 20);
+}
+
+// Undone records go to the redo list, bounded like the undo list.
+TEST(ElEditCore, TheRedoListKeepsTheUndoLimit) {
+  Edit e;
+  e.Core.SetMaxUndoLevel(3);
+  for (int round = 0; round < 5; ++round) {
+    for (int i = 0; i < 3; ++i) e.Type("x");
+    for (int i = 0; i < 3; ++i) e.Undo();
+  }
+  EXPECT_EQ(e.Core.RedoList()->Count(), 3);
+  e.Core.SetMaxUndoLevel(0);
+  EXPECT_EQ(e.Core.RedoList()->MaxUndo(), 0);
+}

@@ -216,3 +216,26 @@ TEST(ElEditStrings, RemovingTextJoinsParagraphs) {
   EXPECT_EQ(e.Core.Lines()->Paragraph(2)->StartLine, 2);
   EXPECT_EQ(e.Core.Lines()->LongestParagraph(), 1);
 }
+
+// Without word wrap the store names its longest line for the horizontal
+// scroll range; when that line shrinks or goes, the next longest takes over.
+TEST(ElEditStrings, TheLongestLineFollowsShrinkingAndRemovedLines) {
+  Edit e;
+  TElEditStrings* lines = e.Core.Lines();
+  lines->SetTextStr(L"a\r\nbbbbbbbbbb\r\nccccc\r\ndddd");
+  ASSERT_EQ(lines->MaxLineLength(), 10);
+  lines->SetDisplayLine(1, L"bb");
+  EXPECT_EQ(lines->MaxLineLength(), 5);
+  EXPECT_EQ(lines->LongestLine(), L"ccccc");
+  EXPECT_EQ(lines->LongestParagraph(), 2);
+  lines->Delete(2);
+  EXPECT_EQ(lines->MaxLineLength(), 4);
+  EXPECT_EQ(lines->LongestLine(), L"dddd");
+  lines->Exchange(0, 2);
+  EXPECT_EQ(lines->LongestParagraph(), 0);
+  lines->RemoveText({0, 0}, {1, 1});  // "dddd" and "bb" join to "b"
+  EXPECT_EQ(lines->MaxLineLength(), 1);
+  lines->Clear();
+  EXPECT_EQ(lines->MaxLineLength(), 0);
+  EXPECT_EQ(lines->LongestLine(), L"");
+}
