@@ -559,12 +559,17 @@ void TCustomElScrollBar::Wheel(TWMMouseWheel& m) {
   if (IsWinNTUp || IsWin98Up) SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
   const TElWheelTurn turn = Geo().WheelTurn(m.WheelDelta(), lines);
   if (turn.Count == 0) return;
+  // The turn ends early at a veto, and once a step moved nothing (the
+  // position is pinned at an end): a fast wheel's many steps then stop
+  // there.
   for (int i = 0; i < turn.Count; ++i) {
     int proposal = geometry_.WheelProposal(turn);
     bool doChange = true;
     TriggerScrollEvent(turn.Code, proposal, doChange);
     if (!doChange) break;
+    const int before = geometry_.Position;
     SetPosition(proposal);
+    if (geometry_.Position == before) break;
   }
   int answer = geometry_.Position;
   bool doChange = true;

@@ -104,17 +104,19 @@ void PaintBand(HDC dc, const TRect& band, TColor color) {
 // Calls Paint(band, colour) for every band of the gradient over Rect. With
 // one step or fewer the colour formula would divide by zero, so such a
 // gradient is one band of the start colour, like a gradient between equal
-// colours.
+// colours. Bands narrower than a pixel paint nothing: there are never more
+// steps than pixels, whatever number a caller (a form file) asks for.
 template <class Paint>
 void ForEachGradientBand(const TRect& rect, bool vertical, int steps, TColor startColor, TColor endColor,
                          Paint paint) {
   const TColor s = ColorToRGB(startColor), e = ColorToRGB(endColor);
+  const int start = vertical ? rect.top : rect.left;
+  const int size = vertical ? rect.bottom - rect.top : rect.right - rect.left;
+  steps = Min(steps, Max(size, 1));
   if (s == e || steps <= 1) {
     paint(rect, s);
     return;
   }
-  const int start = vertical ? rect.top : rect.left;
-  const int size = vertical ? rect.bottom - rect.top : rect.right - rect.left;
   const int sr = GetRValue(s), sg = GetGValue(s), sb = GetBValue(s);
   const int dr = GetRValue(e) - sr, dg = GetGValue(e) - sg, db = GetBValue(e) - sb;
   for (int i = 0; i < steps; ++i) {

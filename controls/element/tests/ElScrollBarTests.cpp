@@ -498,6 +498,17 @@ TEST_F(ScrollBarTest, AWheelTurnStepsLineByLineAndEndsWithEndScroll) {
   }
 }
 
+// Ten notches at once, one position from the top: the turn stops at the
+// first step that no longer moves, instead of offering every step.
+TEST_F(ScrollBarTest, AWheelTurnStopsOnceThePositionIsPinned) {
+  bar->SetPosition(1);
+  log.Clear();
+  Wheel(1200);
+  EXPECT_EQ(bar->Position(), 0);
+  EXPECT_EQ(log.Count(scLineBack), 2);
+  EXPECT_EQ(log.Calls.back().Code, scEndScroll);
+}
+
 TEST_F(ScrollBarTest, AWheelTurnTakenByAHandlerLeavesTheBarAlone) {
   struct Taker {
     void Wheel(TObject*, TShiftState, int, POINT, bool& handled) { handled = true; }

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -124,6 +126,22 @@ TEST(ElVCLUtilsGradient, InnerBandsInterpolateEachChannel) {
   EXPECT_TRUE(PixelIs(*s, 7, 0, RGBToColor(128, 100, 10)));
   EXPECT_TRUE(PixelIs(*s, 8, 0, RGBToColor(255, 0, 10)));
   EXPECT_TRUE(PixelIs(*s, 11, 0, kPaper));
+}
+
+// A form may ask for any number of steps: there are never more bands than
+// pixels, so two thousand million steps paint ten bands at once.
+TEST(ElVCLUtilsGradient, StepsBeyondThePixelsPaintOneBandAPixel) {
+  auto s = MakeSurface(10, 2);
+  const auto start = std::chrono::steady_clock::now();
+  GradientFillRect(DC(*s), TRect{0, 0, 10, 2}, clBlack, false, INT32_MAX, clWhite);
+  GradientFillRectClipped(DC(*s), TRect{0, 1, 10, 2}, TRect{0, 0, 10, 2}, false, INT32_MAX, clBlack, clWhite,
+                          TPoint{0, 0});
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
+  for (int y : {0, 1})
+    for (int x = 0; x < 10; ++x) {
+      const Byte grey = Byte(MulDiv(x, 255, 9));
+      EXPECT_TRUE(PixelIs(*s, x, y, RGBToColor(grey, grey, grey)));
+    }
 }
 
 TEST(ElVCLUtilsGradient, OneStepOrEqualColoursFillWithTheStartColour) {
