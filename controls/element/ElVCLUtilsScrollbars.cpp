@@ -1,5 +1,7 @@
 // Flat non-client scroll bars: the frames of a window's standard scroll bars
 // repainted over the system's own drawing.
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "ElTools.hpp"
@@ -14,6 +16,14 @@ struct FlatBar {
   bool vertical;
   int bar;  // SB_HORZ, SB_VERT or SB_CTL
 };
+
+// MulDiv over 64 bits: the product of the two, divided by the third and
+// rounded half away from zero.
+std::int64_t MulDiv64(std::int64_t number, std::int64_t numerator, std::int64_t denominator) {
+  const std::int64_t product = number * numerator;
+  const std::int64_t half = denominator / 2;
+  return ((product < 0) != (denominator < 0) ? product - half : product + half) / denominator;
+}
 
 bool IsScrollBarControl(HWND window) {
   char name[16] = {};
@@ -49,24 +59,27 @@ void DrawBar(HWND window, HDC dc, const FlatBar& bar, bool deep, bool tracking, 
   si.fMask = SIF_ALL;
   if (!GetScrollInfo(window, bar.bar, &si)) return;
   if (control && !IsWindowEnabled(window)) return;
-  const int range = si.nMax - si.nMin + 1;
   if (si.nPage == 0 || si.nMax <= si.nMin) return;
+  // A range may span all 32 bits: it is worked in 64, as the bar's own
+  // geometry does.
+  const std::int64_t range = std::int64_t(si.nMax) - si.nMin + 1;
+  const std::int64_t page = si.nPage;
 
   const int track = length - 2 * button;
   if (track <= 0) return;
   const int minThumb = IsWin98Up ? GetSystemMetrics(SM_CXHSCROLL) / 2 : 8;
-  int thumb = Max(MulDiv(static_cast<int>(si.nPage), track, range), minThumb);
+  int thumb = static_cast<int>(std::max<std::int64_t>(MulDiv64(page, track, range), minThumb));
   if (thumb >= track) {
     if (!control) return;
     thumb = track;
   }
   int offset = 0;
-  if (static_cast<int>(si.nPage) >= range) {
+  if (page >= range) {
     thumb = Max(thumb - 1, 1);
   } else {
-    const int position = tracking ? si.nTrackPos : si.nPos;
-    offset = MulDiv(position - si.nMin, track - thumb, range - static_cast<int>(si.nPage));
-    offset = Max(0, Min(offset, track - thumb));
+    const std::int64_t position = tracking ? si.nTrackPos : si.nPos;
+    const std::int64_t moved = MulDiv64(position - si.nMin, track - thumb, range - page);
+    offset = static_cast<int>(std::clamp<std::int64_t>(moved, 0, track - thumb));
   }
   DrawButtonFrameSys(dc, Part(bar, button + offset, thumb), deep);
 }

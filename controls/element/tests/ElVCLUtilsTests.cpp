@@ -428,6 +428,53 @@ TEST(ElVCLUtilsScrollbars, ThumbFrameSitsWherePositionAndPageSayIt) {
   EXPECT_EQ(CountColor(*s, TRect{b + btn, hy, x - btn, hy + 1}, kPaper), x - btn - b - btn);
 }
 
+// A scroll-bar control of the test's own that reports whatever scroll
+// information it is given (the system's own refuses pages of ranges that
+// pass 2^31).
+SCROLLINFO g_reported{};
+LRESULT CALLBACK ReportingBarProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == SBM_GETSCROLLINFO) {
+    auto* info = reinterpret_cast<SCROLLINFO*>(lp);
+    const UINT mask = info->fMask;
+    *info = g_reported;
+    info->fMask = mask;
+    return TRUE;
+  }
+  return DefWindowProcA(wnd, msg, wp, lp);
+}
+
+// A range wider than 32 bits can count: from -2,000,000,000 to
+// 2,000,000,000 with a page of a quarter, at the last position the thumb
+// is a quarter of the track long and ends at the last button.
+TEST(ElVCLUtilsScrollbars, ARangeBeyond32BitsPlacesTheThumbByItsShare) {
+  WNDCLASSA cls{};
+  cls.lpfnWndProc = &ReportingBarProc;
+  cls.hInstance = GetModuleHandleA(nullptr);
+  cls.lpszClassName = "ScrollBar";  // a class of the program's own before the system's
+  const ATOM atom = RegisterClassA(&cls);
+  ASSERT_NE(atom, 0);
+  HWND bar = CreateWindowExA(0, "ScrollBar", "", WS_POPUP | SBS_VERT, 0, 0, 20, 150, nullptr, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(bar, nullptr);
+  g_reported.cbSize = sizeof g_reported;
+  g_reported.nMin = -2000000000;
+  g_reported.nMax = 2000000000;
+  g_reported.nPage = 1000000000;
+  g_reported.nPos = 1000000001;
+  const int btn = GetSystemMetrics(SM_CYVSCROLL);
+  auto s = MakeSurface(20, 150);
+  DrawFlatScrollbars(bar, DC(*s), TRect{0, 0, 20, 150}, 0, SBS_VERT, false, false, ssVertical);
+  DestroyWindow(bar);
+  UnregisterClassA("ScrollBar", GetModuleHandleA(nullptr));
+  const int track = 150 - 2 * btn;
+  const int thumb = int((1000000000LL * track + 2000000000LL) / 4000000001LL);
+  const int top = btn + track - thumb;
+  EXPECT_TRUE(PixelIs(*s, 3, top, clBtnHighlight));
+  EXPECT_TRUE(PixelIs(*s, 3, top - 1, kPaper));
+  EXPECT_TRUE(PixelIs(*s, 3, top + thumb - 1, clBtnShadow));
+  EXPECT_EQ(CountColor(*s, TRect{3, btn, 4, top}, kPaper), top - btn);
+}
+
 TEST(ElVCLUtilsScrollbars, WhichSelectsTheBarsAndAFullPageShowsNoThumb) {
   const DWORD style = WS_VSCROLL;
   BarWindow w(style);
