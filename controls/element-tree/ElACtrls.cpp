@@ -58,15 +58,12 @@ void TElAdvancedComboBox::DestroyWnd() {
 
 void TElAdvancedComboBox::CreateThemeHandle() {
   if (ThemesAvailable && IsThemeActive() && HandleAllocated())
-    theme_ = OpenThemeData(Handle(), L"EDIT");
+    theme_.Open(Handle(), L"EDIT");
   else
-    theme_ = nullptr;
+    theme_.Close();
 }
 
-void TElAdvancedComboBox::FreeThemeHandle() {
-  if (ThemesAvailable && theme_) CloseThemeData(theme_);
-  theme_ = nullptr;
-}
+void TElAdvancedComboBox::FreeThemeHandle() { theme_.Close(); }
 
 void TElAdvancedComboBox::Notification(TComponent* component, TOperation operation) {
   TComboBox::Notification(component, operation);
@@ -452,7 +449,7 @@ bool TElAdvancedComboBox::DrawThemedFrame(HDC dc, Button button, int state) {
   InflateRect(&inner, -2, -2);
   ExcludeClipRect(dc, inner.left, inner.top, inner.right, inner.bottom);
   TRect window{0, 0, Width(), Height()};
-  bool ok = SUCCEEDED(DrawThemeBackground(theme_, dc, 0, 0, &window, nullptr));
+  bool ok = SUCCEEDED(DrawThemeBackground(theme_.Get(), dc, 0, 0, &window, nullptr));
   RestoreDC(dc, saved);
   if (ok && button == Button::With) {
     const TRect r = ButtonRect();

@@ -54,7 +54,7 @@ class TElAdvancedComboBox : public TComboBox {
   void SetHandleDialogKeys(bool value) { handleDialogKeys_ = value; }
 
   // Whether a visual style paints the frame and button.
-  bool IsThemeApplied() const { return useXPThemes_ && theme_ != nullptr; }
+  bool IsThemeApplied() const { return useXPThemes_ && theme_; }
   // The widest item as the list's horizontal extent counts it.
   int WidestItem() const { return widest_; }
 
@@ -118,7 +118,7 @@ class TElAdvancedComboBox : public TComboBox {
   TWindowSubclass editSubclass_;
   bool hThumbTracking_ = false;
   bool vThumbTracking_ = false;
-  HTHEME theme_ = nullptr;
+  TElThemeHandle theme_;
   bool horizontalScroll_ = false;
   TElFString hint_;
   int widest_ = 0;

@@ -107,6 +107,37 @@ void LoadThemeLibrary();
 // Unit finish: themes off, the pointers nil. The library stays loaded.
 void UnloadThemeLibrary();
 
+// A theme handle that closes itself. It keeps the CloseThemeData it was
+// opened beside, so a handle opened before themes were switched off (the
+// unit finish unbinds the entry points) is still closed.
+class TElThemeHandle {
+ public:
+  TElThemeHandle() = default;
+  ~TElThemeHandle() { Close(); }
+  TElThemeHandle(const TElThemeHandle&) = delete;
+  TElThemeHandle& operator=(const TElThemeHandle&) = delete;
+
+  // Closes the handle held, then opens the class list for the window; no
+  // handle unless themes are available.
+  void Open(HWND wnd, const wchar_t* classList) {
+    Close();
+    if (!ThemesAvailable || !OpenThemeData) return;
+    handle_ = OpenThemeData(wnd, classList);
+    if (handle_) close_ = CloseThemeData;
+  }
+  void Close() {
+    if (handle_ && close_) close_(handle_);
+    handle_ = nullptr;
+    close_ = nullptr;
+  }
+  HTHEME Get() const { return handle_; }
+  explicit operator bool() const { return handle_ != nullptr; }
+
+ private:
+  HTHEME handle_ = nullptr;
+  TCloseThemeData close_ = nullptr;
+};
+
 // Opens theme data of the class list for no window and draws the part; the
 // theme data is closed in every case. E_NOTIMPL when the class cannot be
 // opened. Callers test ThemesAvailable first.

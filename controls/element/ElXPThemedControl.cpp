@@ -6,18 +6,15 @@ TElXPThemedControl::TElXPThemedControl(TComponent* owner) : TCustomControl(owner
 
 void TElXPThemedControl::CreateThemeHandle() {
   if (!ThemesAvailable) {
-    theme_ = nullptr;
+    theme_.Close();
     return;
   }
   TElFString name;
   GetThemedClassName(name);
-  theme_ = OpenThemeData(Handle(), name.c_str());
+  theme_.Open(Handle(), name.c_str());
 }
 
-void TElXPThemedControl::FreeThemeHandle() {
-  if (ThemesAvailable && theme_) CloseThemeData(theme_);
-  theme_ = nullptr;
-}
+void TElXPThemedControl::FreeThemeHandle() { theme_.Close(); }
 
 void TElXPThemedControl::CreateWnd() {
   TCustomControl::CreateWnd();
@@ -26,7 +23,7 @@ void TElXPThemedControl::CreateWnd() {
 
 void TElXPThemedControl::DestroyWnd() {
   TCustomControl::DestroyWnd();
-  if (useXPThemes_ && IsThemeApplied()) FreeThemeHandle();
+  if (theme_) FreeThemeHandle();
 }
 
 void TElXPThemedControl::SetUseXPThemes(bool value) {
@@ -87,14 +84,14 @@ void TElXPThemedControl::WMNCPaint(TMessage& m) {
       if (style & WS_VSCROLL) outer.right += GetSystemMetrics(SM_CXVSCROLL);
       if (style & WS_HSCROLL) outer.bottom += GetSystemMetrics(SM_CYHSCROLL);
       content = outer;
-      DrawThemeEdge(theme_, dc.Get(), 0, 0, &outer,
+      DrawThemeEdge(theme_.Get(), dc.Get(), 0, 0, &outer,
                     BevelInnerStyles[BevelInner()] | BevelOuterStyles[BevelOuter()],
                     BevelEdgeFlags(edges) | BevelKindStyles[BevelKind()] | Ctl3DStyles[Ctl3D() ? 1 : 0] |
                         BF_ADJUST,
                     &content);
     }
     IntersectClipRect(dc.Get(), outer.left, outer.top, outer.right, outer.bottom);
-    DrawThemeBackground(theme_, dc.Get(), 0, 0, &content, nullptr);
+    DrawThemeBackground(theme_.Get(), dc.Get(), 0, 0, &content, nullptr);
   }
   DefaultHandler(m);
 }

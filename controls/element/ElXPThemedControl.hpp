@@ -18,8 +18,8 @@ class TElXPThemedControl : public TCustomControl {
 
   bool UseXPThemes() const { return useXPThemes_; }
   virtual void SetUseXPThemes(bool value);
-  HTHEME Theme() const { return theme_; }
-  bool IsThemeApplied() const { return useXPThemes_ && theme_ != nullptr; }
+  HTHEME Theme() const { return theme_.Get(); }
+  bool IsThemeApplied() const { return useXPThemes_ && theme_; }
 
   void Dispatch(TMessage& m) override;
 
@@ -29,6 +29,8 @@ class TElXPThemedControl : public TCustomControl {
   virtual void FreeThemeHandle();
   virtual void CreateThemeHandle();
   void CreateWnd() override;
+  // Closes the theme whenever one is open, also when UseXPThemes was
+  // switched off while the control was being destroyed.
   void DestroyWnd() override;
 
   void WMNCPaint(TMessage& m);
@@ -36,5 +38,5 @@ class TElXPThemedControl : public TCustomControl {
 
  private:
   bool useXPThemes_ = true;
-  HTHEME theme_ = nullptr;
+  TElThemeHandle theme_;
 };

@@ -319,4 +319,31 @@ TEST(AdvancedComboForm, PropertiesAreReadFromFormText) {
   form->Free();
 }
 
+// The theme handle opened with the window is closed when the combo box
+// goes, also after the unit finish has unbound the theme entry points.
+int g_opened = 0, g_closed = 0;
+HTHEME WINAPI CountingOpen(HWND, LPCWSTR) { return reinterpret_cast<HTHEME>(static_cast<INT_PTR>(0x1000 + ++g_opened)); }
+HRESULT WINAPI CountingClose(HTHEME) {
+  ++g_closed;
+  return S_OK;
+}
+BOOL WINAPI Active() { return TRUE; }
+
+TEST_F(AdvancedComboTest, ItsThemeIsClosedAfterThemesWereUnbound) {
+  g_opened = g_closed = 0;
+  ThemesAvailable = true;
+  OpenThemeData = &CountingOpen;
+  CloseThemeData = &CountingClose;
+  IsThemeActive = &Active;
+  combo->SetVisible(false);
+  combo->SetParent(form);
+  combo->HandleNeeded();
+  EXPECT_EQ(g_opened, 1);
+  UnloadThemeLibrary();
+  combo->Free();
+  combo = nullptr;
+  EXPECT_EQ(g_closed, 1);
+  LoadThemeLibrary();
+}
+
 }  // namespace

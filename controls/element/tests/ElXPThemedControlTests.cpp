@@ -245,6 +245,78 @@ TEST_F(ThemedControl, SwitchedOffItPaintsTheLibraryBorder) {
   EXPECT_EQ(BorderPixel(2, 30), RGB(0, 255, 0));
 }
 
+// ---------------------------------------------------------------- handles closed on every way out
+
+// Entry points that count the handles they hand out and take back; the
+// drawing calls draw nothing.
+int g_opened = 0, g_closed = 0;
+HTHEME WINAPI CountingOpen(HWND, LPCWSTR) { return reinterpret_cast<HTHEME>(static_cast<INT_PTR>(0x1000 + ++g_opened)); }
+HRESULT WINAPI CountingClose(HTHEME) {
+  ++g_closed;
+  return S_OK;
+}
+HRESULT WINAPI NoBackground(HTHEME, HDC, int, int, const RECT*, const RECT*) { return E_NOTIMPL; }
+HRESULT WINAPI NoEdge(HTHEME, HDC, int, int, const RECT*, UINT, UINT, RECT*) { return E_NOTIMPL; }
+
+class CountedThemes : public eltest::WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    g_opened = g_closed = 0;
+    ThemesAvailable = true;
+    OpenThemeData = &CountingOpen;
+    CloseThemeData = &CountingClose;
+    DrawThemeBackground = &NoBackground;
+    DrawThemeEdge = &NoEdge;
+  }
+  void TearDown() override {
+    WindowTest::TearDown();
+    LoadThemeLibrary();  // the process's real binding again
+  }
+};
+
+// Switches themes off when a component it owns goes, which happens while
+// the control itself is being destroyed and its window still exists.
+class TSwitchedOffWhenFreed : public TTestThemed {
+ public:
+  explicit TSwitchedOffWhenFreed(TComponent* owner) : TTestThemed(owner), partner_(new TComponent(this)) {
+    partner_->FreeNotification(this);
+  }
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override {
+    TTestThemed::Notification(component, operation);
+    if (operation != opRemove || component != partner_) return;
+    partner_ = nullptr;
+    SetUseXPThemes(false);
+  }
+
+ private:
+  TComponent* partner_;
+};
+
+TEST_F(CountedThemes, AThemeSwitchedOffWhileTheControlIsFreedIsClosed) {
+  auto* control = new TSwitchedOffWhenFreed(Owner());
+  control->SetVisible(false);
+  control->SetParent(Form());
+  control->HandleNeeded();
+  ASSERT_TRUE(control->IsThemeApplied());
+  control->Free();
+  EXPECT_EQ(g_opened, 1);
+  EXPECT_EQ(g_closed, 1);
+}
+
+TEST_F(CountedThemes, AThemeOpenedBeforeThemesWereUnboundIsClosed) {
+  auto* control = new TTestThemed(Owner());
+  control->SetVisible(false);
+  control->SetParent(Form());
+  control->HandleNeeded();
+  ASSERT_EQ(g_opened, 1);
+  UnloadThemeLibrary();  // the unit finish: themes off, entry points nil
+  control->Free();
+  EXPECT_EQ(g_closed, 1);
+}
+
 TEST(ElUxThemeDrawing, AClassThatCannotBeOpenedDrawsNothing) {
   MemoryDC dc(20, 20, RGB(1, 2, 3));
   RECT r{0, 0, 20, 20};
