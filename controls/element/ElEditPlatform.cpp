@@ -5,22 +5,24 @@
 #include <cstring>
 
 #include "ElTools.hpp"
+#include "ElVCLUtils.hpp"
 #include "SysUtils.hpp"
 
 // ---------------------------------------------------------------- measurer
 
-TElEditDCMeasurer::TElEditDCMeasurer(HDC dc, HFONT font) : dc_(dc), oldFont_(SelectObject(dc, font)) {
+// Without a font (none could be made) the context's own font measures.
+TElEditDCMeasurer::TElEditDCMeasurer(HDC dc, HFONT font) : dc_(dc), oldFont_(GetCurrentObject(dc, OBJ_FONT)) {
   SetFont(font);
 }
 
 void TElEditDCMeasurer::SetFont(HFONT font) {
-  SelectObject(dc_, font);
+  if (font) SelectObject(dc_, font);
   fontHeight_ = 0;
   charHeight_ = 0;
   LOGFONTW logFont{};
-  if (GetObjectW(font, sizeof logFont, &logFont)) fontHeight_ = std::abs(static_cast<int>(logFont.lfHeight));
+  if (font && ElGetFontInfo(font, logFont)) fontHeight_ = std::abs(static_cast<int>(logFont.lfHeight));
   TEXTMETRICW metrics{};
-  if (GetTextMetricsW(dc_, &metrics)) charHeight_ = metrics.tmHeight;
+  if (ElGetTextMetrics(dc_, metrics)) charHeight_ = metrics.tmHeight;
   if (fontHeight_ == 0) fontHeight_ = charHeight_;
 }
 

@@ -15,9 +15,12 @@ class TCustomElEdit::FontMeasurer {
   FontMeasurer(const FontMeasurer&) = delete;
   FontMeasurer& operator=(const FontMeasurer&) = delete;
 
-  // The new copy is selected before the old one is deleted.
+  // The new copy is selected before the old one is deleted; when no copy
+  // can be made, the edit keeps measuring with the old one, which stays
+  // selected and is not deleted.
   void SetFont(TFont* font) {
     TElGdiObject<HFONT> copy(CopyOf(font));
+    if (!copy) return;
     measurer_->SetFont(copy.Get());
     font_ = std::move(copy);
   }
@@ -26,8 +29,8 @@ class TCustomElEdit::FontMeasurer {
  private:
   static HFONT CopyOf(TFont* font) {
     LOGFONTW logFont{};
-    GetObjectW(font->Handle(), sizeof logFont, &logFont);
-    return CreateFontIndirectW(&logFont);
+    if (!ElGetFontInfo(font->Handle(), logFont)) return nullptr;
+    return ElCreateFontIndirect(logFont);
   }
 
   TElMemoryDC dc_;
@@ -79,6 +82,7 @@ TElEditInputMethod SystemInputMethod() {
   m.ReleaseContext = &ImmReleaseContext;
   m.GetCompositionStringA = &ImmGetCompositionStringA;
   m.SetCompositionFontW = &ImmSetCompositionFontW;
+  m.SetCompositionFontA = &ImmSetCompositionFontA;
   m.SetCompositionWindow = &ImmSetCompositionWindow;
   return m;
 }

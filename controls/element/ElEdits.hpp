@@ -30,6 +30,8 @@ struct TElEditInputMethod {
   LONG(WINAPI* GetCompositionStringW)(HIMC, DWORD, LPVOID, DWORD) = nullptr;
   LONG(WINAPI* GetCompositionStringA)(HIMC, DWORD, LPVOID, DWORD) = nullptr;
   BOOL(WINAPI* SetCompositionFontW)(HIMC, LPLOGFONTW) = nullptr;
+  // Windows 9x has no wide one (nor the wide font query it needs).
+  BOOL(WINAPI* SetCompositionFontA)(HIMC, LPLOGFONTA) = nullptr;
   BOOL(WINAPI* SetCompositionWindow)(HIMC, LPCOMPOSITIONFORM) = nullptr;
 };
 // IMM32's functions; GetCompositionStringW stays nil until needed.
@@ -259,6 +261,7 @@ class TCustomElEdit : public TElXPThemedControl {
   void WMWindowPosChanged(TMessage& m);
   void WMContextMenu(TMessage& m);
   void WMImeStartComposition(TMessage& m);
+  void SetCompositionFont(HIMC context);
   void WMImeComposition(TMessage& m);
   void CMFontChanged(TMessage& m);
   void CMEnabledChanged(TMessage& m);

@@ -350,12 +350,24 @@ void TCustomElEdit::CMHintShow(TMessage& m) {
 
 // ---------------------------------------------------------------- input method
 
+// The composition font is the edit's, handed over in the wide layout where
+// the system has the wide calls and in the 8-bit one elsewhere.
+void TCustomElEdit::SetCompositionFont(HIMC context) {
+  HFONT font = Font()->Handle();
+  if (ElWideTextApi().GetObjectW && inputMethod_.SetCompositionFontW) {
+    LOGFONTW logFont{};
+    if (ElGetFontInfo(font, logFont)) inputMethod_.SetCompositionFontW(context, &logFont);
+    return;
+  }
+  LOGFONTA logFont{};
+  if (inputMethod_.SetCompositionFontA && GetObjectA(font, sizeof logFont, &logFont))
+    inputMethod_.SetCompositionFontA(context, &logFont);
+}
+
 void TCustomElEdit::WMImeStartComposition(TMessage& m) {
   HWND wnd = Handle();
   if (HIMC context = inputMethod_.GetContext ? inputMethod_.GetContext(wnd) : nullptr) {
-    LOGFONTW logFont{};
-    GetObjectW(Font()->Handle(), sizeof logFont, &logFont);
-    if (inputMethod_.SetCompositionFontW) inputMethod_.SetCompositionFontW(context, &logFont);
+    SetCompositionFont(context);
     COMPOSITIONFORM form{};
     form.dwStyle = CFS_RECT;
     TPoint caret = PosToPoint(CaretPos());

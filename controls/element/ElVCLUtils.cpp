@@ -1,7 +1,5 @@
 #include "ElVCLUtils.hpp"
 
-#include <cwchar>
-#include <vector>
 
 #include "ElGdiScope.hpp"
 #include "ElTools.hpp"
@@ -446,21 +444,7 @@ void DrawFlatFrameEx2(HDC dc, const TRect& rect, TColor color, TElFlatBorderType
   }
 }
 
-// ---------------------------------------------------------------- text and hints
-
-int DrawWideText(HDC dc, const WideChar* text, int length, UINT flags, TRect& rect) {
-  if (!text) length = 0;
-  if (length < 0) length = static_cast<int>(std::wcslen(text));
-  if (flags & DT_CALCRECT) {
-    if (rect.right == 0) rect.right = 32767;
-    if (rect.bottom == 0) rect.bottom = 32767;
-  }
-  // DrawTextExW may write a shortened text back with DT_MODIFYSTRING; it
-  // gets a copy with room for the ellipsis.
-  std::vector<WideChar> buffer(static_cast<std::size_t>(length) + 5, L'\0');
-  if (length > 0) std::wmemcpy(buffer.data(), text, static_cast<std::size_t>(length));
-  return DrawTextExW(dc, buffer.data(), length, &rect, flags, nullptr);
-}
+// ---------------------------------------------------------------- hints
 
 TElFString GetWideShortHint(const TElFString& hint) {
   const std::size_t bar = hint.find(L'|');

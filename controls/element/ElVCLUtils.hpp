@@ -148,7 +148,36 @@ void DrawFlatScrollbars(HWND window, HDC dc, const TRect& windowRect, DWORD exSt
 // Draws or measures UTF-16 text as DrawTextExW does (Length -1: up to the
 // terminating zero); with DT_CALCRECT a zero Right or Bottom is first taken
 // as 32767. The text itself is never changed. Returns the text height.
+// Where the system has no wide text drawing (Windows 9x) the library's own
+// routine does it: lines broken at line breaks and, with DT_WORDBREAK, at
+// blanks; measured with GetTextExtentPoint32W and drawn with ExtTextOutW;
+// DT_LEFT, DT_CENTER, DT_RIGHT, DT_TOP, DT_VCENTER, DT_BOTTOM, DT_SINGLELINE,
+// DT_EXPANDTABS (DT_TABSTOP), DT_NOCLIP, DT_NOPREFIX, DT_PREFIXONLY,
+// DT_EXTERNALLEADING and the three ellipsis flags.
 int DrawWideText(HDC dc, const WideChar* text, int length, UINT flags, TRect& rect);
+
+// The wide text calls of the platform that Windows 9x has only as stubs
+// that fail. The library makes them through this table, which holds the
+// system's functions on the NT family and nil on Windows 9x; a nil entry
+// is replaced by an ANSI call or the library's own routine. Tests empty it
+// to run the Windows 9x paths.
+struct TElWideTextApi {
+  int(WINAPI* DrawTextExW)(HDC, LPWSTR, int, LPRECT, UINT, LPDRAWTEXTPARAMS) = nullptr;
+  HFONT(WINAPI* CreateFontIndirectW)(const LOGFONTW*) = nullptr;
+  BOOL(WINAPI* GetTextMetricsW)(HDC, LPTEXTMETRICW) = nullptr;
+  int(WINAPI* GetObjectW)(HANDLE, int, LPVOID) = nullptr;
+};
+TElWideTextApi& ElWideTextApi();
+// The table for the system the program runs on.
+TElWideTextApi SystemWideTextApi();
+
+// The font of a UTF-16 logical font (through CreateFontIndirectA with the
+// face name converted where the wide call is missing); nullptr on failure.
+HFONT ElCreateFontIndirect(const LOGFONTW& font);
+// The metrics of the font selected into the context, in the wide layout.
+bool ElGetTextMetrics(HDC dc, TEXTMETRICW& metrics);
+// The logical font of a font handle, in the wide layout.
+bool ElGetFontInfo(HFONT font, LOGFONTW& info);
 
 // The part of a hint before the first "|" (all of it when there is none).
 TElFString GetWideShortHint(const TElFString& hint);

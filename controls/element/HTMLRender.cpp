@@ -137,7 +137,7 @@ class TElHTMLRender::DeviceMeasurer : public TElHTMLMeasurer {
   TElHTMLFontMetrics Metrics(const TElHTMLFont& font) override {
     render_.SelectFont(font);
     TEXTMETRICW tm{};
-    GetTextMetricsW(render_.dc_.Get(), &tm);
+    ElGetTextMetrics(render_.dc_.Get(), tm);
     TElHTMLFontMetrics m;
     m.Height = tm.tmHeight;
     m.Descent = tm.tmDescent;
@@ -192,7 +192,7 @@ HFONT TElHTMLRender::FontHandle(const TElHTMLFont& font) {
   lf.lfQuality = DEFAULT_QUALITY;
   lf.lfPitchAndFamily = DEFAULT_PITCH;
   font.Name.copy(lf.lfFaceName, LF_FACESIZE - 1);
-  HFONT handle = CreateFontIndirectW(&lf);
+  HFONT handle = ElCreateFontIndirect(lf);
   if (!handle) throw EOutOfResources("Out of system resources");
   fonts_.emplace(key, handle);
   return handle;

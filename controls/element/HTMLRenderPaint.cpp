@@ -123,7 +123,7 @@ void TElHTMLRender::PaintRun(TElHTMLItem& item, int x, int baseline, const Paint
   }
   if (item.IsSubscript() || item.IsSuperscript()) {
     TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);  // of the reduced font just selected
+    ElGetTextMetrics(dc, tm);  // of the reduced font just selected
     const int reduced = std::abs(static_cast<int>(tm.tmHeight));
     baseline += item.IsSuperscript() ? -reduced / 2 : reduced / 4;
   }
