@@ -171,6 +171,11 @@ void TElHintWindow::Dispatch(TMessage& m) {
     case CM_TEXTCHANGED:
       if (!activating_) FitToCaption();
       return;
+    // A click on a link must not take the activation from the window the
+    // hint belongs to (the hint would then stay in front of a dead form).
+    case WM_MOUSEACTIVATE:
+      m.Result = MA_NOACTIVATE;
+      return;
     case WM_NCHITTEST: {
       // The standard hint window lets the mouse through; over a link this
       // one takes the click.

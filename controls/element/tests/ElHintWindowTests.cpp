@@ -208,6 +208,40 @@ TEST_F(HintWindowTest, ARealClickOnALinkReachesTheWindow) {
   EXPECT_EQ(log.Links, (std::vector<TElFString>{L"real"}));
 }
 
+// A click on a link does not take the activation from the window the hint
+// belongs to.
+TEST_F(HintWindowTest, AClickOnALinkLeavesTheActiveWindowActive) {
+  TForm* form = new TForm(Application, 0);
+  form->SetBounds(100, 100, 200, 120);
+  form->Show();
+  SetForegroundWindow(form->Handle());
+  SetActiveWindow(form->Handle());
+  Flush();
+  ASSERT_EQ(GetActiveWindow(), form->Handle());
+  LinkLog log;
+  hint->OnLinkClick = TElHTMLLinkClickEvent(&log, &LinkLog::Link);
+  hint->SetIsHTML(true);
+  const TElFString text = L"<a href=\"real\">a link</a>";
+  TRect r = hint->CalcHintRectW(1000, text);
+  OffsetRect(&r, 400, 400);
+  hint->ActivateHintW(r, text);
+  Flush();
+  const POINT onLink = hint->ClientToScreen(POINT{6, 6});
+  EXPECT_EQ(SendMessageA(hint->Handle(), WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(form->Handle()),
+                         MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)),
+            MA_NOACTIVATE);
+  SetCursorPos(onLink.x, onLink.y);
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, in, sizeof(INPUT));
+  EXPECT_TRUE(PumpUntil([&] { return !log.Links.empty(); }));
+  Flush();
+  EXPECT_EQ(GetActiveWindow(), form->Handle());
+  form->Free();
+}
+
 TEST_F(HintWindowTest, ImagesAreAskedForWithTheWindowAsSender) {
   std::vector<TElFString> asked;
   struct Handler {
