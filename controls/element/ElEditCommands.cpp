@@ -2,6 +2,7 @@
 // moves, undo, the clipboard, the input method, the key table and the mouse.
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 #include "ElEditCore.hpp"
 #include "ElTools.hpp"
@@ -32,6 +33,7 @@ TElEditKeyTranslator SystemKeyTranslator() {
     t.ToUnicode = reinterpret_cast<TElToUnicodeProc>(
         reinterpret_cast<void*>(GetProcAddress(user32, "ToUnicode")));
   t.GetKeyboardState = &::GetKeyboardState;
+  t.MapKey = &::MapVirtualKeyW;
   return t;
 }
 
@@ -103,15 +105,48 @@ void TElEditCore::KeyPress(char key) {
   host_->InvalidateText(true);
 }
 
+// The message loop has already translated the key (TranslateMessage) when
+// the key-down arrives, and a dead key's accent is part of the keyboard
+// state that translation keeps for the next key. So a dead key is not
+// translated again here (that would use its accent up), and the key after
+// it, whose accent the loop's translation has used up by now, is translated
+// with the dead key given first again: ToUnicode then composes the very
+// character the loop posted.
 bool TElEditCore::TranslateKeyDown(Word& key, UINT scanCode) {
   messagesToDrop_ = 0;
+  // Whatever an earlier key left for a character message that never came.
+  hasPendingInput_ = false;
+  pendingInput_.clear();
   if (!IsWinNT) return false;
   if (key >= VK_NUMPAD0 && key <= VK_NUMPAD9) key = static_cast<Word>('0' + (key - VK_NUMPAD0));
-  if (key == VK_BACK || key == VK_TAB || key == VK_RETURN) return false;
+  if (key == VK_BACK || key == VK_TAB || key == VK_RETURN) {
+    deadKey_.Pending = false;
+    return false;
+  }
   if (!keys_.ToUnicode || !keys_.GetKeyboardState) return false;
   BYTE state[256] = {};
   if (!keys_.GetKeyboardState(state) || (state[VK_CONTROL] & 0x80)) return false;
+  const UINT character = keys_.MapKey ? keys_.MapKey(key, MAPVK_VK_TO_CHAR) : 1;
+  if (character & 0x80000000u) {
+    // Two dead keys in a row make characters of their own and leave no
+    // accent waiting.
+    if (deadKey_.Pending) {
+      deadKey_.Pending = false;
+    } else {
+      deadKey_.Pending = true;
+      deadKey_.Key = key;
+      deadKey_.ScanCode = scanCode;
+      std::memcpy(deadKey_.State, state, sizeof state);
+    }
+    return false;
+  }
+  // Shift, Alt and the like have no characters and leave an accent waiting.
+  if (character == 0) return false;
   WCHAR buffer[5] = {};
+  if (deadKey_.Pending) {
+    deadKey_.Pending = false;
+    keys_.ToUnicode(deadKey_.Key, deadKey_.ScanCode, deadKey_.State, buffer, 5, 0);
+  }
   int n = keys_.ToUnicode(key, scanCode, state, buffer, 5, 0);
   if (n < 1) return false;
   pendingInput_.assign(buffer, static_cast<std::size_t>(std::min(n, 5)));

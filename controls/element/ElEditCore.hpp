@@ -91,11 +91,16 @@ class TElEditHost {
 using TElToUnicodeProc = int(WINAPI*)(UINT virtualKey, UINT scanCode, const BYTE* keyState,
                                       LPWSTR buffer, int bufferSize, UINT flags);
 using TElGetKeyboardStateProc = BOOL(WINAPI*)(PBYTE keyState);
+using TElMapVirtualKeyProc = UINT(WINAPI*)(UINT code, UINT mapType);
 struct TElEditKeyTranslator {
   TElToUnicodeProc ToUnicode = nullptr;  // nil: keys are not translated
   TElGetKeyboardStateProc GetKeyboardState = nullptr;
+  // Tells dead keys (the high bit of MAPVK_VK_TO_CHAR) and keys without
+  // characters; nil: every key may have characters, none is dead.
+  TElMapVirtualKeyProc MapKey = nullptr;
 };
-// USER32's ToUnicode, looked up by name, and GetKeyboardState.
+// USER32's ToUnicode, looked up by name, GetKeyboardState and
+// MapVirtualKeyW.
 TElEditKeyTranslator SystemKeyTranslator();
 
 class TElEditCore {
@@ -394,6 +399,14 @@ class TElEditCore {
   // input, the others are dropped.
   int pendingMessages_ = 0;
   int messagesToDrop_ = 0;
+  // The dead key pressed last, while its accent waits for the next key.
+  struct DeadKey {
+    bool Pending = false;
+    UINT Key = 0;
+    UINT ScanCode = 0;
+    BYTE State[256] = {};
+  };
+  DeadKey deadKey_;
 
   int editDepth_ = 0;  // inside one of the edit's own changes of the store
   std::vector<int> extents_;

@@ -265,6 +265,115 @@ TEST_F(ElEditTranslated, KeyTranslationRules) {
   EXPECT_EQ(key, VK_LEFT);
 }
 
+// A key translated into text whose character message never came: the next
+// key starts afresh, and a character message after it inserts its own
+// character, not the old key's text.
+TEST_F(ElEditTranslated, EveryKeyDownDropsWhatTheLastOneLeft) {
+  g_translated = L"x";
+  Word key = 'A';
+  ASSERT_TRUE(e.Core.TranslateKeyDown(key, 30));
+  g_keyState[VK_CONTROL] = 0x80;
+  key = 'V';
+  EXPECT_FALSE(e.Core.TranslateKeyDown(key, 47));
+  EXPECT_FALSE(e.Core.HasPendingInput());
+  g_keyState[VK_CONTROL] = 0;
+  e.Core.KeyPress('q');
+  EXPECT_EQ(e.Core.Text(), L"q");
+}
+
+// A keyboard layout with one dead key, the circumflex, whose accent is
+// kept as the system keeps it: waiting after the dead key, used up by the
+// next key with characters (the flag 4 of newer systems leaves it alone).
+namespace circumflex {
+constexpr UINT kDeadKey = VK_OEM_6;
+wchar_t g_accent = 0;
+BYTE g_state[256];
+
+int WINAPI ToUnicode(UINT vk, UINT, const BYTE* state, LPWSTR buffer, int, UINT flags) {
+  const bool keep = (flags & 4) != 0;
+  if (vk == kDeadKey) {
+    buffer[0] = L'^';
+    if (g_accent) {  // a second one: the accent itself
+      if (!keep) g_accent = 0;
+      return 1;
+    }
+    if (!keep) g_accent = L'^';
+    return -1;
+  }
+  if (vk < 'A' || vk > 'Z') return 0;
+  const bool shift = (state[VK_SHIFT] & 0x80) != 0;
+  wchar_t c = static_cast<wchar_t>(shift ? vk : vk + 32);
+  if (g_accent) {
+    if (!keep) g_accent = 0;
+    if (c == L'e' || c == L'E' || c == L'a' || c == L'A') {
+      buffer[0] = static_cast<wchar_t>(c == L'e' ? 0xEA : c == L'E' ? 0xCA : c == L'a' ? 0xE2 : 0xC2);
+      return 1;
+    }
+    buffer[0] = L'^';
+    buffer[1] = c;
+    return 2;
+  }
+  buffer[0] = c;
+  return 1;
+}
+
+UINT WINAPI MapKey(UINT vk, UINT) {
+  if (vk == kDeadKey) return 0x80000000u | L'^';
+  return vk >= 'A' && vk <= 'Z' ? vk : 0;
+}
+
+BOOL WINAPI KeyboardState(PBYTE state) {
+  std::memcpy(state, g_state, sizeof g_state);
+  return TRUE;
+}
+
+// A key as the message loop delivers it: the loop's translation first
+// (which posts the key's characters as 8-bit character messages), then the
+// key-down, then the character messages.
+void Press(Edit& e, UINT vk) {
+  WCHAR chars[5] = {};
+  const int n = circumflex::ToUnicode(vk, 0, g_state, chars, 5, 0);
+  std::string posted;
+  for (int i = 0; i < n; ++i) {
+    char bytes[4] = {};
+    const int length = WideCharToMultiByte(CP_ACP, 0, &chars[i], 1, bytes, sizeof bytes, nullptr, nullptr);
+    posted.append(bytes, static_cast<std::size_t>(std::max(length, 0)));
+  }
+  Word key = static_cast<Word>(vk);
+  if (!e.Core.TranslateKeyDown(key, 0)) e.Core.KeyDown(key, g_state[VK_SHIFT] & 0x80 ? TShiftState{ssShift} : TShiftState{});
+  for (char c : posted) e.Core.KeyPress(c);
+}
+}  // namespace circumflex
+
+TEST(ElEditDeadKeys, TheAccentOfADeadKeyReachesTheNextLetter) {
+  ASSERT_TRUE(IsWinNT);
+  using namespace circumflex;
+  Edit e;
+  e.Core.SetKeyTranslator({&circumflex::ToUnicode, &circumflex::KeyboardState, &circumflex::MapKey});
+  g_accent = 0;
+  std::memset(g_state, 0, sizeof g_state);
+  Press(e, kDeadKey);
+  Press(e, 'E');
+  EXPECT_EQ(e.Core.Text(), L"\x00EA");
+  // Shift pressed between the accent and its letter.
+  Press(e, kDeadKey);
+  g_state[VK_SHIFT] = 0x80;
+  Press(e, VK_SHIFT);
+  Press(e, 'A');
+  g_state[VK_SHIFT] = 0;
+  EXPECT_EQ(e.Core.Text(), L"\x00EA\x00C2");
+  // Twice the dead key: the accent itself, and nothing waits after it.
+  Press(e, kDeadKey);
+  Press(e, kDeadKey);
+  Press(e, 'E');
+  EXPECT_EQ(e.Core.Text(), L"\x00EA\x00C2^e");
+  // An accent that does not combine comes before the letter.
+  Press(e, kDeadKey);
+  Press(e, 'X');
+  EXPECT_EQ(e.Core.Text(), L"\x00EA\x00C2^e^x");
+  EXPECT_EQ(g_accent, 0);
+}
+
 TEST(ElEditClipboard, PasteKeepsToTheLengthLimit) {
   Edit e;
   e.Core.SetText(L"abcdefgh");
