@@ -26,6 +26,7 @@ TCustomElScrollBar::TCustomElScrollBar(TComponent* owner) : TElXPThemedControl(o
   SetColor(clBtnFace);
   // Every WM_PAINT goes through a memory bitmap.
   doubleBuffered_ = true;
+  SyncGeometry();
   CreatePatternIfNone();
 }
 
@@ -37,16 +38,14 @@ TCustomElScrollBar::~TCustomElScrollBar() {
 
 bool TCustomElScrollBar::Loading() const { return ComponentState().Contains(csLoading); }
 
-TElScrollBarGeometry& TCustomElScrollBar::Geo() {
+// The geometry follows the client size (on every resize, the window's
+// creation and loading) and the system's scroll-bar sizes (on every change
+// of the system settings); nothing else has to refresh it.
+void TCustomElScrollBar::SyncGeometry() {
   RECT r = ClientRect();
   geometry_.ClientWidth = r.right - r.left;
   geometry_.ClientHeight = r.bottom - r.top;
   geometry_.Metrics = TElScrollMetrics::System();
-  return geometry_;
-}
-
-const TElScrollBarGeometry& TCustomElScrollBar::Geometry() const {
-  return const_cast<TCustomElScrollBar*>(this)->Geo();
 }
 
 void TCustomElScrollBar::RepaintNow() {
@@ -55,13 +54,13 @@ void TCustomElScrollBar::RepaintNow() {
 
 void TCustomElScrollBar::GeometryChanged() {
   if (Loading() || !HandleAllocated()) return;
-  Geo().UpdateThumbOffset();
+  geometry_.UpdateThumbOffset();
   Invalidate();
 }
 
 void TCustomElScrollBar::InvalidateTrack() {
   if (!HandleAllocated()) return;
-  RECT r = Geo().PartRect(spNone);
+  RECT r = geometry_.PartRect(spNone);
   if (r.right > r.left) InvalidateRect(Handle(), &r, FALSE);
 }
 
@@ -81,7 +80,7 @@ void TCustomElScrollBar::SetPosition(int value) {
     geometry_.Position = value;
     return;
   }
-  TElPositionChange change = Geo().SetPosition(value);
+  TElPositionChange change = geometry_.SetPosition(value);
   geometry_.UpdateThumbOffset();
   if (HandleAllocated() && change.Changed) {
     if (noDisableButtons_ || !change.ButtonsChanged) {
@@ -127,11 +126,9 @@ void TCustomElScrollBar::SetPage(int value) {
   GeometryChanged();
 }
 
-int TCustomElScrollBar::ButtonSize() const { return Geometry().ButtonLength(); }
-
 void TCustomElScrollBar::SetButtonSize(int value) {
   if (value == geometry_.ButtonSize || value <= 0) return;
-  if (HandleAllocated() && Geo().Length() < 2 * value) return;
+  if (HandleAllocated() && geometry_.Length() < 2 * value) return;
   geometry_.ButtonSize = value;
   GeometryChanged();
 }
@@ -154,7 +151,7 @@ void TCustomElScrollBar::SetMinThumbSize(int value) {
 void TCustomElScrollBar::SetThumbMode(TElScrollThumbMode value) {
   if (geometry_.ThumbMode == value) return;
   geometry_.ThumbMode = value;
-  if (value == etmFixed && geometry_.UseSystemMetrics) geometry_.ThumbSize = Geo().SystemThumbLength();
+  if (value == etmFixed && geometry_.UseSystemMetrics) geometry_.ThumbSize = geometry_.SystemThumbLength();
   GeometryChanged();
 }
 
@@ -291,28 +288,31 @@ TElScrollBarPart TCustomElScrollBar::ScrollHitTest(int x, int y) {
   TElScrollBarPart part = spNone;
   bool defaultTest = true;
   TriggerHitTestEvent(x, y, part, defaultTest);
-  return defaultTest ? Geo().HitTest(x, y) : part;
+  return defaultTest ? geometry_.HitTest(x, y) : part;
 }
 
 // ---------------------------------------------------------------- life
 
 void TCustomElScrollBar::Loaded() {
   TElXPThemedControl::Loaded();
+  SyncGeometry();
   geometry_.RepairLoaded();
   if (geometry_.UseSystemMetrics) ApplySystemMetrics();
-  Geo().UpdateThumbOffset();
+  geometry_.UpdateThumbOffset();
   RepaintNow();
 }
 
 void TCustomElScrollBar::CreateWnd() {
   TElXPThemedControl::CreateWnd();
-  Geo().UpdateThumbOffset();
+  SyncGeometry();
+  geometry_.UpdateThumbOffset();
 }
 
 void TCustomElScrollBar::Resize() {
   TElXPThemedControl::Resize();
+  SyncGeometry();
   if (!HandleAllocated()) return;
-  Geo().UpdateThumbOffset();
+  geometry_.UpdateThumbOffset();
   Invalidate();
 }
 
@@ -362,6 +362,11 @@ void TCustomElScrollBar::Dispatch(TMessage& m) {
       RebuildPattern();
       RepaintNow();
       return;
+    case WM_SETTINGCHANGE:
+      TElXPThemedControl::Dispatch(m);
+      SyncGeometry();
+      GeometryChanged();
+      return;
     case CM_COLORCHANGED:
       TElXPThemedControl::Dispatch(m);
       if (blendBackground_) RebuildPattern();
@@ -369,6 +374,7 @@ void TCustomElScrollBar::Dispatch(TMessage& m) {
       return;
     case WM_WINDOWPOSCHANGED:
       TElXPThemedControl::Dispatch(m);
+      SyncGeometry();
       Perform(EL_BACKGROUND_MOVED, 0, 0);
       return;
     case EL_BACKGROUND_MOVED:
@@ -392,7 +398,7 @@ void TCustomElScrollBar::Dispatch(TMessage& m) {
 void TCustomElScrollBar::SetScrollInfoMessage(TMessage& m) {
   const auto* info = reinterpret_cast<const SCROLLINFO*>(m.LParam);
   if (info && info->cbSize >= sizeof(SCROLLINFO)) {
-    Geo().ApplyScrollInfo(*info);
+    geometry_.ApplyScrollInfo(*info);
     geometry_.UpdateThumbOffset();
     if (m.WParam) RepaintNow();
   }
@@ -420,7 +426,7 @@ void TCustomElScrollBar::MousePress(int x, int y) {
     return;
   }
   hotPart_ = pressedPart_;
-  TElScrollBarGeometry& g = Geo();
+  TElScrollBarGeometry& g = geometry_;
   const TElPressStep step = g.PressStep(pressedPart_);
   tracking_ = step.Tracks;
   if (pressedPart_ == spThumb && tracking_) {
@@ -460,7 +466,7 @@ void TCustomElScrollBar::RepeatTimer(TObject*) {
   }
   timer_->SetInterval(static_cast<Cardinal>(GetKeyboardRepeatTime(SPI_GETKEYBOARDSPEED)));
   const TElScrollBarPart under = ScrollHitTest(pointer_.x, pointer_.y);
-  std::optional<TElScrollStep> step = Geo().RepeatStep(pressedPart_, under);
+  std::optional<TElScrollStep> step = geometry_.RepeatStep(pressedPart_, under);
   if (!step) return;
   int proposal = step->Proposal;
   bool doChange = true;
@@ -471,7 +477,7 @@ void TCustomElScrollBar::RepeatTimer(TObject*) {
 void TCustomElScrollBar::MouseMoved(int x, int y) {
   pointer_ = POINT{x, y};
   if (tracking_ && pressedPart_ == spThumb) {
-    DragTo(Geo().Along(x, y));
+    DragTo(geometry_.Along(x, y));
     return;
   }
   const TElScrollBarPart part = ScrollHitTest(x, y);
@@ -483,7 +489,7 @@ void TCustomElScrollBar::MouseMoved(int x, int y) {
 }
 
 void TCustomElScrollBar::DragTo(int along) {
-  TElScrollBarGeometry& g = Geo();
+  TElScrollBarGeometry& g = geometry_;
   const int old = g.ThumbOffset;
   g.ThumbOffset = g.DraggedThumbOffset(along, dragOrigin_, grabOffset_);
   const int position = g.TrackPosition();
@@ -526,14 +532,14 @@ void TCustomElScrollBar::EndPress() {
   tracking_ = false;
   const bool thumb = pressedPart_ == spThumb;
   if (thumb) FreeTrackHint();
-  int answer = thumb ? Geo().TrackPosition() : geometry_.Position;
+  int answer = thumb ? geometry_.TrackPosition() : geometry_.Position;
   bool doChange = true;
   TriggerScrollEvent(thumb ? scPosition : scEndScroll, answer, doChange);
   if (doChange) {
     SetPosition(answer);
     TriggerChangeEvent();
   }
-  Geo().UpdateThumbOffset();
+  geometry_.UpdateThumbOffset();
   pressedPart_ = spNone;
   RepaintNow();
 }
@@ -557,7 +563,7 @@ void TCustomElScrollBar::Wheel(TWMMouseWheel& m) {
   if (handled) return;
   UINT lines = 3;
   if (IsWinNTUp || IsWin98Up) SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
-  const TElWheelTurn turn = Geo().WheelTurn(m.WheelDelta(), lines);
+  const TElWheelTurn turn = geometry_.WheelTurn(m.WheelDelta(), lines);
   if (turn.Count == 0) return;
   // The turn ends early at a veto, and once a step moved nothing (the
   // position is pinned at an end): a fast wheel's many steps then stop
@@ -604,7 +610,7 @@ void TCustomElScrollBar::KeyDown(Word& key, TShiftState shift) {
     TElXPThemedControl::KeyDown(key, shift);
     return;
   }
-  std::optional<TElScrollStep> step = Geo().KeyStep(key);
+  std::optional<TElScrollStep> step = geometry_.KeyStep(key);
   if (!step) {
     // Tab, Enter, Escape and the rest go on, so that focus moves as usual.
     TElXPThemedControl::KeyDown(key, shift);

@@ -49,7 +49,7 @@ class TCustomElScrollBar : public TElXPThemedControl {
   // ---- buttons and thumb
   // The button length in use (shrunk when the bar is too short); the set
   // value is used without system metrics.
-  int ButtonSize() const;
+  int ButtonSize() const { return geometry_.ButtonLength(); }
   void SetButtonSize(int value);
   // The fixed thumb length (the system's with system metrics).
   int ThumbSize() const { return geometry_.FixedThumbLength(); }
@@ -124,7 +124,7 @@ class TCustomElScrollBar : public TElXPThemedControl {
   void SetHintTextColor(TColor value) { hintTextColor_ = value; }
 
   // ---- state an owner may read
-  const TElScrollBarGeometry& Geometry() const;
+  const TElScrollBarGeometry& Geometry() const { return geometry_; }
   TElScrollBarPart PressedPart() const { return pressedPart_; }
   TElScrollBarPart HotPart() const { return hotPart_; }
   bool Tracking() const { return tracking_; }
@@ -199,8 +199,8 @@ class TCustomElScrollBar : public TElXPThemedControl {
   void ApplySystemMetrics();
   void RepaintNow();
   void InvalidateTrack();
-  // The geometry with the current client size and system metrics.
-  TElScrollBarGeometry& Geo();
+  // Takes the client size and the system metrics into the geometry.
+  void SyncGeometry();
 
   // ---- painting (ElScrollBarPaint.cpp)
   void PaintButtons(TCanvas* canvas);

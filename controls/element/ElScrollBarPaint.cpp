@@ -119,7 +119,7 @@ bool TCustomElScrollBar::OfferPart(TCanvas* canvas, const TRect& r, TElScrollBar
 // a disabled bar has no usable buttons.
 bool TCustomElScrollBar::ButtonUsable(TElScrollBarPart part) const {
   if (!Enabled()) return false;
-  const TElScrollBarGeometry& g = Geometry();
+  const TElScrollBarGeometry& g = geometry_;
   switch (part) {
     case spFirstArrow: return g.CanDecrease();
     case spLastArrow: return g.CanIncrease();
@@ -132,7 +132,7 @@ bool TCustomElScrollBar::ButtonRaised(TElScrollBarPart part) const {
 }
 
 bool TCustomElScrollBar::ThumbRaised() const {
-  const TElScrollBarGeometry& g = Geometry();
+  const TElScrollBarGeometry& g = geometry_;
   const bool scrollable = Int64(g.Max) >= Int64(g.Min) + 1 && Int64(g.Page) < Int64(g.Max) - g.Min;
   return (Focused() && !activeFlat_) || !flat_ ||
          (mouseInside_ && !activeFlat_ && hotPart_ == spThumb && scrollable);
@@ -143,7 +143,7 @@ void TCustomElScrollBar::Paint() {
   RestoreBrush(canvas);
   if (ShowsFormBackground()) PaintFormBackground(canvas);
   PaintButtons(canvas);
-  if (Geo().ThumbLength() > 0 && Enabled())
+  if (geometry_.ThumbLength() > 0 && Enabled())
     PaintTrackParts(canvas);
   else
     PaintTrack(canvas, spNone);
@@ -154,7 +154,7 @@ void TCustomElScrollBar::PaintButtons(TCanvas* canvas) {
 }
 
 void TCustomElScrollBar::PaintButton(TCanvas* canvas, TElScrollBarPart part) {
-  const TElScrollBarGeometry& g = Geo();
+  const TElScrollBarGeometry& g = geometry_;
   const TRect r = g.PartRect(part);
   if (Empty(r)) return;
   const bool usable = ButtonUsable(part);
@@ -212,7 +212,7 @@ void TCustomElScrollBar::PaintTrackParts(TCanvas* canvas) {
 }
 
 void TCustomElScrollBar::PaintTrack(TCanvas* canvas, TElScrollBarPart part) {
-  const TElScrollBarGeometry& g = Geo();
+  const TElScrollBarGeometry& g = geometry_;
   const TRect r = g.PartRect(part);
   if (Empty(r)) return;
   const bool pressed = part != spNone && PartPressed(part);
@@ -241,7 +241,7 @@ void TCustomElScrollBar::PaintTrack(TCanvas* canvas, TElScrollBarPart part) {
 }
 
 void TCustomElScrollBar::PaintThumb(TCanvas* canvas) {
-  const TElScrollBarGeometry& g = Geo();
+  const TElScrollBarGeometry& g = geometry_;
   const TRect r = g.PartRect(spThumb);
   if (Empty(r)) return;
   const bool dragging = tracking_ && pressedPart_ == spThumb;
