@@ -20,8 +20,8 @@ void TElActionList::Clear() {
   while (!stack_.Empty()) static_cast<TElAction*>(stack_.Pop())->Free();
 }
 
-void TElActionList::AddAction(TElActionKind kind, TElTextPoint startPos, const TElFString& text,
-                              TElTextPoint endPos) {
+void TElActionList::AddAction(TElActionKind kind, TElParagraphPos startPos, const TElFString& text,
+                              TElParagraphPos endPos) {
   if (lockCount_ > 0) return;
   auto action = std::make_unique<TElAction>(kind, startPos, text, endPos);
   PushAction(action.get());

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "Classes.hpp"
+#include "ElEditStrings.hpp"
 #include "ElList.hpp"
 #include "ElStrUtils.hpp"
 #include "System.hpp"
@@ -20,27 +21,17 @@ enum TElActionKind : Byte {
   eatSetText = 7,
 };
 
-// A position in the text as the records keep it: X is the offset within the
-// paragraph and Y the paragraph. Unlike a display position it survives a
-// re-wrap, so a record still points at the same text after the edit was
-// resized or its font changed.
-struct TElTextPoint {
-  std::int32_t X = 0;
-  std::int32_t Y = 0;
-  friend bool operator==(const TElTextPoint&, const TElTextPoint&) = default;
-};
-
 class TElAction : public TPersistent {
  public:
   TElAction() = default;
-  TElAction(TElActionKind kind, TElTextPoint startPos, const TElFString& text, TElTextPoint endPos)
+  TElAction(TElActionKind kind, TElParagraphPos startPos, const TElFString& text, TElParagraphPos endPos)
       : Kind(kind), StartPos(startPos), EndPos(endPos), Text(text) {}
 
   void Assign(TPersistent* source) override;
 
   TElActionKind Kind = eatInsert;
-  TElTextPoint StartPos;
-  TElTextPoint EndPos;
+  TElParagraphPos StartPos;
+  TElParagraphPos EndPos;
   TElFString Text;
 };
 
@@ -50,8 +41,8 @@ class TElActionList : public TPersistent {
   ~TElActionList() override;
 
   // Stores a new record unless the list is locked.
-  void AddAction(TElActionKind kind, TElTextPoint startPos, const TElFString& text,
-                 TElTextPoint endPos);
+  void AddAction(TElActionKind kind, TElParagraphPos startPos, const TElFString& text,
+                 TElParagraphPos endPos);
   // Takes ownership; drops the oldest record first when the list is full.
   void PushAction(TElAction* action);
   // The newest record, now owned by the caller; nil when the list is empty.

@@ -12,7 +12,7 @@ namespace {
 
 bool IsBlank(WideChar c) { return c == L' ' || c == L'\t'; }
 bool IsBreak(WideChar c) { return c == L'\r' || c == L'\n'; }
-bool TextBefore(TElTextPoint a, TElTextPoint b) { return a.Y < b.Y || (a.Y == b.Y && a.X < b.X); }
+bool TextBefore(TElParagraphPos a, TElParagraphPos b) { return a.Paragraph < b.Paragraph || (a.Paragraph == b.Paragraph && a.Offset < b.Offset); }
 
 bool IsHighSurrogate(WideChar c) { return c >= 0xD800 && c <= 0xDBFF; }
 
@@ -39,8 +39,8 @@ TElEditKeyTranslator SystemKeyTranslator() {
 
 // ---------------------------------------------------------------- insertion
 
-std::pair<TElTextPoint, TElTextPoint> TElEditCore::InsertAtCaret(const TElFString& text) {
-  TElTextPoint before = ToTextPoint(caret_);
+std::pair<TElParagraphPos, TElParagraphPos> TElEditCore::InsertAtCaret(const TElFString& text) {
+  TElParagraphPos before = ToTextPoint(caret_);
   TElDisplayPos at = ToDisplay(before);
   int column = at.Column, line = at.Line;
   lines_->InsertText(column, line, text);
@@ -60,9 +60,9 @@ int TElEditCore::RoomLeft() { return maxLength_ <= 0 ? INT_MAX : maxLength_ - Te
 void TElEditCore::DeleteSelection() {
   if (!hasSelection_) return;
   EditScope scope(*this);
-  TElTextPoint from = ToTextPoint(selStart_), to = ToTextPoint(selEnd_);
+  TElParagraphPos from = ToTextPoint(selStart_), to = ToTextPoint(selEnd_);
   undoList_->AddAction(eatDeleteSelection, ToTextPoint(caret_), GetSelText(), from);
-  lines_->RemoveText({from.X, from.Y}, {to.X, to.Y});
+  lines_->RemoveText(from, to);
   SetCaret(ToDisplay(from));
   AnchorAtCaret();
   host_->InvalidateText(true);
@@ -169,11 +169,11 @@ void TElEditCore::FirstLineToTopWhenAllFit() {
 
 // Removes the text between From and To that Backspace or Delete took; the
 // record keeps the caret before and after, and the removed text.
-void TElEditCore::RemoveRecorded(TElActionKind kind, TElTextPoint from, TElTextPoint to,
+void TElEditCore::RemoveRecorded(TElActionKind kind, TElParagraphPos from, TElParagraphPos to,
                                  const TElFString& removed) {
   EditScope scope(*this);
   undoList_->AddAction(kind, ToTextPoint(caret_), removed, from);
-  lines_->RemoveText({from.X, from.Y}, {to.X, to.Y});
+  lines_->RemoveText(from, to);
   SetCaret(ToDisplay(from));
   AnchorAtCaret();
   FirstLineToTopWhenAllFit();
@@ -184,14 +184,14 @@ bool TElEditCore::Backspace() {
     DeleteSelection();
     return true;
   }
-  TElTextPoint at = ToTextPoint(caret_);
-  TElTextPoint to = at;
+  TElParagraphPos at = ToTextPoint(caret_);
+  TElParagraphPos to = at;
   TElFString removed;
-  if (at.X > 0) {
-    to.X = at.X - 1;
-    removed = lines_->Get(at.Y).substr(static_cast<std::size_t>(to.X), 1);
-  } else if (at.Y > 0) {
-    to = {lines_->Paragraph(at.Y - 1)->TextLength(), at.Y - 1};
+  if (at.Offset > 0) {
+    to.Offset = at.Offset - 1;
+    removed = lines_->Get(at.Paragraph).substr(static_cast<std::size_t>(to.Offset), 1);
+  } else if (at.Paragraph > 0) {
+    to = {lines_->Paragraph(at.Paragraph - 1)->TextLength(), at.Paragraph - 1};
     removed = L"\r\n";
   } else {
     return false;  // the very start of the text
@@ -205,15 +205,15 @@ bool TElEditCore::DeleteKey() {
     DeleteSelection();
     return true;
   }
-  TElTextPoint at = ToTextPoint(caret_);
-  int length = lines_->GetCount() > 0 ? lines_->Paragraph(at.Y)->TextLength() : 0;
-  TElTextPoint to = at;
+  TElParagraphPos at = ToTextPoint(caret_);
+  int length = lines_->GetCount() > 0 ? lines_->Paragraph(at.Paragraph)->TextLength() : 0;
+  TElParagraphPos to = at;
   TElFString removed;
-  if (at.X < length) {
-    to.X = at.X + 1;
-    removed = lines_->Get(at.Y).substr(static_cast<std::size_t>(at.X), 1);
-  } else if (at.Y < lines_->GetCount() - 1) {
-    to = {0, at.Y + 1};
+  if (at.Offset < length) {
+    to.Offset = at.Offset + 1;
+    removed = lines_->Get(at.Paragraph).substr(static_cast<std::size_t>(at.Offset), 1);
+  } else if (at.Paragraph < lines_->GetCount() - 1) {
+    to = {0, at.Paragraph + 1};
     removed = L"\r\n";
   } else {
     return false;
@@ -229,9 +229,9 @@ bool TElEditCore::Enter() {
   if (maxLength_ > 0 && TextLength() >= maxLength_ - 1) return false;
   EditScope scope(*this);
   DeleteSelection();
-  TElTextPoint at = ToTextPoint(caret_);
-  bool extraBreak = at.X > 0 && caret_.Column == 0;
-  if (extraBreak) undoList_->AddAction(eatExtraBreak, {at.Y + 1, 1}, TElFString(), {0, 0});
+  TElParagraphPos at = ToTextPoint(caret_);
+  bool extraBreak = at.Offset > 0 && caret_.Column == 0;
+  if (extraBreak) undoList_->AddAction(eatExtraBreak, {at.Paragraph + 1, 1}, TElFString(), {0, 0});
   auto [before, after] = InsertAtCaret(extraBreak ? L"\r\n\r\n" : L"\r\n");
   undoList_->AddAction(eatInsert, before, TElFString(), after);
   return true;
@@ -258,10 +258,10 @@ void TElEditCore::AfterEditingKey() {
 
 TElDisplayPos TElEditCore::WordRight(TElDisplayPos pos) {
   if (lines_->GetCount() == 0) return {0, 0};
-  TElTextPoint at = ToTextPoint(pos);
-  TElFString text = lines_->Get(at.Y);
+  TElParagraphPos at = ToTextPoint(pos);
+  TElFString text = lines_->Get(at.Paragraph);
   int length = static_cast<int>(text.size());
-  int i = at.X;
+  int i = at.Offset;
   if (i >= length) {
     int last = lines_->GetDisplayLineCount() - 1;
     TElDisplayPos end = ToDisplay(at);
@@ -270,12 +270,12 @@ TElDisplayPos TElEditCore::WordRight(TElDisplayPos pos) {
   if (IsBreak(text[static_cast<std::size_t>(i)])) {
     // Onto the next piece of a single-line text: past the break.
     i += (text[static_cast<std::size_t>(i)] == L'\r' && i + 1 < length && text[static_cast<std::size_t>(i + 1)] == L'\n') ? 2 : 1;
-    return ToDisplay({i, at.Y});
+    return ToDisplay({i, at.Paragraph});
   }
   bool blank = IsBlank(text[static_cast<std::size_t>(i)]);
   while (i < length && !IsBreak(text[static_cast<std::size_t>(i)]) && IsBlank(text[static_cast<std::size_t>(i)]) == blank) ++i;
   while (i < length && IsBlank(text[static_cast<std::size_t>(i)])) ++i;
-  return ToDisplay({i, at.Y});
+  return ToDisplay({i, at.Paragraph});
 }
 
 // The word that holds character Offset of a paragraph, found leftwards:
@@ -355,13 +355,13 @@ void TElEditCore::ReplayAction(TElAction* action) {
       TElDisplayPos at = ToDisplay(action->EndPos);
       int column = at.Column, line = at.Line;
       lines_->InsertText(column, line, action->Text);
-      TElTextPoint insertedEnd = ToTextPoint({column, line});
+      TElParagraphPos insertedEnd = ToTextPoint({column, line});
       SetCaret(ToDisplay(action->StartPos));
       AnchorAtCaret();
       if (action->Kind == eatDeleteSelection) {
         // The caret stays where it was before the deletion; the selection
         // reaches to the other end of the restored text.
-        TElTextPoint other = TextBefore(action->StartPos, insertedEnd) ? insertedEnd : action->EndPos;
+        TElParagraphPos other = TextBefore(action->StartPos, insertedEnd) ? insertedEnd : action->EndPos;
         anchor_ = ToDisplay(other);
         ExtendSelection();
       }
@@ -641,8 +641,8 @@ void TElEditCore::MouseDown(TMouseButton button, TShiftState shift, int x, int y
   if (button != mbLeft) return;
   if (shift.Contains(ssDouble)) {
     SetCaret(pos);
-    TElTextPoint at = ToTextPoint(pos);
-    anchor_ = lines_->GetCount() > 0 ? WordLeftFrom(at.Y, at.X) : TElDisplayPos{};
+    TElParagraphPos at = ToTextPoint(pos);
+    anchor_ = lines_->GetCount() > 0 ? WordLeftFrom(at.Paragraph, at.Offset) : TElDisplayPos{};
     SetCaret(WordRight(pos));
     ExtendSelection();
   } else {

@@ -160,7 +160,7 @@ void TElEditCore::ReplaceText(const TElFString& text) {
   EditScope scope(*this);
   if (lines_->GetDisplayLineCount() > 0) {
     TElFString old = Text();
-    if (old != text) undoList_->AddAction(eatSetText, TElTextPoint{}, old, TElTextPoint{});
+    if (old != text) undoList_->AddAction(eatSetText, TElParagraphPos{}, old, TElParagraphPos{});
   }
   lines_->SetTextStr(text);
 }
@@ -333,7 +333,7 @@ void TElEditCore::Resized(const TRect& rect) {
 // The caret keeps its place in the text across a re-wrap. The selection,
 // held in display positions that a re-wrap moves, is dropped.
 void TElEditCore::RewrapKeepingCaret() {
-  TElTextPoint at = ToTextPoint(caret_);
+  TElParagraphPos at = ToTextPoint(caret_);
   lines_->ReformatAll();
   lines_->RenumberParagraphs(0);
   bool hadSelection = hasSelection_;
@@ -504,15 +504,15 @@ void TElEditCore::MoveCaretToColumn(int column) {
 
 // ---------------------------------------------------------------- positions
 
-TElTextPoint TElEditCore::ToTextPoint(TElDisplayPos pos) {
+TElParagraphPos TElEditCore::ToTextPoint(TElDisplayPos pos) {
   if (lines_->GetCount() == 0) return {};
   TElParagraphPos at = lines_->CaretToTextPos(pos.Column, pos.Line);
   return {at.Offset, at.Paragraph};
 }
 
-TElDisplayPos TElEditCore::ToDisplay(TElTextPoint point) {
+TElDisplayPos TElEditCore::ToDisplay(TElParagraphPos point) {
   if (lines_->GetCount() == 0) return {};
-  return lines_->TextPosToCaret(point.Y, point.X);
+  return lines_->TextPosToCaret(point.Paragraph, point.Offset);
 }
 
 // The offset within its paragraph of a display position, not clamped: the
@@ -528,9 +528,9 @@ int TElEditCore::RawOffset(TElDisplayPos pos, int& paragraph) {
 }
 
 int TElEditCore::PosToOffset(TElDisplayPos pos) {
-  TElTextPoint at = ToTextPoint(pos);
-  int offset = at.X;
-  for (int i = 0; i < at.Y; ++i) offset += lines_->Paragraph(i)->TextLength() + 2;
+  TElParagraphPos at = ToTextPoint(pos);
+  int offset = at.Offset;
+  for (int i = 0; i < at.Paragraph; ++i) offset += lines_->Paragraph(i)->TextLength() + 2;
   return offset;
 }
 
@@ -594,16 +594,16 @@ void TElEditCore::SelectAll() {
 
 TElFString TElEditCore::GetSelText() {
   if (!hasSelection_) return TElFString();
-  TElTextPoint from = ToTextPoint(selStart_), to = ToTextPoint(selEnd_);
-  if (from.Y == to.Y)
-    return lines_->Get(from.Y).substr(static_cast<std::size_t>(from.X), static_cast<std::size_t>(to.X - from.X));
-  TElFString text = lines_->Get(from.Y).substr(static_cast<std::size_t>(from.X));
-  for (int p = from.Y + 1; p < to.Y; ++p) {
+  TElParagraphPos from = ToTextPoint(selStart_), to = ToTextPoint(selEnd_);
+  if (from.Paragraph == to.Paragraph)
+    return lines_->Get(from.Paragraph).substr(static_cast<std::size_t>(from.Offset), static_cast<std::size_t>(to.Offset - from.Offset));
+  TElFString text = lines_->Get(from.Paragraph).substr(static_cast<std::size_t>(from.Offset));
+  for (int p = from.Paragraph + 1; p < to.Paragraph; ++p) {
     text += L"\r\n";
     text += lines_->Get(p);
   }
   text += L"\r\n";
-  text += lines_->Get(to.Y).substr(0, static_cast<std::size_t>(to.X));
+  text += lines_->Get(to.Paragraph).substr(0, static_cast<std::size_t>(to.Offset));
   return text;
 }
 
@@ -811,16 +811,16 @@ bool TElEditCore::GetParagraph(int index, TElFString& text) {
 
 int TElEditCore::LineIndex(int line) {
   if (line == -1) {
-    TElTextPoint at = ToTextPoint(caret_);
-    return PosToOffset(ToDisplay({0, at.Y}));
+    TElParagraphPos at = ToTextPoint(caret_);
+    return PosToOffset(ToDisplay({0, at.Paragraph}));
   }
   if (line < 0 || line >= std::max(lines_->GetDisplayLineCount(), 1)) return -1;
   return PosToOffset({0, line});
 }
 
 int TElEditCore::LineFromChar(int offset) {
-  if (offset < 0) return ToTextPoint(caret_).Y;
-  return ToTextPoint(OffsetToPos(offset)).Y;
+  if (offset < 0) return ToTextPoint(caret_).Paragraph;
+  return ToTextPoint(OffsetToPos(offset)).Paragraph;
 }
 
 LRESULT TElEditCore::DialogCode(LRESULT defaultCode) {

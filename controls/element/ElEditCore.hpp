@@ -320,8 +320,8 @@ class TElEditCore {
   TElFString ApplyCharCase(const TElFString& text) const;
   void NotifyChange();
 
-  TElTextPoint ToTextPoint(TElDisplayPos pos);
-  TElDisplayPos ToDisplay(TElTextPoint point);
+  TElParagraphPos ToTextPoint(TElDisplayPos pos);
+  TElDisplayPos ToDisplay(TElParagraphPos point);
   int RawOffset(TElDisplayPos pos, int& paragraph);
   TElDisplayPos WordLeftFrom(int paragraph, int offset);
   TElDisplayPos WordLeft(TElDisplayPos caret);
@@ -329,11 +329,11 @@ class TElEditCore {
   TElDisplayPos EndOfText();
   // Inserts at the caret and moves the caret after the text; answers where
   // the text starts and ends. Records nothing.
-  std::pair<TElTextPoint, TElTextPoint> InsertAtCaret(const TElFString& text);
+  std::pair<TElParagraphPos, TElParagraphPos> InsertAtCaret(const TElFString& text);
   // Inserts recording one eatInsert record for the whole text.
   void InsertRecorded(const TElFString& text);
   int RoomLeft();
-  void RemoveRecorded(TElActionKind kind, TElTextPoint from, TElTextPoint to, const TElFString& removed);
+  void RemoveRecorded(TElActionKind kind, TElParagraphPos from, TElParagraphPos to, const TElFString& removed);
   bool Backspace();
   bool DeleteKey();
   bool Enter();

@@ -41,10 +41,14 @@ class TElParagraphList : public TElList {
   TElParagraph* Items(std::int32_t index) { return static_cast<TElParagraph*>(Get(index)); }
 };
 
-// A paragraph-relative position: Offset characters into paragraph Paragraph.
+// A position in the text: Offset characters into paragraph Paragraph. The
+// undo records keep their places so: unlike a display position it survives
+// a re-wrap, so a record still points at the same text after the edit was
+// resized or its font changed.
 struct TElParagraphPos {
-  int Offset = 0;
-  int Paragraph = 0;
+  std::int32_t Offset = 0;
+  std::int32_t Paragraph = 0;
+  friend bool operator==(const TElParagraphPos&, const TElParagraphPos&) = default;
 };
 
 // A display position: column Column of display line Line.

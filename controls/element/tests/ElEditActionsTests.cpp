@@ -57,7 +57,7 @@ TEST(ElActionList, LockedListStoresNothingAndPopsNewestFirst) {
   ASSERT_TRUE(list.CanUndo());
   TElAction* newest = list.PopAction();
   EXPECT_EQ(newest->Text, L"4");
-  EXPECT_EQ(newest->StartPos, (TElTextPoint{4, 0}));
+  EXPECT_EQ(newest->StartPos, (TElParagraphPos{4, 0}));
   newest->Free();
 }
 
@@ -66,8 +66,8 @@ TEST(ElAction, AssignCopiesRecordsOnly) {
   TElAction copy;
   copy.Assign(&source);
   EXPECT_EQ(copy.Kind, eatDeleteSelection);
-  EXPECT_EQ(copy.StartPos, (TElTextPoint{1, 2}));
-  EXPECT_EQ(copy.EndPos, (TElTextPoint{3, 4}));
+  EXPECT_EQ(copy.StartPos, (TElParagraphPos{1, 2}));
+  EXPECT_EQ(copy.EndPos, (TElParagraphPos{3, 4}));
   EXPECT_EQ(copy.Text, L"text");
   TElActionList notAnAction;
   EXPECT_THROW(copy.Assign(&notAnAction), EConvertError);
