@@ -348,8 +348,7 @@ void TElAdvancedComboBox::MouseEnterLeave(bool inside) {
 
 void TElAdvancedComboBox::HintShow(TMessage& m) {
   TComboBox::Dispatch(m);
-  auto* info = reinterpret_cast<THintInfo*>(m.LParam);
-  if (info && !hint_.empty()) info->HintStr = PackShortHint(hint_);
+  if (auto* info = reinterpret_cast<THintInfo*>(m.LParam)) AnswerPackedHint(*info, hint_, TControl::Hint());
 }
 
 void TElAdvancedComboBox::WMPaint(TMessage& m) {

@@ -229,9 +229,7 @@ void TCustomElScrollBar::SetHint(const TElFString& value) {
   TControl::SetHint(PackWideHint(value));
 }
 
-void TCustomElScrollBar::HintShow(THintInfo& info) {
-  info.HintStr = PackShortHint(hint_);
-}
+void TCustomElScrollBar::HintShow(THintInfo& info) { AnswerPackedHint(info, hint_, TControl::Hint()); }
 
 void TCustomElScrollBar::UpdateTrackHint(int position) {
   if (hintWindow_ && position == hintPosition_) return;

@@ -280,6 +280,15 @@ TEST_F(AdvancedComboTest, HintIsPackedAndItsShortPartShown) {
   info.HintStr = GetShortHint(packed);
   combo->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
   EXPECT_EQ(info.HintStr, PackWideHint(L"\x0416\x0443\x043A"));
+  // The same answer as every control of the library gives: a hint string a
+  // handler changed goes as the whole hint, and no hint clears it.
+  info.HintStr = "another text";
+  combo->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(info.HintStr, PackWideHint(hint));
+  combo->SetHint(L"");
+  info.HintStr = "stale";
+  combo->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_TRUE(info.HintStr.empty());
 }
 
 TEST(AdvancedComboForm, PropertiesAreReadFromFormText) {

@@ -568,7 +568,7 @@ TEST_F(ScrollBarTest, TheHintIsCarriedPackedAndShownFromItsShortPart) {
   bar->SetHint(L"Прокрутка|Длинная подсказка");
   EXPECT_EQ(bar->Hint(), L"Прокрутка|Длинная подсказка");
   THintInfo info;
-  info.HintStr = "Прокрутка";
+  info.HintStr = GetShortHint(bar->TControl::Hint());  // as the class library asks
   bar->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
   // "Прокрутка" in code page 1251, a zero byte, nine UTF-16 units, a zero
   // unit and 0xFFFE: 9 + 1 + 18 + 4 bytes.
@@ -576,6 +576,10 @@ TEST_F(ScrollBarTest, TheHintIsCarriedPackedAndShownFromItsShortPart) {
   EXPECT_EQ(info.HintStr.substr(0, 10), std::string("\xCF\xF0\xEE\xEA\xF0\xF3\xF2\xEA\xE0", 9) + '\0');
   EXPECT_EQ(info.HintStr.substr(10, 2), std::string("\x1F\x04", 2)) << "U+041F, low byte first";
   EXPECT_EQ(info.HintStr.substr(28), std::string("\0\0\xFE\xFF", 4));
+  // A hint a handler chose for the request goes as the whole hint, packed.
+  info.HintStr = "another text";
+  bar->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(info.HintStr, PackWideHint(L"Прокрутка|Длинная подсказка"));
   bar->SetHint(L"");
   info.HintStr = "stale";
   bar->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
