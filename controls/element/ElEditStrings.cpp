@@ -55,9 +55,6 @@ void CheckParagraphIndex(int index, int count) {
   if (index < 0 || index >= count) throw EElListError(LoadStr(SElListIndexError), {index});
 }
 
-bool IsHighSurrogate(WideChar c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(WideChar c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
 }  // namespace
 
 std::vector<TElFString> SplitAtLineBreaks(const TElFString& text) {

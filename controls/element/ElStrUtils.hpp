@@ -39,6 +39,10 @@ TElCurrency ParseCurrencyTextWith(const AnsiString& s, const AnsiString& currenc
 
 // ---- UTF-16 routines
 
+// The halves of a surrogate pair.
+inline bool IsHighSurrogate(WideChar c) { return c >= 0xD800 && c <= 0xDBFF; }
+inline bool IsLowSurrogate(WideChar c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
 int WidePos(const TElFString& sub, const TElFString& s);
 int WideLastPos(const TElFString& sub, const TElFString& s);
 TElFString WideCopy(const TElFString& s, int index, int count);
