@@ -12,8 +12,9 @@ namespace {
 
 bool IsBlank(WideChar c) { return c == L' ' || c == L'\t'; }
 bool IsBreak(WideChar c) { return c == L'\r' || c == L'\n'; }
-bool TextBefore(TElParagraphPos a, TElParagraphPos b) { return a.Paragraph < b.Paragraph || (a.Paragraph == b.Paragraph && a.Offset < b.Offset); }
-
+bool TextBefore(TElParagraphPos a, TElParagraphPos b) {
+  return a.Paragraph < b.Paragraph || (a.Paragraph == b.Paragraph && a.Offset < b.Offset);
+}
 
 // Text cut to at most Room units, never between the two halves of a pair.
 TElFString CutToRoom(const TElFString& text, int room) {
