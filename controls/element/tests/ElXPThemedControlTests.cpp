@@ -6,7 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -110,6 +114,56 @@ TEST_F(ThemeBinding, EveryEntryPointTheControlsCallIsNeeded) {
     Bind(VER_PLATFORM_WIN32_NT, 5, 1);
     EXPECT_FALSE(ThemesAvailable) << name;
   }
+}
+
+// The list above must name every entry point the controls call: each
+// source of the controls and the wizard (tests aside) is read, and every
+// call of an entry point by its name must find the name in the list.
+std::string WithoutLineComments(const std::string& text) {
+  std::string out;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) out += line.substr(0, line.find("//")) + "\n";
+  return out;
+}
+
+bool Calls(const std::string& code, const std::string& name) {
+  for (std::size_t at = code.find(name); at != std::string::npos; at = code.find(name, at + 1)) {
+    const bool startsWord = at == 0 || !(std::isalnum(static_cast<unsigned char>(code[at - 1])) || code[at - 1] == '_');
+    std::size_t next = at + name.size();
+    while (next < code.size() && code[next] == ' ') ++next;
+    if (startsWord && next < code.size() && code[next] == '(') return true;
+  }
+  return false;
+}
+
+TEST(ThemeBindingList, EveryEntryPointTheControlsCallIsRequired) {
+#define EL_THEME_NAME(ret, name, params) #name,
+  const std::vector<std::string> all = {EL_UXTHEME_ENTRY_POINTS(EL_THEME_NAME)};
+#undef EL_THEME_NAME
+  std::set<std::string> required;
+  for (const char* name : ThemeEntryPointsRequired()) required.insert(name);
+  std::set<std::string> called;
+  int files = 0;
+  for (const char* folder : {"controls", "wizard"}) {
+    const std::filesystem::path root = std::filesystem::path(std::string("Z:") + EL_SOURCE_ROOT) / folder;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+      const std::filesystem::path& path = entry.path();
+      const std::string ext = path.extension().string();
+      const std::string stem = path.stem().string();
+      if ((ext != ".cpp" && ext != ".hpp") || stem == "ElUxTheme" || path.parent_path().filename() == "tests")
+        continue;
+      std::ifstream in(path, std::ios::binary);
+      const std::string code = WithoutLineComments(std::string(std::istreambuf_iterator<char>(in), {}));
+      ++files;
+      for (const std::string& name : all)
+        if (Calls(code, name)) {
+          called.insert(name);
+          EXPECT_TRUE(required.count(name)) << name << " is called in " << path.string();
+        }
+    }
+  }
+  EXPECT_GT(files, 50);
+  EXPECT_TRUE(called.count("DrawThemeBackground")) << "the sources were read";
 }
 
 TEST_F(ThemeBinding, OtherEntryPointsMayBeMissing) {
