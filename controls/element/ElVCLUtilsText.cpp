@@ -304,7 +304,10 @@ class WideTextLayout {
       tail = head.substr(from);
       head.erase(from);
     }
-    while (!head.empty() && Width(head + L"..." + tail) > maxWidth) head.pop_back();
+    while (!head.empty() && Width(head + L"..." + tail) > maxWidth) {
+      head.pop_back();
+      if (!head.empty() && IsHighSurrogate(head.back())) head.pop_back();  // never half a pair
+    }
     if (line.Underline >= static_cast<int>(head.size())) line.Underline = -1;
     line.Text = head + L"..." + tail;
     line.Width = Width(line.Text);
