@@ -239,24 +239,6 @@ TEST_F(ElEditWindow, KeysThroughTheSystemsTranslation) {
   EXPECT_EQ(e->Text(), TElFString(1, expected[0]));
 }
 
-// Where the layout has a dead key, its accent reaches the next letter: the
-// loop's translation and the edit's share the keyboard's state. Wine's
-// keyboard has no dead keys (its translation reports an accent key as an
-// ordinary character), so this runs on Windows only.
-TEST_F(ElEditWindow, ADeadKeysAccentThroughTheSystemsTranslation) {
-  TElEdit* e = NewEdit(false);
-  e->SetFocus();
-  e->SetKeyTranslator(SystemKeyTranslator());
-  UINT dead = 0;
-  for (UINT vk = 1; vk < 0xFF && !dead; ++vk)
-    if (MapVirtualKeyW(vk, MAPVK_VK_TO_CHAR) & 0x80000000u) dead = vk;
-  if (!dead) GTEST_SKIP() << "the keyboard layout here has no dead keys";
-  for (UINT vk : {dead, UINT('E')}) PostMessageA(e->Handle(), WM_KEYDOWN, vk, 1 | (MapVirtualKeyA(vk, 0) << 16));
-  ASSERT_TRUE(eltest::PumpUntil([&] { return !e->Text().empty(); }));
-  EXPECT_NE(e->Text().back(), L'e') << "the accent was lost";
-  EXPECT_NE(e->Text().back(), L'E');
-}
-
 TEST_F(ElEditWindow, SurrogatePairIsTypedOnce) {
   TElEdit* e = NewEdit(false);
   e->SetFocus();

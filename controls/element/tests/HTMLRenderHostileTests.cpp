@@ -117,23 +117,8 @@ TEST(HTMLRenderHostile, ABreakWithoutDataMeasuresNothing) {
   EXPECT_EQ(descent, 0);
 }
 
-// A text laid out 32,767 pixels square paints on a small canvas: only the
-// part the canvas shows goes through the work bitmap.
-TEST(HTMLRenderHostile, AHugeLayoutPaintsOnlyWhatTheCanvasShows) {
-  TElHTMLRender render;
-  render.Data()->DefaultColor = clBlack;
-  render.PrepareText(L"<p indent=2>Visible<br><img src=a width=32767 height=32767>", 0, false);
-  ASSERT_EQ(render.Data()->TextWidth, 32767);
-  auto surface = MakeSurface(120, 40, clWhite);
-  const TRect all{0, 0, render.Data()->TextWidth, render.Data()->TextHeight};
-  EXPECT_NO_THROW(render.DrawText(surface->Canvas(), TPoint{0, 0}, clNone, all));
-  EXPECT_GT(CountColor(*surface, TRect{0, 0, 120, 40}, clBlack), 0) << "the text at the corner";
-  // Scrolled so that only the image's empty area shows: nothing drawn.
-  auto blank = MakeSurface(120, 40, clWhite);
-  render.DrawText(blank->Canvas(), TPoint{1000, 1000}, clNone, all);
-  EXPECT_EQ(CountColor(*blank, TRect{0, 0, 120, 40}, clWhite), 120 * 40);
-}
-
+// A label auto-sized to 32,767 pixels square paints: only the part the
+// canvas shows goes through the work bitmap.
 TEST(HTMLRenderHostile, AnAutoSizedLabelOfAHostileTextPaints) {
   TForm* form = new TForm(Application, 0);
   auto* label = new TElHTMLLabel(form);
