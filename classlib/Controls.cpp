@@ -484,6 +484,18 @@ void TControl::DoContextPopup(POINT pos, bool& handled) { OnContextPopup(this, p
 
 bool TControl::DoMouseWheel(TShiftState, int, POINT) { return false; }
 
+bool TControl::DoMouseWheelDown(TShiftState shift, POINT mousePos) {
+  bool handled = false;
+  OnMouseWheelDown(this, shift, mousePos, handled);
+  return handled;
+}
+
+bool TControl::DoMouseWheelUp(TShiftState shift, POINT mousePos) {
+  bool handled = false;
+  OnMouseWheelUp(this, shift, mousePos, handled);
+  return handled;
+}
+
 void TControl::CMEnabledChanged(TMessage&) { Invalidate(); }
 void TControl::CMFontChanged(TMessage&) { Invalidate(); }
 void TControl::CMColorChanged(TMessage&) { Invalidate(); }

@@ -17,6 +17,8 @@
 class TWinControl;
 class TCustomForm;
 class TPopupMenu;
+class TDragObject;
+class TDragImageList;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 enum TAnchorKind { akLeft, akTop, akRight, akBottom };
@@ -45,6 +47,10 @@ enum TBevelEdge { beLeft, beTop, beRight, beBottom };
 using TBevelEdges = TSet<TBevelEdge>;
 enum TBevelKind { bkNone, bkTile, bkSoft, bkFlat };
 enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+// Whether a left press starts a drag of the control by itself.
+enum TDragMode { dmManual, dmAutomatic };
+// What a drag does to a target under it.
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 
 using TCursor = int;
 constexpr TCursor crDefault = 0;
@@ -76,6 +82,14 @@ using TMouseMoveEvent = TEvent<TObject*, TShiftState, int, int>;
 using TKeyEvent = TEvent<TObject*, Word&, TShiftState>;
 using TKeyPressEvent = TEvent<TObject*, char&>;
 using TMouseWheelEvent = TEvent<TObject*, TShiftState, int, POINT, bool&>;
+using TMouseWheelUpDownEvent = TEvent<TObject*, TShiftState, POINT, bool&>;
+// Drag events: the source is the dragged control when the library made the
+// drag object for it, else the drag object itself; the target of an end of
+// drag is nullptr when the drag was cancelled or refused.
+using TStartDragEvent = TEvent<TObject*, TDragObject*&>;
+using TDragOverEvent = TEvent<TObject*, TObject*, int, int, TDragState, bool&>;
+using TDragDropEvent = TEvent<TObject*, TObject*, int, int>;
+using TEndDragEvent = TEvent<TObject*, TObject*, int, int>;
 using TContextPopupEvent = TEvent<TObject*, POINT, bool&>;
 // A replaceable window procedure: the object plus its method (window
 // procedure hooks swap and restore it).
@@ -175,6 +189,11 @@ class TControl : public TComponent {
   void SetParentShowHint(bool value);
   TPopupMenu* PopupMenu() const { return popupMenu_; }
   void SetPopupMenu(TPopupMenu* value);
+  TDragMode DragMode() const { return dragMode_; }
+  void SetDragMode(TDragMode value) { dragMode_ = value; }
+  // The cursor over a target that accepts a drag of this control.
+  TCursor DragCursor() const { return dragCursor_; }
+  void SetDragCursor(TCursor value) { dragCursor_ = value; }
   TBiDiMode BiDiMode() const { return bdLeftToRight; }
   // Flags for DrawText: this library always draws left to right.
   UINT DrawTextBiDiModeFlags(UINT flags) const { return flags; }
@@ -237,6 +256,12 @@ class TControl : public TComponent {
   TMouseMoveEvent OnMouseMove;
   TNotifyEvent OnResize;
   TContextPopupEvent OnContextPopup;
+  TMouseWheelUpDownEvent OnMouseWheelDown;
+  TMouseWheelUpDownEvent OnMouseWheelUp;
+  TStartDragEvent OnStartDrag;
+  TDragOverEvent OnDragOver;
+  TDragDropEvent OnDragDrop;
+  TEndDragEvent OnEndDrag;
 
  protected:
   friend class TWinControl;
@@ -249,6 +274,9 @@ class TControl : public TComponent {
   virtual void Resize();
   virtual void DoContextPopup(POINT pos, bool& handled);
   virtual bool DoMouseWheel(TShiftState shift, int wheelDelta, POINT mousePos);
+  // One whole notch of the wheel towards or away from the user.
+  virtual bool DoMouseWheelDown(TShiftState shift, POINT mousePos);
+  virtual bool DoMouseWheelUp(TShiftState shift, POINT mousePos);
   virtual void Changed() {}
   virtual bool CanAutoSize(int& newWidth, int& newHeight);
   virtual void AdjustSize();
@@ -303,6 +331,8 @@ class TControl : public TComponent {
   bool showHint_ = false;
   bool parentShowHint_ = true;
   TPopupMenu* popupMenu_ = nullptr;
+  TDragMode dragMode_ = dmManual;
+  TCursor dragCursor_ = crDrag;
   std::string text_;
   TControlStyle controlStyle_;
   TControlState controlState_;
@@ -478,6 +508,7 @@ class TWinControl : public TControl {
   void WMNCPaint(TMessage& m);
   void WMCommandLike(TMessage& m);
   void WMSysColorChange(TMessage& m);
+  void WMSysCommand(TMessage& m);
   void WMNCDestroy(TMessage& m);
   void CMEnter(TMessage&) { DoEnter(); }
   void CMExit(TMessage&) { DoExit(); }
@@ -490,6 +521,8 @@ class TWinControl : public TControl {
   void CMShowingChanged(TMessage& m);
   void CMMouseWheel(TMessage& m);
   bool MouseWheelHandled(TMessage& m);
+  // Whole notches of the wheel, the rest of a turn kept for the next one.
+  bool DoMouseWheelNotches(TShiftState shift, int wheelDelta, POINT mousePos);
   bool IsControlMouseMsg(TWMMouse& m);
 
   static LRESULT CALLBACK InitWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -517,6 +550,7 @@ class TWinControl : public TControl {
   std::unique_ptr<TBrush> brush_;
   bool recreating_ = false;
   bool reparenting_ = false;
+  int wheelAccumulator_ = 0;
 };
 
 // A canvas on a control's device context. Painting binds the paint context

@@ -6,9 +6,6 @@
 
 #include "Controls.hpp"
 
-// What a drag does to a target under it.
-enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
-
 // The thing being dragged. Descendants say which cursor shows over a
 // target, how their drag image hides and shows, and what happens when the
 // drag ends.

@@ -137,18 +137,34 @@ void TWinControl::WMChar(TWMKey& m) {
   DefaultHandler(m);
 }
 
-// The wheel goes to DoMouseWheel, then OnMouseWheel, else to the parent (as
-// CM_MOUSEWHEEL, which takes the same path there); only the window that got
-// WM_MOUSEWHEEL hands an unanswered one to its default procedure.
+// The wheel goes to DoMouseWheel, then OnMouseWheel, then a notch at a time
+// to DoMouseWheelDown/DoMouseWheelUp, else to the parent (as CM_MOUSEWHEEL,
+// which takes the same path there); only the window that got WM_MOUSEWHEEL
+// hands an unanswered one to its default procedure.
 bool TWinControl::MouseWheelHandled(TMessage& m) {
   TWMMouseWheel& w = MessageAs<TWMMouseWheel>(m);
   TShiftState shift = KeysToShiftState(static_cast<Word>(w.Keys()));
   POINT p{w.XPos(), w.YPos()};
   bool handled = DoMouseWheel(shift, w.WheelDelta(), p);
   if (!handled) OnMouseWheel(this, shift, w.WheelDelta(), p, handled);
+  if (!handled) handled = DoMouseWheelNotches(shift, w.WheelDelta(), p);
   if (handled) m.Result = 1;
   else if (parent_) m.Result = parent_->Perform(CM_MOUSEWHEEL, m.WParam, m.LParam);
   return m.Result != 0;
+}
+
+// Fine-grained wheels send deltas below a notch (120): they add up until a
+// whole notch is reached, so the up and down events count notches, not
+// messages.
+bool TWinControl::DoMouseWheelNotches(TShiftState shift, int wheelDelta, POINT mousePos) {
+  wheelAccumulator_ += wheelDelta;
+  bool handled = false;
+  while (wheelAccumulator_ >= WHEEL_DELTA || wheelAccumulator_ <= -WHEEL_DELTA) {
+    bool down = wheelAccumulator_ < 0;
+    wheelAccumulator_ += down ? WHEEL_DELTA : -WHEEL_DELTA;
+    handled = down ? DoMouseWheelDown(shift, mousePos) : DoMouseWheelUp(shift, mousePos);
+  }
+  return handled;
 }
 
 void TWinControl::WMMouseWheel(TWMMouseWheel& m) {

@@ -50,6 +50,7 @@ void RegisterEnums() {
   RegisterEnumNames<TBevelCut>({"bvNone", "bvLowered", "bvRaised", "bvSpace"});
   RegisterEnumNames<TBevelEdge>({"beLeft", "beTop", "beRight", "beBottom"});
   RegisterEnumNames<TBevelKind>({"bkNone", "bkTile", "bkSoft", "bkFlat"});
+  RegisterEnumNames<TDragMode>({"dmManual", "dmAutomatic"});
   RegisterEnumNames<TFontStyle>({"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"});
   RegisterEnumNames<TFormBorderStyle>({"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"});
   RegisterEnumNames<TBorderIcon>({"biSystemMenu", "biMinimize", "biMaximize", "biHelp"});
@@ -109,6 +110,8 @@ void RegisterControls() {
       .Property("Color", &TControl::Color, &TControl::SetColor).Idents(&ColorIdents)
       .Property("Constraints", &TControl::Constraints, nullptr)
       .Property("Cursor", &TControl::Cursor, &TControl::SetCursor, crDefault).Idents(&kCursorIdents)
+      .Property("DragCursor", &TControl::DragCursor, &TControl::SetDragCursor, crDrag).Idents(&kCursorIdents)
+      .Property("DragMode", &TControl::DragMode, &TControl::SetDragMode, dmManual)
       .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled, true)
       .Property("Font", &TControl::Font, nullptr)
       .Property("Hint", &TControl::Hint, &TControl::SetHint)
@@ -122,10 +125,14 @@ void RegisterControls() {
       .Property("OnContextPopup", [](TControl* c) { return c->OnContextPopup; },
                 [](TControl* c, const TContextPopupEvent& e) { c->OnContextPopup = e; })
       .Property("OnDblClick", [](TControl* c) { return c->OnDblClick; }, [](TControl* c, const TNotifyEvent& e) { c->OnDblClick = e; })
+      .Property("OnDragDrop", [](TControl* c) { return c->OnDragDrop; }, [](TControl* c, const TDragDropEvent& e) { c->OnDragDrop = e; })
+      .Property("OnDragOver", [](TControl* c) { return c->OnDragOver; }, [](TControl* c, const TDragOverEvent& e) { c->OnDragOver = e; })
+      .Property("OnEndDrag", [](TControl* c) { return c->OnEndDrag; }, [](TControl* c, const TEndDragEvent& e) { c->OnEndDrag = e; })
       .Property("OnMouseDown", [](TControl* c) { return c->OnMouseDown; }, [](TControl* c, const TMouseEvent& e) { c->OnMouseDown = e; })
       .Property("OnMouseUp", [](TControl* c) { return c->OnMouseUp; }, [](TControl* c, const TMouseEvent& e) { c->OnMouseUp = e; })
       .Property("OnMouseMove", [](TControl* c) { return c->OnMouseMove; }, [](TControl* c, const TMouseMoveEvent& e) { c->OnMouseMove = e; })
-      .Property("OnResize", [](TControl* c) { return c->OnResize; }, [](TControl* c, const TNotifyEvent& e) { c->OnResize = e; });
+      .Property("OnResize", [](TControl* c) { return c->OnResize; }, [](TControl* c, const TNotifyEvent& e) { c->OnResize = e; })
+      .Property("OnStartDrag", [](TControl* c) { return c->OnStartDrag; }, [](TControl* c, const TStartDragEvent& e) { c->OnStartDrag = e; });
   Publish<TWinControl, TControl>()
       .Property("BorderWidth", &TWinControl::BorderWidth, &TWinControl::SetBorderWidth, 0)
       .Property("BevelEdges", &TWinControl::BevelEdges, &TWinControl::SetBevelEdges,
@@ -143,7 +150,13 @@ void RegisterControls() {
       .Property("OnExit", [](TWinControl* c) { return c->OnExit; }, [](TWinControl* c, const TNotifyEvent& e) { c->OnExit = e; })
       .Property("OnKeyDown", [](TWinControl* c) { return c->OnKeyDown; }, [](TWinControl* c, const TKeyEvent& e) { c->OnKeyDown = e; })
       .Property("OnKeyPress", [](TWinControl* c) { return c->OnKeyPress; }, [](TWinControl* c, const TKeyPressEvent& e) { c->OnKeyPress = e; })
-      .Property("OnKeyUp", [](TWinControl* c) { return c->OnKeyUp; }, [](TWinControl* c, const TKeyEvent& e) { c->OnKeyUp = e; });
+      .Property("OnKeyUp", [](TWinControl* c) { return c->OnKeyUp; }, [](TWinControl* c, const TKeyEvent& e) { c->OnKeyUp = e; })
+      .Property("OnMouseWheel", [](TWinControl* c) { return c->OnMouseWheel; },
+                [](TWinControl* c, const TMouseWheelEvent& e) { c->OnMouseWheel = e; })
+      .Property("OnMouseWheelDown", [](TWinControl* c) { return c->OnMouseWheelDown; },
+                [](TWinControl* c, const TMouseWheelUpDownEvent& e) { c->OnMouseWheelDown = e; })
+      .Property("OnMouseWheelUp", [](TWinControl* c) { return c->OnMouseWheelUp; },
+                [](TWinControl* c, const TMouseWheelUpDownEvent& e) { c->OnMouseWheelUp = e; });
   Publish<TGraphicControl, TControl>();
   Publish<TCustomControl, TWinControl>();
 }

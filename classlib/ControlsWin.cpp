@@ -729,6 +729,7 @@ void TWinControl::Dispatch(TMessage& m) {
     case WM_NCCALCSIZE: WMNCCalcSize(MessageAs<TWMNCCalcSize>(m)); return;
     case WM_NCPAINT: WMNCPaint(m); return;
     case WM_SYSCOLORCHANGE: WMSysColorChange(m); return;
+    case WM_SYSCOMMAND: WMSysCommand(m); return;
     case WM_COMMAND: case WM_NOTIFY: case WM_DRAWITEM: case WM_MEASUREITEM: case WM_DELETEITEM:
     case WM_COMPAREITEM: case WM_CTLCOLORMSGBOX: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORBTN: case WM_CTLCOLORDLG: case WM_CTLCOLORSCROLLBAR: case WM_CTLCOLORSTATIC:
@@ -840,6 +841,17 @@ void TWinControl::WMSysColorChange(TMessage& m) {
     else c->Perform(CM_SYSCOLORCHANGE, m.WParam, m.LParam);
   }
   Invalidate();
+}
+
+// Alt+key on a secondary form opens the main form's menu: the form hands
+// the command on (CM_APPSYSCOMMAND) unless the mouse is busy.
+void TWinControl::WMSysCommand(TMessage& m) {
+  bool menuKey = (m.WParam & 0xFFF0) == SC_KEYMENU && m.LParam != VK_SPACE && m.LParam != '-';
+  if (menuKey && handle_ && !IsIconic(handle_) && !GetCapture() && (!Application || Application->MainForm() != this)) {
+    TCustomForm* form = GetParentForm();
+    if (form && form->Perform(CM_APPSYSCOMMAND, 0, reinterpret_cast<LPARAM>(&m)) != 0) return;
+  }
+  DefaultHandler(m);
 }
 
 void TWinControl::CMShowingChanged(TMessage&) {

@@ -354,6 +354,34 @@ void TCustomForm::WMActivate(TMessage& m) {
   }
 }
 
+namespace {
+// Every control of a form hears of the form's activation, at every depth. A
+// form docked inside passes it on to its own controls itself. The list is
+// read again for each control: a handler may free one.
+void PassOnToControls(TWinControl* parent, UINT msg) {
+  std::vector<TControl*> controls;
+  for (int i = 0; i < parent->ControlCount(); ++i) controls.push_back(parent->Controls(i));
+  for (TControl* c : controls) {
+    bool present = false;
+    for (int i = 0; i < parent->ControlCount() && !present; ++i) present = parent->Controls(i) == c;
+    if (!present) continue;
+    c->Perform(msg, 0, 0);
+    auto* win = dynamic_cast<TWinControl*>(c);
+    if (win && !dynamic_cast<TCustomForm*>(win)) PassOnToControls(win, msg);
+  }
+}
+}  // namespace
+
+// The key of Alt+key on a secondary form is a menu key of the main form: the
+// application hands it there.
+void TCustomForm::CMAppSysCommand(TMessage& m) {
+  m.Result = 0;
+  const auto* command = reinterpret_cast<const TMessage*>(m.LParam);
+  if (!command || !Application) return;
+  SendCancelMode(nullptr);
+  m.Result = SendMessageA(Application->Handle(), CM_APPSYSCOMMAND, command->WParam, command->LParam);
+}
+
 void TCustomForm::WMGetMinMaxInfo(TMessage& m) {
   DefaultHandler(m);
   auto* info = reinterpret_cast<MINMAXINFO*>(m.LParam);
@@ -369,6 +397,9 @@ void TCustomForm::Dispatch(TMessage& m) {
     case WM_ACTIVATE: WMActivate(m); return;
     case WM_GETMINMAXINFO: WMGetMinMaxInfo(m); return;
     case CM_RELEASE: CMRelease(m); return;
+    case CM_ACTIVATE:
+    case CM_DEACTIVATE: PassOnToControls(this, m.Msg); return;
+    case CM_APPSYSCOMMAND: CMAppSysCommand(m); return;
     case WM_SETFOCUS:
       // The form itself got the focus: pass it on to its active control.
       DefaultHandler(m);

@@ -119,6 +119,7 @@ class TCustomForm : public TWinControl {
   void WMClose(TMessage& m);
   void WMActivate(TMessage& m);
   void CMRelease(TMessage& m);
+  void CMAppSysCommand(TMessage& m);
   void WMGetMinMaxInfo(TMessage& m);
 
  private:
@@ -169,6 +170,9 @@ using TShowHintEvent = TEvent<std::string&, bool&, THintInfo&>;
 using TExceptionEvent = TEvent<TObject*, Exception*>;
 using TIdleEvent = TEvent<TObject*, bool&>;
 using TMessageEvent = TEvent<MSG&, bool&>;
+// Sees a message of the application's window before it does; setting the
+// flag ends its handling there.
+using TWindowHook = TEvent<TMessage&, bool&>;
 
 // The standard hint window: a bordered pop-up in clInfoBk showing the hint
 // text up to its first NUL byte.
@@ -217,6 +221,11 @@ class TApplication : public TComponent {
   void Terminate();
   void BringToFront();
   int MessageBox(const std::string& text, const std::string& caption, UINT flags);
+  // The application's window receives CM_APPKEYDOWN for every key pressed in
+  // a window of this library and CM_APPSYSCOMMAND for the menu key of a
+  // secondary form; hooks see these and all its other messages first.
+  void HookMainWindow(const TWindowHook& hook);
+  void UnhookMainWindow(const TWindowHook& hook);
 
   // Called inside a catch block: the exception being handled goes to
   // OnException or the standard error box. EAbort is silent. Never raises;
@@ -274,6 +283,8 @@ class TApplication : public TComponent {
   void MainFormShown();
   bool ProcessMessage(MSG& msg);
   bool IsCaptureKeyMsg(const MSG& msg);
+  bool IsAppKeyMsg(const MSG& msg);
+  void CMAppSysCommand(TMessage& m);
   void Idle();
   void WndProc(TMessage& m);
   void CloseMainForm();
@@ -292,6 +303,7 @@ class TApplication : public TComponent {
   bool terminated_ = false;
   bool handlingException_ = false;
   std::vector<TCustomForm*> releases_;
+  std::vector<TWindowHook> windowHooks_;
   TControl* mouseControl_ = nullptr;
 
   bool showHint_ = true;

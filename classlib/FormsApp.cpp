@@ -155,7 +155,24 @@ void TApplication::WakeMainThreadHandler(TObject*) {
   if (handle_) PostMessageA(handle_, WM_NULL, 0, 0);
 }
 
+void TApplication::HookMainWindow(const TWindowHook& hook) {
+  if (hook && std::find(windowHooks_.begin(), windowHooks_.end(), hook) == windowHooks_.end())
+    windowHooks_.push_back(hook);
+}
+
+void TApplication::UnhookMainWindow(const TWindowHook& hook) {
+  windowHooks_.erase(std::remove(windowHooks_.begin(), windowHooks_.end(), hook), windowHooks_.end());
+}
+
 void TApplication::WndProc(TMessage& m) {
+  // A hook may unhook itself or another while it runs.
+  std::vector<TWindowHook> hooks = windowHooks_;
+  for (const TWindowHook& hook : hooks) {
+    if (std::find(windowHooks_.begin(), windowHooks_.end(), hook) == windowHooks_.end()) continue;
+    bool handled = false;
+    hook(m, handled);
+    if (handled) return;
+  }
   switch (m.Msg) {
     case WM_TIMER:
       if (m.WParam == kHintTimer) HintTimerExpired();
@@ -164,6 +181,7 @@ void TApplication::WndProc(TMessage& m) {
     case CM_RELEASE: ServiceReleases(); return;
     case WM_NULL: CheckSynchronize(); return;
     case WM_CLOSE: CloseMainForm(); return;
+    case CM_APPSYSCOMMAND: CMAppSysCommand(m); return;
     case WM_SYSCOMMAND:
       if ((m.WParam & 0xFFF0) == SC_CLOSE) {
         CloseMainForm();
@@ -173,6 +191,20 @@ void TApplication::WndProc(TMessage& m) {
     default: break;
   }
   m.Result = DefWindowProcA(handle_, m.Msg, m.WParam, m.LParam);
+}
+
+// The menu key of a secondary form, performed by the main form with the
+// focus lent to it for the time of the command.
+void TApplication::CMAppSysCommand(TMessage& m) {
+  m.Result = 0;
+  if (!mainForm_ || !mainForm_->HandleAllocated()) return;
+  HWND main = mainForm_->Handle();
+  if (!IsWindowEnabled(main) || !IsWindowVisible(main)) return;
+  HWND saved = GetFocus();
+  ::SetFocus(main);
+  mainForm_->Perform(WM_SYSCOMMAND, m.WParam, m.LParam);
+  if (saved && IsWindow(saved)) ::SetFocus(saved);
+  m.Result = 1;
 }
 
 // This window is the program's taskbar button: its Close, and a close from
@@ -220,6 +252,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
   bool handled = false;
   OnMessage(msg, handled);
   if (!handled && IsCaptureKeyMsg(msg)) handled = true;
+  if (!handled && IsAppKeyMsg(msg)) handled = true;
   if (!handled && !IsHintMsg(msg)) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
@@ -235,6 +268,17 @@ bool TApplication::IsCaptureKeyMsg(const MSG& msg) {
   if (msg.message != WM_KEYDOWN) return false;
   TControl* control = GetCaptureControl();
   return control && control->Perform(CN_KEYDOWN, msg.wParam, msg.lParam) != 0;
+}
+
+// Every key pressed in a window of this library is offered to the
+// application's window (and so to its hooks) as CM_APPKEYDOWN; a non-zero
+// answer consumes it.
+bool TApplication::IsAppKeyMsg(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+  HWND wnd = msg.hwnd;
+  while (wnd && !TWinControl::FindControl(wnd)) wnd = GetParent(wnd);
+  if (!wnd) return false;
+  return SendMessageA(Handle(), CM_APPKEYDOWN, msg.wParam, msg.lParam) != 0;
 }
 
 void TApplication::ProcessMessages() {

@@ -147,16 +147,21 @@ void TCustomImageList::Delete(int index) {
   Change();
 }
 
-UINT TCustomImageList::DrawStyleFlags() const {
+UINT TCustomImageList::DrawStyleFlags(TDrawingStyle style, TImageType type) {
   static const UINT kStyles[] = {ILD_FOCUS, ILD_SELECTED, ILD_NORMAL, ILD_TRANSPARENT};
-  UINT style = kStyles[drawingStyle_];
-  if (imageType_ == itMask) style |= ILD_MASK;
-  return style;
+  UINT flags = kStyles[style];
+  if (type == itMask) flags |= ILD_MASK;
+  return flags;
 }
 
 void TCustomImageList::Draw(TCanvas* canvas, int x, int y, int index, bool enabled) {
+  Draw(canvas, x, y, index, drawingStyle_, imageType_, enabled);
+}
+
+void TCustomImageList::Draw(TCanvas* canvas, int x, int y, int index, TDrawingStyle style, TImageType type,
+                            bool enabled) {
   if (index < 0 || index >= Count()) return;
-  DoDraw(index, canvas, x, y, DrawStyleFlags(), enabled);
+  DoDraw(index, canvas, x, y, DrawStyleFlags(style, type), enabled);
 }
 
 bool TCustomImageList::Overlay(int imageIndex, int overlay) {
@@ -166,7 +171,7 @@ bool TCustomImageList::Overlay(int imageIndex, int overlay) {
 
 void TCustomImageList::DrawOverlay(TCanvas* canvas, int x, int y, int imageIndex, int overlay, bool enabled) {
   if (imageIndex < 0 || imageIndex >= Count() || overlay < 0 || overlay > 3) return;
-  DoDraw(imageIndex, canvas, x, y, DrawStyleFlags() | INDEXTOOVERLAYMASK(overlay + 1), enabled);
+  DoDraw(imageIndex, canvas, x, y, DrawStyleFlags(drawingStyle_, imageType_) | INDEXTOOVERLAYMASK(overlay + 1), enabled);
 }
 
 void TCustomImageList::DoDraw(int index, TCanvas* canvas, int x, int y, UINT style, bool enabled) {

@@ -73,6 +73,10 @@ class TCustomImageList : public TComponent {
   void Delete(int index);
 
   void Draw(TCanvas* canvas, int x, int y, int index, bool enabled = true);
+  // The same with a style and image type for this one call: DrawingStyle
+  // and ImageType stay as they are, so no change link hears of it.
+  void Draw(TCanvas* canvas, int x, int y, int index, TDrawingStyle style, TImageType type,
+            bool enabled = true);
   // Makes the image one of the four overlays (0..3).
   bool Overlay(int imageIndex, int overlay);
   void DrawOverlay(TCanvas* canvas, int x, int y, int imageIndex, int overlay, bool enabled = true);
@@ -90,7 +94,7 @@ class TCustomImageList : public TComponent {
  private:
   void CreateImageList();
   void DestroyImageList();
-  UINT DrawStyleFlags() const;
+  static UINT DrawStyleFlags(TDrawingStyle style, TImageType type);
   void DrawDisabled(int index, TCanvas* canvas, int x, int y);
 
   HIMAGELIST handle_ = nullptr;

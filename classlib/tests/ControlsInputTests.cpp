@@ -127,6 +127,105 @@ TEST_F(InputTest, AnUnhandledWheelGoesToTheParent) {
   EXPECT_EQ(rec.lines.size(), 1u);
 }
 
+struct WheelNotches {
+  std::vector<std::string> lines;
+  bool take = false;
+  void Down(TObject*, TShiftState, POINT p, bool& handled) { Note("down", p, handled); }
+  void Up(TObject*, TShiftState, POINT p, bool& handled) { Note("up", p, handled); }
+  void Note(const char* what, POINT p, bool& handled) {
+    lines.push_back(std::string(what) + " " + std::to_string(p.x) + "," + std::to_string(p.y));
+    handled = take;
+  }
+};
+
+TEST_F(InputTest, TheWheelFiresOneUpOrDownPerWholeNotch) {
+  WheelNotches notches;
+  control->OnMouseWheelDown = TMouseWheelUpDownEvent(&notches, &WheelNotches::Down);
+  control->OnMouseWheelUp = TMouseWheelUpDownEvent(&notches, &WheelNotches::Up);
+  form->OnMouseWheel = TMouseWheelEvent(&rec, &EventRecorder::FormWheel);
+  HWND w = control->Handle();
+  SendMessageA(w, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-240)), MAKELPARAM(120, 95));
+  EXPECT_EQ(notches.lines, (std::vector<std::string>{"down 120,95", "down 120,95"}));
+  EXPECT_EQ(rec.lines, (std::vector<std::string>{"form wheel -240"})) << "unanswered, it goes to the parent";
+  // Half notches add up; the notch that completes them is taken.
+  notches.lines.clear();
+  rec.lines.clear();
+  notches.take = true;
+  SendMessageA(w, WM_MOUSEWHEEL, MAKEWPARAM(0, 60), MAKELPARAM(120, 95));
+  EXPECT_TRUE(notches.lines.empty());
+  SendMessageA(w, WM_MOUSEWHEEL, MAKEWPARAM(0, 60), MAKELPARAM(120, 95));
+  EXPECT_EQ(notches.lines, (std::vector<std::string>{"up 120,95"}));
+  EXPECT_EQ(rec.lines, (std::vector<std::string>{"form wheel 60"}));
+}
+
+struct AppWindowHook {
+  std::vector<std::string> lines;
+  bool consume = false;
+  void Hook(TMessage& m, bool& handled) {
+    if (m.Msg == CM_APPKEYDOWN) lines.push_back("key " + std::to_string(m.WParam));
+    else if (m.Msg == CM_APPSYSCOMMAND)
+      lines.push_back("syscommand " + std::to_string(m.WParam) + " " + std::to_string(m.LParam));
+    else return;
+    handled = consume;
+    m.Result = consume ? 1 : 0;
+  }
+};
+
+TEST_F(InputTest, KeysInTheProgramsWindowsAreOfferedToTheApplicationFirst) {
+  AppWindowHook hook;
+  Application->HookMainWindow(TWindowHook(&hook, &AppWindowHook::Hook));
+  HWND foreign = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  PostMessageA(control->Handle(), WM_KEYDOWN, 'Z', 1);
+  PostMessageA(foreign, WM_KEYDOWN, 'X', 1);
+  Application->ProcessMessages();
+  hook.consume = true;
+  PostMessageA(control->Handle(), WM_KEYDOWN, 'Y', 1);
+  Application->ProcessMessages();
+  // The menu key of a form that is not the main form goes there through the
+  // application.
+  SendMessageA(form->Handle(), WM_SYSCOMMAND, SC_KEYMENU, 'f');
+  Application->UnhookMainWindow(TWindowHook(&hook, &AppWindowHook::Hook));
+  PostMessageA(control->Handle(), WM_KEYDOWN, 'W', 1);
+  Application->ProcessMessages();
+  DestroyWindow(foreign);
+  EXPECT_EQ(hook.lines, (std::vector<std::string>{"key 90", "key 89", "syscommand " + std::to_string(SC_KEYMENU) + " 102"}));
+  std::vector<std::string> downs;
+  for (const std::string& line : control->Log)
+    if (line.rfind("down", 0) == 0) downs.push_back(line);
+  EXPECT_EQ(downs, (std::vector<std::string>{"down 90", "down 87"})) << "a consumed key goes no further";
+}
+
+// Records the form's activation as its controls hear it.
+template <class Base>
+class TActivationLog : public Base {
+ public:
+  explicit TActivationLog(TComponent* owner) : Base(owner) {}
+  std::vector<std::string>* Log = nullptr;
+  void Dispatch(TMessage& m) override {
+    if (m.Msg == CM_ACTIVATE) Log->push_back("activate " + this->Name());
+    if (m.Msg == CM_DEACTIVATE) Log->push_back("deactivate " + this->Name());
+    Base::Dispatch(m);
+  }
+};
+
+TEST_F(InputTest, TheFormPassesItsActivationOnToControlsAtEveryDepth) {
+  std::vector<std::string> log;
+  auto* outer = new TActivationLog<TGreenControl>(form);
+  outer->SetName("Outer");
+  outer->SetControlStyle(outer->ControlStyle() + TControlStyle{csAcceptsControls});
+  outer->SetBounds(150, 10, 120, 120);
+  outer->SetParent(form);
+  auto* inner = new TActivationLog<TLabel>(form);
+  inner->SetName("Inner");
+  inner->SetParent(outer);
+  outer->Log = inner->Log = &log;
+  SendMessageA(form->Handle(), WM_ACTIVATE, WA_INACTIVE, 0);
+  log.clear();
+  SendMessageA(form->Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+  SendMessageA(form->Handle(), WM_ACTIVATE, WA_INACTIVE, 0);
+  EXPECT_EQ(log, (std::vector<std::string>{"activate Outer", "activate Inner", "deactivate Outer", "deactivate Inner"}));
+}
+
 TEST_F(InputTest, DoubleClicksNeedCsDoubleClicks) {
   control->OnClick = TNotifyEvent(&rec, &EventRecorder::Click);
   control->OnDblClick = TNotifyEvent(&rec, &EventRecorder::DblClick);

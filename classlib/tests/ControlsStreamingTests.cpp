@@ -42,6 +42,10 @@ class TCustomStreamForm : public TForm {
     ++popups;
     handled = true;
   }
+  std::vector<std::string> heard;
+  void PictureStartDrag(TObject*, TDragObject*&) { heard.push_back("start"); }
+  void PictureDragOver(TObject*, TObject*, int, int, TDragState, bool&) { heard.push_back("over"); }
+  void PictureWheelDown(TObject*, TShiftState, POINT, bool&) { heard.push_back("wheel down"); }
 };
 
 void PublishCustomClasses() {
@@ -53,7 +57,10 @@ void PublishCustomClasses() {
       .Field("Link1", &TCustomStreamForm::Link1)
       .Field("Menu1", &TCustomStreamForm::Menu1)
       .Method("PictureClick", &TCustomStreamForm::PictureClick)
-      .Method("LinkPopup", &TCustomStreamForm::LinkPopup);
+      .Method("LinkPopup", &TCustomStreamForm::LinkPopup)
+      .Method("PictureStartDrag", &TCustomStreamForm::PictureStartDrag)
+      .Method("PictureDragOver", &TCustomStreamForm::PictureDragOver)
+      .Method("PictureWheelDown", &TCustomStreamForm::PictureWheelDown);
 }
 
 class CustomStreaming : public ::testing::Test {
@@ -125,6 +132,35 @@ TEST_F(CustomStreaming, WrittenTextCarriesInheritedAndOwnPropertiesButNotDefault
   EXPECT_EQ(copy->Picture1->Frames(), 3);
   EXPECT_EQ(copy->Picture1->Cursor(), crHandPoint);
   EXPECT_EQ(copy->Link1->Alignment(), taCenter);
+  copy->Free();
+}
+
+TEST_F(CustomStreaming, DragAndWheelPropertiesAndEventsBindFromFormText) {
+  auto* copy = new TCustomStreamForm(nullptr);
+  ReadComponentText(
+      "object CustomStreamForm: TCustomStreamForm\n"
+      "  object Picture1: TTestPicture\n"
+      "    DragMode = dmAutomatic\n"
+      "    DragCursor = crMultiDrag\n"
+      "    OnStartDrag = PictureStartDrag\n"
+      "    OnDragOver = PictureDragOver\n"
+      "    OnMouseWheelDown = PictureWheelDown\n"
+      "  end\n"
+      "end\n",
+      copy, "drag");
+  TTestPicture* p = copy->Picture1;
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->DragMode(), dmAutomatic);
+  EXPECT_EQ(p->DragCursor(), crMultiDrag);
+  TDragObject* object = nullptr;
+  bool accept = false;
+  p->OnStartDrag(p, object);
+  p->OnDragOver(p, p, 0, 0, dsDragMove, accept);
+  p->OnMouseWheelDown(p, TShiftState{}, POINT{}, accept);
+  EXPECT_EQ(copy->heard, (std::vector<std::string>{"start", "over", "wheel down"}));
+  std::string text = ComponentToText(copy);
+  EXPECT_NE(text.find("DragMode = dmAutomatic"), std::string::npos) << text;
+  EXPECT_NE(text.find("OnStartDrag = PictureStartDrag"), std::string::npos) << text;
   copy->Free();
 }
 

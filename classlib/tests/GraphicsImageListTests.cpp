@@ -150,3 +150,29 @@ TEST(GraphicsImageList, ChangeLinksHearChangesAndUnregister) {
   list.reset();
   EXPECT_EQ(survivor->Sender(), nullptr) << "the list lets its links go";
 }
+
+TEST(GraphicsImageList, APerCallStyleLeavesTheListAndItsLinksAlone) {
+  TImageList list(nullptr, 8, 8);
+  auto image = MakeBitmap(pf24bit, 8, 8, clLime);
+  auto mask = MakeBitmap(pf1bit, 8, 8, clBlack);
+  mask->Canvas()->Brush()->SetColor(clWhite);
+  mask->Canvas()->FillRect(TRect{0, 0, 8, 4});
+  list.Add(image.get(), mask.get());
+  list.SetBkColor(clYellow);
+  Counter heard;
+  TChangeLink link;
+  link.OnChange = MakeEvent(&heard, &Counter::Handle);
+  list.RegisterChanges(&link);
+
+  auto dest = MakeBitmap(pf24bit, 8, 8, clWhite);
+  list.Draw(dest->Canvas(), 0, 0, 0, dsTransparent, itImage);
+  EXPECT_EQ(Px(*dest, 3, 1), clWhite) << "drawn transparently for this call";
+  EXPECT_EQ(Px(*dest, 3, 6), clLime);
+  list.Draw(dest->Canvas(), 0, 0, 0, dsNormal, itMask);
+  EXPECT_EQ(Px(*dest, 3, 6), clBlack) << "the mask, for this call";
+  EXPECT_EQ(list.DrawingStyle(), dsNormal);
+  EXPECT_EQ(list.ImageType(), itImage);
+  EXPECT_EQ(heard.count, 0);
+  list.Draw(dest->Canvas(), 0, 0, 0);
+  EXPECT_EQ(Px(*dest, 3, 1), clYellow) << "the list's own style again";
+}
