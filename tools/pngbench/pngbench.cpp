@@ -1,12 +1,12 @@
-// pngbench: times the kit's PNG decoder against libpng on the same files, in
-// the same process, and checks that both give the same pixels.
+// pngbench: times the kit's PNG decoder against libpng and libspng on the
+// same files, in the same process, and checks that all give the same pixels.
 //
 //   pngbench.exe [--runs N] FOLDER     files named in FOLDER/images.txt
 //   pngbench.exe [--runs N] FILE...
 //
 // Each file is read into memory first, so only decoding is timed. Each
-// decoder gets the best of N runs (default 5), the two taking turns; the
-// median of each turn's ratio is printed too, and the times zlib and
+// decoder gets the best of N runs (default 5), the three taking turns; the
+// median of each turn's ratio to libpng is printed too, and the times zlib and
 // libdeflate alone take to inflate the image data: the floor of both
 // decoders on large images (the codec streams them through zlib as libpng
 // does), and what the codec's one-call inflate of small images would take
@@ -19,11 +19,16 @@
 // (png_set_strip_16), colour samples in blue, green, red order
 // (png_set_bgr) and Adam7 passes merged (png_set_interlace_handling), into
 // one unzeroed buffer; palette and gray images stay indexes and levels.
-// The codec builds its bottom-up bitmap (gray and palette as indexes, colour
+// libspng, which has neither the blue-first order nor a cut of 16-bit samples
+// in the file's own layout, decodes 8-bit images as the file holds them
+// (SPNG_FMT_PNG) and 16-bit ones to 8-bit RGB or RGBA, into one unzeroed
+// buffer. Files of 8 and 16 bits per sample are compared. The codec builds its bottom-up bitmap (gray and palette as indexes, colour
 // as blue, green, red) with alpha in a plane of its own.
 #include <libdeflate.h>
 #include <png.h>
 #include <zlib.h>
+#define SPNG_STATIC
+#include <spng.h>
 
 #include <algorithm>
 #include <chrono>
@@ -126,6 +131,52 @@ void DecodeLibpng(const std::vector<Byte>& file, LibpngImage& image) {
 }
 
 // ---------------------------------------------------------------------------
+// libspng's side.
+
+struct SpngImage {
+  spng_ihdr Header{};
+  int Format = 0;
+  std::size_t Size = 0;
+  std::unique_ptr<Byte[]> Pixels;
+  spng_plte Palette{};
+  spng_trns Transparency{};
+  bool HasTransparency = false;
+  std::string Error;
+};
+
+int SpngFormat(const spng_ihdr& header) {
+  if (header.bit_depth < 16) return SPNG_FMT_PNG;
+  return header.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA ||
+                 header.color_type == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA
+             ? SPNG_FMT_RGBA8
+             : SPNG_FMT_RGB8;
+}
+
+void DecodeSpng(const std::vector<Byte>& file, SpngImage& image) {
+  spng_ctx* ctx = spng_ctx_new(0);
+  if (!ctx) {
+    image.Error = "out of memory";
+    return;
+  }
+  int status = spng_set_png_buffer(ctx, file.data(), file.size());
+  if (status == 0) status = spng_get_ihdr(ctx, &image.Header);
+  if (status == 0) {
+    image.Format = SpngFormat(image.Header);
+    status = spng_decoded_image_size(ctx, image.Format, &image.Size);
+  }
+  if (status == 0) {
+    image.Pixels.reset(new Byte[image.Size]);
+    status = spng_decode_image(ctx, image.Pixels.get(), image.Size, image.Format, 0);
+  }
+  if (status == 0 && image.Header.color_type == SPNG_COLOR_TYPE_INDEXED) {
+    status = spng_get_plte(ctx, &image.Palette);
+    image.HasTransparency = spng_get_trns(ctx, &image.Transparency) == 0;
+  }
+  if (status != 0) image.Error = spng_strerror(status);
+  spng_ctx_free(ctx);
+}
+
+// ---------------------------------------------------------------------------
 // Pixels compared as RGBA, outside the timing.
 
 using Rgba = std::vector<Byte>;
@@ -169,6 +220,47 @@ Rgba LibpngRgba(const LibpngImage& image) {
   return out;
 }
 
+Rgba SpngRgba(const SpngImage& image) {
+  const spng_ihdr& h = image.Header;
+  const std::size_t pixels = std::size_t(h.width) * h.height;
+  Rgba out(pixels * 4);
+  for (std::size_t i = 0; i < pixels; ++i) {
+    const Byte* p = image.Pixels.get();
+    if (image.Format == SPNG_FMT_RGBA8) {
+      PutPixel(out, i * 4, p[i * 4], p[i * 4 + 1], p[i * 4 + 2], p[i * 4 + 3]);
+      continue;
+    }
+    if (image.Format == SPNG_FMT_RGB8) {
+      PutPixel(out, i * 4, p[i * 3], p[i * 3 + 1], p[i * 3 + 2], 255);
+      continue;
+    }
+    switch (h.color_type) {
+      case SPNG_COLOR_TYPE_GRAYSCALE:
+        PutPixel(out, i * 4, p[i], p[i], p[i], 255);
+        break;
+      case SPNG_COLOR_TYPE_GRAYSCALE_ALPHA:
+        PutPixel(out, i * 4, p[i * 2], p[i * 2], p[i * 2], p[i * 2 + 1]);
+        break;
+      case SPNG_COLOR_TYPE_TRUECOLOR:
+        PutPixel(out, i * 4, p[i * 3], p[i * 3 + 1], p[i * 3 + 2], 255);
+        break;
+      case SPNG_COLOR_TYPE_TRUECOLOR_ALPHA:
+        PutPixel(out, i * 4, p[i * 4], p[i * 4 + 1], p[i * 4 + 2], p[i * 4 + 3]);
+        break;
+      default: {
+        const std::size_t k = p[i];
+        const spng_plte_entry c =
+            k < image.Palette.n_entries ? image.Palette.entries[k] : spng_plte_entry{};
+        const int a = image.HasTransparency && k < image.Transparency.n_type3_entries
+                          ? image.Transparency.type3_alpha[k]
+                          : 255;
+        PutPixel(out, i * 4, c.red, c.green, c.blue, a);
+      }
+    }
+  }
+  return out;
+}
+
 Rgba OursRgba(const TPNGObject& png) {
   const TChunkIHDR& h = *png.HeaderChunk();
   const TChunktRNS* trns = png.Chunks().Find<TChunktRNS>();
@@ -194,16 +286,18 @@ Rgba OursRgba(const TPNGObject& png) {
 }
 
 // The first pixel that differs, as text; "" when all agree.
-std::string FirstDifference(const Rgba& ours, const Rgba& libpng, std::uint32_t width) {
-  if (ours.size() != libpng.size()) return "the images differ in size";
-  const auto a = std::mismatch(ours.begin(), ours.end(), libpng.begin()).first;
+std::string FirstDifference(const Rgba& ours, const Rgba& peer, const char* peerName,
+                            std::uint32_t width) {
+  if (ours.size() != peer.size()) return std::string("the images differ in size from ") + peerName;
+  const auto a = std::mismatch(ours.begin(), ours.end(), peer.begin()).first;
   if (a == ours.end()) return "";
   const std::size_t pixel = std::size_t(a - ours.begin()) / 4;
   const Byte* p = ours.data() + pixel * 4;
-  const Byte* q = libpng.data() + pixel * 4;
+  const Byte* q = peer.data() + pixel * 4;
   char text[160];
-  std::snprintf(text, sizeof text, "pixel (%ld, %ld): ours %d,%d,%d,%d, libpng %d,%d,%d,%d",
-                long(pixel % width), long(pixel / width), p[0], p[1], p[2], p[3], q[0], q[1], q[2], q[3]);
+  std::snprintf(text, sizeof text, "pixel (%ld, %ld): ours %d,%d,%d,%d, %s %d,%d,%d,%d",
+                long(pixel % width), long(pixel / width), p[0], p[1], p[2], p[3], peerName, q[0],
+                q[1], q[2], q[3]);
   return text;
 }
 
@@ -276,7 +370,7 @@ std::vector<Byte> ReadFileBytes(const std::string& path) {
 
 struct Result {
   std::size_t Bytes = 0;
-  double Ours = 1e300, Libpng = 1e300, Inflate = 1e300, Libdeflate = 1e300;
+  double Ours = 1e300, Libpng = 1e300, Spng = 1e300, Inflate = 1e300, Libdeflate = 1e300;
   // The median of ours / libpng over the runs, each pair timed back to back:
   // steadier than the ratio of the bests on a busy machine.
   double PairedRatio = 0;
@@ -296,8 +390,8 @@ std::unique_ptr<TPNGObject> DecodeOurs(TMemoryStream& stream) {
   return png;
 }
 
-// Decodes the file with both and compares the pixels; "" when they agree,
-// else what went wrong.
+// Decodes the file with all three and compares the pixels; "" when they
+// agree, else what went wrong.
 std::string Check(const std::vector<Byte>& file, TMemoryStream& stream) {
   std::unique_ptr<TPNGObject> ours;
   try {
@@ -308,7 +402,14 @@ std::string Check(const std::vector<Byte>& file, TMemoryStream& stream) {
   LibpngImage reference;
   DecodeLibpng(file, reference);
   if (!reference.Error.empty()) return "libpng failed: " + reference.Error;
-  return FirstDifference(OursRgba(*ours), LibpngRgba(reference), reference.Width);
+  SpngImage spng;
+  DecodeSpng(file, spng);
+  if (!spng.Error.empty()) return "libspng failed: " + spng.Error;
+  const Rgba oursRgba = OursRgba(*ours);
+  const std::string problem =
+      FirstDifference(oursRgba, LibpngRgba(reference), "libpng", reference.Width);
+  return problem.empty() ? FirstDifference(oursRgba, SpngRgba(spng), "libspng", reference.Width)
+                         : problem;
 }
 
 // Checks the file, then times the best of runs; false (after a loud
@@ -337,8 +438,11 @@ bool Measure(const std::string& path, int runs, Result& result) {
     ours.reset();
     LibpngImage reference;
     const double libpngMs = Milliseconds([&] { DecodeLibpng(file, reference); });
+    SpngImage spng;
+    const double spngMs = Milliseconds([&] { DecodeSpng(file, spng); });
     result.Ours = std::min(result.Ours, oursMs);
     result.Libpng = std::min(result.Libpng, libpngMs);
+    result.Spng = std::min(result.Spng, spngMs);
     result.Inflate = std::min(result.Inflate, Milliseconds([&] { InflateAll(imageData); }));
     result.Libdeflate = std::min(
         result.Libdeflate, Milliseconds([&] { InflateAllLibdeflate(imageData, inflated); }));
@@ -370,16 +474,16 @@ std::string BaseName(const std::string& path) {
 void PrintLine(const std::string& name, const std::string& kib, const Result& r) {
   char paired[16] = "";
   if (r.PairedRatio > 0) std::snprintf(paired, sizeof paired, "%.2f", r.PairedRatio);
-  std::printf("%-22s %7s %9.1f %9.1f %7.2f %7s %9.1f %9.1f %7.2f\n", name.c_str(), kib.c_str(),
-              r.Ours, r.Libpng, r.Ours / r.Libpng, paired, r.Inflate, r.Libdeflate,
-              (r.Ours - r.Inflate) / (r.Libpng - r.Inflate));
+  std::printf("%-22s %7s %8.1f %9.1f %8.1f %7.2f %7s %7.2f %8.1f %8.1f %6.2f\n", name.c_str(),
+              kib.c_str(), r.Ours, r.Libpng, r.Spng, r.Ours / r.Libpng, paired, r.Ours / r.Spng,
+              r.Inflate, r.Libdeflate, (r.Ours - r.Inflate) / (r.Libpng - r.Inflate));
   std::fflush(stdout);
 }
 
 int Run(int runs, const std::vector<std::string>& files) {
-  std::printf("%-22s %7s %9s %9s %7s %7s %9s %9s %7s\n", "file", "KiB", "ours ms", "libpng ms",
-              "ratio", "paired", "zlib", "libdefl", "rest");
-  Result total{0, 0, 0, 0, 0, 0};
+  std::printf("%-22s %7s %8s %9s %8s %7s %7s %7s %8s %8s %6s\n", "file", "KiB", "ours ms",
+              "libpng ms", "spng ms", "/libpng", "paired", "/spng", "zlib", "libdefl", "rest");
+  Result total{0, 0, 0, 0, 0, 0, 0};
   bool agreed = true;
   for (const std::string& path : files) {
     Result r;
@@ -390,15 +494,17 @@ int Run(int runs, const std::vector<std::string>& files) {
     PrintLine(BaseName(path), std::to_string(r.Bytes / 1024), r);
     total.Ours += r.Ours;
     total.Libpng += r.Libpng;
+    total.Spng += r.Spng;
     total.Inflate += r.Inflate;
     total.Libdeflate += r.Libdeflate;
   }
   if (total.Libpng > 0) PrintLine("total", "", total);
   std::printf(
-      "best of %d runs each; ratio = ours / libpng %s (the bests); paired = median of\n"
-      "the runs' ratios; zlib, libdefl = zlib or libdeflate alone inflating the joined\n"
-      "image data; rest = (ours - zlib) / (libpng - zlib), each beyond inflating\n",
-      runs, PNG_LIBPNG_VER_STRING);
+      "best of %d runs each; /libpng = ours / libpng %s, /spng = ours / libspng %d.%d.%d\n"
+      "(the bests); paired = median of the runs' ours / libpng; zlib, libdefl = zlib or\n"
+      "libdeflate alone inflating the joined image data; rest = (ours - zlib) /\n"
+      "(libpng - zlib), each beyond inflating\n",
+      runs, PNG_LIBPNG_VER_STRING, SPNG_VERSION_MAJOR, SPNG_VERSION_MINOR, SPNG_VERSION_PATCH);
   if (!agreed) std::fprintf(stderr, "MISMATCH: the decoders disagree on some files\n");
   return agreed ? 0 : 1;
 }

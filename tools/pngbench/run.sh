@@ -2,8 +2,9 @@
 # Builds the PNG benchmark (x86_64) and its files, then runs it under Wine.
 # Usage: tools/pngbench/run.sh [--runs N] [build-dir]
 #   build-dir defaults to build/x64-pngbench; N (best of N runs) to 10.
-# Needs libpng from scripts/setup.sh. Prints: file, size, our ms, libpng ms,
-# and their ratio; exits non-zero when the decoders give different pixels.
+# Needs libpng and libspng from scripts/setup.sh. Prints: file, size, our ms,
+# libpng's and libspng's, and our ratios to each; exits non-zero when the
+# decoders give different pixels.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 RUNS=10
@@ -12,10 +13,12 @@ BUILD="${1:-$ROOT/build/x64-pngbench}"
 mkdir -p "$BUILD"
 BUILD="$(cd "$BUILD" && pwd)"
 
-if [ ! -f "$ROOT/build/deps/x86_64/libpng/lib/libpng16.a" ]; then
-  echo "run.sh: libpng is not built; run scripts/setup.sh first" >&2
-  exit 2
-fi
+for lib in libpng/lib/libpng16.a libspng/lib/libspng.a; do
+  if [ ! -f "$ROOT/build/deps/x86_64/$lib" ]; then
+    echo "run.sh: $lib is not built; run scripts/setup.sh first" >&2
+    exit 2
+  fi
+done
 cmake -S "$ROOT" -B "$BUILD" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake" -DPROJECT_BUILD_TESTS=ON >/dev/null
 cmake --build "$BUILD" --target pngbench pngbench_images
