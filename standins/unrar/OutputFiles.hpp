@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 
 #include "Rar5Reader.hpp"
@@ -20,9 +21,12 @@ struct FileDetails {
   static FileDetails Of(const rar5::Entry& entry);
 };
 
-// One output file; removed again unless Keep is called, so that a failed or
-// cancelled extraction leaves no partial file behind. An existing file is
-// replaced, also a read-only, hidden or system one.
+// One output file. A new name is written in place; an existing file is
+// never opened for writing: the bytes go to a temporary file beside it,
+// which replaces it only once complete. Whatever this object created goes
+// again unless Keep succeeds, and nothing else is ever deleted, so a failed
+// or cancelled extraction leaves an existing file as it was. A link at the
+// name is never written through.
 class OutputFile {
  public:
   OutputFile(const std::wstring& path, const FileDetails& details);
@@ -31,19 +35,35 @@ class OutputFile {
   OutputFile& operator=(const OutputFile&) = delete;
   bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
   bool Write(const uint8_t* data, size_t size);
-  // Sets the time and the read-only attribute and keeps the file.
-  void Keep();
+  // Sets the time, closes the file, sets the read-only attribute and puts
+  // the file in place. Any failure is reported, and nothing is kept then.
+  rar5::Status Keep();
 
  private:
-  HANDLE Create(DWORD disposition) const;
+  HANDLE Create(const std::wstring& path) const;
+  bool OpenBeside();
+  bool PutInPlace();
 
-  std::wstring path_;
+  std::wstring path_;     // the name the file gets
+  std::wstring written_;  // the name written: path_ or a temporary beside it
   FileDetails details_;
   HANDLE handle_ = INVALID_HANDLE_VALUE;
+  bool created_ = false;
   bool kept_ = false;
 };
 
-// Creates the folder and every missing parent; true when it is a folder now.
-bool CreateFolders(const std::wstring& path);
+// Makes the folders files go into, each looked at once. A link or junction
+// at or below the destination is never entered: what is made through it
+// would lie elsewhere.
+class FolderMaker {
+ public:
+  // Makes `folder`, which is `destination` or lies below it, and every
+  // missing folder on its way; false when it cannot be made, when a name on
+  // the way is a file, or when one from the destination down is a link.
+  bool Make(const std::wstring& destination, const std::wstring& folder);
+
+ private:
+  std::set<std::wstring> checked_;  // folders known to be real ones
+};
 
 }  // namespace unrar

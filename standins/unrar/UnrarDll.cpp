@@ -26,8 +26,8 @@ static_assert(UNRAR_BLOCK_SIZE <= 1024 * 1024 && UNRAR_BLOCK_SIZE % 16 == 0);
 namespace {
 
 using rar5::Status;
-using unrar::CreateFolders;
 using unrar::FileDetails;
+using unrar::FolderMaker;
 using unrar::OutputFile;
 using unrar::UnixToFileTime;
 
@@ -189,7 +189,7 @@ class ArchiveHandle : public rar5::ReaderHost {
   bool AskForVolume(std::wstring& next);
   Status Extract(const char* destPath, const char* destName);
   Status DataBlock(const uint8_t* data, size_t size, OutputFile* out);
-  bool EnsureParentFolder(const std::wstring& path);
+  bool EnsureParentFolder(const std::wstring& destination, const std::wstring& path);
 
   rar5::KeyCache keys_;
   rar5::Reader reader_{*this, keys_};
@@ -204,6 +204,7 @@ class ArchiveHandle : public rar5::ReaderHost {
   // other in an archive, and asking for the folder again each time costs a
   // path lookup per file.
   std::wstring lastFolder_;
+  FolderMaker folders_;
 };
 
 Status ArchiveHandle::Open() {
@@ -292,12 +293,12 @@ Status ArchiveHandle::ProcessFile(int operation, const char* destPath, const cha
   return reader_.Skip();
 }
 
-bool ArchiveHandle::EnsureParentFolder(const std::wstring& path) {
+bool ArchiveHandle::EnsureParentFolder(const std::wstring& destination, const std::wstring& path) {
   const size_t slash = path.find_last_of(L"\\/");
   if (slash == std::wstring::npos || slash == 0) return true;
   const std::wstring folder = path.substr(0, slash);
   if (folder == lastFolder_) return true;
-  if (!CreateFolders(folder)) return false;
+  if (!folders_.Make(destination.empty() ? folder : destination, folder)) return false;
   lastFolder_ = folder;
   return true;
 }
@@ -317,17 +318,18 @@ Status ArchiveHandle::Extract(const char* destPath, const char* destName) {
     path += relative;
     if (!IsInside(folder, path)) return Status::ECreate;
   }
+  // A name given whole is the caller's choice; only its folder is made.
+  if (destName && *destName) folder.clear();
   if (entry_.IsDirectory()) {
-    if (!CreateFolders(path)) return Status::ECreate;
+    if (!folders_.Make(folder.empty() ? path : folder, path)) return Status::ECreate;
     return reader_.Extract([](const uint8_t*, size_t) { return Status::Success; }, UNRAR_BLOCK_SIZE);
   }
-  if (!EnsureParentFolder(path)) return Status::ECreate;
+  if (!EnsureParentFolder(folder, path)) return Status::ECreate;
   OutputFile out(path, FileDetails::Of(entry_));
   if (!out.IsOpen()) return Status::ECreate;
   const Status s =
       reader_.Extract([&](const uint8_t* d, size_t n) { return DataBlock(d, n, &out); }, UNRAR_BLOCK_SIZE);
-  if (s == Status::Success) out.Keep();
-  return s;
+  return s == Status::Success ? out.Keep() : s;
 }
 
 unsigned DosTime(const rar5::Entry& e) {

@@ -215,3 +215,33 @@ TEST(Extract, AFileContinuedInAPresentVolumeAsksAndTheInstallersRefusalStopsIt) 
   EXPECT_EQ(log.volumeModes.at(0), RAR_VOL_NOTIFY);
   EXPECT_FALSE(fs::exists(dest.Path() / "big.bin"));
 }
+
+TEST(Extract, AnExistingFileIsOnlyEverReplacedByACompleteNewOne) {
+  // big.bin comes first: the damage at 5000 lies in its data, and a cancel
+  // after the first block stops inside it.
+  TempFolder temp;
+  const fs::path damaged = DamagedCopy("plain.rar", temp.Path(), 5000);
+  enum { Damaged, Cancelled, Complete };
+  for (int outcome : {Damaged, Cancelled, Complete}) {
+    SCOPED_TRACE(outcome);
+    TempFolder dest;
+    // A hidden hard link to a file outside the destination.
+    const fs::path big = dest.Path() / "big.bin", other = temp.Path() / ("other" + std::to_string(outcome));
+    WriteAll(other, "the user's file");
+    ASSERT_TRUE(CreateHardLinkW(big.c_str(), other.c_str(), nullptr));
+    SetFileAttributesW(big.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    CallbackLog log;
+    log.cancelAfter = 1;
+    if (outcome == Damaged) EXPECT_EQ(ExtractAll(damaged, dest.Path(), nullptr), ERAR_BAD_DATA);
+    if (outcome == Cancelled) EXPECT_NE(ExtractAll(Fixture("plain.rar"), dest.Path(), nullptr, &log), 0);
+    if (outcome == Complete) ASSERT_EQ(ExtractAll(Fixture("plain.rar"), dest.Path(), nullptr), 0);
+    EXPECT_EQ(ReadAll(other), "the user's file") << "written through the link";
+    EXPECT_EQ(ReadAll(big), outcome == Complete ? ReadAll(FixtureTree() / "big.bin") : "the user's file");
+    if (outcome != Complete) EXPECT_EQ(GetFileAttributesW(big.c_str()) & FILE_ATTRIBUTE_HIDDEN, DWORD{FILE_ATTRIBUTE_HIDDEN});
+    // No temporary file is left beside it.
+    int names = 0;
+    for (const auto& entry : fs::directory_iterator(dest.Path()))
+      names += entry.path().filename().wstring().rfind(L"big.bin", 0) == 0;
+    EXPECT_EQ(names, 1);
+  }
+}
