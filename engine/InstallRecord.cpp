@@ -26,6 +26,13 @@ bool IsContainedName(const AnsiString& name) {
 
 bool Exists(const AnsiString& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+bool IsLink(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// Appended to the name of a file that the install moved aside.
+const char* const BackupSuffix = ".lumbrix-original";
+
 std::string AnsiToUtf8(const AnsiString& ansi) {
   const WideString wide = AnsiToWide(ansi);
   if (wide.empty()) return std::string();
@@ -53,7 +60,7 @@ std::vector<std::string> EarlierListNames(const AnsiString& listPath) {
 
 }  // namespace
 
-void TInstallRecord::Begin(const AnsiString& target) {
+bool TInstallRecord::Begin(const AnsiString& target) {
   target_ = ExcludeTrailingBackslash(target);
   created_.clear();
   installed_.clear();
@@ -61,8 +68,10 @@ void TInstallRecord::Begin(const AnsiString& target) {
   // The target and the parents the extraction will create, outermost first.
   std::vector<AnsiString> missing;
   for (AnsiString path = target_; !path.empty();) {
-    if (Exists(path)) {
-      known_[path] = TOrigin::Existed;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+      known_[path] = {TOrigin::Existed, attributes};
+      if (path == target_ && IsLink(attributes)) return false;
       break;
     }
     missing.push_back(path);
@@ -71,17 +80,19 @@ void TInstallRecord::Begin(const AnsiString& target) {
     path = parent;
   }
   for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-    known_[*it] = TOrigin::Created;
+    known_[*it] = {TOrigin::Created, 0};
     created_.push_back(*it);
   }
+  return true;
 }
 
-TInstallRecord::TOrigin TInstallRecord::OriginOf(const AnsiString& path, bool parentCreated) {
+const TInstallRecord::TKnown& TInstallRecord::Look(const AnsiString& path, bool parentCreated) {
   auto found = known_.find(path);
   if (found != known_.end()) return found->second;
   // Nothing can be in a folder this install has just made.
-  const TOrigin origin = parentCreated || !Exists(path) ? TOrigin::Created : TOrigin::Existed;
-  return known_[path] = origin;
+  const DWORD attributes = parentCreated ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+  const TOrigin origin = attributes == INVALID_FILE_ATTRIBUTES ? TOrigin::Created : TOrigin::Existed;
+  return known_[path] = {origin, attributes};
 }
 
 void TInstallRecord::NoteCreated(const AnsiString& path, const AnsiString& relative, bool isFolder) {
@@ -89,14 +100,33 @@ void TInstallRecord::NoteCreated(const AnsiString& path, const AnsiString& relat
   installed_.push_back(isFolder ? relative + "\\" : relative);
 }
 
-void TInstallRecord::NoteEntry(const AnsiString& relativeName, bool isFolder) {
-  if (target_.empty() || !IsContainedName(relativeName)) return;
+// The backup keeps the file's name with a suffix, so that the user finds it
+// beside the product's copy should anything stop it from being renamed back.
+bool TInstallRecord::MoveAside(const AnsiString& path, const AnsiString& relative) {
+  for (int n = 1; n <= 99; ++n) {
+    const AnsiString suffix = n == 1 ? AnsiString(BackupSuffix) : AnsiString(BackupSuffix) + "-" + IntToStr(n);
+    const AnsiString backup = path + suffix;
+    if (known_.count(backup) || Exists(backup)) continue;
+    // Renaming moves the name only: the file keeps its content, its
+    // attributes and any other name a hard link gives it.
+    if (!MoveFileA(path.c_str(), backup.c_str())) return false;
+    known_[path].Origin = TOrigin::Replaced;
+    known_[backup] = {TOrigin::Existed, 0};
+    created_.push_back(path + "|" + backup);
+    installed_.push_back(relative + "|" + relative + suffix);
+    return true;
+  }
+  return false;
+}
+
+bool TInstallRecord::NoteEntry(const AnsiString& relativeName, bool isFolder) {
+  if (target_.empty() || !IsContainedName(relativeName)) return true;
   AnsiString relative = relativeName;
   for (auto& ch : relative)
     if (ch == '/') ch = '\\';
   while (!relative.empty() && relative.back() == '\\') relative.pop_back();
   auto top = known_.find(target_);
-  bool parentCreated = top != known_.end() && top->second == TOrigin::Created;
+  bool parentCreated = top != known_.end() && top->second.Origin == TOrigin::Created;
   size_t start = 0;
   while (start < relative.size()) {
     size_t end = relative.find('\\', start);
@@ -107,17 +137,20 @@ void TInstallRecord::NoteEntry(const AnsiString& relativeName, bool isFolder) {
       const AnsiString path = target_ + "\\" + part;
       const bool folder = !last || isFolder;
       const bool seen = known_.count(path) != 0;
-      const TOrigin origin = OriginOf(path, parentCreated);
-      if (!seen && origin == TOrigin::Created) NoteCreated(path, part, folder);
-      // A file that was there before is replaced by the product's own.
-      if (last && !isFolder && origin == TOrigin::Existed && !(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY)) {
-        installed_.push_back(part);
-        known_[path] = TOrigin::Replaced;
+      const TKnown known = Look(path, parentCreated);
+      if (known.Origin == TOrigin::Existed) {
+        // A link is neither entered nor written through, nor moved aside:
+        // what it names is not the install's.
+        if (IsLink(known.Attributes)) return false;
+        if (!folder && !(known.Attributes & FILE_ATTRIBUTE_DIRECTORY) && !MoveAside(path, part)) return false;
+      } else if (!seen && known.Origin == TOrigin::Created) {
+        NoteCreated(path, part, folder);
       }
-      parentCreated = origin == TOrigin::Created;
+      parentCreated = known.Origin == TOrigin::Created;
     }
     start = end + 1;
   }
+  return true;
 }
 
 bool TInstallRecord::WriteList() {
@@ -130,7 +163,7 @@ bool TInstallRecord::WriteList() {
     // carry (it shows as "?") cannot be named to the removal program.
     if (AnsiSameText(name, installedfiles::FileName)) continue;
     const std::string utf8 = AnsiToUtf8(name);
-    if (installedfiles::IsSafeName(utf8) && listed.insert(utf8).second) names.push_back(utf8);
+    if (installedfiles::IsSafeEntry(utf8) && listed.insert(utf8).second) names.push_back(utf8);
   }
   // Noted before it is written, so that a list left half written goes with
   // the rollback.

@@ -34,6 +34,19 @@ bool IsSafeName(const std::string& name) {
   return true;
 }
 
+void SplitEntry(const std::string& line, std::string& name, std::string& backup) {
+  const size_t bar = line.find('|');
+  name = line.substr(0, bar);
+  backup = bar == std::string::npos ? std::string() : line.substr(bar + 1);
+}
+
+bool IsSafeEntry(const std::string& line) {
+  std::string name, backup;
+  SplitEntry(line, name, backup);
+  if (line.find('|') == std::string::npos) return IsSafeName(name);
+  return IsSafeName(name) && IsSafeName(backup) && name.back() != '\\' && backup.back() != '\\';
+}
+
 std::string Format(const std::vector<std::string>& names) {
   std::string text = std::string(Header) + "\r\n";
   for (const auto& name : names) text += name + "\r\n";
@@ -55,7 +68,7 @@ bool Parse(const std::string& text, std::vector<std::string>& names) {
   if (lines.empty() || lines[0] != Header) return false;
   for (size_t i = 1; i < lines.size(); ++i) {
     if (lines[i].empty()) continue;
-    if (!IsSafeName(lines[i])) return false;
+    if (!IsSafeEntry(lines[i])) return false;
   }
   for (size_t i = 1; i < lines.size(); ++i)
     if (!lines[i].empty()) names.push_back(lines[i]);

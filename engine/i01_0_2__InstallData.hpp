@@ -18,5 +18,13 @@ extern TInstallData* InstallSettings;
 // Full path of the payload archive.
 extern AnsiString ArchivePath;
 
+// True when the folder converts to the OEM code page, in which the RAR
+// library receives it, and back to the same text. The conversion replaces
+// what the OEM code page lacks by a look-alike ("—" by "-", "…" by ":"), so
+// such a folder would be another folder, or no valid name, to the library
+// while the list, the registry and the shortcuts name this one. The install
+// refuses it, and the folder page may ask before.
+bool TargetFolderFitsOemCodePage(const AnsiString& folder);
+
 // Unit start-up and shut-down; EngineUnits lists the units in order.
 extern const TUnitInfo i01_0_2__InstallDataUnit;

@@ -4,6 +4,7 @@
 #include "ProductPaths.hpp"
 #include "Registry.hpp"
 #include "SysUtils.hpp"
+#include "UnRAR.hpp"
 #include "i01_0_2__InstallData.hpp"
 #include "lib_Method12_ExtractRAR.hpp"
 #include "lib_WindowsFileSystem.hpp"
@@ -56,10 +57,15 @@ bool InstallThread::OnExtractProgress(const AnsiString&, std::int32_t runningTot
 
 TInstallStatus InstallThread::ExtractPayload() {
   if (!FileExists(ArchivePath)) return isArchiveMissing;
+  if (!TargetFolderFitsOemCodePage(InstallSettings->TargetFolder)) return isTargetRefused;
   RarError = GetArchiveUnpackedSize(ArchivePath, totalBytes_, PayloadPassword);
   if (Terminated()) return isCancelled;
   if (RarError != 0 && RarError != 10) return isScanFailed;
-  record_.Begin(InstallSettings->TargetFolder);
+  // A target that is a link or junction is never written through.
+  if (!record_.Begin(InstallSettings->TargetFolder)) {
+    RarError = ERAR_ECREATE;
+    return isExtractFailed;
+  }
   RarError = ExtractArchive(ArchivePath, InstallSettings->TargetFolder, PayloadPassword,
                             TExtractProgressEvent(this, &InstallThread::OnExtractProgress), &record_);
   if (Terminated()) return isCancelled;

@@ -20,6 +20,9 @@ enum TInstallStatus : Byte {
   // (the shortcuts could not be made, memory ran out) or the list of
   // installed files could not be written. The install is rolled back.
   isStepFailed = 7,
+  // The target folder cannot be handed to the RAR library as it is named
+  // (TargetFolderFitsOemCodePage); nothing was done.
+  isTargetRefused = 8,
 };
 
 class InstallThread : public TThread {

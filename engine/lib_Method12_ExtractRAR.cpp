@@ -1,6 +1,9 @@
 #include "lib_Method12_ExtractRAR.hpp"
 
+#include <algorithm>
 #include <cstring>
+#include <cwchar>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <vector>
@@ -65,16 +68,34 @@ int AsResultCode(Work work) {
   }
 }
 
-AnsiString OemNameToAnsi(const char* oem) {
-  std::vector<char> buffer(std::strlen(oem) + 1);
-  OemToCharA(oem, buffer.data());
-  return AnsiString(buffer.data());
-}
-
 AnsiString AnsiNameToOem(const AnsiString& ansi) {
   std::vector<char> buffer(ansi.size() + 1);
   CharToOemA(ansi.c_str(), buffer.data());
   return AnsiString(buffer.data(), ansi.size());
+}
+
+// The entry's name in the ANSI code page, taken from the name the library
+// creates the file by. False when the OEM name the library also gives, or
+// the ANSI one, is not that same name: best-fit and truncated forms name
+// another file ("Ｒeadme.txt" as "Readme.txt"), which the record would then
+// claim for the product.
+bool EntryName(const RARHeaderDataEx& header, AnsiString& ansi) {
+  const size_t wideLength = wcsnlen(header.FileNameW, std::size(header.FileNameW));
+  const size_t oemLength = strnlen(header.FileName, sizeof(header.FileName));
+  if (wideLength == 0 || wideLength == std::size(header.FileNameW) || oemLength == sizeof(header.FileName))
+    return false;
+  const WideString wide(header.FileNameW, wideLength);
+  const int n = int(wideLength);
+  WideString fromOem(size_t(oemLength) * 2 + 1, L'\0');
+  fromOem.resize(size_t(std::max(0, MultiByteToWideChar(CP_OEMCP, 0, header.FileName, int(oemLength),
+                                                         fromOem.data(), int(fromOem.size())))));
+  if (fromOem != wide) return false;
+  BOOL defaulted = FALSE;
+  const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), n, nullptr, 0, nullptr, &defaulted);
+  if (size <= 0 || defaulted) return false;
+  ansi.assign(size_t(size), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), n, ansi.data(), size, nullptr, nullptr);
+  return AnsiToWide(ansi) == wide;
 }
 
 int ExtractEntries(HANDLE archive, const AnsiString& destination, TClassForCallback& state,
@@ -82,14 +103,13 @@ int ExtractEntries(HANDLE archive, const AnsiString& destination, TClassForCallb
   AnsiString oemDestination = AnsiNameToOem(destination);
   std::vector<char> destBuffer(oemDestination.begin(), oemDestination.end());
   destBuffer.push_back('\0');
-  RARHeaderData header;
+  auto header = std::make_unique<RARHeaderDataEx>();
   for (;;) {
-    ZeroMemory(&header, sizeof(header));
-    int result = RARReadHeader(archive, &header);
+    ZeroMemory(header.get(), sizeof(*header));
+    int result = RARReadHeaderEx(archive, header.get());
     if (result != 0) return result;
-    header.FileName[sizeof(header.FileName) - 1] = '\0';
-    state.FileName = OemNameToAnsi(header.FileName);
-    if (record) record->NoteEntry(state.FileName, (header.Flags & RHDF_DIRECTORY) != 0);
+    if (!EntryName(*header, state.FileName)) return ERAR_ECREATE;
+    if (record && !record->NoteEntry(state.FileName, (header->Flags & RHDF_DIRECTORY) != 0)) return ERAR_ECREATE;
     result = RARProcessFile(archive, RAR_EXTRACT, destBuffer.data(), nullptr);
     if (result != 0) return result;
     if (state.ProgressEvent.Assigned() && !state.ProgressEvent(state.FileName, state.RunningTotal))

@@ -64,10 +64,13 @@ void Guarded(Step step) {
 
 }  // namespace
 
-void DeleteFileForced(const AnsiString& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
+void DeleteFileForced(const AnsiString& path) { DeleteFileForced(path, GetFileAttributesA(path.c_str())); }
+
+void DeleteFileForced(const AnsiString& path, DWORD attributes) {
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
-  SetFileAttributesA(path.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM));
+  // Only these two stop a deletion; another attribute costs no call.
+  constexpr DWORD blocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM;
+  if (attributes & blocking) SetFileAttributesA(path.c_str(), attributes & ~blocking);
   DeleteFileA(path.c_str());
 }
 
@@ -80,7 +83,7 @@ void DeleteFolderContents(const AnsiString& folder) {
   do {
     AnsiString path = base + data.cFileName;
     if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-      DeleteFileForced(path);
+      DeleteFileForced(path, data.dwFileAttributes);
     else if (data.cFileName[0] != '.' && !IsLink(data.dwFileAttributes))
       DeleteFolderTree(path);
   } while (find.Next(data));
@@ -121,13 +124,18 @@ void RemoveMenuFolderAndShortcuts(std::int32_t mode) {
 void RemoveInstallFolder(const AnsiString& folder, const std::vector<AnsiString>& createdPaths) {
   const AnsiString target = ExcludeTrailingBackslash(folder);
   for (auto it = createdPaths.rbegin(); it != createdPaths.rend(); ++it) {
-    if (!BelongsToTarget(*it, target)) continue;
-    const DWORD attributes = GetFileAttributesA(it->c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) continue;
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
-      DeleteFileForced(*it);
-    else if (!IsLink(attributes) && IsFolderEmpty(*it))
-      RemoveDirectoryA(it->c_str());
+    // "path|backup": the file that was there was moved aside for the
+    // install's own, and goes back in its place.
+    const size_t bar = it->find('|');
+    const AnsiString path = it->substr(0, bar);
+    const AnsiString backup = bar == AnsiString::npos ? AnsiString() : it->substr(bar + 1);
+    if (!BelongsToTarget(path, target) || (!backup.empty() && !StartsWith(backup, target + "\\"))) continue;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+      DeleteFileForced(path, attributes);
+    else if (attributes != INVALID_FILE_ATTRIBUTES && !IsLink(attributes) && IsFolderEmpty(path))
+      RemoveDirectoryA(path.c_str());
+    if (!backup.empty()) MoveFileA(backup.c_str(), path.c_str());
   }
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "System.hpp"
+#include "WinApi.hpp"
 
 // Set by RemoveMenuFolderAndShortcuts to its mode - 102 (153 for the
 // rollback's 255). Kept for callers that read it; no removal depends on it.
@@ -16,6 +17,9 @@ extern std::int32_t RemovalMode;
 // Clears the read-only and system attributes of an existing file, then
 // deletes it.
 void DeleteFileForced(const AnsiString& path);
+// The same for a file whose attributes were just read: they are not read
+// again, and set only when one of the two is on.
+void DeleteFileForced(const AnsiString& path, DWORD attributes);
 // Deletes every file of the folder and every sub-folder tree, except
 // sub-folders whose names begin with "." and junctions or links, which are
 // never entered.
@@ -31,7 +35,8 @@ void RemoveMenuFolderAndShortcuts(std::int32_t mode);
 // Deletes what the install created (InstallThread::CreatedPaths) that lies
 // in the target folder, is the folder itself or one of its parents: newest
 // first, a folder only when it is empty by then. Files and folders that
-// were there before stay, and so do the folders that hold them.
+// were there before stay, and so do the folders that hold them; a file the
+// install moved aside ("path|backup") is renamed back.
 void RemoveInstallFolder(const AnsiString& folder, const std::vector<AnsiString>& createdPaths);
 void DeleteProductRegistryKeys();
 

@@ -78,6 +78,7 @@ bool TStep7_InstallPanel::HostClosing() {
 TElFString InstallErrorText(TInstallStatus status, std::int32_t rarError) {
   switch (status) {
     case isArchiveMissing: return LoadText(IDS_ERROR_ARCHIVE);
+    case isTargetRefused: return LoadText(IDS_ERROR_TARGET_NAME);
     case isScanFailed: return FillText(LoadText(IDS_ERROR_UNPACK), {L"1", std::to_wstring(rarError)});
     case isExtractFailed: return FillText(LoadText(IDS_ERROR_UNPACK), {L"2", std::to_wstring(rarError)});
     default: return LoadText(IDS_ERROR_STEP);

@@ -228,6 +228,49 @@ std::ostream& operator<<(std::ostream& out, const TRunResult& run) {
   return out << "exit code " << run.ExitCode;
 }
 
+namespace {
+
+bool IsFolderLink(const AnsiString& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+}  // namespace
+
+bool MakeFolderLink(const AnsiString& link, const AnsiString& target) {
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  using TCreateLink = BOOLEAN(WINAPI*)(LPCSTR, LPCSTR, DWORD);
+  auto create = reinterpret_cast<TCreateLink>(reinterpret_cast<void*>(GetProcAddress(kernel, "CreateSymbolicLinkA")));
+  constexpr DWORD directoryLink = 1;
+  if (create && create(link.c_str(), target.c_str(), directoryLink) && IsFolderLink(link)) return true;
+  using TUnixName = char*(CDECL*)(LPCWSTR);
+  auto unixName = reinterpret_cast<TUnixName>(reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name")));
+  if (!unixName) return false;
+  const char* from = unixName(AnsiToWide(target).c_str());
+  const char* to = unixName(AnsiToWide(link).c_str());
+  if (!from || !to) return false;
+  // The host names are UTF-8; a wide command line carries them unchanged.
+  auto wide = [](const char* utf8) {
+    std::wstring out(size_t(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, out.data(), int(out.size()));
+    out.pop_back();
+    return out;
+  };
+  std::wstring commandLine = L"Z:\\bin\\ln -s \"" + wide(from) + L"\" \"" + wide(to) + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    return false;
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  // Wine does not wait for a host program through its process handle; the
+  // link's appearance is waited for instead.
+  for (int i = 0; i < 1200 && !IsFolderLink(link); ++i) Sleep(50);
+  return IsFolderLink(link);
+}
+
 void PackFolder(const AnsiString& folder, const AnsiString& archive, const TPackOptions& options) {
   AnsiString command = "\"" + BuildTreeFile("tools\\rarpack\\rarpack.exe") + "\"";
   if (!options.Password.empty()) command += " -p \"" + options.Password + "\"";

@@ -63,6 +63,11 @@ TShortcut ReadShortcut(const AnsiString& linkFile);
 // Waits until the file exists; false after the timeout.
 bool WaitForFile(const AnsiString& path, DWORD timeoutMs);
 
+// Makes `link` a link to the folder `target`: through the system where it
+// can, else through the host's "ln -s" (Wine shows a host link to a folder
+// as a reparse point). False when neither works.
+bool MakeFolderLink(const AnsiString& link, const AnsiString& target);
+
 // Runs a program and waits for it, at most the timeout (then it is ended).
 struct TRunResult {
   bool Started = false;

@@ -197,11 +197,23 @@ TEST_F(ExtractRar, FilesThatWereThereBeforeAreNotRecordedAsCreated) {
   EXPECT_EQ(std::count(created.begin(), created.end(), destination + "\\empty.txt"), 0);
   EXPECT_EQ(std::count(created.begin(), created.end(), destination + "\\zz-big.bin"), 1);
   for (const auto& path : created) EXPECT_EQ(path.compare(0, destination.size() + 1, destination + "\\"), 0) << path;
-  // The replaced file is the product's now: it is listed, though not created.
+  // The user's file was moved aside for the product's; both are listed.
   const auto& names = record.InstalledNames();
-  EXPECT_EQ(std::count(names.begin(), names.end(), "empty.txt"), 1);
+  EXPECT_EQ(std::count(names.begin(), names.end(), "empty.txt|empty.txt.lumbrix-original"), 1);
+  EXPECT_EQ(ReadFile(destination + "\\empty.txt.lumbrix-original"), "user's own");
   EXPECT_EQ(std::count(names.begin(), names.end(), "Storage\\"), 0);
   EXPECT_EQ(std::count(names.begin(), names.end(), "Storage\\Tutorial\\"), 1);
+}
+
+TEST_F(ExtractRar, TheLibraryNeverEntersAFolderLinkUnderTheDestination) {
+  TPayload payload(scratch_);
+  AnsiString archive = Pack(payload.Source, "payload.rar");
+  const AnsiString destination = scratch_ / "dest", outside = scratch_ / "outside";
+  ASSERT_TRUE(ForceDirectories(destination) && ForceDirectories(outside));
+  if (!MakeFolderLink(destination + "\\Storage", outside)) GTEST_SKIP() << "no folder links here";
+  // Without a record nothing is refused before the library is asked.
+  EXPECT_EQ(ExtractArchive(archive, destination, "tulbek", nullptr), ERAR_ECREATE);
+  EXPECT_TRUE(ListTree(outside).empty());
 }
 
 TEST_F(ExtractRar, EmptyArchiveListsZeroAndExtractsNothing) {

@@ -52,6 +52,13 @@ TEST(InstalledFilesList, AnythingButAListOfSafeNamesIsRefusedWhole) {
   }
   for (const char* safe : {"kv4.exe", "a\\b\\", ".hidden", "a b\\c.d.e", "x..y"})
     EXPECT_TRUE(installedfiles::IsSafeName(safe)) << safe;
+  // A backup names a file on each side of one bar.
+  for (const char* unsafe : {"a|", "|a", "a\\|b", "a|b\\", "a|b|c", "a|..\\x", "a|C:\\x"}) {
+    EXPECT_TRUE(Parsed(Header + unsafe + "\r\n", ok).empty()) << unsafe;
+    EXPECT_FALSE(ok) << unsafe;
+  }
+  EXPECT_EQ(Parsed(Header + "a\\b.txt|a\\b.txt.old\r\n", ok), std::vector<std::string>{"a\\b.txt|a\\b.txt.old"});
+  EXPECT_TRUE(ok);
 }
 
 class InstallRecord : public ::testing::Test {
@@ -71,22 +78,32 @@ TEST_F(InstallRecord, TheTargetAndItsMissingParentsAreCreatedOutermostFirst) {
   EXPECT_TRUE(record_.CreatedPaths().empty());
 }
 
-TEST_F(InstallRecord, EntriesAreCreatedReplacedOrLeftAsTheyWere) {
+TEST_F(InstallRecord, EntriesAreCreatedMovedAsideOrLeftAsTheyWere) {
   ASSERT_TRUE(ForceDirectories(Target() + "\\Storage"));
   WriteFile(Target() + "\\kv4.exe", "old");
-  record_.Begin(Target());
-  record_.NoteEntry("kv4.exe", false);
+  WriteFile(Target() + "\\kv4.exe.lumbrix-original", "an earlier backup of the user's");
+  ASSERT_TRUE(record_.Begin(Target()));
+  EXPECT_TRUE(record_.NoteEntry("kv4.exe", false));
+  const AnsiString backup = "kv4.exe.lumbrix-original-2";
+  EXPECT_FALSE(FileThere(Target() + "\\kv4.exe"));
+  EXPECT_EQ(ReadFile(Target() + "\\" + backup), "old");
   record_.NoteEntry("Storage", true);
   record_.NoteEntry("Storage\\Tutorial\\index.htm", false);
   record_.NoteEntry(Ansi("Шаблоны/Деловой/элемент.dat"), false);
   record_.NoteEntry("kv4.exe", false);  // twice in the archive
   EXPECT_EQ(record_.CreatedPaths(),
-            (std::vector<AnsiString>{Target() + "\\Storage\\Tutorial", Target() + "\\Storage\\Tutorial\\index.htm",
+            (std::vector<AnsiString>{Target() + "\\kv4.exe|" + Target() + "\\" + backup,
+                                     Target() + "\\Storage\\Tutorial", Target() + "\\Storage\\Tutorial\\index.htm",
                                      Target() + "\\" + Ansi("Шаблоны"), Target() + "\\" + Ansi("Шаблоны\\Деловой"),
                                      Target() + "\\" + Ansi("Шаблоны\\Деловой\\элемент.dat")}));
   EXPECT_EQ(record_.InstalledNames(),
-            (std::vector<AnsiString>{"kv4.exe", "Storage\\Tutorial\\", "Storage\\Tutorial\\index.htm",
+            (std::vector<AnsiString>{"kv4.exe|" + backup, "Storage\\Tutorial\\", "Storage\\Tutorial\\index.htm",
                                      Ansi("Шаблоны\\"), Ansi("Шаблоны\\Деловой\\"), Ansi("Шаблоны\\Деловой\\элемент.dat")}));
+  // The rollback puts the moved file back in place of the product's copy.
+  WriteFile(Target() + "\\kv4.exe", "the product's");
+  RemoveInstallFolder(Target(), record_.CreatedPaths());
+  EXPECT_EQ(ListTree(Target()), (std::vector<AnsiString>{"Storage\\", "kv4.exe", "kv4.exe.lumbrix-original"}));
+  EXPECT_EQ(ReadFile(Target() + "\\kv4.exe"), "old");
 }
 
 TEST_F(InstallRecord, NamesThatLeaveTheTargetAreNeverNoted) {

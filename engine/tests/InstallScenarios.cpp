@@ -353,3 +353,129 @@ TEST(Win98Scenario, PerUserProgramsFolderAndAdministratorWithoutTest) {
   Rollback(run);
   ExpectNothingOfTheInstallLeft(true, true);
 }
+
+// ---- A target that already holds things -------------------------------------
+
+TEST(InstallScenario, UsersFilesUnderPayloadNamesSurviveEveryOutcome) {
+  TScratchFolder scratch("names"), damaged("names-damaged");
+  PrepareEngine(SmallArchive(scratch, {"tulbek"}));
+  const AnsiString t = InstallSettings->TargetFolder + "\\";
+  // A read-only, hidden file of the user's, and a hard link to a file
+  // outside the target, under the names of the payload's two files.
+  ASSERT_TRUE(ForceDirectories(t + "Storage"));
+  WriteFile(t + "kv4.exe", "the user's own kv4");
+  constexpr DWORD userAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+  SetFileAttributesA((t + "kv4.exe").c_str(), userAttributes);
+  const AnsiString outside = scratch / "outside.bin";
+  WriteFile(outside, "linked from the target");
+  ASSERT_TRUE(CreateHardLinkA((t + "Storage\\data.bin").c_str(), outside.c_str(), nullptr));
+  const std::vector<AnsiString> before = ListTree(t);
+  auto expectUsersFiles = [&](const char* when) {
+    SCOPED_TRACE(when);
+    EXPECT_EQ(ListTree(t), before);
+    EXPECT_EQ(ReadFile(t + "kv4.exe"), "the user's own kv4");
+    EXPECT_EQ(GetFileAttributesA((t + "kv4.exe").c_str()) & userAttributes, userAttributes);
+    EXPECT_EQ(ReadFile(t + "Storage\\data.bin"), "linked from the target");
+    EXPECT_EQ(ReadFile(outside), "linked from the target");
+  };
+
+  // A complete install moves the user's files aside and lists the backups.
+  TInstallRun run = RunInstall();
+  ASSERT_EQ(run.Status, isSuccess) << run.RarError;
+  EXPECT_EQ(ReadFile(t + "kv4.exe"), std::string(70000, 'k'));
+  EXPECT_EQ(ReadFile(t + "kv4.exe.lumbrix-original"), "the user's own kv4");
+  EXPECT_EQ(ReadFile(outside), "linked from the target") << "written through the hard link";
+  const std::string list = ReadFile(t + "uninstall.lst");
+  EXPECT_NE(list.find("\nkv4.exe|kv4.exe.lumbrix-original\r"), std::string::npos) << list;
+  EXPECT_NE(list.find("\nStorage\\data.bin|Storage\\data.bin.lumbrix-original\r"), std::string::npos) << list;
+  Rollback(run);
+  expectUsersFiles("rolled back after success");
+
+  run = RunInstall(TCancel::DuringExtraction);
+  ASSERT_TRUE(run.Cancelled);
+  Rollback(run);
+  expectUsersFiles("cancelled");
+
+  PrepareEngine(DamagedSmallArchive(damaged));
+  run = RunInstall();
+  EXPECT_EQ(run.Status, isExtractFailed);
+  EXPECT_EQ(run.RarError, 12);
+  Rollback(run);
+  expectUsersFiles("failed");
+}
+
+TEST(InstallScenario, AFolderLinkAtOrUnderTheTargetIsNeverWrittenThrough) {
+  TScratchFolder scratch("links");
+  PrepareEngine(SmallArchive(scratch, {"tulbek"}));
+  const AnsiString outside = scratch / "outside";
+  ASSERT_TRUE(ForceDirectories(outside));
+  WriteFile(outside + "\\mine.txt", "the user's");
+  // Under the target: the payload's folder is a link out of it.
+  ASSERT_TRUE(ForceDirectories(InstallSettings->TargetFolder));
+  if (!MakeFolderLink(InstallSettings->TargetFolder + "\\Storage", outside)) GTEST_SKIP() << "no folder links here";
+  TInstallRun run = RunInstall();
+  EXPECT_EQ(run.Status, isExtractFailed);
+  EXPECT_EQ(run.RarError, 16);
+  EXPECT_EQ(ListTree(outside), std::vector<AnsiString>{"mine.txt"});
+  Rollback(run);
+  EXPECT_EQ(ListTree(outside), std::vector<AnsiString>{"mine.txt"});
+  EXPECT_TRUE(FolderThere(InstallSettings->TargetFolder + "\\Storage")) << "the link is the user's";
+  // The target itself a link.
+  InstallSettings->TargetFolder = AddTrailingBackslash(ProgramFilesFolder) + "Linked";
+  ASSERT_TRUE(MakeFolderLink(InstallSettings->TargetFolder, outside));
+  run = RunInstall();
+  EXPECT_EQ(run.Status, isExtractFailed);
+  Rollback(run);
+  EXPECT_EQ(ListTree(outside), std::vector<AnsiString>{"mine.txt"});
+}
+
+TEST(InstallScenario, ATargetTheOemCodePageCannotNameIsRefusedBeforeAnything) {
+  EXPECT_TRUE(TargetFolderFitsOemCodePage(DefaultTarget()));
+  EXPECT_TRUE(TargetFolderFitsOemCodePage(Ansi("C:\\Игры\\Лумбрикс 2008 №1")));
+  PrepareEngine(DemoPayload());
+  // The folder "—" would have become, with a file of the user's.
+  const AnsiString lookAlike = AddTrailingBackslash(ProgramFilesFolder) + Ansi("Игры - 2008");
+  ASSERT_TRUE(ForceDirectories(lookAlike));
+  WriteFile(lookAlike + "\\kv4.exe", "the user's");
+  for (const char* name : {"Игры — 2008", "«Лумбрикс»", "a…b"}) {
+    SCOPED_TRACE(name);
+    InstallSettings->TargetFolder = AddTrailingBackslash(ProgramFilesFolder) + Ansi(name);
+    EXPECT_FALSE(TargetFolderFitsOemCodePage(InstallSettings->TargetFolder));
+    TInstallRun run = RunInstall();
+    EXPECT_EQ(run.Status, isTargetRefused);
+    EXPECT_EQ(run.TotalBytes, 0) << "refused before the listing";
+    EXPECT_FALSE(FolderThere(InstallSettings->TargetFolder));
+    Rollback(run);
+  }
+  EXPECT_EQ(ListTree(lookAlike), std::vector<AnsiString>{"kv4.exe"});
+  EXPECT_EQ(ReadFile(lookAlike + "\\kv4.exe"), "the user's");
+}
+
+TEST(InstallScenario, AnEntryTheOemCodePageCannotNameIsRefusedAndTheUsersLookAlikesStay) {
+  TScratchFolder scratch("oem-names");
+  const AnsiString source = scratch / "src";
+  ForceDirectories(source);
+  WriteFile(source + "\\kv4.exe", "the product's");
+  for (const wchar_t* name : {L"caf\u00E9.txt", L"\uFF32eadme.txt"}) {
+    SCOPED_TRACE(::testing::PrintToString(std::wstring(name)));
+    const std::wstring path = AnsiToWide(source) + L"\\" + name;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    PackFolder(source, scratch / "names.z", {"tulbek"});
+    DeleteFileW(path.c_str());
+    PrepareEngine(scratch / "names.z");
+    const AnsiString t = InstallSettings->TargetFolder + "\\";
+    ASSERT_TRUE(ForceDirectories(t));
+    WriteFile(t + "cafe.txt", "the user's cafe");
+    WriteFile(t + "Readme.txt", "the user's readme");
+    TInstallRun run = RunInstall();
+    EXPECT_EQ(run.Status, isExtractFailed);
+    EXPECT_EQ(run.RarError, 16);
+    Rollback(run);
+    EXPECT_EQ(ListTree(t), (std::vector<AnsiString>{"Readme.txt", "cafe.txt"}));
+    EXPECT_EQ(ReadFile(t + "cafe.txt"), "the user's cafe");
+    EXPECT_EQ(ReadFile(t + "Readme.txt"), "the user's readme");
+    RemoveTree(InstallSettings->TargetFolder);
+  }
+}
