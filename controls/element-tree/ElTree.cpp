@@ -45,6 +45,7 @@ void TCustomElTree::AfterConstruction() {
   if (!FItems) FItems = CreateItems();
   if (!FView) FView = CreateView();
   WireView();
+  WireScrollBars();
 }
 
 void TCustomElTree::BeforeDestruction() {

@@ -17,7 +17,9 @@
 // ElTreeItemStructure.cpp (links, deletion, moves, deep copy),
 // ElTreeItemStream.cpp, ElTreeItems.cpp, ElTreeItemWalks.cpp,
 // ElTreeCellStyle.cpp, ElTreeSortKeys.cpp, ElTreeCheck.cpp (the invariant
-// checker) and ElTreePendingOperations.cpp.
+// checker), ElTreePaint.cpp (the paint pass), ElTreeScroll.cpp (rows moved
+// by the bars, layout, scroll metrics, the frame), ElTreeLineHints.cpp,
+// ElTreeGlyphs.cpp (the built-in buttons) and ElTreePendingOperations.cpp.
 #pragma once
 
 #include <cstdint>
@@ -880,6 +882,48 @@ class TElTreeView : public TCustomControl {
   // Brings the window up to date with the flagged changes.
   void UpdateView();
 
+  // ---- painting (ElTreePaint.cpp)
+  // One paint pass over Rows with Origin as the horizontal scroll position;
+  // the drag image is painted through it too.
+  void DrawRows(TCanvas* canvas, int origin, TElList* rows);
+  // The summed height of the rows on screen.
+  int TotalRowsHeight();
+  // The background under the rows: the image form, the picture or BkColor.
+  void PaintBackground(TCanvas* canvas, const TRect& r);
+  void UpdateBackgroundBitmap();
+  TBitmap* BackgroundBitmap() const { return FBackgroundBitmap.get(); }
+  // The widest item over every shown row, in tree coordinates.
+  void UpdateLongestWidth();
+  int LongestWidth() const { return FLongestWidth; }
+  void BuildDragImages();
+  TImageList* DragImages() const { return FDragImages; }
+
+  // ---- scrolling (ElTreeScroll.cpp)
+  // The rows from shown row First down to the first one that passes the
+  // view's bottom.
+  void FillVisibleRows(int first);
+  // Clamped top row and horizontal offset; the bars follow.
+  void SetTopIndex(int row);
+  void SetLeftPosition(int x);
+  // The first row of the page that ends at Row; the last row of the page
+  // that starts at it.
+  int RowsAbove(int row);
+  int RowsBelow(int row);
+  // The custom bars' scroll events.
+  void HorzScrollHandler(TObject* sender, TElScrollCode code, int& position, bool& doChange);
+  void VertScrollHandler(TObject* sender, TElScrollCode code, int& position, bool& doChange);
+
+  // ---- line hints (ElTreeLineHints.cpp)
+  // Starts the hint timer for a pointer resting at (X, Y).
+  void ArmLineHint(int x, int y);
+  // The timer's work: the hint of the cell at (X, Y), when it is wanted.
+  void ShowLineHint(int x, int y);
+  void OpenLineHint(TElTreeItem* item, TElHeaderSection* section, TElFString text);
+  TElFString GetLineHintText(TElTreeItem* item, TElHeaderSection* section);
+  void HideLineHint();
+  TElTreeItem* LineHintItem() const { return FHintItem; }
+  TElHintWindow* LineHintWindow() const { return FHintWnd; }
+
  protected:
   friend class TCustomElTree;
   friend class TElTreeItem;
@@ -950,6 +994,47 @@ class TElTreeView : public TCustomControl {
   // The visible rows must be counted again at the end of the update.
   bool FRecountPending = false;
   bool FRepaintPending = false;
+
+  // ---- painting (ElTreePaint.cpp)
+  struct TCellLook;
+  void Paint() override;
+  // Row is the screen row: striped colours follow its absolute number.
+  void DrawRow(TCanvas* canvas, TElTreeItem* item, int row, TRect cell, TRect rowRect);
+  void DrawMainCell(TCanvas* canvas, TElTreeItem* item, TRect cell, TRect rowRect);
+  void DrawColumnCell(TCanvas* canvas, TElTreeItem* item, TElHeaderSection* section, TRect cell);
+  // Each advances Cell's left edge past what it drew.
+  void DrawLines(TCanvas* canvas, TElTreeItem* item, const TRect& rowRect, TRect& cell);
+  void DrawButton(TCanvas* canvas, TElTreeItem* item, const TRect& rowRect, TRect& cell);
+  void DrawCheckBox(TCanvas* canvas, TElTreeItem* item, const TRect& rowRect, TRect& cell);
+  void DrawImages(TCanvas* canvas, TElTreeItem* item, const TRect& rowRect, TRect& cell);
+  void DecideCellLook(TElTreeItem* item, TElCellStyle* style, bool selectColumn, TCellLook& look);
+  void DrawCellText(TCanvas* canvas, TElTreeItem* item, const TElFString& text, TElHTMLData* html, TRect r,
+                    UINT align, TColor color);
+  void DrawGridLines(TCanvas* canvas, int rowsBottom);
+  void DrawDropMark(TCanvas* canvas, TElTreeItem* item, const TRect& rowRect);
+  // The row's top and bottom from the rows above it (the rows' own heights).
+  TRect PaintRowRect(TElList* rows, int row, int top);
+  // The row's text colour was decided with its background.
+  bool FRowTextSet = false;
+
+  // The tree is moving a bar's thumb itself: the bar's echo is not a
+  // request to scroll.
+  bool FMovingBars = false;
+  // The row FTopItem stood on when the rows were last filled, and the
+  // counts of items and rows then: a change of either drops the kept item.
+  int FTopItemRow = -1;
+  int FTopItemAllCount = -1;
+  int FTopItemRowCount = -1;
+
+  // ---- line hints (ElTreeLineHints.cpp)
+  void WndProc(TMessage& message) override;
+  TElTreeItem* LineHintItemAt(int x, int y, TElHeaderSection*& section);
+  int LineHintTextWidth(TElTreeItem* item, const TElFString& text, bool mainColumn);
+  bool LineHintTextCut(TElTreeItem* item, TElHeaderSection* section, const TElFString& text);
+  bool LineHintHiddenBy(const TMessage& message);
+  void LineHintTimer(TObject* sender);
+  // Rows moved by a wheel turn, by the scroll bar's wheel rule.
+  void MouseWheelScroll(int wheelDelta);
 };
 
 // ---------------------------------------------------------------------------
@@ -1194,6 +1279,17 @@ class TCustomElTree : public TElXPThemedControl {
                                      TElTreeInplaceEditor*& editor);
   virtual void DoPrivateMouse1(int button, int shift, int x, int y);
   virtual void DoPrivateMouse2(int button, int shift, int x, int y);
+  // ---- layout, scroll bars and frame (ElTreeScroll.cpp)
+  // Places the header, the view and the bars in the client area.
+  void LayOutParts();
+  void DrawBorder(HDC dc);
+  void DrawBorderOwnDC();
+  bool HorzBarShown() const { return FHorzBarShown; }
+  bool VertBarShown() const { return FVertBarShown; }
+  // The square between the two bars at the last layout.
+  TRect CornerRect() const;
+  TElScrollBar* HScrollBar() const { return FHScrollBar; }
+  TElScrollBar* VScrollBar() const { return FVScrollBar; }
   virtual void FullCollapse();
   virtual void FullExpand();
   virtual void GetItemRect(int rowIndex, TRect& r);
@@ -1277,6 +1373,29 @@ class TCustomElTree : public TElXPThemedControl {
   // A tree of its own for the items and the view; the view's events reach
   // the tree through these.
   void WireView();
+
+  // ---- layout, scroll bars and frame (ElTreeScroll.cpp)
+  void Dispatch(TMessage& message) override;
+  void Paint() override;
+  // Each says whether its bar's need changed (forced bars never do).
+  bool UpdateHorzMetrics();
+  bool UpdateVertMetrics();
+  void ScrollMessage(TMessage& message, TScrollBarKind kind);
+  // The bars' events to the tree and the view.
+  void WireScrollBars();
+  // Sets a bar's range and position without taking its echo for a scroll.
+  void SetBarMetrics(TElScrollBar* bar, int maximum, int page, int position, bool enabled);
+  void HorzScrollDrawPart(TObject* sender, TCanvas* canvas, TRect r, TElScrollBarPart part, bool enabled,
+                          bool focused, bool pressed, bool& defaultDraw);
+  void VertScrollDrawPart(TObject* sender, TCanvas* canvas, TRect r, TElScrollBarPart part, bool enabled,
+                          bool focused, bool pressed, bool& defaultDraw);
+  void HorzScrollHintNeeded(TObject* sender, int trackPosition, TElFString& hint);
+  void VertScrollHintNeeded(TObject* sender, int trackPosition, TElFString& hint);
+  // The parent form's size-move, seen through the hook.
+  void HookBeforeProcess(TObject* sender, TMessage& message, bool& handled);
+  bool FHorzNeeded = false;
+  bool FVertNeeded = false;
+  TRect FCornerRect{0, 0, 0, 0};
 
   // ---- parts
   TElTreeView* FView = nullptr;
@@ -1474,6 +1593,15 @@ class TCustomElTree : public TElXPThemedControl {
   TColor FLinkColor = 0xFF0000;
   TFontStyles FLinkStyle{fsUnderline};
 };
+
+// The built-in expand, collapse and leaf buttons (10 x 10), drawn in the
+// system's window-text, button-shadow and window colours; loaded by the
+// unit's start-up, nil before it.
+enum class TElTreeGlyph { Plus, Minus, Leaf };
+TBitmap* ElTreeBuiltInGlyph(TElTreeGlyph glyph);
+// Recolours the built-in glyphs after a change of the system colours.
+void RecolourElTreeGlyphs();
+extern const TUnitInfo ElTreeUnit;
 
 // The tree with its properties published.
 class TElTree : public TCustomElTree {

@@ -28,7 +28,6 @@ void TCustomElTree::SetShowColumns(bool value) {
   FShowColumns = value;
 }
 int TCustomElTree::DefineLineHeight() { return FLineHeight; }
-void TCustomElTree::UpdateScrollBars() {}
 TElHeader* TCustomElTree::CreateHeader() { return nullptr; }
 void TCustomElTree::SetHeaderColor(TColor /*value*/) {}
 TColor TCustomElTree::GetHeaderColor() { return clBtnFace; }

@@ -8,6 +8,7 @@
 #include "ElHeader.hpp"
 #include "ElHook.hpp"
 #include "ElIni.hpp"
+#include "ElTree.hpp"
 #include "ElUxTheme.hpp"
 #include "ElTools.hpp"
 #include "Forms.hpp"
@@ -17,7 +18,7 @@ namespace {
 
 class ElementTreeUnits : public ::testing::Environment {
  public:
-  void SetUp() override { InitializeUnits({&SysUtilsUnit, &ComObjUnit, &FormsUnit, &ElToolsUnit, &ElUxThemeUnit, &ElHookUnit, &ElIniUnit, &ElACtrlsUnit, &ElDragDropUnit, &ElHeaderUnit}); }
+  void SetUp() override { InitializeUnits({&SysUtilsUnit, &ComObjUnit, &FormsUnit, &ElToolsUnit, &ElUxThemeUnit, &ElHookUnit, &ElIniUnit, &ElACtrlsUnit, &ElDragDropUnit, &ElHeaderUnit, &ElTreeUnit}); }
   void TearDown() override { FinalizeUnits(); }
 };
 

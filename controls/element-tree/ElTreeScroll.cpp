@@ -1,0 +1,571 @@
+// Scrolling: the view's rows moved by its two custom bars and the system's
+// scroll messages, the tree's parts laid out in its client area, the scroll
+// metrics worked out after every update, and the tree's non-client border
+// with the corner between the bars.
+#include <algorithm>
+
+#include "ElImgFrm.hpp"
+#include "ElTree.hpp"
+#include "ElVCLUtils.hpp"
+
+namespace {
+
+// Posted once after the window is made: the non-client area is worked out
+// again with the bars in place.
+constexpr UINT kFrameChangeMessage = 2322;
+
+struct TMovingBars {
+  bool& flag;
+  bool old;
+  explicit TMovingBars(bool& f) : flag(f), old(f) { flag = true; }
+  ~TMovingBars() { flag = old; }
+};
+
+int RowsPerPage(int height, int lineHeight) {
+  if (lineHeight <= 0 || height <= 0) return 1;
+  return std::max(1, (height + lineHeight - 1) / lineHeight);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- the view
+
+void TElTreeView::FillVisibleRows(int first) {
+  FVisibleRows->Clear();
+  TCustomElTree* t = FOwner;
+  TElList* all = t->FAllItems.get();
+  // The walk starts at the kept top item when it lies at or above First, so
+  // that paging down a long tree does not walk it from the start each time.
+  int pos = 0, row = 0;
+  const bool kept = FTopItem && !FRecountPending && FTopItemAllCount == all->Count() &&
+                    FTopItemRowCount == t->FVisibleCount;
+  if (kept && FTopItemRow >= 0 && FTopItemRow <= first) {
+    const int index = FTopItem->AbsoluteIndex();
+    if (index >= 0) {
+      pos = index;
+      row = FTopItemRow;
+    }
+  }
+  const int count = all->Count();
+  const int height = ClientHeight();
+  int sum = 0;
+  while (pos < count) {
+    auto* item = static_cast<TElTreeItem*>(all->FastGet(pos));
+    if (t->FFilteredVisibility && item->Hidden()) {
+      pos += item->FDescendants + 1;
+      continue;
+    }
+    if (row >= first) {
+      if (FVisibleRows->Count() == 0) {
+        FTopItem = item;
+        FTopItemRow = row;
+        FTopItemAllCount = count;
+        FTopItemRowCount = t->FVisibleCount;
+      }
+      FVisibleRows->Add(item);
+      sum += item->GetHeight();
+      if (sum > height) break;
+    }
+    ++row;
+    pos += item->GetExpanded() ? 1 : item->FDescendants + 1;
+  }
+}
+
+int TElTreeView::RowsAbove(int row) {
+  // The first row of the page that ends at Row: heights summed upwards.
+  std::vector<int> heights;
+  FOwner->ForEachRow([&](TElTreeItem* item, int r, int) {
+    heights.push_back(item->GetHeight());
+    return r < row;
+  });
+  if (heights.empty()) return 0;
+  const int height = ClientHeight();
+  int sum = 0, first = static_cast<int>(heights.size()) - 1;
+  for (int i = first; i >= 0; --i) {
+    sum += heights[static_cast<size_t>(i)];
+    if (sum > height) break;
+    first = i;
+  }
+  return first;
+}
+
+int TElTreeView::RowsBelow(int row) {
+  const int height = ClientHeight();
+  int sum = 0, last = row;
+  FOwner->ForEachRow([&](TElTreeItem* item, int r, int) {
+    if (r < row) return true;
+    sum += item->GetHeight();
+    if (sum > height && r > row) return false;
+    last = r;
+    return true;
+  });
+  return last;
+}
+
+void TElTreeView::SetTopIndex(int row) {
+  TCustomElTree* t = FOwner;
+  if (t->IsLoading()) {
+    t->FTopIndex = row;
+    return;
+  }
+  if (t->FVisibleCount == 0) t->RecountVisibleRows();
+  const int last = t->FVisibleCount - 1;
+  const int highest = t->FMultiLineCount > 0
+                          ? RowsAbove(std::max(0, last))
+                          : t->FVisibleCount - RowsPerPage(ClientHeight(), t->FLineHeight) + 1;
+  row = std::max(0, std::min(row, std::max(0, highest)));
+  if (row != t->FTopIndex || FVisibleRows->Count() == 0) {
+    TElTreeUpdateScope scope(t);
+    FRowsChanged = FScrollChanged = true;
+    t->FTopIndex = row;
+    FillVisibleRows(row);
+    t->FlagUpdate();
+  }
+  if (t->FVScrollBar) {
+    TMovingBars moving(FMovingBars);
+    t->FVScrollBar->SetPosition(t->FTopIndex);
+  }
+  if (HandleAllocated()) Invalidate();
+}
+
+void TElTreeView::SetLeftPosition(int x) {
+  TCustomElTree* t = FOwner;
+  if (t->IsLoading()) {
+    t->FLeftPosition = x;
+    return;
+  }
+  int content = t->FShowColumns ? (t->FHeader ? t->FHeader->SectionsWidth() : 0) : FLongestWidth;
+  x = std::max(0, std::min(x, content - ClientWidth()));
+  TElTreeUpdateScope scope(t);
+  t->FLeftPosition = x;
+  if (t->FHeader) t->FHeader->SetLeftOffset(x);
+  FScrollChanged = FHorzChanged = true;
+  t->FlagUpdate();
+  if (t->FHScrollBar) {
+    TMovingBars moving(FMovingBars);
+    t->FHScrollBar->SetPosition(x);
+  }
+  if (HandleAllocated()) Invalidate();
+}
+
+void TElTreeView::HorzScrollHandler(TObject* /*sender*/, TElScrollCode code, int& position, bool& doChange) {
+  TCustomElTree* t = FOwner;
+  if (FMovingBars) return;
+  if (FActiveEditor) EndEdit(false);
+  const int x = t->FLeftPosition;
+  switch (code) {
+    case scLineBack: SetLeftPosition(x - 4); break;
+    case scLineForward: SetLeftPosition(x + 4); break;
+    case scPageBack: SetLeftPosition(x - ClientWidth() / 2); break;
+    case scPageForward: SetLeftPosition(x + ClientWidth() / 2); break;
+    case scPosition: SetLeftPosition(position); break;
+    case scTrack:
+      if (t->FScrollTracking) SetLeftPosition(position);
+      break;
+    case scTop: SetLeftPosition(0); break;
+    case scBottom: SetLeftPosition(FLongestWidth); break;
+    default: break;
+  }
+  t->DoScroll(sbHorizontal, code);
+  doChange = false;
+}
+
+void TElTreeView::VertScrollHandler(TObject* /*sender*/, TElScrollCode code, int& position, bool& doChange) {
+  TCustomElTree* t = FOwner;
+  if (FMovingBars) return;
+  TElScrollCode mapped = code;
+  const TElSecButtonsKind kind = t->FVScrollBar ? t->FVScrollBar->SecondBtnKind() : sbkOpposite;
+  if (kind == sbkOpposite) {
+    if (code == scSecondFirst) mapped = scLineBack;
+    if (code == scSecondLast) mapped = scLineForward;
+  } else if (kind == sbkPage) {
+    if (code == scSecondFirst) mapped = scPageForward;
+    if (code == scSecondLast) mapped = scPageBack;
+  }
+  if (FActiveEditor) EndEdit(false);
+  const int top = t->FTopIndex;
+  const bool multi = t->FMultiLineCount > 0;
+  const int perPage = RowsPerPage(ClientHeight(), t->FLineHeight);
+  switch (mapped) {
+    case scLineBack: SetTopIndex(top - 1); break;
+    case scLineForward: SetTopIndex(top + 1); break;
+    case scPageBack: SetTopIndex(multi ? RowsAbove(top) : std::max(0, top - perPage + 1)); break;
+    case scPageForward: {
+      int next = multi ? RowsBelow(top) : top + perPage - 1;
+      // One row on screen: a page that would not move goes one row on.
+      if (next == top && top < t->FVisibleCount - 1) ++next;
+      SetTopIndex(next);
+      break;
+    }
+    case scPosition: SetTopIndex(position); break;
+    case scTrack:
+      if (t->FScrollTracking) SetTopIndex(position);
+      break;
+    case scTop: SetTopIndex(0); break;
+    case scBottom: SetTopIndex(t->FVisibleCount - 1); break;
+    default: break;
+  }
+  t->DoScroll(sbVertical, code);
+  doChange = false;
+}
+
+// ---------------------------------------------------------------- the bars
+
+void TCustomElTree::WireScrollBars() {
+  if (FHScrollBar) {
+    FHScrollBar->OnDrawPart = TElScrollDrawPartEvent(this, &TCustomElTree::HorzScrollDrawPart);
+    FHScrollBar->OnScrollHintNeeded = TElScrollHintNeededEvent(this, &TCustomElTree::HorzScrollHintNeeded);
+    if (FView) FHScrollBar->OnScroll = TElScrollEvent(FView, &TElTreeView::HorzScrollHandler);
+  }
+  if (FVScrollBar) {
+    FVScrollBar->OnDrawPart = TElScrollDrawPartEvent(this, &TCustomElTree::VertScrollDrawPart);
+    FVScrollBar->OnScrollHintNeeded = TElScrollHintNeededEvent(this, &TCustomElTree::VertScrollHintNeeded);
+    if (FView) FVScrollBar->OnScroll = TElScrollEvent(FView, &TElTreeView::VertScrollHandler);
+  }
+}
+
+void TCustomElTree::HorzScrollDrawPart(TObject* /*sender*/, TCanvas* canvas, TRect r, TElScrollBarPart part,
+                                       bool enabled, bool focused, bool pressed, bool& defaultDraw) {
+  OnHorzScrollDrawPart(this, canvas, r, part, enabled, focused, pressed, defaultDraw);
+}
+
+void TCustomElTree::VertScrollDrawPart(TObject* /*sender*/, TCanvas* canvas, TRect r, TElScrollBarPart part,
+                                       bool enabled, bool focused, bool pressed, bool& defaultDraw) {
+  OnVertScrollDrawPart(this, canvas, r, part, enabled, focused, pressed, defaultDraw);
+}
+
+void TCustomElTree::HorzScrollHintNeeded(TObject* /*sender*/, int trackPosition, TElFString& hint) {
+  OnHorzScrollHintNeeded(this, trackPosition, hint);
+}
+
+void TCustomElTree::VertScrollHintNeeded(TObject* /*sender*/, int trackPosition, TElFString& hint) {
+  OnVertScrollHintNeeded(this, trackPosition, hint);
+  if (!hint.empty() || FSortSection == -1 || !FItems) return;
+  // The item on the row the thumb stands for, in the sort column.
+  TElTreeItem* item = FItems->GetVisibleItem(trackPosition);
+  if (!item) return;
+  if (FVirtualityLevel != vlNone) {
+    DoVirtualTextNeeded(item, FSortSection == FMainTreeColumn ? -1 : FSortSection, hint);
+  } else if (FSortSection == FMainTreeColumn) {
+    hint = item->GetText();
+  } else if (TElWideStrings* texts = item->ColumnText()) {
+    const int index = FSortSection > FMainTreeColumn ? FSortSection - 1 : FSortSection;
+    if (index >= 0 && index < texts->GetCount()) hint = texts->Get(index);
+  }
+}
+
+// ---------------------------------------------------------------- layout
+
+TRect TCustomElTree::CornerRect() const { return FCornerRect; }
+
+void TCustomElTree::LayOutParts() {
+  if (!HandleAllocated() || !FView) return;
+  struct LayingOut {
+    bool& flag;
+    ~LayingOut() { flag = false; }
+  } guard{FLayingOut};
+  FLayingOut = true;
+  const RECT client = ClientRect();
+  int left = client.left, right = client.right, bottom = client.bottom;
+  TRect view{client.left, client.top, client.right, client.bottom};
+  TRect header{0, 0, right, 0};
+  if (FShowColumns && FHeader) {
+    FHeaderHeight = FHeader->Height();
+    header.bottom = FHeaderHeight;
+    if (FStickyHeaderSections) ++header.right;
+    view.top = FHeaderHeight;
+  }
+  const bool custom = FUseCustomScrollBars;
+  const bool horz = custom && FHorzBarShown && FHScrollBar;
+  const bool vert = custom && FVertBarShown && FVScrollBar;
+  TRect hbar{0, bottom, right, bottom};
+  if (horz) {
+    const int h = FHScrollBar->Height();
+    hbar = TRect{0, bottom - h, right, bottom};
+    bottom -= h;
+    view.bottom = bottom;
+  }
+  TRect vbar{right, 0, right, bottom};
+  FCornerRect = TRect{0, 0, 0, 0};
+  if (vert) {
+    const int w = FVScrollBar->Width();
+    if (FRightAlignedText == FScrollbarOpposite) {
+      vbar = TRect{right - w, 0, right, bottom};
+      header.right -= w;
+      view.right -= w;
+      hbar.right -= w;
+    } else {
+      vbar = TRect{left, 0, left + w, bottom};
+      header.left += w;
+      view.left += w;
+      hbar.left += w;
+    }
+    if (horz) FCornerRect = TRect{vbar.left, bottom, vbar.right, hbar.bottom};
+  }
+  if (FHeader) {
+    if (FShowColumns)
+      FHeader->SetBounds(header.left, header.top, header.right - header.left, header.bottom - header.top);
+    FHeader->SetVisible(FShowColumns);
+  }
+  FView->SetBounds(view.left, view.top, std::max<int>(0, view.right - view.left),
+                   std::max<int>(0, view.bottom - view.top));
+  if (FHScrollBar) {
+    if (horz) FHScrollBar->SetBounds(hbar.left, hbar.top, hbar.right - hbar.left, hbar.bottom - hbar.top);
+    FHScrollBar->SetVisible(horz);
+  }
+  if (FVScrollBar) {
+    if (vert) FVScrollBar->SetBounds(vbar.left, vbar.top, vbar.right - vbar.left, vbar.bottom - vbar.top);
+    FVScrollBar->SetVisible(vert);
+  }
+  if (FCornerRect.right > FCornerRect.left && FCornerRect.bottom > FCornerRect.top)
+    InvalidateRect(Handle(), &FCornerRect, FALSE);
+}
+
+// ---------------------------------------------------------------- metrics
+
+bool TCustomElTree::UpdateHorzMetrics() {
+  const bool wasNeeded = FHorzNeeded;
+  int content;
+  if (FShowColumns) {
+    content = FHeader ? FHeader->SectionsWidth() : 0;
+  } else {
+    if (FView->FLongestWidth < 0) FView->UpdateLongestWidth();
+    content = FView->FLongestWidth;
+  }
+  content = std::max(0, content);
+  const int viewWidth = FView->ClientWidth();
+  FHorzNeeded = content - (viewWidth + 1) >= 1 && !FHideHorzScrollBar;
+  if (!FHorzNeeded) {
+    content = 0;
+    FLeftPosition = 0;
+    if (FHeader) FHeader->SetLeftOffset(0);
+  }
+  const bool forced = FForcedScrollBars == ssHorizontal || FForcedScrollBars == ssBoth;
+  const bool changed = FHorzNeeded != wasNeeded && !forced;
+  FLeftPosition = std::min(FLeftPosition, std::max(0, content));
+  SetBarMetrics(FHScrollBar, content, viewWidth + 1, FLeftPosition, FHorzNeeded);
+  if (!FUseCustomScrollBars && HandleAllocated()) {
+    SCROLLINFO info{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS | (forced ? SIF_DISABLENOSCROLL : 0u), 0,
+                    content, static_cast<UINT>(viewWidth + 1), FLeftPosition, 0};
+    SetScrollInfo(Handle(), SB_HORZ, &info, TRUE);
+  }
+  if (FHeader && FHeader->LeftOffset() != FLeftPosition) FHeader->SetLeftOffset(FLeftPosition);
+  FHorzBarShown = FHorzNeeded || forced;
+  return changed;
+}
+
+bool TCustomElTree::UpdateVertMetrics() {
+  const bool wasNeeded = FVertNeeded;
+  if (FVisibleCount == 0) RecountVisibleRows();
+  const bool multi = FMultiLineCount > 0;
+  int maximum = multi ? FView->RowsAbove(std::max(0, FVisibleCount - 1)) : FVisibleCount - 1;
+  maximum = std::max(0, maximum);
+  const int viewHeight = FView->ClientHeight();
+  FVertNeeded = !FHideVertScrollBar &&
+                !(FTopIndex < 1 && FView->TotalRowsHeight() <= viewHeight && FView->FVisibleRows->Count() >= maximum);
+  int page = multi ? 1 : std::max(1, RowsPerPage(viewHeight, FLineHeight) - 1);
+  if (!FVertNeeded) {
+    maximum = 0;
+    page = 1;
+  }
+  const bool forced = FForcedScrollBars == ssVertical || FForcedScrollBars == ssBoth;
+  SetBarMetrics(FVScrollBar, maximum, page, FTopIndex, FVertNeeded);
+  if (!FUseCustomScrollBars && HandleAllocated()) {
+    SCROLLINFO info{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS | (forced ? SIF_DISABLENOSCROLL : 0u), 0,
+                    maximum, static_cast<UINT>(page), FTopIndex, 0};
+    SetScrollInfo(Handle(), SB_VERT, &info, TRUE);
+  }
+  FVertBarShown = FVertNeeded || forced;
+  return FVertNeeded != wasNeeded && !forced;
+}
+
+void TCustomElTree::SetBarMetrics(TElScrollBar* bar, int maximum, int page, int position, bool enabled) {
+  if (!bar || !FView) return;
+  TMovingBars moving(FView->FMovingBars);
+  bar->SetMin(0);
+  bar->SetMax(maximum);
+  bar->SetPage(page);
+  bar->SetPosition(position);
+  bar->SetEnabled(enabled);
+}
+
+void TCustomElTree::UpdateScrollBars() {
+  if (!FView || IsLoading()) return;
+  for (int layouts = 0;; ++layouts) {
+    bool changed = UpdateHorzMetrics();
+    if (!changed) changed = UpdateVertMetrics();
+    // Bars whose needs flip each other settle after a few layouts.
+    if (!changed || layouts == 4) break;
+    LayOutParts();
+  }
+  // A forced bar shows without a change of need: the layout follows what
+  // is shown.
+  const bool custom = FUseCustomScrollBars;
+  if ((FHScrollBar && FHScrollBar->Visible() != (custom && FHorzBarShown)) ||
+      (FVScrollBar && FVScrollBar->Visible() != (custom && FVertBarShown)))
+    LayOutParts();
+  if (!HandleAllocated()) return;
+  if (!FFirstLayoutDone && FUseCustomScrollBars) {
+    FFirstLayoutDone = true;
+    PostMessageA(Handle(), kFrameChangeMessage, 0, 0);
+  }
+  if (FUseCustomScrollBars && FBorderStyle == bsSingle) DrawBorderOwnDC();
+}
+
+// ---------------------------------------------------------------- frame
+
+void TCustomElTree::DrawBorder(HDC dc) {
+  if (!HandleAllocated()) return;
+  RECT window, client;
+  GetWindowRect(Handle(), &window);
+  GetClientRect(Handle(), &client);
+  MapWindowPoints(Handle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+  OffsetRect(&client, -window.left, -window.top);
+  OffsetRect(&window, -window.left, -window.top);
+  if (!FUseCustomScrollBars) {
+    if (FHorzBarShown) client.bottom += GetSystemMetrics(SM_CYHSCROLL);
+    if (FVertBarShown) client.right += GetSystemMetrics(SM_CXVSCROLL);
+  }
+  const int saved = SaveDC(dc);
+  ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
+  if (IsThemeApplied() && FBorderStyle == bsSingle) {
+    DrawThemedBackground(L"EDIT", dc, 1, 1, window, nullptr);
+  } else if (FBorderStyle == bsSingle) {
+    const bool active = FHasFocus || FMouseOver;
+    TElFlatBorderType type = active ? FActiveBorderType : FInactiveBorderType;
+    if (!FFlat && FUseCustomScrollBars) type = fbtSunken;
+    if (type == fbtRaised) type = fbtRaisedOuter;
+    const TColor color = active ? FLineBorderActiveColor : FLineBorderInactiveColor;
+    DrawFlatFrameEx2(dc, TRect{window.left, window.top, window.right, window.bottom}, color, type, FBorderSides,
+                     active);
+  }
+  RestoreDC(dc, saved);
+}
+
+void TCustomElTree::DrawBorderOwnDC() {
+  if (!HandleAllocated()) return;
+  HDC dc = GetWindowDC(Handle());
+  DrawBorder(dc);
+  ReleaseDC(Handle(), dc);
+}
+
+void TCustomElTree::Paint() {
+  HDC dc = Canvas()->Handle();
+  const bool themed = IsThemeApplied();
+  if (((FFlat || FUseCustomScrollBars) && FBorderStyle == bsSingle) || themed) DrawBorderOwnDC();
+  if (!(FUseCustomScrollBars && FHorzBarShown && FVertBarShown && FHScrollBar && FVScrollBar)) return;
+  TRect corner{FVScrollBar->Left(), FHScrollBar->Top(), FVScrollBar->Left() + FVScrollBar->Width(),
+               FHScrollBar->Top() + FHScrollBar->Height()};
+  if (themed && DrawThemeBackground) {
+    TRect grown = corner;
+    InflateRect(&grown, 1, 1);
+    DrawThemeBackground(Theme(), dc, 0, 0, &grown, &corner);
+  } else if (!FImgForm || ComponentState().Contains(csDesigning)) {
+    FillSolidRect(dc, corner, ColorToRGB(FVScrollBar->Color()));
+  } else {
+    TPoint origin{0, 0};
+    TWinControl* real = FImgForm->GetRealControl();
+    if (real && real->HandleAllocated()) MapWindowPoints(Handle(), real->Handle(), &origin, 1);
+    FImgForm->PaintBkgnd(dc, corner, false, origin);
+  }
+}
+
+// ---------------------------------------------------------------- messages
+
+void TCustomElTree::ScrollMessage(TMessage& m, TScrollBarKind kind) {
+  const int request = LOWORD(m.WParam);
+  if (request < SB_LINEUP || request > SB_ENDSCROLL || !FView) return;
+  TElScrollBar* bar = kind == sbVertical ? FVScrollBar : FHScrollBar;
+  int position;
+  if (request == SB_THUMBTRACK || request == SB_THUMBPOSITION) {
+    // The track position, in 32 bits where the window's own bar has one.
+    SCROLLINFO info{sizeof(SCROLLINFO), SIF_TRACKPOS, 0, 0, 0, 0, 0};
+    if (!FUseCustomScrollBars && HandleAllocated() && GetScrollInfo(Handle(), kind == sbVertical ? SB_VERT : SB_HORZ, &info))
+      position = info.nTrackPos;
+    else
+      position = static_cast<int>(HIWORD(m.WParam));
+  } else if (FUseCustomScrollBars && bar) {
+    position = bar->Position();
+  } else {
+    position = kind == sbVertical ? FTopIndex : FLeftPosition;
+  }
+  // The system's request codes and the bar's scroll codes agree up to
+  // the end of a scroll.
+  const auto code = static_cast<TElScrollCode>(request == SB_ENDSCROLL ? scEndScroll : request);
+  bool doChange = true;
+  if (kind == sbVertical)
+    FView->VertScrollHandler(bar, code, position, doChange);
+  else
+    FView->HorzScrollHandler(bar, code, position, doChange);
+  m.Result = 0;
+}
+
+void TCustomElTree::HookBeforeProcess(TObject* /*sender*/, TMessage& m, bool& handled) {
+  if (m.Msg == WM_ENTERSIZEMOVE)
+    FInSizeMove = true;
+  else if (m.Msg == WM_EXITSIZEMOVE)
+    FInSizeMove = false;
+  handled = false;
+}
+
+void TCustomElTree::Dispatch(TMessage& m) {
+  switch (m.Msg) {
+    case WM_VSCROLL: ScrollMessage(m, sbVertical); return;
+    case WM_HSCROLL: ScrollMessage(m, sbHorizontal); return;
+    case WM_ERASEBKGND: m.Result = 1; return;
+    case WM_NCCALCSIZE: {
+      if (!FUseCustomScrollBars) break;
+      auto& calc = MessageAs<TWMNCCalcSize>(m);
+      RECT* r = calc.Rect();
+      if (FBorderStyle == bsSingle) {
+        const int bx = GetSystemMetrics(Ctl3D() ? SM_CXEDGE : SM_CXBORDER);
+        const int by = GetSystemMetrics(Ctl3D() ? SM_CYEDGE : SM_CYBORDER);
+        if (FBorderSides.Contains(ebsLeft)) r->left += bx;
+        if (FBorderSides.Contains(ebsRight)) r->right -= bx;
+        if (FBorderSides.Contains(ebsTop)) r->top += by;
+        if (FBorderSides.Contains(ebsBottom)) r->bottom -= by;
+      }
+      m.Result = 0;
+      return;
+    }
+    case WM_NCHITTEST: {
+      TElXPThemedControl::Dispatch(m);
+      if (FUseCustomScrollBars && (m.Result == HTHSCROLL || m.Result == HTVSCROLL)) m.Result = HTBORDER;
+      return;
+    }
+    case WM_NCPAINT: {
+      if ((FFlat || FUseCustomScrollBars || IsThemeApplied()) && FBorderStyle == bsSingle) {
+        if (!FUseCustomScrollBars) TElXPThemedControl::Dispatch(m);
+        DrawBorderOwnDC();
+        m.Result = 0;
+        return;
+      }
+      break;
+    }
+    case WM_WINDOWPOSCHANGED:
+      TElXPThemedControl::Dispatch(m);
+      Perform(EL_BACKGROUND_MOVED, 0, 0);
+      return;
+    case EL_BACKGROUND_MOVED: {
+      if (HandleAllocated()) InvalidateRect(Handle(), nullptr, FALSE);
+      for (int i = 0; i < ControlCount(); ++i) Controls(i)->Perform(EL_BACKGROUND_MOVED, m.WParam, m.LParam);
+      m.Result = 0;
+      return;
+    }
+    case EL_OWN_BACKGROUND: m.Result = 1; return;
+    case kFrameChangeMessage:
+      if (HandleAllocated())
+        SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      m.Result = 0;
+      return;
+    case WM_SIZE:
+      TElXPThemedControl::Dispatch(m);
+      LayOutParts();
+      UpdateScrollBars();
+      if (FFlat || FUseCustomScrollBars || IsThemeApplied()) DrawBorderOwnDC();
+      return;
+    default: break;
+  }
+  TElXPThemedControl::Dispatch(m);
+}

@@ -1,0 +1,257 @@
+// The tree with its window: the custom bars laid out beside the view, the
+// scroll messages, the non-client border and the line hints.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "../../element/tests/ElDrawTestSupport.hpp"
+#include "../../element/tests/ElWindowTestSupport.hpp"
+#include "ElTree.hpp"
+#include "Forms.hpp"
+
+namespace {
+
+// A tree whose cells measure 7 pixels a character, with the settings the
+// tests change reachable. Parts its construction does not make yet (the
+// bars, the view's place in the tree) are made here.
+class TBarTree : public TElTree {
+ public:
+  explicit TBarTree(TComponent* owner) : TElTree(owner) {}
+  using TCustomElTree::FBorderSides;
+  using TCustomElTree::FForcedScrollBars;
+  using TCustomElTree::FLineHeight;
+  using TCustomElTree::FRightAlignedText;
+  using TCustomElTree::FScrollbarOpposite;
+  using TCustomElTree::FScrollTracking;
+  using TCustomElTree::FTopIndex;
+
+  void EnsureParts() {
+    if (View()->Parent() != this) View()->SetParent(this);
+    if (!FHScrollBar) FHScrollBar = MakeBar(sbHorizontal);
+    if (!FVScrollBar) FVScrollBar = MakeBar(sbVertical);
+    WireScrollBars();
+  }
+  void MeasureCell(TElTreeItem* item, int, TPoint& size) override {
+    size = TPoint{wideWidth >= 0 ? wideWidth : 7 * static_cast<int>(item->GetText().size()), FLineHeight};
+  }
+  // The rows, the widest item, the bars and the layout, as the end of an
+  // update leaves them.
+  void Settle() {
+    RecountVisibleRows();
+    LayOutParts();
+    View()->FillVisibleRows(FTopIndex);
+    View()->UpdateLongestWidth();
+    UpdateScrollBars();
+    View()->FillVisibleRows(FTopIndex);
+  }
+  // Every cell's width when set.
+  int wideWidth = -1;
+
+ private:
+  TElScrollBar* MakeBar(TScrollBarKind kind) {
+    auto* bar = new TElScrollBar(this);
+    bar->SetKind(kind);
+    bar->SetNotifyParent(false);
+    bar->SetBounds(0, 0, 16, 16);
+    bar->SetParent(this);
+    return bar;
+  }
+};
+
+class TreeWindow : public eltest::WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    tree = TObject::Create<TBarTree>(Owner());
+    tree->SetUseXPThemes(false);
+    tree->SetBounds(0, 0, 200, 120);
+    tree->SetParent(Form());
+    tree->EnsureParts();
+    tree->HandleNeeded();
+    tree->OnScroll = TElTreeScrollEvent(this, &TreeWindow::Scrolled);
+  }
+  void AddItems(int count, const wchar_t* text = L"item") {
+    for (int i = 0; i < count; ++i) tree->Items()->AddLastChild(nullptr, text);
+    tree->Settle();
+  }
+  void Scrolled(TObject*, TScrollBarKind kind, TElScrollCode code) { scrolls.emplace_back(kind, code); }
+  RECT ClientOf(TControl* c) {
+    RECT r;
+    GetClientRect(static_cast<TWinControl*>(c)->Handle(), &r);
+    return r;
+  }
+
+  TBarTree* tree = nullptr;
+  std::vector<std::pair<TScrollBarKind, TElScrollCode>> scrolls;
+};
+
+TEST_F(TreeWindow, BarsLieBesideTheViewWithTheCornerBetween) {
+  AddItems(30, L"a text much wider than the tree itself");
+  TElScrollBar* h = tree->HScrollBar();
+  TElScrollBar* v = tree->VScrollBar();
+  ASSERT_TRUE(tree->HorzBarShown());
+  ASSERT_TRUE(tree->VertBarShown());
+  const RECT client = ClientOf(tree);
+  EXPECT_EQ(v->Left(), client.right - v->Width());
+  EXPECT_EQ(v->Top(), 0);
+  EXPECT_EQ(v->Height(), client.bottom - h->Height());
+  EXPECT_EQ(h->Top(), client.bottom - h->Height());
+  EXPECT_EQ(h->Width(), client.right - v->Width());
+  EXPECT_EQ(tree->View()->Width(), client.right - v->Width());
+  EXPECT_EQ(tree->View()->Height(), client.bottom - h->Height());
+  const TRect corner = tree->CornerRect();
+  EXPECT_EQ(corner.left, v->Left());
+  EXPECT_EQ(corner.top, h->Top());
+  EXPECT_EQ(corner.right, client.right);
+  EXPECT_EQ(corner.bottom, client.bottom);
+
+  // Either setting alone moves the vertical bar to the left; both together
+  // bring it back.
+  tree->FScrollbarOpposite = true;
+  tree->LayOutParts();
+  EXPECT_EQ(v->Left(), 0);
+  EXPECT_EQ(tree->View()->Left(), v->Width());
+  EXPECT_EQ(h->Left(), v->Width());
+  tree->FRightAlignedText = true;
+  tree->LayOutParts();
+  EXPECT_EQ(v->Left(), client.right - v->Width());
+}
+
+TEST_F(TreeWindow, HorizontalBarNeedsTwoPixelsMoreThanTheView) {
+  AddItems(3);
+  ASSERT_FALSE(tree->VertBarShown());
+  const int viewWidth = tree->View()->ClientWidth();
+  for (auto [extra, shown] : {std::pair{1, false}, std::pair{2, true}, std::pair{1, false}}) {
+    tree->wideWidth = viewWidth + extra;
+    tree->View()->UpdateLongestWidth();
+    tree->UpdateScrollBars();
+    EXPECT_EQ(tree->HorzBarShown(), shown) << extra;
+    EXPECT_EQ(tree->HScrollBar()->Visible(), shown) << extra;
+  }
+}
+
+TEST_F(TreeWindow, ForcedVerticalBarShowsOnAnEmptyTree) {
+  tree->FForcedScrollBars = ssVertical;
+  tree->Settle();
+  EXPECT_TRUE(tree->VertBarShown());
+  EXPECT_TRUE(tree->VScrollBar()->Visible());
+  EXPECT_FALSE(tree->VScrollBar()->Enabled());
+  EXPECT_FALSE(tree->HorzBarShown());
+}
+
+TEST_F(TreeWindow, ArrowPressScrollsOneRowAndReportsIt) {
+  AddItems(30);
+  TElScrollBar* v = tree->VScrollBar();
+  const int x = v->Width() / 2, y = v->Height() - 4;
+  SendMessageA(v->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  SendMessageA(v->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+  EXPECT_EQ(tree->FTopIndex, 1);
+  ASSERT_FALSE(scrolls.empty());
+  EXPECT_EQ(scrolls.front(), std::make_pair(sbVertical, scLineForward));
+  auto* first = static_cast<TElTreeItem*>(static_cast<TObject*>(tree->View()->VisibleRows()->FastGet(0)));
+  EXPECT_EQ(first, tree->Items()->Item(1));
+  EXPECT_EQ(v->Position(), 1);
+}
+
+TEST_F(TreeWindow, ThumbMessagesTakeTheTrackPosition) {
+  AddItems(30);
+  tree->FScrollTracking = false;
+  SendMessageA(tree->Handle(), WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 5), 0);
+  EXPECT_EQ(tree->FTopIndex, 0);  // tracking off: only the final position moves
+  SendMessageA(tree->Handle(), WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 5), 0);
+  EXPECT_EQ(tree->FTopIndex, 5);
+  tree->FScrollTracking = true;
+  SendMessageA(tree->Handle(), WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 9), 0);
+  EXPECT_EQ(tree->FTopIndex, 9);
+  // Beyond the end: clamped to the last full page.
+  SendMessageA(tree->Handle(), WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 500), 0);
+  const int perPage = (tree->View()->ClientHeight() + tree->FLineHeight - 1) / tree->FLineHeight;
+  EXPECT_EQ(tree->FTopIndex, 30 - perPage + 1);
+  SendMessageA(tree->Handle(), WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+  EXPECT_EQ(tree->FTopIndex, 0);
+}
+
+TEST_F(TreeWindow, WheelNotchMovesBySystemLines) {
+  AddItems(40);
+  UINT lines = 3;
+  SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+  ASSERT_GE(lines, 1u);
+  ASSERT_LT(lines, 10u);
+  const HWND view = tree->View()->Handle();
+  SendMessageA(view, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+  EXPECT_EQ(tree->FTopIndex, static_cast<int>(lines));
+  SendMessageA(view, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-2 * WHEEL_DELTA)), 0);
+  EXPECT_EQ(tree->FTopIndex, 3 * static_cast<int>(lines));
+  SendMessageA(view, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA * 10), 0);
+  EXPECT_EQ(tree->FTopIndex, 0);
+}
+
+TEST_F(TreeWindow, BorderSidesGiveTheirWidthBackToTheClientArea) {
+  auto clientHeight = [&] {
+    SetWindowPos(tree->Handle(), nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return ClientOf(tree).bottom;
+  };
+  const int all = clientHeight();
+  tree->FBorderSides = TElBorderSides{ebsLeft, ebsRight, ebsBottom};
+  const int noTop = clientHeight();
+  EXPECT_EQ(noTop - all, GetSystemMetrics(tree->Ctl3D() ? SM_CYEDGE : SM_CYBORDER));
+  EXPECT_EQ(all, 120 - 2 * GetSystemMetrics(tree->Ctl3D() ? SM_CYEDGE : SM_CYBORDER));
+}
+
+TEST_F(TreeWindow, OwnerDrawnBarPartsAreTheTreesToPaint) {
+  AddItems(30);
+  int calls = 0;
+  struct TPainter : TObject {
+    int* calls;
+    void Draw(TObject* sender, TCanvas* canvas, TRect r, TElScrollBarPart, bool, bool, bool, bool& defaultDraw) {
+      ++*calls;
+      EXPECT_NE(dynamic_cast<TCustomElTree*>(sender), nullptr);
+      FillSolidRect(canvas->Handle(), r, 0x00AA00);
+      defaultDraw = false;
+    }
+  } painter;
+  painter.calls = &calls;
+  tree->OnVertScrollDrawPart = TElScrollDrawPartEvent(&painter, &TPainter::Draw);
+  TElScrollBar* v = tree->VScrollBar();
+  v->SetOwnerDraw(true);
+  auto surface = eltest::MakeSurface(v->Width(), v->Height());
+  v->Perform(WM_PAINT, reinterpret_cast<WPARAM>(eltest::DC(*surface)), 0);
+  EXPECT_GT(calls, 0);
+  EXPECT_EQ(eltest::Px(*surface, v->Width() / 2, v->Height() / 2), 0x00AA00);
+}
+
+TEST_F(TreeWindow, LineHintShowsForACutCellOnlyAndAKeyOrDeactivationHidesIt) {
+  tree->Items()->AddLastChild(nullptr, L"short");
+  tree->Items()->AddLastChild(nullptr, L"a text that the narrow tree cannot show whole");
+  tree->Settle();
+  TElTreeView* view = tree->View();
+  auto surface = eltest::MakeSurface(view->Width(), view->Height());
+  TBitmap& bitmap = *surface;
+  view->DrawRows(bitmap.Canvas(), 0, view->VisibleRows());
+  const int row = tree->FLineHeight;
+
+  view->ShowLineHint(30, row / 2);
+  EXPECT_EQ(view->LineHintItem(), nullptr);
+  view->ShowLineHint(30, row + row / 2);
+  ASSERT_EQ(view->LineHintItem(), tree->Items()->Item(1));
+  ASSERT_NE(view->LineHintWindow(), nullptr);
+  EXPECT_TRUE(IsWindowVisible(view->LineHintWindow()->Handle()));
+  EXPECT_EQ(view->LineHintWindow()->WideCaption(), L"a text that the narrow tree cannot show whole");
+
+  // A move over the same item keeps it; a key hides it.
+  SendMessageA(view->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(40, row + 2));
+  EXPECT_NE(view->LineHintItem(), nullptr);
+  SendMessageA(view->Handle(), WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_EQ(view->LineHintItem(), nullptr);
+  EXPECT_FALSE(IsWindowVisible(view->LineHintWindow()->Handle()));
+
+  view->ShowLineHint(30, row + row / 2);
+  ASSERT_NE(view->LineHintItem(), nullptr);
+  view->Perform(CM_DEACTIVATE, 0, 0);
+  EXPECT_EQ(view->LineHintItem(), nullptr);
+}
+
+}  // namespace
