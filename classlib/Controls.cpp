@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "ControlsDrag.hpp"
 #include "Forms.hpp"
 #include "Menus.hpp"
 
@@ -99,6 +100,7 @@ TControl::~TControl() {
 
 void TControl::BeforeDestruction() {
   TComponent::BeforeDestruction();
+  TDragLoop::ControlDestroying(this);
   if (g_captureControl == this) SetCaptureControl(nullptr);
   if (Application) Application->ControlDestroying(this);
   if (popupMenu_) popupMenu_->RemoveFreeNotification(this);
@@ -363,6 +365,14 @@ void TControl::WndProc(TMessage& m) {
       else if (m.Msg == WM_MBUTTONDBLCLK) m.Msg = WM_MBUTTONDOWN;
     }
     if (m.Msg == WM_MOUSEMOVE && Application) Application->HintMouseMessage(this, m);
+    // A drag waiting for its threshold takes the move that passes it.
+    if (TDragLoop::PendingMouse(this, m)) return;
+    if ((m.Msg == WM_LBUTTONDOWN || m.Msg == WM_LBUTTONDBLCLK) && dragMode_ == dmAutomatic) {
+      controlState_.Include(csLButtonDown);
+      TDragLoop::NotePress(this, ClientToScreen(MessageAs<TWMMouse>(m).Pos()));
+      BeginDrag(!Mouse || Mouse->DragImmediate(), Mouse ? Mouse->DragThreshold() : -1);
+      return;
+    }
     if (m.Msg == WM_LBUTTONDOWN || m.Msg == WM_LBUTTONDBLCLK) controlState_.Include(csLButtonDown);
     if (m.Msg == WM_LBUTTONUP) controlState_.Exclude(csLButtonDown);
   }
@@ -393,6 +403,7 @@ void TControl::Dispatch(TMessage& m) {
     case CM_VISIBLECHANGED: CMVisibleChanged(m); return;
     case CM_HITTEST: CMHitTest(m); return;
     case CM_CURSORCHANGED: CMCursorChanged(m); return;
+    case CM_DRAG: CMDrag(m); return;
     case CM_MOUSEWHEEL:
       if (parent_) m.Result = parent_->Perform(CM_MOUSEWHEEL, m.WParam, m.LParam);
       return;
@@ -428,6 +439,7 @@ void TControl::WMMouseMove(TWMMouse& m) {
 void TControl::WMButtonDown(TWMMouse& m, TMouseButton button, bool dbl) {
   SendCancelMode(this);
   DefaultHandler(m);
+  if (button == mbLeft) TDragLoop::NotePress(this, ClientToScreen(m.Pos()));
   if (controlStyle_.Contains(csCaptureMouse)) SetMouseCapture(true);
   if (button == mbLeft && controlStyle_.Contains(csClickEvents)) {
     if (dbl) DblClick();
@@ -450,7 +462,9 @@ void TControl::WMButtonUp(TWMMouse& m, TMouseButton button) {
   MouseUp(button, KeysToShiftState(static_cast<Word>(m.Keys())), m.XPos(), m.YPos());
 }
 
+// The system's cancel mode (a message box coming up, say) also ends a drag.
 void TControl::WMCancelMode(TMessage& m) {
+  if (m.Msg == WM_CANCELMODE) CancelDrag();
   if (MouseCapture()) {
     SetMouseCapture(false);
     if (controlState_.Contains(csLButtonDown)) Perform(WM_LBUTTONUP, 0, MAKELPARAM(0xFFFF, 0xFFFF));
@@ -494,6 +508,50 @@ bool TControl::DoMouseWheelUp(TShiftState shift, POINT mousePos) {
   bool handled = false;
   OnMouseWheelUp(this, shift, mousePos, handled);
   return handled;
+}
+
+void TControl::BeginDrag(bool immediate, int threshold) { TDragLoop::Begin(this, immediate, threshold); }
+
+void TControl::EndDrag(bool drop) {
+  if (Dragging()) TDragLoop::End(drop);
+}
+
+bool TControl::Dragging() const { return TDragLoop::IsDragging(this); }
+
+void TControl::DoStartDrag(TDragObject*& dragObject) { OnStartDrag(this, dragObject); }
+
+void TControl::DragOver(TObject* source, int x, int y, TDragState state, bool& accept) {
+  accept = false;
+  if (!OnDragOver) return;
+  accept = true;
+  OnDragOver(this, source, x, y, state, accept);
+}
+
+void TControl::DragDrop(TObject* source, int x, int y) { OnDragDrop(this, source, x, y); }
+
+void TControl::DoEndDrag(TObject* target, int x, int y) { OnEndDrag(this, target, x, y); }
+
+// Enter, leave and move ask DragOver, whose answer is the message's; a drop
+// goes to DragDrop. The handlers see the dragged control for a control's
+// drag object, else the object, and the point in this control's client
+// coordinates.
+void TControl::CMDrag(TMessage& m) {
+  auto& drag = MessageAs<TCMDrag>(m);
+  TDragRec* rec = drag.DragRec();
+  if (!rec) return;
+  TObject* source = rec->Source;
+  if (auto* own = dynamic_cast<TDragControlObject*>(rec->Source); own && own->Control()) source = own->Control();
+  POINT p = ScreenToClient(rec->Pos);
+  switch (drag.DragMessage()) {
+    case dmDragEnter: case dmDragLeave: case dmDragMove: {
+      bool accept = false;
+      DragOver(source, p.x, p.y, static_cast<TDragState>(drag.DragMessage()), accept);
+      m.Result = accept ? 1 : 0;
+      break;
+    }
+    case dmDragDrop: DragDrop(source, p.x, p.y); break;
+    default: break;
+  }
 }
 
 void TControl::CMEnabledChanged(TMessage&) { Invalidate(); }

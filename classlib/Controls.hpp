@@ -246,8 +246,17 @@ class TControl : public TComponent {
   virtual bool HitTest(int x, int y) const;
   virtual void Click();
   virtual void DblClick();
-  // Room for drag and drop; not implemented in this library yet.
-  virtual bool Dragging() const { return false; }
+
+  // Drag and drop. BeginDrag returns at once; the drag goes on while the
+  // program handles its messages. Not immediate, it starts once the pressed
+  // mouse has moved Threshold pixels (Mouse->DragThreshold when negative),
+  // and a release before that is an ordinary click.
+  void BeginDrag(bool immediate, int threshold = -1);
+  // Drops where the target accepts, else ends without a target.
+  void EndDrag(bool drop);
+  bool Dragging() const;
+  // Fires OnDragDrop.
+  virtual void DragDrop(TObject* source, int x, int y);
 
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
@@ -267,6 +276,8 @@ class TControl : public TComponent {
   friend class TWinControl;
   friend class TApplication;
   friend class TSizeConstraints;
+  friend class TDragControlObject;
+  friend class TDragLoop;
 
   virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
   virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
@@ -277,6 +288,14 @@ class TControl : public TComponent {
   // One whole notch of the wheel towards or away from the user.
   virtual bool DoMouseWheelDown(TShiftState shift, POINT mousePos);
   virtual bool DoMouseWheelUp(TShiftState shift, POINT mousePos);
+  // Fires OnStartDrag, which may supply the drag object.
+  virtual void DoStartDrag(TDragObject*& dragObject);
+  // Fires OnDragOver; without a handler the control refuses the drag.
+  virtual void DragOver(TObject* source, int x, int y, TDragState state, bool& accept);
+  // Fires OnEndDrag; no target when the drag was cancelled or refused.
+  virtual void DoEndDrag(TObject* target, int x, int y);
+  // The images that follow the cursor while this control is dragged.
+  virtual TDragImageList* GetDragImages() { return nullptr; }
   virtual void Changed() {}
   virtual bool CanAutoSize(int& newWidth, int& newHeight);
   virtual void AdjustSize();
@@ -307,6 +326,7 @@ class TControl : public TComponent {
   void CMTextChanged(TMessage&) {}
   void CMCursorChanged(TMessage& m);
   void CMHitTest(TMessage& m);
+  void CMDrag(TMessage& m);
   void WMCancelMode(TMessage& m);
   void WMContextMenu(TWMContextMenu& m);
 
@@ -520,6 +540,7 @@ class TWinControl : public TControl {
   void PlaceInSiblingOrder();
   void CMShowingChanged(TMessage& m);
   void CMMouseWheel(TMessage& m);
+  void CMFindDragTarget(TMessage& m);
   bool MouseWheelHandled(TMessage& m);
   // Whole notches of the wheel, the rest of a turn kept for the next one.
   bool DoMouseWheelNotches(TShiftState shift, int wheelDelta, POINT mousePos);
@@ -639,6 +660,16 @@ class TMouse {
   bool MousePresent() const { return GetSystemMetrics(SM_MOUSEPRESENT) != 0; }
   bool WheelPresent() const { return GetSystemMetrics(SM_MOUSEWHEELPRESENT) != 0; }
   int WheelScrollLines() const;
+  // How far a pressed mouse moves before a drag that waits for it starts,
+  // and whether an automatic drag starts at the press itself.
+  int DragThreshold() const { return dragThreshold_; }
+  void SetDragThreshold(int value) { dragThreshold_ = value; }
+  bool DragImmediate() const { return dragImmediate_; }
+  void SetDragImmediate(bool value) { dragImmediate_ = value; }
+
+ private:
+  int dragThreshold_ = 5;
+  bool dragImmediate_ = true;
 };
 extern TMouse* Mouse;
 

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "Controls.hpp"
+#include "ControlsDrag.hpp"
 #include "Forms.hpp"
 #include "GraphicsScoped.hpp"
 
@@ -741,6 +742,10 @@ void TWinControl::Dispatch(TMessage& m) {
     case CM_PARENTCTL3DCHANGED: CMParentCtl3DChanged(m); return;
     case WM_CONTEXTMENU: WMContextMenu(MessageAs<TWMContextMenu>(m)); return;
     case CM_MOUSEWHEEL: CMMouseWheel(m); return;
+    case CM_DRAG:
+      if (m.WParam == static_cast<WPARAM>(dmFindTarget)) CMFindDragTarget(m);
+      else TControl::Dispatch(m);
+      return;
     case CM_SYSCOLORCHANGE: Broadcast(m); return;
     case CM_COLORCHANGED: Invalidate(); NotifyControls(CM_PARENTCOLORCHANGED); return;
     case CM_FONTCHANGED:
@@ -852,6 +857,14 @@ void TWinControl::WMSysCommand(TMessage& m) {
     if (form && form->Perform(CM_APPSYSCOMMAND, 0, reinterpret_cast<LPARAM>(&m)) != 0) return;
   }
   DefaultHandler(m);
+}
+
+// The target of a drag at a screen point: the enabled graphic child there,
+// else this control.
+void TWinControl::CMFindDragTarget(TMessage& m) {
+  const auto* rec = reinterpret_cast<const TDragRec*>(m.LParam);
+  TControl* target = rec ? ControlAtPos(ScreenToClient(rec->Pos), false) : nullptr;
+  m.Result = reinterpret_cast<LRESULT>(target ? target : this);
 }
 
 void TWinControl::CMShowingChanged(TMessage&) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "ControlsDrag.hpp"
 #include "Forms.hpp"
 #include "GraphicsScoped.hpp"
 #include "WinApi.hpp"
@@ -251,6 +252,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
   }
   bool handled = false;
   OnMessage(msg, handled);
+  if (!handled && TDragLoop::KeyMessage(msg)) handled = true;
   if (!handled && IsCaptureKeyMsg(msg)) handled = true;
   if (!handled && IsAppKeyMsg(msg)) handled = true;
   if (!handled && !IsHintMsg(msg)) {
@@ -477,25 +479,58 @@ RECT TScreen::WorkAreaRect() const {
 }
 
 namespace {
-// A hand for crHandPoint: Windows 95 and NT 4 have no IDC_HAND, so the
-// cursor is drawn here when the system lacks it.
-HCURSOR MakeHandCursor() {
-  static const char* const rows[] = {
-      "     XX         ", "    X..X        ", "    X..X        ", "    X..X        ",
-      "    X..XXX      ", "    X..X..XXX   ", "    X..X..X..XX ", " XX X..X..X..X.X",
-      "X..XX........X.X", "X...X..........X", " X.............X", "  X............X",
-      "  X...........X ", "   X..........X ", "    X........X  ", "    XXXXXXXXXX  "};
+// A 32 x 32 monochrome cursor from rows of art: 'X' black, '.' white, any
+// other character transparent.
+HCURSOR MakeCursor(std::initializer_list<const char*> rows, int hotX, int hotY) {
   BYTE andMask[32 * 4], xorMask[32 * 4];
   std::fill(std::begin(andMask), std::end(andMask), 0xFF);
   std::fill(std::begin(xorMask), std::end(xorMask), 0x00);
-  for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 16; ++x) {
-      char c = rows[y][x];
-      if (c == ' ') continue;
+  int y = 0;
+  for (const char* row : rows) {
+    for (int x = 0; row[x] && x < 32; ++x) {
+      char c = row[x];
+      if (c != 'X' && c != '.') continue;
       andMask[y * 4 + x / 8] &= static_cast<BYTE>(~(0x80 >> (x % 8)));
       if (c == '.') xorMask[y * 4 + x / 8] |= static_cast<BYTE>(0x80 >> (x % 8));
     }
-  return CreateCursor(GetModuleHandleA(nullptr), 5, 0, 32, 32, andMask, xorMask);
+    if (++y == 32) break;
+  }
+  return CreateCursor(GetModuleHandleA(nullptr), hotX, hotY, 32, 32, andMask, xorMask);
+}
+
+// A hand for crHandPoint: Windows 95 and NT 4 have no IDC_HAND, so the
+// cursor is drawn here when the system lacks it.
+HCURSOR MakeHandCursor() {
+  return MakeCursor({"     XX         ", "    X..X        ", "    X..X        ", "    X..X        ",
+                     "    X..XXX      ", "    X..X..XXX   ", "    X..X..X..XX ", " XX X..X..X..X.X",
+                     "X..XX........X.X", "X...X..........X", " X.............X", "  X............X",
+                     "  X...........X ", "   X..........X ", "    X........X  ", "    XXXXXXXXXX  "},
+                    5, 0);
+}
+
+// The arrow of the drag cursors, the dragged things drawn below it.
+constexpr const char* kDragArrow[] = {
+    "X           ", "XX          ", "X.X         ", "X..X        ", "X...X       ", "X....X      ",
+    "X.....X     ", "X......X    ", "X.......X   ", "X........X  ", "X.....XXXXX ", "X..X..X     ",
+    "X.X X..X    ", "XX  X..X    ", "X    X..X   ", "     X..X   ", "      XX    "};
+
+// crDrag: the arrow with one dotted page.
+HCURSOR MakeDragCursor() {
+  const char* const* a = kDragArrow;
+  return MakeCursor({a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10], a[11], a[12], a[13],
+                     a[14], a[15], a[16], "                ", "    X.X.X.X.X.X ", "    .         X ",
+                     "    X         . ", "    .         X ", "    X.X.X.X.X.X "},
+                    0, 0);
+}
+
+// crMultiDrag: the arrow with a stack of dotted pages.
+HCURSOR MakeMultiDragCursor() {
+  const char* const* a = kDragArrow;
+  return MakeCursor({a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10], a[11], a[12], a[13],
+                     a[14], a[15], a[16], "        X.X.X.X.X.X ", "      X.X.X.X.X.X . ",
+                     "    X.X.X.X.X.X . X ", "    .         X X . ", "    X         . . X ",
+                     "    .         X X   ", "    X.X.X.X.X.X .   ", "                    "},
+                    0, 0);
 }
 }  // namespace
 
@@ -506,10 +541,15 @@ void TScreen::InitCursors() {
       {crSizeNESW, IDC_SIZENESW}, {crSizeNS, IDC_SIZENS}, {crSizeNWSE, IDC_SIZENWSE},
       {crSizeWE, IDC_SIZEWE}, {crUpArrow, IDC_UPARROW}, {crHourGlass, IDC_WAIT},
       {crNo, IDC_NO}, {crAppStart, IDC_APPSTARTING}, {crHelp, IDC_HELP},
-      {crSizeAll, IDC_SIZEALL}, {crDrag, IDC_ARROW}, {crNoDrop, IDC_NO},
-      {crHSplit, IDC_SIZEWE}, {crVSplit, IDC_SIZENS}, {crMultiDrag, IDC_ARROW},
-      {crSQLWait, IDC_WAIT}};
+      {crSizeAll, IDC_SIZEALL}, {crNoDrop, IDC_NO},
+      {crHSplit, IDC_SIZEWE}, {crVSplit, IDC_SIZENS}, {crSQLWait, IDC_WAIT}};
   for (auto& [id, name] : system) cursors_.emplace_back(id, LoadCursorA(nullptr, name));
+  // The system has no drag cursors: the library draws its own.
+  for (auto [id, make] : {std::pair{crDrag, &MakeDragCursor}, std::pair{crMultiDrag, &MakeMultiDragCursor}}) {
+    HCURSOR cursor = make();
+    if (cursor) ownedCursors_.push_back(cursor);
+    cursors_.emplace_back(id, cursor ? cursor : LoadCursorA(nullptr, IDC_ARROW));
+  }
   HCURSOR hand = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));  // IDC_HAND where it exists
   if (!hand) {
     hand = MakeHandCursor();

@@ -232,3 +232,56 @@ void TCustomImageList::Change() {
     if (std::find(clients_.begin(), clients_.end(), link) != clients_.end()) link->Change();
   OnChange(this);
 }
+
+// --- TDragImageList ---------------------------------------------------------------
+
+namespace {
+TDragImageList* g_currentDrag = nullptr;
+}  // namespace
+
+TDragImageList::~TDragImageList() { EndDrag(); }
+
+bool TDragImageList::SetDragImage(int index, int hotSpotX, int hotSpotY) {
+  if (index < 0 || index >= Count()) return false;
+  dragIndex_ = index;
+  hotspot_ = POINT{hotSpotX, hotSpotY};
+  return true;
+}
+
+bool TDragImageList::BeginDrag(HWND window, int x, int y) {
+  if (dragIndex_ < 0 || dragIndex_ >= Count()) return false;
+  if (g_currentDrag) g_currentDrag->EndDrag();
+  if (!ImageList_BeginDrag(Handle(), dragIndex_, hotspot_.x, hotspot_.y)) return false;
+  if (!ImageList_DragEnter(window, x, y)) {
+    ImageList_EndDrag();
+    return false;
+  }
+  dragging_ = true;
+  dragWindow_ = window;
+  g_currentDrag = this;
+  return true;
+}
+
+bool TDragImageList::DragMove(int x, int y) { return dragging_ && ImageList_DragMove(x, y); }
+
+void TDragImageList::EndDrag() {
+  if (!dragging_) return;
+  ImageList_DragLeave(dragWindow_);
+  ImageList_EndDrag();
+  dragging_ = false;
+  if (g_currentDrag == this) g_currentDrag = nullptr;
+}
+
+void TDragImageList::HideDragImage() {
+  if (dragging_) ImageList_DragShowNolock(FALSE);
+}
+
+void TDragImageList::ShowDragImage() {
+  if (dragging_) ImageList_DragShowNolock(TRUE);
+}
+
+TDragImageList* TDragImageList::CurrentDrag() { return g_currentDrag; }
+
+void TDragImageList::EndCurrentDrag() {
+  if (g_currentDrag) g_currentDrag->EndDrag();
+}

@@ -111,3 +111,39 @@ class TImageList : public TCustomImageList {
  public:
   using TCustomImageList::TCustomImageList;
 };
+
+// An image list whose image follows the cursor during a drag, through the
+// system's image-list drag functions: one image, with the point in it that
+// sits under the cursor (the hot spot). One list at a time shows its image.
+class TDragImageList : public TCustomImageList {
+ public:
+  using TCustomImageList::TCustomImageList;
+  ~TDragImageList() override;
+
+  // Chooses the dragged image and its hot spot; false for a bad index.
+  bool SetDragImage(int index, int hotSpotX, int hotSpotY);
+  int DragIndex() const { return dragIndex_; }
+  POINT DragHotspot() const { return hotspot_; }
+  void SetDragHotspot(POINT hotspot) { hotspot_ = hotspot; }
+
+  // Shows the image over the window (the desktop: the whole screen) with the
+  // hot spot at the point, in the window's coordinates; ends the drag of
+  // another list first.
+  bool BeginDrag(HWND window, int x, int y);
+  bool DragMove(int x, int y);
+  void EndDrag();
+  bool Dragging() const { return dragging_; }
+  // Around painting under the image, which must not be painted over.
+  void HideDragImage();
+  void ShowDragImage();
+
+  // The list whose image shows now, and an end to it.
+  static TDragImageList* CurrentDrag();
+  static void EndCurrentDrag();
+
+ private:
+  int dragIndex_ = 0;
+  POINT hotspot_{};
+  bool dragging_ = false;
+  HWND dragWindow_ = nullptr;
+};
