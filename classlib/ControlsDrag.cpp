@@ -312,7 +312,10 @@ void TDragLoop::ControlDestroying(TControl* control) {
   if (g_drag.phase != TDragPhase::Dragging && g_drag.phase != TDragPhase::Ending) return;
   if (auto* own = dynamic_cast<TDragControlObject*>(g_drag.object); own && own->Control() == control)
     own->ForgetControl();
-  if (g_drag.target == control) g_drag.target = nullptr;
+  if (g_drag.target == control) {
+    g_drag.target = nullptr;
+    if (g_drag.object && g_drag.object->DragTarget() == control) g_drag.object->SetDragTarget(nullptr);
+  }
   if (g_drag.control == control) {
     g_drag.control = nullptr;
     // A drag whose source goes ends; its object is still told.
