@@ -1,6 +1,7 @@
 // Line hints: the hint window that shows a cell's whole text (or the item's
 // hint) when the pointer rests on it, and the messages that hide it; the
-// wheel, which goes through the same window procedure.
+// wheel and the background picture's size, which go through the same window
+// procedure.
 #include <algorithm>
 
 #include "ElTree.hpp"
@@ -222,4 +223,7 @@ void TElTreeView::WndProc(TMessage& m) {
     return;
   }
   TCustomControl::WndProc(m);
+  // The prepared background picture has the client's size.
+  if (m.Msg == WM_SIZE && FOwner->FBackgroundType != bgtColorFill && FOwner->FBackgroundType != bgtCenterBitmap)
+    UpdateBackgroundBitmap();
 }

@@ -388,7 +388,7 @@ void TElTreeView::DrawRow(TCanvas* canvas, TElTreeItem* item, int row, TRect cel
       }
     }
   }
-  bool drawFocusRect = t->Focused() || !t->FHideFocusRect;
+  bool drawFocusRect = FHasFocus || t->Focused() || !t->FHideFocusRect;
   t->DoItemPostDraw(canvas, item, rowRect, drawFocusRect);
   if (item->Focused() && drawFocusRect && t->FDrawFocusRect && focusRect.right > focusRect.left) {
     canvas->Brush()->SetColor(t->FBkColor);

@@ -553,6 +553,14 @@ void TCustomElTree::Dispatch(TMessage& m) {
       return;
     }
     case EL_OWN_BACKGROUND: m.Result = 1; return;
+    case WM_SYSCOLORCHANGE: {
+      // The built-in buttons are drawn in system colours.
+      RecolourElTreeGlyphs();
+      TControl* parts[] = {FHScrollBar, FVScrollBar, FHeader};
+      for (TControl* part : parts)
+        if (part) part->Perform(WM_SYSCOLORCHANGE, m.WParam, m.LParam);
+      break;
+    }
     case kFrameChangeMessage:
       if (HandleAllocated())
         SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,

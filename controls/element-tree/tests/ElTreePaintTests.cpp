@@ -13,7 +13,11 @@ namespace {
 class TPaintTree : public TElTree {
  public:
   explicit TPaintTree(TComponent* owner) : TElTree(owner) {}
+  using TCustomElTree::FBackground;
+  using TCustomElTree::FBackgroundType;
   using TCustomElTree::FBkColor;
+  using TCustomElTree::FGradientEndColor;
+  using TCustomElTree::FGradientStartColor;
   using TCustomElTree::FCheckBoxGlyph;
   using TCustomElTree::FCustomCheckboxes;
   using TCustomElTree::FCustomPlusMinus;
@@ -271,6 +275,32 @@ TEST_F(TreePaintTest, OwnerDrawMaskRaisesOnItemDrawOnlyWhenNotByColumn) {
   Paint();
   EXPECT_EQ(log.rects.size(), 1u);
   EXPECT_GT(Painted(0, RowTop(1)), 5);
+}
+
+TEST_F(TreePaintTest, TiledAndGradientBackgrounds) {
+  TBitmap tile;
+  tile.SetSize(3, 2);
+  FillSolidRect(tile.Canvas()->Handle(), TRect{0, 0, 3, 2}, 0x00A000);
+  tile.Canvas()->SetPixels(0, 0, 0x0000C0);
+  tree->FBackground = &tile;
+  tree->FBackgroundType = bgtTileBitmap;
+  tree->View()->UpdateBackgroundBitmap();
+  Paint();
+  for (auto [x, y] : {std::pair{0, 0}, std::pair{3, 2}, std::pair{30, 10}, std::pair{198, 118}})
+    EXPECT_EQ(Pixel(x, y), 0x0000C0) << x << "," << y;
+  EXPECT_EQ(Pixel(1, 0), 0x00A000);
+  EXPECT_EQ(Pixel(31, 11), 0x00A000);
+
+  // Top to bottom from black to white: darker above, the same along a row.
+  tree->FBackgroundType = bgtVertGradient;
+  tree->FGradientStartColor = 0x000000;
+  tree->FGradientEndColor = 0xFFFFFF;
+  tree->View()->UpdateBackgroundBitmap();
+  Paint();
+  EXPECT_LT(Pixel(5, 2) & 0xFF, 0x20);
+  EXPECT_GT(Pixel(5, kHeight - 2) & 0xFF, 0xD0);
+  EXPECT_EQ(Pixel(5, kHeight / 2), Pixel(kWidth - 5, kHeight / 2));
+  tree->FBackground = nullptr;
 }
 
 TEST_F(TreePaintTest, EmptyTreePaintsOnlyTheBackground) {

@@ -188,6 +188,25 @@ TEST_F(TreeWindow, WheelNotchMovesBySystemLines) {
   EXPECT_EQ(tree->FTopIndex, 0);
 }
 
+TEST_F(TreeWindow, TrackHintNamesTheItemOnTheRowBelowACollapsedItem) {
+  TElTreeItems* items = tree->Items();
+  TElTreeItem* a = items->AddLastChild(nullptr, L"a");
+  items->AddLastChild(a, L"hidden child");
+  items->AddLastChild(nullptr, L"b");
+  tree->Settle();
+  TElFString hint;
+  tree->VScrollBar()->OnScrollHintNeeded(tree->VScrollBar(), 1, hint);
+  EXPECT_EQ(hint, L"b");
+  // The tree's own handler is asked first and wins.
+  struct TAsker : TObject {
+    void Hint(TObject*, int position, TElFString& text) { text = L"row " + std::to_wstring(position); }
+  } asker;
+  tree->OnVertScrollHintNeeded = TElScrollHintNeededEvent(&asker, &TAsker::Hint);
+  hint.clear();
+  tree->VScrollBar()->OnScrollHintNeeded(tree->VScrollBar(), 1, hint);
+  EXPECT_EQ(hint, L"row 1");
+}
+
 TEST_F(TreeWindow, BorderSidesGiveTheirWidthBackToTheClientArea) {
   auto clientHeight = [&] {
     SetWindowPos(tree->Handle(), nullptr, 0, 0, 0, 0,
@@ -248,10 +267,13 @@ TEST_F(TreeWindow, LineHintShowsForACutCellOnlyAndAKeyOrDeactivationHidesIt) {
   EXPECT_EQ(view->LineHintItem(), nullptr);
   EXPECT_FALSE(IsWindowVisible(view->LineHintWindow()->Handle()));
 
+  // The form's deactivation reaches the view through the form's pass-on.
+  SendMessageA(Form()->Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
   view->ShowLineHint(30, row + row / 2);
   ASSERT_NE(view->LineHintItem(), nullptr);
-  view->Perform(CM_DEACTIVATE, 0, 0);
+  SendMessageA(Form()->Handle(), WM_ACTIVATE, WA_INACTIVE, 0);
   EXPECT_EQ(view->LineHintItem(), nullptr);
+  SendMessageA(Form()->Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
 }
 
 }  // namespace
