@@ -16,18 +16,23 @@ std::vector<std::string> SplitCommandLine(const char* commandLine);
 // The result, which is also the program's exit code.
 enum class Outcome {
   Removed = 0,       // every listed file is gone; folders still holding anything stay
-  Incomplete = 1,    // a listed file could not be deleted; the list stays for another try
+  Incomplete = 1,    // a listed entry could not be deleted or reached safely; the list, uninstall.exe
+                     // and uninsts.exe stay for another try
   BadArguments = 2,  // no product folder, or a relative path or a root in the arguments
   NoList = 3,        // no readable list of installed files: nothing was removed
 };
 
 // Deletes the files the list in the product folder names, then the listed
-// folders that are left empty (deepest first), the list, and the product
-// folder and the Start-menu folder (when one is given) if they are empty.
-// Nothing the list does not name is ever deleted: files the user put there,
-// under any name, stay, with the folders that hold them. A folder that has
-// become a link or junction is not entered. Read-only, hidden and system
-// attributes of listed files are cleared; files in use for a moment are
+// folders that are left empty (deepest first), then uninstall.exe,
+// uninsts.exe and the list, and the product folder and the Start-menu
+// folder (when one is given) if they are empty. Nothing the list does not
+// name is ever deleted: files the user put there, under any name, stay,
+// with the folders that hold them. Each folder is held open, without
+// delete sharing, while its entries go; a link or junction is never
+// entered nor deleted, and an entry that is not where its name puts it is
+// left (the entries under such a folder count as not removed). Only an
+// entry that is not there counts as gone. Read-only, hidden and system
+// attributes of listed entries are cleared; files in use for a moment are
 // retried.
 Outcome RemoveProduct(const std::wstring& productFolder, const std::wstring& menuFolder);
 

@@ -254,57 +254,129 @@ bool IsLink(const fs::path& path) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-// A directory link by the system's call; where that is a stub (Wine), a
-// host symbolic link made by the host's ln, which Wine shows as a link.
-bool MakeDirectoryLink(const fs::path& link, const fs::path& target) {
-  using CreateLink = BOOLEAN(WINAPI*)(LPCWSTR, LPCWSTR, DWORD);
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  auto create = reinterpret_cast<CreateLink>(reinterpret_cast<void*>(GetProcAddress(kernel, "CreateSymbolicLinkW")));
-  constexpr DWORD kDirectoryLink = 1;
-  if (create && create(link.c_str(), target.c_str(), kDirectoryLink) && IsLink(link)) return true;
-  using UnixName = char*(CDECL*)(LPCWSTR);
-  auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name")));
-  if (!unixName) return false;
-  char* from = unixName(target.c_str());
-  char* to = unixName(link.c_str());
-  if (!from || !to) return false;
-  // The host names are UTF-8; a wide command line carries them unchanged.
-  auto wide = [](const char* utf8) {
-    std::wstring out(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0)), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, out.data(), static_cast<int>(out.size()));
-    out.pop_back();
-    return out;
-  };
-  std::wstring commandLine = L"Z:\\bin\\ln -s \"" + wide(from) + L"\" \"" + wide(to) + L"\"";
+// The host's program with the given arguments (UTF-8 host names; a wide
+// command line carries them unchanged). Wine does not wait for a host
+// program through its process handle: the caller waits for its effect.
+bool StartHostProgram(const std::wstring& commandLine) {
+  std::wstring line = commandLine;
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return false;
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
-  // Wine does not wait for a host program through its process handle; the
-  // link's appearance is the event waited for, with a generous bound.
-  for (int i = 0; i < 1200 && !IsLink(link); ++i) Sleep(50);
-  return IsLink(link);
+  return true;
 }
+
+std::wstring HostName(const fs::path& path) {
+  using UnixName = char*(CDECL*)(LPCWSTR);
+  auto unixName = reinterpret_cast<UnixName>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  const char* utf8 = unixName ? unixName(path.c_str()) : nullptr;
+  if (!utf8) return {};
+  std::wstring out(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0)), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8, -1, out.data(), static_cast<int>(out.size()));
+  out.pop_back();
+  return out;
+}
+
+// A directory link by the system's call; where that is a stub (Wine), a
+// host symbolic link made by the host's ln, which Wine shows as a link. It
+// goes again with the object (Wine's own calls would follow it).
+class TDirectoryLink {
+ public:
+  TDirectoryLink(const fs::path& link, const fs::path& target) : link_(link) {
+    using CreateLink = BOOLEAN(WINAPI*)(LPCWSTR, LPCWSTR, DWORD);
+    auto create = reinterpret_cast<CreateLink>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateSymbolicLinkW")));
+    constexpr DWORD kDirectoryLink = 1;
+    if (create && create(link.c_str(), target.c_str(), kDirectoryLink) && IsLink(link)) {
+      made_ = true;
+      return;
+    }
+    host_ = HostName(link);
+    const std::wstring from = HostName(target);
+    if (host_.empty() || from.empty() || !StartHostProgram(L"Z:\\bin\\ln -s \"" + from + L"\" \"" + host_ + L"\""))
+      return;
+    for (int i = 0; i < 1200 && !IsLink(link); ++i) Sleep(50);
+    made_ = IsLink(link);
+  }
+  ~TDirectoryLink() {
+    if (!made_) return;
+    if (host_.empty()) {
+      RemoveDirectoryW(link_.c_str());
+    } else if (StartHostProgram(L"Z:\\bin\\rm -f \"" + host_ + L"\"")) {
+      for (int i = 0; i < 1200 && GetFileAttributesW(link_.c_str()) != INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
+    }
+  }
+  bool Made() const { return made_; }
+
+ private:
+  fs::path link_;
+  std::wstring host_;
+  bool made_ = false;
+};
 
 }  // namespace
 
-TEST(Removal, AListedFolderReplacedByALinkIsNeverEntered) {
+std::string Content(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(Removal, AListedFolderReplacedByALinkIsNeverEnteredAndTheListStays) {
   TempFolder temp;
   // ASCII names: the host's ln gets them through Wine's command line.
   const fs::path product = temp.Path() / L"Lumbrix 2008";
   const fs::path outside = temp.Path() / L"user data";
   Touch(outside / L"index.htm", "the user's own page");
   Touch(product / L"kv4.exe");
-  WriteList(product, {L"kv4.exe", L"Storage\\", L"Storage\\index.htm"});
-  if (!MakeDirectoryLink(product / L"Storage", outside)) GTEST_SKIP() << "no way to make a directory link here";
+  Touch(product / L"uninstall.exe");
+  WriteList(product, {L"kv4.exe", L"uninstall.exe", L"Storage\\", L"Storage\\index.htm"});
+  TDirectoryLink link(product / L"Storage", outside);
+  if (!link.Made()) GTEST_SKIP() << "no way to make a directory link here";
   ASSERT_TRUE(fs::exists(product / L"Storage" / L"index.htm"));
-  EXPECT_EQ(RemoveProduct(product.wstring(), L""), Outcome::Removed);
-  EXPECT_TRUE(fs::exists(outside / L"index.htm"));
+  // What lies under the link could not be looked at: not removed.
+  EXPECT_EQ(RemoveProduct(product.wstring(), L""), Outcome::Incomplete);
+  EXPECT_EQ(Content(outside / L"index.htm"), "the user's own page");
   EXPECT_FALSE(fs::exists(product / L"kv4.exe"));
-  EXPECT_TRUE(IsLink(product / L"Storage")) << "the link is the user's; it stays, and the folder with it";
+  EXPECT_TRUE(IsLink(product / L"Storage")) << "the link is the user's; it stays";
+  EXPECT_TRUE(fs::exists(product / installedfiles::FileName));
+  EXPECT_TRUE(fs::exists(product / L"uninstall.exe")) << "the uninstaller stays for another try";
+}
+
+TEST(Removal, AFolderIsHeldWhileItsEntriesGoSoItCannotBeSwappedForALink) {
+  TempFolder temp;
+  const fs::path product = temp.Path() / L"Lumbrix 2008";
+  const fs::path outside = temp.Path() / L"user data";
+  Touch(outside / L"a.txt", "user a");
+  Touch(outside / L"b.txt", "user b");
+  Touch(product / L"Storage" / L"a.txt");
+  Touch(product / L"Storage" / L"b.txt");
+  WriteList(product, {L"Storage\\", L"Storage\\a.txt", L"Storage\\b.txt"});
+  // The removal waits for a.txt; meanwhile the folder is moved away and a
+  // link to the user's folder put in its place, if the system lets it.
+  const fs::path staged = temp.Path() / L"staged";
+  TDirectoryLink link(staged, outside);
+  if (!link.Made()) GTEST_SKIP() << "no way to make a directory link here";
+  HANDLE held = CreateFileW((product / L"Storage" / L"a.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                            nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  bool moved = false, linked = false;
+  std::thread swapper([&] {
+    Sleep(500);
+    moved = MoveFileW((product / L"Storage").c_str(), (product / L"moved").c_str()) != 0;
+    linked = moved && MoveFileW(staged.c_str(), (product / L"Storage").c_str()) != 0;
+    CloseHandle(held);
+  });
+  const Outcome outcome = RemoveProduct(product.wstring(), L"");
+  swapper.join();
+  EXPECT_EQ(Content(outside / L"a.txt"), "user a");
+  EXPECT_EQ(Content(outside / L"b.txt"), "user b");
+  EXPECT_FALSE(moved) << "the folder was not held";
+  EXPECT_FALSE(linked);
+  EXPECT_EQ(outcome, Outcome::Removed);
+  EXPECT_FALSE(fs::exists(product));
 }
 
 TEST(Program, RemovesTheListedProductAndTheEmptyStartMenuFolder) {
