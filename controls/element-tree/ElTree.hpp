@@ -1375,6 +1375,8 @@ class TCustomElTree : public TElXPThemedControl {
   void WireView();
 
   // ---- layout, scroll bars and frame (ElTreeScroll.cpp)
+  void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
   void Dispatch(TMessage& message) override;
   void Paint() override;
   // Each says whether its bar's need changed (forced bars never do).

@@ -470,6 +470,28 @@ void TCustomElTree::Paint() {
   }
 }
 
+// ---------------------------------------------------------------- window
+
+void TCustomElTree::CreateParams(TCreateParams& p) {
+  TElXPThemedControl::CreateParams(p);
+  const bool single = FBorderStyle == bsSingle;
+  if (single) p.Style |= WS_BORDER;
+  // The window's own bars exist for the system's scroll messages; with
+  // custom bars they take no room (WM_NCCALCSIZE).
+  p.Style |= WS_HSCROLL | WS_VSCROLL;
+  if (Ctl3D() && single) {
+    p.Style &= ~WS_BORDER;
+    p.ExStyle |= WS_EX_CLIENTEDGE;
+  }
+  p.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
+  if (FRightAlignedText) p.ExStyle |= WS_EX_RIGHT | WS_EX_RTLREADING;
+}
+
+void TCustomElTree::CreateWnd() {
+  TElXPThemedControl::CreateWnd();
+  LayOutParts();
+}
+
 // ---------------------------------------------------------------- messages
 
 void TCustomElTree::ScrollMessage(TMessage& m, TScrollBarKind kind) {

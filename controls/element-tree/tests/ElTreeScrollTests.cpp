@@ -220,6 +220,27 @@ TEST_F(TreeWindow, BorderSidesGiveTheirWidthBackToTheClientArea) {
   EXPECT_EQ(all, 120 - 2 * GetSystemMetrics(tree->Ctl3D() ? SM_CYEDGE : SM_CYBORDER));
 }
 
+TEST_F(TreeWindow, WindowScrollBarAreasHitAsBorder) {
+  AddItems(30, L"a text much wider than the tree itself");
+  RECT window;
+  GetWindowRect(tree->Handle(), &window);
+  // Every point of the frame and just inside it: the system's own bars are
+  // never reported, though the window has their styles.
+  ASSERT_NE(GetWindowLongA(tree->Handle(), GWL_STYLE) & WS_VSCROLL, 0);
+  for (int d = 0; d < 24; ++d) {
+    for (POINT p : {POINT{window.right - 1 - d, (window.top + window.bottom) / 2},
+                    POINT{(window.left + window.right) / 2, window.bottom - 1 - d}}) {
+      const LRESULT hit = SendMessageA(tree->Handle(), WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y));
+      EXPECT_NE(hit, HTVSCROLL) << d;
+      EXPECT_NE(hit, HTHSCROLL) << d;
+    }
+  }
+  // Where the system places its vertical bar (in the frame), the frame.
+  const POINT edge{window.right - 1, (window.top + window.bottom) / 2};
+  ASSERT_EQ(DefWindowProcA(tree->Handle(), WM_NCHITTEST, 0, MAKELPARAM(edge.x, edge.y)), HTVSCROLL);
+  EXPECT_EQ(SendMessageA(tree->Handle(), WM_NCHITTEST, 0, MAKELPARAM(edge.x, edge.y)), HTBORDER);
+}
+
 TEST_F(TreeWindow, OwnerDrawnBarPartsAreTheTreesToPaint) {
   AddItems(30);
   int calls = 0;
