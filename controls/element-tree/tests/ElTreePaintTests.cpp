@@ -38,6 +38,16 @@ class TPaintTree : public TElTree {
   using TCustomElTree::FStripedOddColor;
   using TCustomElTree::FTextColor;
   using TCustomElTree::FTopIndex;
+  using TCustomElTree::FVertDivLinesColor;
+  using TCustomElTree::FVerticalLines;
+
+  // Columns from a header of its own when construction has not made one.
+  TElHeader* Columns(std::initializer_list<int> widths) {
+    if (!FHeader) FHeader = new TElHeader(this);
+    for (int width : widths) FHeader->Sections()->AddSection()->SetWidth(width);
+    FShowColumns = true;
+    return FHeader;
+  }
 };
 
 class TViewAccess : public TElTreeView {
@@ -303,10 +313,49 @@ TEST_F(TreePaintTest, TiledAndGradientBackgrounds) {
   tree->FBackground = nullptr;
 }
 
-TEST_F(TreePaintTest, EmptyTreePaintsOnlyTheBackground) {
+TEST_F(TreePaintTest, EmptyTreePaintsOnlyTheBackgroundAndTheLongColumnLines) {
   Paint();
   EXPECT_EQ(Count(kBack, 0, kHeight), kWidth * kHeight);
   EXPECT_EQ(tree->View()->TotalRowsHeight(), 0);
+  tree->Columns({60, 50});
+  tree->FVerticalLines = true;
+  tree->FVertDivLinesColor = 0x4080C0;
+  Paint();
+  // A line at each section's last pixel, from the top to the bottom.
+  EXPECT_EQ(Count(0x4080C0, 0, kHeight, 59, 60), kHeight);
+  EXPECT_EQ(Count(0x4080C0, 0, kHeight, 109, 110), kHeight);
+  EXPECT_EQ(Count(0x4080C0, 0, kHeight), 2 * kHeight);
+}
+
+TEST_F(TreePaintTest, ColumnCellsShowTheirTextsAndPasswordsMasked) {
+  TElHeader* header = tree->Columns({60, 70, 70});
+  TElTreeItem* a = Add(nullptr, L"main");
+  a->ColumnText()->Add(L"WWWW");
+  a->ColumnText()->Add(L"secret");
+  header->Sections()->GetSectionAt(2)->SetPassword(true);
+  ShowRows({a});
+  Paint();
+  const int bottom = RowTop(1);
+  EXPECT_GT(Painted(0, bottom), 0);
+  // Text in each of the three cells, none past the sections.
+  auto paintedIn = [&](int left, int right) {
+    int n = 0;
+    for (int y = 0; y < bottom; ++y)
+      for (int x = left; x < right; ++x) n += Pixel(x, y) != kBack;
+    return n;
+  };
+  EXPECT_GT(paintedIn(60, 130), 10);
+  EXPECT_GT(paintedIn(130, 200), 10);
+  // The masked text is six stars whatever the text: the same pixels as a
+  // cell that says "******".
+  TBitmap masked;
+  masked.Assign(&bitmap);
+  a->ColumnText()->Put(1, L"other");
+  Paint();
+  int same = 0;
+  for (int y = 0; y < bottom; ++y)
+    for (int x = 130; x < 200; ++x) same += Pixel(x, y) == static_cast<TColor>(GetPixel(masked.Canvas()->Handle(), x, y));
+  EXPECT_EQ(same, 70 * bottom);
 }
 
 }  // namespace
