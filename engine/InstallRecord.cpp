@@ -158,12 +158,25 @@ bool TInstallRecord::WriteList() {
   const AnsiString listPath = target_ + "\\" + installedfiles::FileName;
   std::vector<std::string> names = EarlierListNames(listPath);
   std::set<std::string> listed(names.begin(), names.end());
-  for (const auto& name : installed_) {
-    // The list does not list itself, and a name the ANSI code page cannot
-    // carry (it shows as "?") cannot be named to the removal program.
+  const std::set<std::string> earlier = listed;
+  auto add = [&](const std::string& line) {
+    if (installedfiles::IsSafeEntry(line) && listed.insert(line).second) names.push_back(line);
+  };
+  for (const auto& entry : installed_) {
+    std::string name, backup;
+    installedfiles::SplitEntry(AnsiToUtf8(entry), name, backup);
+    // The list does not list itself.
     if (AnsiSameText(name, installedfiles::FileName)) continue;
-    const std::string utf8 = AnsiToUtf8(name);
-    if (installedfiles::IsSafeEntry(utf8) && listed.insert(utf8).second) names.push_back(utf8);
+    if (backup.empty()) {
+      add(name);
+    } else if (earlier.count(name)) {
+      // What was moved aside is the earlier install's own copy: both go
+      // when the product goes, and neither comes back.
+      add(name);
+      add(backup);
+    } else {
+      add(name + "|" + backup);
+    }
   }
   // Noted before it is written, so that a list left half written goes with
   // the rollback.

@@ -141,11 +141,14 @@ TEST_F(InstallRecord, AnEarlierListIsKeptAndNotTakenAsTheInstallsOwn) {
   ASSERT_TRUE(ForceDirectories(Target()));
   const AnsiString list = Target() + "\\" + installedfiles::FileName;
   WriteFile(list, Header + "old.dll\r\nkv4.exe\r\n");
+  // The earlier install's kv4.exe is moved aside as a user's file would be,
+  // but listed as the product's, not to come back on removal.
+  WriteFile(Target() + "\\kv4.exe", "the earlier install's");
   record_.Begin(Target());
   record_.NoteEntry("kv4.exe", false);
   record_.NoteEntry("new.dll", false);
   ASSERT_TRUE(record_.WriteList());
-  EXPECT_EQ(ReadFile(list), Header + "old.dll\r\nkv4.exe\r\nnew.dll\r\n");
+  EXPECT_EQ(ReadFile(list), Header + "old.dll\r\nkv4.exe\r\nkv4.exe.lumbrix-original\r\nnew.dll\r\n");
   // It was there before: a rollback must not take it away.
   EXPECT_EQ(std::count(record_.CreatedPaths().begin(), record_.CreatedPaths().end(), list), 0);
 }
