@@ -221,3 +221,19 @@ TEST(UninstallScenario, ARemovalProgramThatDoesNotEndInTimeIsReportedAsNotRemove
   StartUninstaller("removalwait=1");
   ExpectNotRemovedMessage();
 }
+
+TEST(UninstallScenario, AUsersFileUnderAPayloadNameIsBackWithItsContentAfterTheUninstall) {
+  PrepareEngine(DemoPayload());
+  ASSERT_TRUE(ForceDirectories(InstallSettings->TargetFolder));
+  WriteFile(ProductFolder() + "kv4.exe", "the user's own kv4");
+  TInstallRun run = RunInstall();
+  ASSERT_EQ(run.Status, isSuccess) << run.RarError;
+  ASSERT_NE(ReadFile(ProductFolder() + "kv4.exe"), "the user's own kv4");
+  StartUninstaller();
+  TMessageBox box = WaitForMessageBox(Caption());
+  ASSERT_NE(box.Window, nullptr) << "no message box";
+  CloseMessageBox(box);
+  EXPECT_TRUE(WaitUntil([] { return !FileThere(ProductFolder() + "uninsts.exe"); }, 60000));
+  EXPECT_EQ(ListTree(InstallSettings->TargetFolder), std::vector<AnsiString>{"kv4.exe"});
+  EXPECT_EQ(ReadFile(ProductFolder() + "kv4.exe"), "the user's own kv4");
+}

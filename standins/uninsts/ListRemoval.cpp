@@ -219,6 +219,25 @@ class TProductTree {
     return DeleteEntry(relative, false);
   }
 
+  // Renames the user's file that the install moved aside back under its
+  // name, which the product's copy has left. Gone: there was nothing to put
+  // back; Stays: it is back. The backup must lie beside the name.
+  TResult Restore(const std::wstring& relative, const std::wstring& backup) {
+    if (ParentOf(backup) != ParentOf(relative)) return TResult::Refused;
+    const TResult parent = ReachFolder(ParentOf(relative));
+    if (parent != TResult::Stays) return parent == TResult::Gone ? TResult::Gone : TResult::Refused;
+    const std::wstring from = PathOf(backup);
+    {
+      THandle handle = OpenEntry(from, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+      if (!handle.Valid()) return IsGoneError(GetLastError()) ? TResult::Gone : TResult::Refused;
+      if (!Checked(handle.Get(), backup, false)) return TResult::Refused;
+    }
+    // By name, inside the held folder; never over anything there now.
+    const std::wstring to = PathOf(relative);
+    return Retried([&] { return MoveFileExW(from.c_str(), to.c_str(), 0) != 0; }) ? TResult::Stays
+                                                                                     : TResult::Refused;
+  }
+
   // Removes a listed folder if it is empty; one that holds anything stays.
   TResult RemoveFolder(const std::wstring& relative) {
     const TResult parent = ReachFolder(ParentOf(relative));
@@ -417,14 +436,23 @@ Outcome RemoveProduct(const std::wstring& productFolder, const std::wstring& men
   std::vector<std::wstring> names;
   if (!tree.Open() || !tree.ReadList(text) || !ListedNames(text, names)) return Outcome::NoList;
 
+  // "name|backup": the user's file that the install moved aside for the
+  // product's goes back once the product's copy has gone.
+  auto removeFile = [&tree](const std::wstring& line) {
+    const size_t bar = line.find(L'|');
+    const std::wstring name = line.substr(0, bar);
+    const TResult result = tree.DeleteFile(name);
+    if (bar == std::wstring::npos || result != TResult::Gone) return result;
+    return tree.Restore(name, line.substr(bar + 1));
+  };
   std::vector<std::wstring> folders, last;
   bool complete = true;
-  for (const auto& name : names) {
-    if (name.back() == L'\\')
-      folders.push_back(name.substr(0, name.size() - 1));
-    else if (GoesLast(name))
-      last.push_back(name);
-    else if (tree.DeleteFile(name) == TResult::Refused)
+  for (const auto& line : names) {
+    if (line.back() == L'\\')
+      folders.push_back(line.substr(0, line.size() - 1));
+    else if (GoesLast(line.substr(0, line.find(L'|'))))
+      last.push_back(line);
+    else if (removeFile(line) == TResult::Refused)
       complete = false;
   }
   // Children before their parents, whatever order the list has them in.
@@ -435,8 +463,8 @@ Outcome RemoveProduct(const std::wstring& productFolder, const std::wstring& men
   // The list stays when something it names could not go, for another try,
   // and so does the uninstaller that reads it.
   if (!complete) return Outcome::Incomplete;
-  for (const auto& name : last)
-    if (tree.DeleteFile(name) == TResult::Refused) return Outcome::Incomplete;
+  for (const auto& line : last)
+    if (removeFile(line) == TResult::Refused) return Outcome::Incomplete;
   if (tree.DeleteFile(ListName()) == TResult::Refused) return Outcome::Incomplete;
   tree.Finish();
   if (!menu.empty()) RemoveIfEmpty(menu);

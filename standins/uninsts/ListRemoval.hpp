@@ -33,7 +33,9 @@ enum class Outcome {
 // left (the entries under such a folder count as not removed). Only an
 // entry that is not there counts as gone. Read-only, hidden and system
 // attributes of listed entries are cleared; files in use for a moment are
-// retried.
+// retried. A file listed as "name|backup" was the user's before the install
+// moved it aside beside the name: it is renamed back once the product's
+// copy has gone.
 Outcome RemoveProduct(const std::wstring& productFolder, const std::wstring& menuFolder);
 
 }  // namespace uninsts

@@ -147,6 +147,24 @@ TEST(Removal, TheUsersFilesStayWithTheFoldersThatHoldThem) {
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "template");
 }
 
+TEST(Removal, AUsersFileMovedAsideGoesBackInPlaceOfTheProductsCopy) {
+  TempFolder temp;
+  const fs::path product = temp.Path() / L"Lumbrix 2008";
+  Touch(product / L"kv4.exe", "the product's");
+  Touch(product / L"Storage" / L"index.htm", "the product's page");
+  Touch(product / L"Storage" / L"index.htm.lumbrix-original", "the user's page", FILE_ATTRIBUTE_READONLY);
+  // The user has removed the other backup, and its installed copy.
+  WriteList(product, {L"kv4.exe", L"Storage\\", L"Storage\\index.htm|Storage\\index.htm.lumbrix-original",
+                      L"gone.txt|gone.txt.lumbrix-original"});
+  EXPECT_EQ(RemoveProduct(product.wstring(), L""), Outcome::Removed);
+  std::ifstream restored(product / L"Storage" / L"index.htm", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(restored), {}), "the user's page");
+  EXPECT_EQ(GetFileAttributesW((product / L"Storage" / L"index.htm").c_str()) & FILE_ATTRIBUTE_READONLY,
+            DWORD{FILE_ATTRIBUTE_READONLY});
+  EXPECT_FALSE(fs::exists(product / L"Storage" / L"index.htm.lumbrix-original"));
+  EXPECT_FALSE(fs::exists(product / L"kv4.exe"));
+}
+
 TEST(Removal, AFolderThatWasThereBeforeTheInstallStaysEvenEmpty) {
   // The list names only what the install created: "Storage" was the
   // user's, so it stays though the product's file in it goes.
