@@ -6,6 +6,7 @@
 
 #include "EngineStrings.h"
 #include "EngineTestSeams.hpp"
+#include "InstalledFilesList.hpp"
 #include "ScenarioSupport.hpp"
 #include "SysUtils.hpp"
 #include "i01_0_2__InstallData.hpp"
@@ -385,9 +386,15 @@ TEST(InstallScenario, UsersFilesUnderPayloadNamesSurviveEveryOutcome) {
   EXPECT_EQ(ReadFile(t + "kv4.exe"), std::string(70000, 'k'));
   EXPECT_EQ(ReadFile(t + "kv4.exe.lumbrix-original"), "the user's own kv4");
   EXPECT_EQ(ReadFile(outside), "linked from the target") << "written through the hard link";
-  const std::string list = ReadFile(t + "uninstall.lst");
-  EXPECT_NE(list.find("\nkv4.exe|kv4.exe.lumbrix-original\r"), std::string::npos) << list;
-  EXPECT_NE(list.find("\nStorage\\data.bin|Storage\\data.bin.lumbrix-original\r"), std::string::npos) << list;
+  // The list names exactly the files on disk besides itself (the user's
+  // folder is not the product's).
+  std::vector<std::string> lines;
+  ASSERT_TRUE(installedfiles::Parse(ReadFile(t + "uninstall.lst"), lines));
+  std::sort(lines.begin(), lines.end());
+  EXPECT_EQ(lines, (std::vector<std::string>{"Storage\\data.bin|Storage\\data.bin.lumbrix-original",
+                                             "kv4.exe|kv4.exe.lumbrix-original"}));
+  EXPECT_EQ(ListTree(t), (std::vector<AnsiString>{"Storage\\", "Storage\\data.bin", "Storage\\data.bin.lumbrix-original",
+                                                  "kv4.exe", "kv4.exe.lumbrix-original", "uninstall.lst"}));
   Rollback(run);
   expectUsersFiles("rolled back after success");
 
