@@ -1016,6 +1016,14 @@ class TElTreeView : public TCustomControl {
   TRect PaintRowRect(TElList* rows, int row, int top);
   // The row's text colour was decided with its background.
   bool FRowTextSet = false;
+  // The main cell is painted mirrored (RightAlignedTree): a span's left
+  // edge x of width w lands at FMirrorSum - x - w.
+  bool FMirror = false;
+  int FMirrorSum = 0;
+  int MirrorX(int x, int width) const { return FMirror ? FMirrorSum - x - width : x; }
+  TRect MirrorRect(const TRect& r) const {
+    return FMirror ? TRect{FMirrorSum - r.right, r.top, FMirrorSum - r.left, r.bottom} : r;
+  }
 
   // The tree is moving a bar's thumb itself: the bar's echo is not a
   // request to scroll.

@@ -591,6 +591,13 @@ void TElTreeView::DrawMainCell(TCanvas* canvas, TElTreeItem* item, TRect cell, T
                                           : (item->BorderStyle() == ibsNone || t->FBarStyleVerticalLines));
   TRect full = cell;
   if (verticalLine) --cell.right;
+  // Worked out left to right and drawn mirrored when the tree is.
+  struct MirrorScope {
+    bool& flag;
+    ~MirrorScope() { flag = false; }
+  } mirrorScope{FMirror};
+  FMirror = t->FRightAlignedTree;
+  FMirrorSum = cell.left + cell.right;
   TElCellStyle* style = item->UseStyles() ? item->MainStyle() : nullptr;
   if (t->FVirtualityLevel != vlNone && FScratchStyle && item->UseStyles()) {
     t->DoVirtualStyleNeeded(item, -1, FScratchStyle);
@@ -629,10 +636,11 @@ void TElTreeView::DrawMainCell(TCanvas* canvas, TElTreeItem* item, TRect cell, T
     TRect r = rest;
     r.left += ii / 3;
     if (r.right > r.left) {
-      item->SetTextSpan((plain ? rest.left : r.left) + origin, r.right + origin);
-      t->DoItemDraw(item, canvas, r, t->FMainTreeColumn);
+      const TRect span = MirrorRect(TRect{plain ? rest.left : r.left, r.top, r.right, r.bottom});
+      item->SetTextSpan(span.left + origin, span.right + origin);
+      t->DoItemDraw(item, canvas, MirrorRect(r), t->FMainTreeColumn);
     } else {
-      item->SetTextSpan(rest.left + origin, rest.left + origin);
+      item->SetTextSpan(MirrorX(rest.left, 0) + origin, MirrorX(rest.left, 0) + origin);
     }
   } else {
     const int gapLeft = rest.left;
@@ -640,9 +648,10 @@ void TElTreeView::DrawMainCell(TCanvas* canvas, TElTreeItem* item, TRect cell, T
     if (style && style->Style() == ElhsPictureOnly && style->Picture()) {
       TBitmap* picture = style->Picture();
       const int y = (rowRect.top + rowRect.bottom - picture->Height()) / 2;
-      DrawGlyph(dc, picture, rest.left, y, TRect{0, 0, picture->Width(), picture->Height()}, cell,
-                picture->Transparent(), picture->TransparentColor());
-      item->SetTextSpan(rest.left + origin, std::min(rest.left + picture->Width(), rest.right) + origin);
+      DrawGlyph(dc, picture, MirrorX(rest.left, picture->Width()), y, TRect{0, 0, picture->Width(), picture->Height()},
+                cell, picture->Transparent(), picture->TransparentColor());
+      const TRect span = MirrorRect(TRect{rest.left, 0, std::min(rest.left + picture->Width(), rest.right), 0});
+      item->SetTextSpan(span.left + origin, span.right + origin);
     } else {
       TFont* font = canvas->Font();
       font->Assign(t->Font());
@@ -669,15 +678,19 @@ void TElTreeView::DrawMainCell(TCanvas* canvas, TElTreeItem* item, TRect cell, T
       }
       TRect r{rest.left - 1, cell.top, std::min(rest.left + width + 3, rest.right), cell.bottom};
       if (r.right <= r.left) {
-        item->SetTextSpan(rest.left + origin, rest.left + origin);
+        item->SetTextSpan(MirrorX(rest.left, 0) + origin, MirrorX(rest.left, 0) + origin);
       } else {
         TColor color = item->ParentColors() ? t->FTextColor : item->Color();
         if (hot && !look.selected) color = t->FTrackColor;
         if (look.text != clNone && (look.selected || FRowTextSet || look.fill)) color = look.text;
-        if (!item->ParentColors() && item->UseBkColor() && !look.selected) FillColour(dc, r, item->BkColor());
-        TRect textRect{r.left + 1, r.top, r.right, r.bottom};
-        DrawCellText(canvas, item, text, html, textRect, DT_LEFT, color);
-        item->SetTextSpan((plain ? gapLeft : r.left - 1) + origin, r.right + 1 + origin);
+        const TRect drawn = MirrorRect(r);
+        if (!item->ParentColors() && item->UseBkColor() && !look.selected) FillColour(dc, drawn, item->BkColor());
+        const TRect textRect =
+            FMirror ? TRect{drawn.left, r.top, drawn.right - 1, r.bottom} : TRect{r.left + 1, r.top, r.right, r.bottom};
+        DrawCellText(canvas, item, text, html, textRect, FMirror ? DT_RIGHT : DT_LEFT, color);
+        // The gap before the text belongs to it when nothing else is drawn.
+        const TRect span = MirrorRect(TRect{plain ? gapLeft : r.left - 1, 0, r.right + 1, 0});
+        item->SetTextSpan(span.left + origin, span.right + origin);
       }
     }
   }
@@ -700,7 +713,13 @@ void TElTreeView::DrawLines(TCanvas* canvas, TElTreeItem* item, const TRect& row
   const int mid = (rowRect.top + rowRect.bottom) / 2;
   const int saved = SaveDC(dc);
   const TRect clip = cell;
-  IntersectClipRect(dc, clip.left - ii, clip.top, clip.right, clip.bottom);
+  const TRect clipped = MirrorRect(TRect{clip.left - ii, clip.top, clip.right, clip.bottom});
+  IntersectClipRect(dc, clipped.left, clipped.top, clipped.right, clipped.bottom);
+  auto vertical = [&](int x, int top, int bottom) { TreeLine(dc, MirrorX(x, 1), top, MirrorX(x, 1), bottom, color, dotted); };
+  auto stub = [&](int x1, int x2, int y) {
+    const TRect span = MirrorRect(TRect{x1, y, x2, y});
+    TreeLine(dc, span.left, y, span.right, y, color, dotted);
+  };
 
   // The ancestors' lines that pass through this row.
   std::vector<TElTreeItem*> chain;
@@ -710,21 +729,21 @@ void TElTreeView::DrawLines(TCanvas* canvas, TElTreeItem* item, const TRect& row
     if (l == 0 && !t->FShowRoot) continue;
     if (!NextShownSibling(a, filtered)) continue;
     const int x = columnLeft(l) + ii / 2;
-    TreeLine(dc, x, rowRect.top, x, rowRect.bottom, color, dotted);
+    vertical(x, rowRect.top, rowRect.bottom);
   }
   const int x = columnLeft(level) + ii / 2;
   const int stubRight = columnLeft(level) + ii;
   const bool hasNext = NextShownSibling(item, filtered) != nullptr;
   if (level == 0) {
     if (t->FShowRoot) {
-      TreeLine(dc, x, mid, stubRight, mid, color, dotted);
-      if (PrevShownSibling(item, filtered)) TreeLine(dc, x, rowRect.top, x, mid, color, dotted);
-      if (hasNext) TreeLine(dc, x, mid, x, rowRect.bottom, color, dotted);
+      stub(x, stubRight, mid);
+      if (PrevShownSibling(item, filtered)) vertical(x, rowRect.top, mid);
+      if (hasNext) vertical(x, mid, rowRect.bottom);
     }
   } else {
-    TreeLine(dc, x, rowRect.top, x, mid, color, dotted);
-    TreeLine(dc, x, mid, stubRight, mid, color, dotted);
-    if (hasNext) TreeLine(dc, x, mid, x, rowRect.bottom, color, dotted);
+    vertical(x, rowRect.top, mid);
+    stub(x, stubRight, mid);
+    if (hasNext) vertical(x, mid, rowRect.bottom);
   }
   RestoreDC(dc, saved);
   cell.left += (level - 1) * ii;
@@ -735,11 +754,11 @@ void TElTreeView::DrawButton(TCanvas* canvas, TElTreeItem* item, const TRect& ro
   const int ii = t->FItemIndent;
   if (cell.right <= cell.left) return;
   HDC dc = canvas->Handle();
-  const TRect box{cell.left, rowRect.top, cell.left + ii, rowRect.bottom};
+  const TRect box = MirrorRect(TRect{cell.left, rowRect.top, cell.left + ii, rowRect.bottom});
   const bool children = item->HasVisibleChildren() || item->AlwaysButton();
   const bool expanded = item->Expanded();
-  TRect clipBox = box;
-  clipBox.right = std::min(clipBox.right, cell.right);
+  const TRect clipBox =
+      MirrorRect(TRect{cell.left, rowRect.top, std::min<int>(cell.left + ii, cell.right), rowRect.bottom});
   if (t->IsThemeApplied() && GetThemePartSize && DrawThemeBackground) {
     SIZE size{9, 9};
     const int state = expanded && children ? kThemeGlyphOpened : kThemeGlyphClosed;
@@ -775,7 +794,8 @@ void TElTreeView::DrawCheckBox(TCanvas* canvas, TElTreeItem* item, const TRect& 
   const TElCheckBoxState state = item->CheckBoxState();
   const bool enabled = item->CheckBoxActive();
   const int saved = SaveDC(dc);
-  IntersectClipRect(dc, cell.left, cell.top, cell.right, cell.bottom);
+  const TRect clip = MirrorRect(cell);
+  IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
   int width;
   if (t->FCustomCheckboxes) {
     TBitmap* glyph = radio ? t->FRadioButtonGlyph : t->FCheckBoxGlyph;
@@ -783,8 +803,8 @@ void TElTreeView::DrawCheckBox(TCanvas* canvas, TElTreeItem* item, const TRect& 
     if (width > 0) {
       const int index = (state == ecbChecked ? 2 : state == ecbGrayed ? 4 : 0) + (enabled ? 0 : 1);
       const int y = (rowRect.top + rowRect.bottom - glyph->Height()) / 2;
-      DrawTransparentBitmapEx(dc, glyph, cell.left, y, TRect{index * width, 0, (index + 1) * width, glyph->Height()},
-                              glyph->TransparentColor());
+      DrawTransparentBitmapEx(dc, glyph, MirrorX(cell.left, width), y,
+                              TRect{index * width, 0, (index + 1) * width, glyph->Height()}, glyph->TransparentColor());
     }
   } else if (t->IsThemeApplied() && ThemesAvailable) {
     TElThemeHandle theme;
@@ -795,12 +815,14 @@ void TElTreeView::DrawCheckBox(TCanvas* canvas, TElTreeItem* item, const TRect& 
     if (theme) GetThemePartSize(theme.Get(), dc, part, stateId, nullptr, TS_TRUE, &size);
     width = size.cx;
     const int y = (rowRect.top + rowRect.bottom - size.cy) / 2;
-    const RECT r{cell.left, y, cell.left + size.cx, y + size.cy};
+    const int x = MirrorX(cell.left, size.cx);
+    const RECT r{x, y, x + size.cx, y + size.cy};
     if (theme) DrawThemeBackground(theme.Get(), dc, part, stateId, &r, nullptr);
   } else {
     width = t->FCheckBoxSize;
     const int y = (rowRect.top + rowRect.bottom - width) / 2;
-    RECT r{cell.left, y, cell.left + width, y + width};
+    const int x = MirrorX(cell.left, width);
+    RECT r{x, y, x + width, y + width};
     UINT flags = radio ? DFCS_BUTTONRADIO : item->CheckBoxType() == ect3SCheckBox ? DFCS_BUTTON3STATE : DFCS_BUTTONCHECK;
     if (state == ecbChecked) flags |= DFCS_CHECKED;
     if (state == ecbGrayed) flags |= DFCS_BUTTON3STATE | DFCS_CHECKED;
@@ -834,10 +856,12 @@ void TElTreeView::DrawImages(TCanvas* canvas, TElTreeItem* item, const TRect& ro
     if (valid && cell.left < cell.right) {
       const int y = (rowRect.top + rowRect.bottom - list->Height()) / 2;
       const int saved = SaveDC(dc);
-      IntersectClipRect(dc, cell.left, cell.top, cell.right, cell.bottom);
+      const TRect clip = MirrorRect(cell);
+      IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
       UINT style = ILD_TRANSPARENT | (drawSelected ? ILD_SELECTED : 0);
       if (overlay >= 0 && overlay < 4) style |= INDEXTOOVERLAYMASK(overlay + 1);
-      ImageList_DrawEx(list->Handle(), i, dc, cell.left, y, 0, 0, CLR_NONE, CLR_DEFAULT, style);
+      ImageList_DrawEx(list->Handle(), i, dc, MirrorX(cell.left, list->Width()), y, 0, 0, CLR_NONE, CLR_DEFAULT,
+                       style);
       RestoreDC(dc, saved);
     }
     cell.left += list->Width();

@@ -30,6 +30,7 @@ class TPaintTree : public TElTree {
   using TCustomElTree::FOwnerDrawByColumn;
   using TCustomElTree::FPlusMinusTransparent;
   using TCustomElTree::FPlusPicture;
+  using TCustomElTree::FRightAlignedTree;
   using TCustomElTree::FShowButtons;
   using TCustomElTree::FShowCheckboxes;
   using TCustomElTree::FShowRoot;
@@ -159,6 +160,30 @@ TEST_F(TreePaintTest, BuiltInAndCustomButtons) {
   EXPECT_EQ(Pixel(x, y + 7), kBack);
   EXPECT_EQ(Count(0xFF00FF, 0, kHeight), 0);
   tree->FPlusPicture = nullptr;
+}
+
+TEST_F(TreePaintTest, RightAlignedTreeMirrorsTheMainCell) {
+  tree->FRightAlignedTree = true;
+  TElTreeItem* a = Add(nullptr, L"text");
+  Add(a, L"child");
+  ShowRows({a});
+  Paint();
+  // The button's column is the last ItemIndent pixels of the cell; the
+  // plus's vertical bar shows there.
+  const int ii = tree->FItemIndent;
+  const int left = kWidth - ii + (ii - 10) / 2, top = (tree->FLineHeight - 10) / 2;
+  EXPECT_EQ(Pixel(left + 4, top + 3), ColorToRGB(clWindowText));
+  // The text ends before the button's column; the left half stays empty.
+  EXPECT_LE(a->TextRight(), kWidth - ii + 1);
+  EXPECT_GT(a->TextLeft(), kWidth / 2);
+  int leftHalf = 0;
+  for (int y = 0; y < RowTop(1); ++y)
+    for (int x = 0; x < kWidth / 2; ++x) leftHalf += Pixel(x, y) != kBack;
+  EXPECT_EQ(leftHalf, 0);
+  int textPixels = 0;
+  for (int y = 0; y < RowTop(1); ++y)
+    for (int x = a->TextLeft(); x < a->TextRight(); ++x) textPixels += Pixel(x, y) != kBack;
+  EXPECT_GT(textPixels, 10);
 }
 
 TEST_F(TreePaintTest, CheckBoxStripOfSixtyPixelsGivesTenPixelCells) {
