@@ -1401,8 +1401,10 @@ class TCustomElTree : public TElXPThemedControl {
                           bool focused, bool pressed, bool& defaultDraw);
   void HorzScrollHintNeeded(TObject* sender, int trackPosition, TElFString& hint);
   void VertScrollHintNeeded(TObject* sender, int trackPosition, TElFString& hint);
-  // The parent form's size-move, seen through the hook.
+  // The parent form's size-move, seen through the hook, which is attached
+  // to the form the control lies on while the control is double-buffered.
   void HookBeforeProcess(TObject* sender, TMessage& message, bool& handled);
+  void AttachFormHook();
   bool FHorzNeeded = false;
   bool FVertNeeded = false;
   TRect FCornerRect{0, 0, 0, 0};

@@ -4,6 +4,7 @@
 // with the corner between the bars.
 #include <algorithm>
 
+#include "ElHook.hpp"
 #include "ElImgFrm.hpp"
 #include "ElTree.hpp"
 #include "ElVCLUtils.hpp"
@@ -489,6 +490,7 @@ void TCustomElTree::CreateParams(TCreateParams& p) {
 
 void TCustomElTree::CreateWnd() {
   TElXPThemedControl::CreateWnd();
+  AttachFormHook();
   LayOutParts();
 }
 
@@ -520,6 +522,16 @@ void TCustomElTree::ScrollMessage(TMessage& m, TScrollBarKind kind) {
   else
     FView->HorzScrollHandler(bar, code, position, doChange);
   m.Result = 0;
+}
+
+void TCustomElTree::AttachFormHook() {
+  if (ComponentState().Contains(csDesigning)) return;
+  TCustomForm* form = GetParentForm();
+  if (!form) return;
+  if (!FHook) FHook = new TElHook(this);
+  FHook->OnBeforeProcess = TElHookEvent(this, &TCustomElTree::HookBeforeProcess);
+  if (FHook->Control() != form) FHook->SetControl(form);
+  FHook->SetActive(DoubleBuffered());
 }
 
 void TCustomElTree::HookBeforeProcess(TObject* /*sender*/, TMessage& m, bool& handled) {
@@ -556,6 +568,7 @@ void TCustomElTree::Dispatch(TMessage& m) {
       return;
     }
     case WM_NCPAINT: {
+      AttachFormHook();
       if ((FFlat || FUseCustomScrollBars || IsThemeApplied()) && FBorderStyle == bsSingle) {
         if (!FUseCustomScrollBars) TElXPThemedControl::Dispatch(m);
         DrawBorderOwnDC();

@@ -241,6 +241,25 @@ TEST_F(TreeWindow, WindowScrollBarAreasHitAsBorder) {
   EXPECT_EQ(SendMessageA(tree->Handle(), WM_NCHITTEST, 0, MAKELPARAM(edge.x, edge.y)), HTBORDER);
 }
 
+TEST_F(TreeWindow, FormSizeMoveMakesCellsFillTheirOwnBackground) {
+  AddItems(2);
+  tree->SetDoubleBuffered(true);
+  SendMessageA(tree->Handle(), WM_NCPAINT, 1, 0);
+  TElTreeView* view = tree->View();
+  // Below the rows the pass fills only while the form is being sized or
+  // moved, when no background is painted first.
+  auto belowRows = [&] {
+    auto surface = eltest::MakeSurface(view->Width(), view->Height(), 0x00FF00);
+    view->DrawRows(surface->Canvas(), 0, view->VisibleRows());
+    return eltest::Px(*surface, 5, view->Height() - 3);
+  };
+  EXPECT_EQ(belowRows(), 0x00FF00);
+  SendMessageA(Form()->Handle(), WM_ENTERSIZEMOVE, 0, 0);
+  EXPECT_EQ(belowRows(), ColorToRGB(clWindow));
+  SendMessageA(Form()->Handle(), WM_EXITSIZEMOVE, 0, 0);
+  EXPECT_EQ(belowRows(), 0x00FF00);
+}
+
 TEST_F(TreeWindow, OwnerDrawnBarPartsAreTheTreesToPaint) {
   AddItems(30);
   int calls = 0;
