@@ -58,13 +58,38 @@ std::vector<std::string> EarlierListNames(const AnsiString& listPath) {
   return names;
 }
 
+bool SameFolder(const AnsiString& a, const AnsiString& b) {
+  return !a.empty() && AnsiSameText(ExcludeTrailingBackslash(a), ExcludeTrailingBackslash(b));
+}
+
+// Writes the whole text to a new file and makes sure it is on the disk.
+bool WriteNewFile(const AnsiString& path, const std::string& text) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr) && written == text.size();
+  ok = FlushFileBuffers(file) && ok;
+  return CloseHandle(file) && ok;
+}
+
+// Puts the file in the destination's place: the directory entry is
+// replaced, so whatever the old name was linked to is never written.
+bool ReplaceWith(const AnsiString& source, const AnsiString& destination) {
+  if (MoveFileExA(source.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  // Windows 9x has no MoveFileEx.
+  if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
+  if (!DeleteFileA(destination.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+  return MoveFileA(source.c_str(), destination.c_str()) != 0;
+}
+
 }  // namespace
 
-bool TInstallRecord::Begin(const AnsiString& target) {
+bool TInstallRecord::Begin(const AnsiString& target, const AnsiString& registeredFolder) {
   target_ = ExcludeTrailingBackslash(target);
   created_.clear();
   installed_.clear();
   known_.clear();
+  earlier_.clear();
   // The target and the parents the extraction will create, outermost first.
   std::vector<AnsiString> missing;
   for (AnsiString path = target_; !path.empty();) {
@@ -83,6 +108,8 @@ bool TInstallRecord::Begin(const AnsiString& target) {
     known_[*it] = {TOrigin::Created, 0};
     created_.push_back(*it);
   }
+  // Read before the extraction, which might bring a list of its own.
+  if (SameFolder(registeredFolder, target_)) earlier_ = EarlierListNames(target_ + "\\" + installedfiles::FileName);
   return true;
 }
 
@@ -156,7 +183,7 @@ bool TInstallRecord::NoteEntry(const AnsiString& relativeName, bool isFolder) {
 bool TInstallRecord::WriteList() {
   if (target_.empty()) return false;
   const AnsiString listPath = target_ + "\\" + installedfiles::FileName;
-  std::vector<std::string> names = EarlierListNames(listPath);
+  std::vector<std::string> names = earlier_;
   std::set<std::string> listed(names.begin(), names.end());
   const std::set<std::string> earlier = listed;
   auto add = [&](const std::string& line) {
@@ -178,18 +205,17 @@ bool TInstallRecord::WriteList() {
       add(name + "|" + backup);
     }
   }
-  // Noted before it is written, so that a list left half written goes with
-  // the rollback.
+  // A payload without files makes no folder; the target and its parents
+  // are noted as created since Begin.
+  if (!ForceDirectories(target_)) return false;
+  // The new list is complete on the disk before it takes the old one's
+  // place: a failure leaves the earlier list as it was. Both are noted
+  // before they are written, so that the rollback takes what is left.
+  char temporary[MAX_PATH];
+  if (!GetTempFileNameA(target_.c_str(), "lst", 0, temporary)) return false;
+  created_.push_back(temporary);
   if (!Exists(listPath)) created_.push_back(listPath);
-  const std::string text = installedfiles::Format(names);
-  try {
-    // A payload without files makes no folder; the target and its parents
-    // are noted as created since Begin.
-    if (!ForceDirectories(target_)) return false;
-    TFileStream stream(listPath, fmCreate);
-    stream.WriteBuffer(text.data(), std::int32_t(text.size()));
-  } catch (const Exception&) {
-    return false;
-  }
-  return true;
+  if (WriteNewFile(temporary, installedfiles::Format(names)) && ReplaceWith(temporary, listPath)) return true;
+  DeleteFileA(temporary);
+  return false;
 }

@@ -15,8 +15,11 @@ class TInstallRecord {
   // Starts the record of an extraction into the folder: notes the folder and
   // each of its parents that does not exist yet, since the extraction
   // creates them. False when the folder is a link or junction: nothing may
-  // be written through it.
-  bool Begin(const AnsiString& target);
+  // be written through it. When the product's registration names this
+  // folder (an earlier install), the list already there is taken up now,
+  // before the extraction; any other list is not the product's and is not
+  // merged.
+  bool Begin(const AnsiString& target, const AnsiString& registeredFolder = AnsiString());
 
   // Before an entry is extracted: notes the folders on its way and the entry
   // itself that do not exist yet. A file already there under the entry's
@@ -28,8 +31,9 @@ class TInstallRecord {
   bool NoteEntry(const AnsiString& relativeName, bool isFolder);
 
   // Writes the list of installed names into the target folder, after the
-  // names of a list already there (an earlier install into the same
-  // folder). False when it cannot be written completely.
+  // names of the earlier install's list taken up by Begin. It is written to
+  // a new file that then replaces the list. False when it cannot be written
+  // completely; an earlier list then stays as it was.
   bool WriteList();
 
   // Absolute paths, outermost and oldest first: the rollback walks them
@@ -56,5 +60,6 @@ class TInstallRecord {
   AnsiString target_;  // without a trailing backslash
   std::vector<AnsiString> created_;
   std::vector<AnsiString> installed_;
+  std::vector<std::string> earlier_;  // the earlier install's list, UTF-8
   std::map<AnsiString, TKnown> known_;
 };

@@ -13,6 +13,24 @@ bool IsRealComponent(const std::string& name, size_t begin, size_t end) {
   return false;
 }
 
+// The base name (before its first dot, without trailing blanks) of a DOS
+// device: "CON", "nul.txt", "COM1 .log" open the device, not a file.
+bool IsDeviceName(const std::string& name, size_t begin, size_t end) {
+  size_t stop = name.find('.', begin);
+  if (stop == std::string::npos || stop > end) stop = end;
+  while (stop > begin && name[stop - 1] == ' ') --stop;
+  std::string base = name.substr(begin, stop - begin);
+  for (auto& ch : base)
+    if (ch >= 'a' && ch <= 'z') ch = char(ch - 'a' + 'A');
+  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+    if (base == device) return true;
+  if (base.size() < 4 || (base.compare(0, 3, "COM") != 0 && base.compare(0, 3, "LPT") != 0)) return false;
+  const std::string number = base.substr(3);
+  // The digits 1 to 9, and the superscripts one to three in UTF-8.
+  return (number.size() == 1 && number[0] >= '1' && number[0] <= '9') || number == "\xC2\xB9" ||
+         number == "\xC2\xB2" || number == "\xC2\xB3";
+}
+
 }  // namespace
 
 bool IsSafeName(const std::string& name) {
@@ -22,7 +40,7 @@ bool IsSafeName(const std::string& name) {
   size_t begin = 0;
   for (size_t i = 0; i <= end; ++i) {
     if (i == end || name[i] == '\\') {
-      if (!IsRealComponent(name, begin, i)) return false;
+      if (!IsRealComponent(name, begin, i) || IsDeviceName(name, begin, i)) return false;
       begin = i + 1;
       continue;
     }

@@ -21,8 +21,9 @@ extern const char* const Header;
 
 // A name a list may hold: relative, "\" separated, every component a real
 // name (not "." or "..", nor only dots and blanks, which Windows would
-// shorten to one), no drive, stream or wildcard characters, no control
-// characters. A trailing "\" marks a folder.
+// shorten to one), no DOS device name ("CON", "nul.txt", "COM1"), no
+// drive, stream or wildcard characters, no control characters. A trailing
+// "\" marks a folder.
 bool IsSafeName(const std::string& name);
 
 // A line a list may hold: a safe name, or "name|backup" with two safe names

@@ -13,6 +13,7 @@ const char* const MakerFolderName = "Kestrum";
 const char* const ProductKey = "\\Software\\Kestrum\\Lumbrix 2008";
 const char* const MakerKey = "\\Software\\Kestrum";
 const char* const UninstallKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumbrix 2008";
+const char* const ProductPathValue = "Lumbrix2008Path";
 
 AnsiString GetProgramsFolderPath() {
   return GetSpecialFolderPath(IsWin9x() ? CSIDL_PROGRAMS : CSIDL_COMMON_PROGRAMS);

@@ -16,6 +16,8 @@ extern const char* const MakerFolderName;   // "Kestrum"
 extern const char* const ProductKey;
 extern const char* const MakerKey;
 extern const char* const UninstallKey;
+// The product key's value that names the folder the product is installed in.
+extern const char* const ProductPathValue;  // "Lumbrix2008Path"
 
 // The Start-menu base folder, chosen by the Windows family: the per-user
 // programs folder on Windows 9x, the common one on the NT family. Empty when

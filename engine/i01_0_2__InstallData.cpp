@@ -1,6 +1,7 @@
 #include "i01_0_2__InstallData.hpp"
 
 #include "ProductPaths.hpp"
+#include "Registry.hpp"
 #include "WinApi.hpp"
 #include "lib_WindowsFileSystem.hpp"
 
@@ -8,7 +9,16 @@ TInstallData* InstallSettings = nullptr;
 AnsiString ArchivePath;
 
 TInstallData::TInstallData()
-    : TargetFolder(AddTrailingBackslash(ProgramFilesFolder) + ProductSubfolder) {}
+    : TargetFolder(AddTrailingBackslash(ProgramFilesFolder) + ProductSubfolder) {
+  TRegistry registry;
+  try {
+    registry.SetRootKey(HKEY_LOCAL_MACHINE);
+    if (registry.OpenKeyReadOnly(ProductKey) && registry.ValueExists(ProductPathValue))
+      RegisteredFolder = registry.ReadString(ProductPathValue);
+  } catch (const Exception&) {
+    RegisteredFolder.clear();
+  }
+}
 
 bool TargetFolderFitsOemCodePage(const AnsiString& folder) {
   if (folder.empty()) return true;

@@ -11,6 +11,10 @@ class TInstallData : public TObject {
   TInstallData();
 
   AnsiString TargetFolder;
+  // The folder the product's registration names when the settings are
+  // made, before an install replaces it: the folder of an earlier install,
+  // whose list of installed files is the product's own. Empty when none.
+  AnsiString RegisteredFolder;
 };
 
 // The one settings object of the run, owned by the program body.

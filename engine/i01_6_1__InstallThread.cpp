@@ -62,7 +62,7 @@ TInstallStatus InstallThread::ExtractPayload() {
   if (Terminated()) return isCancelled;
   if (RarError != 0 && RarError != 10) return isScanFailed;
   // A target that is a link or junction is never written through.
-  if (!record_.Begin(InstallSettings->TargetFolder)) {
+  if (!record_.Begin(InstallSettings->TargetFolder, InstallSettings->RegisteredFolder)) {
     RarError = ERAR_ECREATE;
     return isExtractFailed;
   }
@@ -94,7 +94,7 @@ void InstallThread::WriteUninstallEntry() {
 void InstallThread::WriteProductPath() {
   RegistryStep(HKEY_LOCAL_MACHINE, [&](TRegistry& registry) {
     if (!registry.OpenKey(ProductKey, true)) return;
-    registry.WriteString("Lumbrix2008Path", InstallSettings->TargetFolder);
+    registry.WriteString(ProductPathValue, InstallSettings->TargetFolder);
   });
 }
 

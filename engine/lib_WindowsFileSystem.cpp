@@ -94,7 +94,8 @@ void CreateShortcut(const AnsiString& target, const AnsiString& linkFile,
   TComPtr<IPersistFile> file = QueryInterfaceChecked<IPersistFile>(object.Get(), IID_IPersistFile);
   link->SetArguments(arguments.c_str());
   link->SetDescription(description.c_str());
-  link->SetPath(target.c_str());
+  // A shortcut that points nowhere is no shortcut.
+  OleCheck(link->SetPath(target.c_str()));
   if (!iconFile.empty()) link->SetIconLocation(iconFile.c_str(), 0);
   // A shortcut that could not be written is a failed step, not a success.
   OleCheck(file->Save(AnsiToWide(linkFile).c_str(), FALSE));

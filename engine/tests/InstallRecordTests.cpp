@@ -45,12 +45,14 @@ TEST(InstalledFilesList, AnythingButAListOfSafeNamesIsRefusedWhole) {
   EXPECT_TRUE(Parsed("kv4.exe\r\n", ok).empty()) << "no header";
   EXPECT_FALSE(ok);
   for (const char* unsafe : {"..\\x.txt", "a\\..\\..\\x", "\\Windows\\win.ini", "C:\\x", "C:x", "a/b", "...\\x",
-                             "a\\. \\b", "a\\\\b", "file.txt:stream", "*.*", "a\tb", "\\"}) {
+                             "a\\. \\b", "a\\\\b", "file.txt:stream", "*.*", "a\tb", "\\", "CON", "nul.txt",
+                             "a\\Com1\\b", "LPT9 .log", "aux\\", "COM\xC2\xB9.txt", "conout$"}) {
     EXPECT_FALSE(installedfiles::IsSafeName(unsafe)) << unsafe;
     EXPECT_TRUE(Parsed(Header + "kv4.exe\r\n" + unsafe + "\r\n", ok).empty()) << unsafe;
     EXPECT_FALSE(ok) << unsafe;
   }
-  for (const char* safe : {"kv4.exe", "a\\b\\", ".hidden", "a b\\c.d.e", "x..y"})
+  for (const char* safe : {"kv4.exe", "a\\b\\", ".hidden", "a b\\c.d.e", "x..y", "CONSOLE.txt", "COM10", "nullable",
+                           "LPT\\", "my con.txt"})
     EXPECT_TRUE(installedfiles::IsSafeName(safe)) << safe;
   // A backup names a file on each side of one bar.
   for (const char* unsafe : {"a|", "|a", "a\\|b", "a|b\\", "a|b|c", "a|..\\x", "a|C:\\x"}) {
@@ -137,14 +139,14 @@ TEST_F(InstallRecord, AnEmptyPayloadStillLeavesItsListAndTheRollbackTakesAll) {
   EXPECT_TRUE(FolderThere(scratch_.Path()));
 }
 
-TEST_F(InstallRecord, AnEarlierListIsKeptAndNotTakenAsTheInstallsOwn) {
+TEST_F(InstallRecord, TheRegisteredInstallsListIsKeptAndNotTakenAsTheInstallsOwn) {
   ASSERT_TRUE(ForceDirectories(Target()));
   const AnsiString list = Target() + "\\" + installedfiles::FileName;
   WriteFile(list, Header + "old.dll\r\nkv4.exe\r\n");
   // The earlier install's kv4.exe is moved aside as a user's file would be,
   // but listed as the product's, not to come back on removal.
   WriteFile(Target() + "\\kv4.exe", "the earlier install's");
-  record_.Begin(Target());
+  record_.Begin(Target(), Target() + "\\");
   record_.NoteEntry("kv4.exe", false);
   record_.NoteEntry("new.dll", false);
   ASSERT_TRUE(record_.WriteList());
@@ -158,4 +160,38 @@ TEST_F(InstallRecord, AListThatCannotBeWrittenIsReported) {
   // A folder stands where the list should go.
   ASSERT_TRUE(ForceDirectories(Target() + "\\" + installedfiles::FileName));
   EXPECT_FALSE(record_.WriteList());
+}
+
+TEST_F(InstallRecord, AListThatIsNotTheRegisteredProductsOwnIsNeverMerged) {
+  ASSERT_TRUE(ForceDirectories(Target()));
+  const AnsiString list = Target() + "\\" + installedfiles::FileName;
+  // A list in a folder the product is not registered for.
+  WriteFile(list, Header + "letter.doc\r\n");
+  record_.Begin(Target(), scratch_ / "elsewhere");
+  record_.NoteEntry("kv4.exe", false);
+  ASSERT_TRUE(record_.WriteList());
+  EXPECT_EQ(ReadFile(list), Header + "kv4.exe\r\n");
+  // The registered folder, but the list came with the payload.
+  const AnsiString registered = Target();
+  ASSERT_TRUE(DeleteFileA(list.c_str()));
+  record_.Begin(Target(), registered);
+  WriteFile(list, Header + "letter.doc\r\n");
+  record_.NoteEntry("kv4.exe", false);
+  ASSERT_TRUE(record_.WriteList());
+  EXPECT_EQ(ReadFile(list), Header + "kv4.exe\r\n");
+}
+
+TEST_F(InstallRecord, TheNewListTakesTheOldNamesPlaceAndNeverWritesThroughIt) {
+  ASSERT_TRUE(ForceDirectories(Target()));
+  const AnsiString list = Target() + "\\" + installedfiles::FileName;
+  const AnsiString users = scratch_ / "letter.doc";
+  WriteFile(users, "the user's letter");
+  ASSERT_TRUE(CreateHardLinkA(list.c_str(), users.c_str(), nullptr));
+  record_.Begin(Target());
+  record_.NoteEntry("kv4.exe", false);
+  ASSERT_TRUE(record_.WriteList());
+  EXPECT_EQ(ReadFile(list), Header + "kv4.exe\r\n");
+  EXPECT_EQ(ReadFile(users), "the user's letter");
+  // Nothing but the list was left beside it.
+  EXPECT_EQ(ListTree(Target()), std::vector<AnsiString>{installedfiles::FileName});
 }
