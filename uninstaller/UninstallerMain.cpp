@@ -34,22 +34,45 @@ AnsiString GetTemporaryFolder() {
   return AnsiString(buffer, length);
 }
 
-// Copies itself and the removal program to the temporary folder and starts
-// the copy with the quoted product folder, which keeps its trailing
-// backslash inside the quotes. It does not wait for the copy.
-void RunStage1() {
-  TemporaryFolder = GetTemporaryFolder();
+// A new folder of its own in the temporary folder, with its trailing
+// backslash: nothing of anyone else's is written over there. Empty when
+// none can be made.
+AnsiString NewFolderIn(const AnsiString& parent) {
+  for (DWORD attempt = 0; attempt < 100; ++attempt) {
+    const AnsiString folder = AddTrailingBackslash(parent) + "Lumbrix 2008 uninstall " +
+                              IntToHex(int(GetCurrentProcessId()), 4) + "-" +
+                              IntToHex(int((GetTickCount() + attempt * 7919) & 0xFFFFFF), 6);
+    if (CreateDirectoryA(folder.c_str(), nullptr)) return folder + "\\";
+    if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+  }
+  return AnsiString();
+}
+
+// Copies itself and the removal program to a new folder in the temporary
+// folder and starts the copy with the quoted product folder, which keeps
+// its trailing backslash inside the quotes. It does not wait for the copy.
+bool RunStage1() {
+  // Without a temporary folder there is nowhere safe to run from: never
+  // the current folder.
+  const AnsiString temporary = GetTemporaryFolder();
+  TemporaryFolder = temporary.empty() ? AnsiString() : NewFolderIn(temporary);
+  if (TemporaryFolder.empty()) {
+    ShowMessage(IDS_UNINSTALL_NO_TEMPORARY_FOLDER);
+    return false;
+  }
   OwnFolder = ExtractFilePath(ParamStr(0));
-  CopyFileChecked(OwnFolder + "uninsts.exe", AddTrailingBackslash(TemporaryFolder) + "uninsts.exe");
-  ProgramToStart = AddTrailingBackslash(TemporaryFolder) + "uninstall.exe";
+  CopyFileChecked(OwnFolder + "uninsts.exe", TemporaryFolder + "uninsts.exe");
+  ProgramToStart = TemporaryFolder + "uninstall.exe";
   CopyFileChecked(ParamStr(0), ProgramToStart);
   StartParameters = "\"" + OwnFolder + "\"";
-  if (!FileExists(ProgramToStart)) return;
+  if (!FileExists(ProgramToStart)) return true;
   const auto started = reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, nullptr, ProgramToStart.c_str(),
                                                                StartParameters.c_str(), TemporaryFolder.c_str(),
                                                                SW_SHOWNA));
   // Values up to 32 are errors: nothing was removed, and the user is told.
-  if (started <= 32) ShowMessage(IDS_UNINSTALL_FOLDER_NOT_REMOVED);
+  if (started > 32) return true;
+  ShowMessage(IDS_UNINSTALL_FOLDER_NOT_REMOVED);
+  return false;
 }
 
 // Starts the removal program and waits for it, a bounded time: it reports
@@ -82,9 +105,22 @@ bool DeleteRemovalProgram() {
   return false;
 }
 
-void RunStage2() {
-  RemoveProductShortcuts();
-  DeleteProductRegistryKeys();
+// The product's Start-menu folder, once its shortcuts are gone, if nothing
+// else is in it; a link or junction there is left alone.
+void RemoveEmptyMenuFolder() {
+  const AnsiString menu = MenuProductFolder();
+  if (menu.empty()) return;
+  const AnsiString folder = ExcludeTrailingBackslash(menu);
+  const DWORD attributes = GetFileAttributesA(folder.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+      !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    RemoveDirectoryA(folder.c_str());
+}
+
+// Hands the product folder to the removal program. The shortcuts and the
+// keys go only once it says the product is gone: until then the product
+// stays registered and its uninstaller can be run again.
+bool RunStage2() {
   OwnFolder = ExtractFilePath(ParamStr(0));
   ProgramToStart = AddTrailingBackslash(OwnFolder) + "uninsts.exe";
   StartParameters = "\"" + ParamStr(1) + "\"";
@@ -94,11 +130,17 @@ void RunStage2() {
   // reporting success would leave it behind unnoticed.
   if (!FileExists(ProgramToStart)) {
     ShowMessage(IDS_UNINSTALL_FOLDER_NOT_REMOVED);
-    return;
+    return false;
   }
   const bool removed = RunRemovalProgram();
   DeleteRemovalProgram();
+  if (removed) {
+    RemoveProductShortcuts();
+    RemoveEmptyMenuFolder();
+    DeleteProductRegistryKeys();
+  }
   ShowMessage(removed ? IDS_UNINSTALL_DONE : IDS_UNINSTALL_FOLDER_NOT_REMOVED);
+  return removed;
 }
 
 // The library's standard error report; the program ends after it.
@@ -108,23 +150,20 @@ void ReportException(const AnsiString& message) {
 
 }  // namespace
 
-void UninstallerMain() {
+int UninstallerMain() {
   if (!IsAdministrator()) {
     ShowMessage(IDS_UNINSTALL_NO_ADMIN);
-    return;
+    return 0;
   }
-  if (ParamCount() == 0)
-    RunStage1();
-  else
-    RunStage2();
+  const bool done = ParamCount() == 0 ? RunStage1() : RunStage2();
+  return done ? 0 : NotRemovedExitCode;
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   int exitCode = 1;
   try {
     InitializeEngineUnits();
-    UninstallerMain();
-    exitCode = 0;
+    exitCode = UninstallerMain();
   } catch (const Exception& e) {
     ReportException(e.Message());
   } catch (const std::exception& e) {

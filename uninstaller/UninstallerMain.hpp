@@ -1,7 +1,8 @@
 // The uninstaller's program body: two stages, one per process. Stage 1 runs
 // from the product folder and restarts from a copy in the temporary folder,
-// so that nothing holds the product folder open; stage 2 removes the
-// shortcuts and keys and hands the folders to "uninsts.exe".
+// so that nothing holds the product folder open; stage 2 hands the folders
+// to "uninsts.exe" and removes the shortcuts and keys once it has
+// succeeded.
 #pragma once
 
 #include "System.hpp"
@@ -16,4 +17,9 @@ extern AnsiString ProgramsFolder;
 // takes minutes is stuck on something.
 extern unsigned long RemovalTimeoutMs;
 
-void UninstallerMain();
+// The exit code when the user was told the product was not removed (or
+// could not be); 1 is a failure of the program itself, 0 all else.
+constexpr int NotRemovedExitCode = 2;
+
+// Runs the stage the command line asks for; returns the exit code.
+int UninstallerMain();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "EngineStrings.h"
+#include "InstalledFilesList.hpp"
 #include "ScenarioSupport.hpp"
 #include "SysUtils.hpp"
 #include "i01_0_2__InstallData.hpp"
@@ -49,6 +50,20 @@ void StartUninstaller(const AnsiString& environmentSeams = "", const AnsiString&
   SetEnvironmentVariableA("UNINSTALL_TEST_SEAMS", nullptr);
 }
 
+// uninstall.exe's exit code when it has said the product was not removed.
+constexpr DWORD NotRemovedExitCode = 2;
+
+// Closes the box and returns the exit code of the process that showed it.
+DWORD CloseAndWaitForExit(const TMessageBox& box) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, box.ProcessId);
+  CloseMessageBox(box);
+  DWORD code = 0xFFFFFFFF;
+  if (!process) return code;
+  if (WaitForSingleObject(process, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
+  CloseHandle(process);
+  return code;
+}
+
 // Puts the seamed build of the uninstaller in the product's place.
 void UseSeamedUninstaller() {
   ASSERT_TRUE(CopyFileA(BuildTreeFile("uninstaller\\uninstall_seamed.exe").c_str(),
@@ -58,11 +73,22 @@ void UseSeamedUninstaller() {
 // With `othersKey` another product's key keeps the maker's key.
 // The message box that says the product folder could not be removed, shown
 // and closed.
+// and the uninstaller ends saying so by its exit code.
 void ExpectNotRemovedMessage() {
   TMessageBox box = WaitForMessageBox(Caption());
   ASSERT_NE(box.Window, nullptr) << "no message box";
   EXPECT_EQ(box.Text, Ansi("Папку Лумбрикса 2008 не удалось удалить с вашего компьютера."));
-  CloseMessageBox(box);
+  EXPECT_EQ(CloseAndWaitForExit(box), NotRemovedExitCode);
+}
+
+// The product is still registered: its entry, its shortcuts and its
+// uninstaller stay for another try.
+void ExpectStillRegistered() {
+  EXPECT_TRUE(FileThere(AddTrailingBackslash(DesktopFolder) + LoadStr(IDS_PRODUCT_SHORTCUT)));
+  EXPECT_TRUE(FileThere(StartMenuProductFolder(false) + "\\" + LoadStr(IDS_UNINSTALL_SHORTCUT)));
+  EXPECT_TRUE(RegistryKeyThere(HKEY_LOCAL_MACHINE, "Software\\Kestrum\\Lumbrix 2008"));
+  EXPECT_TRUE(RegistryKeyThere(HKEY_LOCAL_MACHINE, UninstallKey));
+  EXPECT_TRUE(FileThere(ProductFolder() + "uninstall.exe"));
 }
 
 void ExpectShortcutsAndKeysGone(bool othersKey = false) {
@@ -79,6 +105,10 @@ void ExpectShortcutsAndKeysGone(bool othersKey = false) {
 
 TEST(UninstallScenario, BothStagesAndTheRemovalProgramRemoveTheProduct) {
   Install();
+  // Files of the user's in the temporary folder under the names the
+  // uninstaller gives its copies.
+  WriteFile(TempFolder() + "uninstall.exe", "the user's own");
+  WriteFile(TempFolder() + "uninsts.exe", "the user's own too");
   TProcessWatch removal("uninsts.exe");
   StartUninstaller();
   TMessageBox box = WaitForMessageBox(Caption());
@@ -99,9 +129,11 @@ TEST(UninstallScenario, BothStagesAndTheRemovalProgramRemoveTheProduct) {
   ASSERT_GE(box.CommandLine.size(), expectedArgument.size()) << WideToAnsi(box.CommandLine);
   EXPECT_EQ(box.CommandLine.substr(box.CommandLine.size() - expectedArgument.size()), expectedArgument)
       << WideToAnsi(box.CommandLine);
-  EXPECT_NE(box.CommandLine.find(AnsiToWide(TempFolder() + "uninstall.exe")), std::wstring::npos)
-      << WideToAnsi(box.CommandLine);
-  CloseMessageBox(box);
+  // It runs from a folder of its own in the temporary folder.
+  ASSERT_EQ(box.CommandLine.rfind(L"\"" + AnsiToWide(TempFolder()), 0), 0u) << WideToAnsi(box.CommandLine);
+  const AnsiString ownFolder = ExtractFilePath(WideToAnsi(box.CommandLine.substr(1, box.CommandLine.find(L'"', 1) - 1)));
+  EXPECT_NE(ownFolder, TempFolder());
+  EXPECT_EQ(CloseAndWaitForExit(box), 0u);
   // uninsts.exe received the folder intact: it refuses anything that is not
   // a product folder, and it has removed this one.
   EXPECT_TRUE(WaitUntil([] { return !FolderThere(InstallSettings->TargetFolder); }, 60000))
@@ -109,9 +141,11 @@ TEST(UninstallScenario, BothStagesAndTheRemovalProgramRemoveTheProduct) {
   EXPECT_TRUE(WaitUntil([] { return !FolderThere(StartMenuProductFolder(false)); }, 60000));
   ExpectShortcutsAndKeysGone();
   // The temporary copy of the removal program was deleted; the uninstaller's
-  // own copy stays.
-  EXPECT_TRUE(WaitUntil([] { return !FileThere(TempFolder() + "uninsts.exe"); }, 60000));
-  EXPECT_TRUE(FileThere(TempFolder() + "uninstall.exe"));
+  // own copy stays, and the user's files are as they were.
+  EXPECT_FALSE(FileThere(ownFolder + "uninsts.exe"));
+  EXPECT_TRUE(FileThere(ownFolder + "uninstall.exe"));
+  EXPECT_EQ(ReadFile(TempFolder() + "uninstall.exe"), "the user's own");
+  EXPECT_EQ(ReadFile(TempFolder() + "uninsts.exe"), "the user's own too");
 }
 
 TEST(UninstallScenario, MissingRemovalProgramIsReportedAsFailure) {
@@ -119,8 +153,9 @@ TEST(UninstallScenario, MissingRemovalProgramIsReportedAsFailure) {
   ASSERT_TRUE(DeleteFileA((ProductFolder() + "uninsts.exe").c_str()));
   StartUninstaller();
   ExpectNotRemovedMessage();
-  // Shortcuts and keys went; the product folder is still there, as reported.
-  ExpectShortcutsAndKeysGone();
+  // The product folder is still there, as reported, and so is all that
+  // names it.
+  ExpectStillRegistered();
   EXPECT_TRUE(FileThere(ProductFolder() + "kv4.exe"));
 }
 
@@ -210,6 +245,16 @@ TEST(UninstallScenario, ARemovalProgramThatFailsIsReportedAsNotRemoved) {
   CloseHandle(file);
   EXPECT_TRUE(FileThere(held));
   EXPECT_TRUE(FileThere(ProductFolder() + "uninstall.lst")) << "kept for another try";
+  EXPECT_TRUE(FileThere(ProductFolder() + "uninsts.exe"));
+  ExpectStillRegistered();
+  // The other try, with the file let go, removes it all.
+  StartUninstaller();
+  TMessageBox box = WaitForMessageBox(Caption());
+  ASSERT_NE(box.Window, nullptr) << "no message box";
+  EXPECT_EQ(box.Text, Ansi("Лумбрикс 2008 удален с вашего компьютера."));
+  EXPECT_EQ(CloseAndWaitForExit(box), 0u);
+  EXPECT_FALSE(FolderThere(InstallSettings->TargetFolder));
+  EXPECT_FALSE(FolderThere(StartMenuProductFolder(false)));
   ExpectShortcutsAndKeysGone();
 }
 
@@ -236,4 +281,30 @@ TEST(UninstallScenario, AUsersFileUnderAPayloadNameIsBackWithItsContentAfterTheU
   EXPECT_TRUE(WaitUntil([] { return !FileThere(ProductFolder() + "uninsts.exe"); }, 60000));
   EXPECT_EQ(ListTree(InstallSettings->TargetFolder), std::vector<AnsiString>{"kv4.exe"});
   EXPECT_EQ(ReadFile(ProductFolder() + "kv4.exe"), "the user's own kv4");
+}
+
+TEST(UninstallScenario, AListThatCameWithThePayloadNeverNamesTheUsersFiles) {
+  // A payload that brings a list of its own naming a file of the user's.
+  TScratchFolder scratch("lists");
+  const AnsiString source = scratch / "src";
+  ASSERT_TRUE(ForceDirectories(source));
+  WriteFile(source + "\\kv4.exe", "product");
+  ASSERT_TRUE(CopyFileA(BuildTreeFile("uninstaller\\uninstall.exe").c_str(), (source + "\\uninstall.exe").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(BuildTreeFile("standins\\uninsts\\uninsts.exe").c_str(), (source + "\\uninsts.exe").c_str(), FALSE));
+  const std::string header = std::string(installedfiles::Header) + "\r\n";
+  WriteFile(source + "\\" + installedfiles::FileName, header + "letter.doc\r\n");
+  PackFolder(source, scratch / "lists.z", {"tulbek"});
+  PrepareEngine(scratch / "lists.z");
+  // A folder of the user's, for which no product is registered.
+  ASSERT_TRUE(ForceDirectories(InstallSettings->TargetFolder));
+  WriteFile(ProductFolder() + "letter.doc", "letter");
+  TInstallRun run = RunInstall();
+  ASSERT_EQ(run.Status, isSuccess) << "RAR code " << run.RarError;
+  StartUninstaller();
+  TMessageBox box = WaitForMessageBox(Caption());
+  ASSERT_NE(box.Window, nullptr) << "no message box";
+  EXPECT_EQ(box.Text, Ansi("Лумбрикс 2008 удален с вашего компьютера."));
+  CloseMessageBox(box);
+  EXPECT_EQ(ListTree(InstallSettings->TargetFolder), std::vector<AnsiString>{"letter.doc"});
+  EXPECT_EQ(ReadFile(ProductFolder() + "letter.doc"), "letter");
 }
