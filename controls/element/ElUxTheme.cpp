@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <iterator>
+#include <string>
 
 #define EL_UXTHEME_DEFINE(ret, name, params) T##name name = nullptr;
 EL_UXTHEME_ENTRY_POINTS(EL_UXTHEME_DEFINE)
@@ -45,7 +46,16 @@ bool SystemHasThemes(const TThemeLibrarySource& s) {
   return s.MajorVersion > 5 || (s.MajorVersion == 5 && s.MinorVersion >= 1);
 }
 
-HMODULE LoadByName(const char* name) { return LoadLibraryA(name); }
+// From the system folder only: a library of the same name beside the
+// program or in the current folder is never taken.
+HMODULE LoadFromSystemFolder(const char* name) {
+  char folder[MAX_PATH];
+  const UINT n = GetSystemDirectoryA(folder, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return nullptr;
+  std::string path(folder, n);
+  if (path.back() != '\\') path += '\\';
+  return LoadLibraryA((path + name).c_str());
+}
 FARPROC FindByName(HMODULE module, const char* name) { return GetProcAddress(module, name); }
 
 }  // namespace
@@ -65,7 +75,7 @@ TThemeLibrarySource SystemThemeLibrarySource() {
     s.MajorVersion = info.dwMajorVersion;
     s.MinorVersion = info.dwMinorVersion;
   }
-  s.Load = &LoadByName;
+  s.Load = &LoadFromSystemFolder;
   s.Find = &FindByName;
   return s;
 }

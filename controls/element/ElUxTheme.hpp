@@ -146,7 +146,7 @@ HRESULT DrawThemedBackground(const wchar_t* className, HDC dc, int partId, int s
 
 // The system the binding decides on, and how it finds the library; lets
 // tests bind against other versions and against libraries that lack entry
-// points.
+// points. The system's own source loads the library from the system folder.
 struct TThemeLibrarySource {
   DWORD PlatformId = 0;
   DWORD MajorVersion = 0;

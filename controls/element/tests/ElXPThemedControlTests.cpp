@@ -106,6 +106,22 @@ TEST_F(ThemeBinding, AMissingLibraryLeavesThemesOffAndEveryPointerNil) {
   EXPECT_EQ(DrawThemeBackground, nullptr);
 }
 
+// The library comes from the system folder, never from beside the program,
+// where a library of any name would be found first by a bare name.
+TEST(ThemeLibraryPlace, TheLibraryIsLoadedFromTheSystemFolderOnly) {
+  HMODULE planted = LoadLibraryA("elplanted.dll");
+  ASSERT_NE(planted, nullptr) << "the planted library should lie beside the test program";
+  FreeLibrary(planted);
+  const TThemeLibrarySource system = SystemThemeLibrarySource();
+  EXPECT_EQ(system.Load("elplanted.dll"), nullptr);
+  HMODULE library = system.Load("uxtheme.dll");
+  ASSERT_NE(library, nullptr);
+  char path[MAX_PATH] = {}, folder[MAX_PATH] = {};
+  GetModuleFileNameA(library, path, MAX_PATH);
+  GetSystemDirectoryA(folder, MAX_PATH);
+  EXPECT_EQ(lstrcmpiA((std::string(folder) + "\\uxtheme.dll").c_str(), path), 0) << path;
+}
+
 // A library without one of the entry points the controls call must not
 // switch themes on: a control would call through a nil pointer.
 TEST_F(ThemeBinding, EveryEntryPointTheControlsCallIsNeeded) {
