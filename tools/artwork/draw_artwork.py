@@ -3,7 +3,8 @@
 cursors, into the repository:
 
   wizard/skin/         the frame, buttons, licence box, progress bar and
-                       product picture of the wizard's pages
+                       product picture of the wizard's pages, and the folder
+                       page's tree: folder icons, scroll bars, buttons, tiles
   controls/skin/cursors/  "RX_HANDCUR" and "RX_DRAGCUR"
 
 One design: a frameless window with rounded corners, a slate-blue frame in
@@ -458,6 +459,245 @@ def program_icon():
                     append_images=frames[:-1])
 
 
+# --- the folder tree --------------------------------------------------------
+
+TREE_BG = (251, 247, 239)     # the tree's paper, lighter than the page body
+FOLDER = (236, 196, 108)
+FOLDER_BACK = (214, 170, 84)
+ICON = 32                     # fits the tree's 41-pixel rows with a margin
+
+
+def save_bmp32(img, name):
+    """A 32-bit bitmap whose fourth byte is the alpha, not premultiplied."""
+    img.convert("RGBA").save(os.path.join(OUT, name), "BMP")
+
+
+def grain_tile(size, colour, seed, spread=2):
+    rnd = random.Random(seed)
+    img = Image.new("RGB", size, colour)
+    px = img.load()
+    for y in range(size[1]):
+        for x in range(size[0]):
+            n = rnd.randint(-spread, spread)
+            px[x, y] = tuple(max(0, min(254, c + n)) for c in colour)
+    return img
+
+
+def folder_shape(d, opened, fill=FOLDER, back=FOLDER_BACK):
+    """A folder in supersampled coordinates of a 32 x 32 icon: its tab and
+    back, and its front, tilted open for the open picture."""
+    s = SS
+    d.rounded_rectangle([3 * s, 6 * s, 14 * s, 12 * s], radius=2 * s, fill=back, outline=SLATE, width=s)
+    d.rounded_rectangle([3 * s, 9 * s, 28 * s, 27 * s], radius=2 * s, fill=back, outline=SLATE, width=s)
+    if opened:
+        d.rectangle([6 * s, 11 * s, 25 * s, 22 * s], fill=WHITE, outline=SLATE_LIGHT, width=s)
+        d.polygon([(8 * s, 15 * s), (31 * s, 15 * s), (27 * s, 27 * s), (3 * s, 27 * s)],
+                  fill=mix(fill, WHITE, 0.25), outline=SLATE)
+    else:
+        d.rounded_rectangle([3 * s, 12 * s, 28 * s, 27 * s], radius=2 * s, fill=fill, outline=SLATE, width=s)
+        d.line([(4 * s, 14 * s), (27 * s, 14 * s)], fill=mix(fill, WHITE, 0.5), width=s)
+
+
+def drive_shape(d, opened, light):
+    s = SS
+    body = SLATE_LIGHT if not opened else LINK
+    d.rounded_rectangle([2 * s, 11 * s, 29 * s, 24 * s], radius=3 * s, fill=mix(body, WHITE, 0.55),
+                        outline=SLATE, width=s)
+    d.rectangle([4 * s, 19 * s, 27 * s, 22 * s], fill=mix(body, SLATE, 0.3))
+    d.ellipse([22 * s, 13 * s, 26 * s, 17 * s], fill=light, outline=SLATE_DARK, width=s // 2)
+
+
+def folder_icon(kind, opened):
+    """The folder kinds' pictures, closed (even index) and open (odd)."""
+    s = SS
+    big = Image.new("RGBA", (ICON * s, ICON * s), (0, 0, 0, 0))
+    d = ImageDraw.Draw(big)
+    lamp = (255, 214, 120) if opened else (150, 200, 120)
+    if kind in (0, 4):        # the storage root; 4 is not used, drawn alike
+        d.rounded_rectangle([3 * s, 8 * s, 28 * s, 27 * s], radius=3 * s, fill=mix(PAPER, WHITE, 0.3),
+                            outline=SLATE, width=s)
+        d.rectangle([3 * s, 13 * s, 28 * s, 15 * s], fill=SLATE_LIGHT if not opened else LINK)
+        d.rounded_rectangle([12 * s, 17 * s, 19 * s, 21 * s], radius=s, fill=SLATE)
+        if opened:
+            d.polygon([(3 * s, 8 * s), (28 * s, 8 * s), (25 * s, 3 * s), (6 * s, 3 * s)],
+                      fill=mix(PAPER, WHITE, 0.5), outline=SLATE)
+    elif kind == 2:           # the desktop
+        d.rounded_rectangle([2 * s, 4 * s, 29 * s, 22 * s], radius=2 * s, fill=SLATE, outline=SLATE_DARK, width=s)
+        screen = vgradient((25) * s, (16) * s, [(0.0, (150, 176, 212)), (1.0, LINK if not opened else (190, 208, 232))])
+        big.paste(screen, (3 * s, 5 * s))
+        d.rectangle([13 * s, 22 * s, 18 * s, 25 * s], fill=SLATE)
+        d.rounded_rectangle([8 * s, 25 * s, 23 * s, 28 * s], radius=s, fill=SLATE_DARK)
+        if opened:
+            d.rounded_rectangle([6 * s, 8 * s, 14 * s, 14 * s], radius=s, fill=FOLDER, outline=SLATE, width=s // 2)
+    elif kind == 6:           # the computer
+        d.rounded_rectangle([4 * s, 3 * s, 27 * s, 19 * s], radius=2 * s, fill=mix(PAPER, WHITE, 0.4),
+                            outline=SLATE, width=s)
+        d.rectangle([7 * s, 6 * s, 24 * s, 16 * s], fill=LINK if not opened else (150, 176, 212))
+        d.rounded_rectangle([2 * s, 21 * s, 29 * s, 28 * s], radius=2 * s, fill=mix(PAPER, WHITE, 0.4),
+                            outline=SLATE, width=s)
+        d.rectangle([6 * s, 24 * s, 17 * s, 25 * s], fill=SLATE_LIGHT)
+        d.ellipse([23 * s, 23 * s, 26 * s, 26 * s], fill=lamp)
+    elif kind == 8:           # a removable drive: a diskette
+        d.rounded_rectangle([5 * s, 4 * s, 26 * s, 28 * s], radius=2 * s, fill=SLATE if not opened else LINK,
+                            outline=SLATE_DARK, width=s)
+        d.rectangle([10 * s, 4 * s, 21 * s, 12 * s], fill=(210, 214, 222), outline=SLATE_DARK, width=s // 2)
+        d.rectangle([17 * s, 6 * s, 19 * s, 10 * s], fill=SLATE_DARK)
+        d.rectangle([9 * s, 16 * s, 22 * s, 26 * s], fill=WHITE)
+        for y in (19, 22):
+            d.line([(11 * s, y * s), (20 * s, y * s)], fill=SLATE_LIGHT, width=s // 2)
+    elif kind == 10:          # a fixed, remote or RAM drive
+        drive_shape(d, opened, lamp)
+    elif kind == 12:          # a CD-ROM drive
+        drive_shape(d, opened, lamp)
+        d.ellipse([6 * s, 2 * s, 20 * s, 16 * s], fill=(220, 226, 236), outline=SLATE, width=s)
+        d.ellipse([11 * s, 7 * s, 15 * s, 11 * s], fill=TREE_BG, outline=SLATE, width=s // 2)
+    elif kind == 14:          # any other folder
+        folder_shape(d, opened)
+    elif kind == 16:          # the documents
+        folder_shape(d, opened)
+        d.rectangle([13 * s, 15 * s, 25 * s, 25 * s] if not opened else [12 * s, 4 * s, 22 * s, 14 * s],
+                    fill=WHITE, outline=SLATE, width=s // 2)
+        for i in range(3):
+            y = (18 + 2 * i) if not opened else (7 + 2 * i)
+            x0, x1 = (15, 23) if not opened else (14, 20)
+            d.line([(x0 * s, y * s), (x1 * s, y * s)], fill=LINK, width=s // 2)
+    elif kind == 18:          # the network
+        d.ellipse([5 * s, 3 * s, 26 * s, 24 * s], fill=(150, 176, 212) if not opened else (190, 208, 232),
+                  outline=SLATE, width=s)
+        d.arc([10 * s, 3 * s, 21 * s, 24 * s], 0, 360, fill=SLATE, width=s)
+        d.line([(5 * s, 13 * s), (26 * s, 13 * s)], fill=SLATE, width=s)
+        d.line([(15 * s, 24 * s), (15 * s, 27 * s)], fill=SLATE, width=2 * s)
+        d.rounded_rectangle([4 * s, 27 * s, 27 * s, 30 * s], radius=s, fill=SLATE_DARK)
+    return big.resize((ICON, ICON), Image.Resampling.LANCZOS)
+
+
+def tree_arrow(direction, state):
+    """The tree's scroll arrows, like the licence box's: up and down 16 x 18,
+    left and right 18 x 16."""
+    if direction in ("up", "down"):
+        return scroll_arrow(direction == "up", state)
+    return scroll_arrow(direction == "left", state).transpose(Image.Transpose.TRANSPOSE)
+
+
+def thumb_face(w, h, vertical):
+    stops = [(0.0, (122, 150, 190)), (0.5, LINK), (1.0, SLATE)]
+    return hgradient(w, h, stops) if vertical else vgradient(w, h, stops)
+
+
+def tree_scroll_parts():
+    for direction in ("up", "down", "left", "right"):
+        for state in ("normal", "over", "down"):
+            save_bmp(tree_arrow(direction, state), f"tree_sb_{direction}_{state}.bmp")
+    # Tracks: the licence box's dotted brush, at the form's sizes.
+    track = Image.open(os.path.join(OUT, "sb_track.bmp")).convert("RGB")
+    for name, (w, h) in (("tree_sb_track.bmp", (16, 41)), ("tree_sb_htrack.bmp", (40, 16))):
+        img = Image.new("RGB", (w, h))
+        for y in range(0, h, 8):
+            for x in range(0, w, 8):
+                img.paste(track, (x, y))
+        save_bmp(img, name)
+    # The thumbs: a tile repeated along the bar, rounded caps at its ends and
+    # a grip in its middle, over the track's colour.
+    for vertical, pre in ((True, "tree_sb_thumb"), (False, "tree_sb_hthumb")):
+        tile = thumb_face(16, 52, True) if vertical else thumb_face(52, 16, False)
+        d = ImageDraw.Draw(tile)
+        if vertical:
+            d.line([(0, 0), (0, 51)], fill=SLATE_DARK)
+            d.line([(15, 0), (15, 51)], fill=SLATE_DARK)
+        else:
+            d.line([(0, 0), (51, 0)], fill=SLATE_DARK)
+            d.line([(0, 15), (51, 15)], fill=SLATE_DARK)
+        save_bmp(tile, f"{pre}_tile.bmp")
+        cw, ch = (16, 14) if vertical else (14, 16)
+        for end, radii, box in (("first", (5, 5, 0, 0) if vertical else (5, 0, 0, 5), (0, 0, cw, ch)),
+                                ("last", (0, 0, 5, 5) if vertical else (0, 5, 5, 0), None)):
+            face = thumb_face(cw, ch, vertical)
+            mask = rounded_mask(cw, ch, radii)
+            frame_edge(face, mask, SLATE_DARK)
+            # The edge on the tile's side is open: the tile continues there.
+            if vertical:
+                row = ch - 1 if end == "first" else 0
+                face.paste(thumb_face(cw, 1, True).crop((1, 0, cw - 1, 1)), (1, row))
+            else:
+                col = cw - 1 if end == "first" else 0
+                face.paste(thumb_face(1, ch, False).crop((0, 1, 1, ch - 1)), (col, 1))
+            name = {(True, "first"): "top", (True, "last"): "bottom",
+                    (False, "first"): "left", (False, "last"): "right"}[(vertical, end)]
+            save_bmp(Image.composite(face, Image.new("RGB", (cw, ch), WARM_SHADE), mask), f"{pre}_{name}.bmp")
+        grip = thumb_face(cw, ch, vertical)
+        d = ImageDraw.Draw(grip)
+        for i in (4, 7, 10):
+            if vertical:
+                d.line([(0, 0), (0, ch - 1)], fill=SLATE_DARK)
+                d.line([(cw - 1, 0), (cw - 1, ch - 1)], fill=SLATE_DARK)
+                d.line([(4, i - 1), (11, i - 1)], fill=(214, 224, 238))
+            else:
+                d.line([(0, 0), (cw - 1, 0)], fill=SLATE_DARK)
+                d.line([(0, ch - 1), (cw - 1, ch - 1)], fill=SLATE_DARK)
+                d.line([(i - 1, 4), (i - 1, 11)], fill=(214, 224, 238))
+        save_bmp(grip, f"{pre}_main.bmp")
+    # The corner between both bars.
+    corner = Image.new("RGB", (16, 16), WARM_SHADE)
+    d = ImageDraw.Draw(corner)
+    for i in range(3):
+        d.line([(6 + 3 * i, 14), (14, 6 + 3 * i)], fill=SLATE_LIGHT)
+    save_bmp(corner, "tree_corner.bmp")
+
+
+def tree_parts():
+    """The tree's paper tile, its expand buttons and separator line, and the
+    install folder edit's tile."""
+    save_bmp(grain_tile((64, 64), TREE_BG, 105), "tree_bg_tile.bmp")
+    save_bmp(grain_tile((32, 16), WHITE, 319, spread=1), "edit_bg_tile.bmp")
+    for name, plus in (("tree_plus.bmp", True), ("tree_minus.bmp", False)):
+        w = 13
+        img = vgradient(w, w, [(0.0, WHITE), (1.0, (232, 220, 200))])
+        d = ImageDraw.Draw(img)
+        d.rectangle([0, 0, w - 1, w - 1], outline=SLATE)
+        d.line([(3, 6), (9, 6)], fill=SLATE)
+        if plus:
+            d.line([(6, 3), (6, 9)], fill=SLATE)
+        save_bmp(img, name)
+    line = Image.new("RGB", (8, 3), TREE_BG)
+    d = ImageDraw.Draw(line)
+    d.line([(0, 1), (7, 1)], fill=SLATE_LIGHT)
+    d.line([(0, 2), (7, 2)], fill=WHITE)
+    save_bmp(line, "tree_separator.bmp")
+    for kind in range(0, 20, 2):
+        for opened in (False, True):
+            save_bmp32(folder_icon(kind, opened), f"tree_icon_{kind + opened}.bmp")
+
+
+def open_bmp32(path):
+    """Reads a 32-bit bitmap with its alpha, which PIL's reader drops."""
+    import struct
+    data = open(path, "rb").read()
+    offset, = struct.unpack_from("<I", data, 10)
+    w, h = struct.unpack_from("<ii", data, 18)
+    img = Image.frombuffer("RGBA", (w, abs(h)), data[offset:offset + 4 * w * abs(h)], "raw", "BGRA", 0,
+                           -1 if h > 0 else 1)
+    return img
+
+
+def contact_sheet(path):
+    """Every picture of the folder page on the tree's paper, enlarged, for a
+    person to look at."""
+    names = sorted(n for n in os.listdir(OUT) if n.startswith(("tree_", "edit_")))
+    names.sort(key=lambda n: (not n.startswith("tree_icon_"), int(n[10:-4]) if n.startswith("tree_icon_") else 0, n))
+    scale, cell = 3, 150
+    cols = 8
+    rows = (len(names) + cols - 1) // cols
+    sheet = Image.new("RGB", (cols * cell, rows * cell), TREE_BG)
+    for i, n in enumerate(names):
+        img = open_bmp32(os.path.join(OUT, n)) if n.startswith("tree_icon_") else \
+            Image.open(os.path.join(OUT, n)).convert("RGBA")
+        img = img.resize((img.width * scale, img.height * scale), Image.Resampling.NEAREST)
+        x, y = (i % cols) * cell, (i // cols) * cell
+        sheet.paste(img, (x + 5, y + 5), img)
+        ImageDraw.Draw(sheet).text((x + 5, y + cell - 14), n[:-4], fill=SLATE)
+    sheet.save(path)
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
     draw_frame()
@@ -471,6 +711,10 @@ def main():
     progress_parts()
     product_picture()
     program_icon()
+    tree_scroll_parts()
+    tree_parts()
+    if len(sys.argv) > 1:
+        contact_sheet(sys.argv[1])
     cursors.write_cursors(os.path.join(ROOT, "controls", "skin", "cursors"))
 
 

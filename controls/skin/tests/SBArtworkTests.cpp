@@ -4,6 +4,8 @@
 // (skin_page.bmp in the test's build folder) for a person to look at.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "SBCImage.hpp"
 #include "SBImgBtn.hpp"
 #include "SBSizableImgBtn.hpp"
@@ -37,6 +39,41 @@ TEST(SkinArtwork, PicturesHaveTheLayoutsSizes) {
     EXPECT_EQ(Art(bar)->Height(), 50) << bar;
   for (const char* part : {"button_left.png", "button_tile_up.png", "button_right_down.png"})
     EXPECT_EQ(Art(part)->Height(), 22) << part;
+}
+
+// The folder page's pictures: icons for the tree's 41-pixel rows, 32-bit so
+// that their alpha lets the tiled background show, and the picture form's
+// scroll-bar parts at the sizes the drawing handler tiles and places.
+TEST(SkinArtwork, FolderTreePicturesHaveTheirSizes) {
+  for (int n = 0; n < 20; ++n) {
+    auto icon = Art("tree_icon_" + std::to_string(n) + ".bmp");
+    EXPECT_EQ(icon->Width(), 32) << n;
+    EXPECT_EQ(icon->Height(), 32) << n;
+    ASSERT_TRUE(icon->Graphic() != nullptr) << n;
+    auto* bitmap = dynamic_cast<TBitmap*>(icon->Graphic());
+    ASSERT_TRUE(bitmap != nullptr) << n;
+    EXPECT_EQ(bitmap->PixelFormat(), pf32bit) << n;
+  }
+  struct Expected {
+    const char* Name;
+    int Width, Height;
+  };
+  const Expected sizes[] = {
+      {"tree_sb_up_normal.bmp", 16, 18},   {"tree_sb_up_down.bmp", 16, 18},     {"tree_sb_up_over.bmp", 16, 18},
+      {"tree_sb_down_normal.bmp", 16, 18}, {"tree_sb_down_down.bmp", 16, 18},   {"tree_sb_down_over.bmp", 16, 18},
+      {"tree_sb_left_normal.bmp", 18, 16}, {"tree_sb_left_down.bmp", 18, 16},   {"tree_sb_left_over.bmp", 18, 16},
+      {"tree_sb_right_normal.bmp", 18, 16}, {"tree_sb_right_down.bmp", 18, 16}, {"tree_sb_right_over.bmp", 18, 16},
+      {"tree_sb_track.bmp", 16, 41},       {"tree_sb_htrack.bmp", 40, 16},      {"tree_sb_thumb_tile.bmp", 16, 52},
+      {"tree_sb_thumb_top.bmp", 16, 14},   {"tree_sb_thumb_bottom.bmp", 16, 14}, {"tree_sb_hthumb_tile.bmp", 52, 16},
+      {"tree_sb_hthumb_left.bmp", 14, 16}, {"tree_sb_hthumb_right.bmp", 14, 16}, {"tree_corner.bmp", 16, 16}};
+  for (const Expected& e : sizes) {
+    auto p = Art(e.Name);
+    EXPECT_EQ(p->Width(), e.Width) << e.Name;
+    EXPECT_EQ(p->Height(), e.Height) << e.Name;
+  }
+  // The edit's tile covers its 16-pixel height in one row of copies.
+  EXPECT_GE(Art("edit_bg_tile.bmp")->Height(), 16);
+  EXPECT_EQ(Art("tree_plus.bmp")->Width(), Art("tree_minus.bmp")->Width());
 }
 
 // The page's frame and some of its controls, as the base page lays them out.
