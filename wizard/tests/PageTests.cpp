@@ -17,6 +17,7 @@
 #include "i01_1__Hello.hpp"
 #include "i01_2__License.hpp"
 #include "i01_5__Ready.hpp"
+#include "i01_5_1__SelectFolder.hpp"
 #include "i01_0_3__InstallError.hpp"
 #include "i01_6__InstallRunning.hpp"
 #include "i01_7__Finish.hpp"
@@ -218,6 +219,40 @@ TEST(ErrorTexts, StatusesGiveTheirTextsAndCodes) {
 TEST(Texts, ComeAsUtf16WhateverTheAnsiCodePage) {
   EXPECT_EQ(LoadText(3999), L"\u03A9 \u0423\u0441\u0442\u0430\u043D\u043E\u0432\u043A\u0430: support@kestrum.ru");
   EXPECT_EQ(FillText(L"%d-%d, %s; %x", {L"2", L"12"}), L"2-12, %s; %x");
+}
+
+// The typed install folder: absolute or refused, with the host's code pages
+// (1251 and 866 in the test run) deciding which names can go through.
+TEST(TargetFolderCheck, AcceptsAbsoluteFoldersExactlyAsTyped) {
+  EXPECT_EQ(LoadText(IDS_TARGET_NOT_ABSOLUTE),
+            L"Укажите папку полностью: с буквой диска, например C:\\Program Files\\Lumbrix 2008, "
+            L"или сетевой путь, например \\\\Сервер\\Программы.");
+  for (const wchar_t* typed : {L"", L"Lumbrix", L"C:Lumbrix", L"\\Lumbrix", L"C:", L"1:\\Lumbrix", L"\\\\server",
+                               L"\\\\server\\", L"\\\\\\share", L"\\\\?\\C:\\Lumbrix", L"\\\\.\\C:\\Lumbrix"}) {
+    const TTargetFolderCheck check = CheckTargetFolder(typed);
+    EXPECT_EQ(check.MessageId, IDS_TARGET_NOT_ABSOLUTE) << WideToAnsi(typed);
+    EXPECT_TRUE(check.Folder.empty());
+  }
+  const std::pair<const wchar_t*, const char*> accepted[] = {
+      {L"C:\\", "C:\\"},
+      {L"d:\\program files\\ lumbrix ", "d:\\program files\\ lumbrix "},
+      {L"C:\\Мои программы", "C:\\\xCC\xEE\xE8 \xEF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xFB"},
+      {L"\\\\Сервер\\Программы", "\\\\\xD1\xE5\xF0\xE2\xE5\xF0\\\xCF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xFB"}};
+  for (const auto& [typed, ansi] : accepted) {
+    const TTargetFolderCheck check = CheckTargetFolder(typed);
+    EXPECT_EQ(check.MessageId, 0) << ansi;
+    EXPECT_EQ(check.Folder, ansi);
+  }
+  // Not in code page 1251 (Greek, a character beyond the BMP), or in it but
+  // turned into another name in 866 (the dash, the quotes).
+  for (const wchar_t* typed : {L"C:\\\u03A9", L"C:\\a\U0001F600", L"C:\\a\u2014b", L"C:\\\u00ABёлочки\u00BB",
+                               L"C:\\a\u2026"}) {
+    const TTargetFolderCheck check = CheckTargetFolder(typed);
+    EXPECT_EQ(check.MessageId, IDS_TARGET_NAME_UNSUPPORTED) << WideToAnsi(typed);
+    EXPECT_TRUE(check.Folder.empty());
+  }
+  EXPECT_EQ(CheckTargetFolder(std::wstring(L"C:\\a\0b", 6)).MessageId, IDS_TARGET_NAME_UNSUPPORTED);
+  EXPECT_NE(LoadText(IDS_TARGET_NAME_UNSUPPORTED), LoadText(IDS_TARGET_NOT_ABSOLUTE));
 }
 
 // A real install of the demo payload into a scratch folder. It writes and
