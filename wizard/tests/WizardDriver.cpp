@@ -1,6 +1,8 @@
 #include "WizardDriver.hpp"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 
@@ -280,6 +282,122 @@ bool TWizard::CloseApplicationWindow(bool sysCommand) {
   if (!application) return false;
   return sysCommand ? PostMessageA(application, WM_SYSCOMMAND, SC_CLOSE, 0) != 0
                     : PostMessageA(application, WM_CLOSE, 0, 0) != 0;
+}
+
+// ---- Edits, keys and message boxes -----------------------------------------------
+
+namespace {
+
+// The message box's text control (its id in the dialog template).
+constexpr int kMessageTextId = 0xFFFF;
+constexpr UINT kSendTimeoutMs = 5000;
+
+struct TBoxSearch {
+  DWORD ProcessId;
+  HWND Found;
+};
+
+BOOL CALLBACK FindBox(HWND window, LPARAM data) {
+  auto search = reinterpret_cast<TBoxSearch*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (search->ProcessId && owner != search->ProcessId) return TRUE;
+  if (!IsWindowVisible(window) || ClassOf(window) != "#32770" || !GetDlgItem(window, kMessageTextId)) return TRUE;
+  search->Found = window;
+  return FALSE;
+}
+
+}  // namespace
+
+HWND FindDescendant(HWND parent, const char* className) {
+  if (!parent) return nullptr;
+  std::vector<HWND> all;
+  EnumChildWindows(parent, &CollectDescendant, reinterpret_cast<LPARAM>(&all));
+  for (HWND window : all)
+    if (IsWindowVisible(window) && ClassOf(window) == className) return window;
+  return nullptr;
+}
+
+bool ReadText(HWND window, std::wstring& text) {
+  text.clear();
+  DWORD_PTR length = 0;
+  if (!IsWindow(window) ||
+      !SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length))
+    return false;
+  std::wstring buffer(size_t(length) + 1, L'\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXT, WPARAM(buffer.size()), reinterpret_cast<LPARAM>(buffer.data()),
+                           SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied))
+    return false;
+  text.assign(buffer.data(), std::min<size_t>(size_t(copied), size_t(length)));
+  return true;
+}
+
+bool SetText(HWND window, const std::wstring& text) {
+  DWORD_PTR result = 0;
+  return IsWindow(window) && SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                                                 SMTO_ABORTIFHUNG, kSendTimeoutMs, &result) &&
+         result;
+}
+
+HWND FocusOf(HWND host) {
+  if (!host) return nullptr;
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(host, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+bool PostKeys(HWND window, const std::vector<WORD>& keys) {
+  if (!IsWindow(window)) return false;
+  for (WORD key : keys) {
+    const LPARAM scan = LPARAM(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+    if (!PostMessageW(window, WM_KEYDOWN, key, scan | 1)) return false;
+    if (!PostMessageW(window, WM_KEYUP, key, scan | 1 | (LPARAM(1) << 30) | (LPARAM(1) << 31))) return false;
+  }
+  return true;
+}
+
+WORD KeyByName(const std::string& name) {
+  static const struct {
+    const char* Name;
+    WORD Key;
+  } named[] = {{"up", VK_UP},         {"down", VK_DOWN},     {"left", VK_LEFT},     {"right", VK_RIGHT},
+               {"home", VK_HOME},     {"end", VK_END},       {"pgup", VK_PRIOR},    {"pgdn", VK_NEXT},
+               {"enter", VK_RETURN},  {"tab", VK_TAB},       {"space", VK_SPACE},   {"escape", VK_ESCAPE},
+               {"backspace", VK_BACK}, {"delete", VK_DELETE}};
+  std::string lower = name;
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+  for (const auto& n : named)
+    if (lower == n.Name) return n.Key;
+  if (lower.size() >= 2 && lower.size() <= 3 && lower[0] == 'f') {
+    const int n = std::atoi(lower.c_str() + 1);
+    if (n >= 1 && n <= 12 && std::to_string(n) == lower.substr(1)) return WORD(VK_F1 + n - 1);
+  }
+  if (lower.size() == 1 && std::isalnum(static_cast<unsigned char>(lower[0])))
+    return WORD(std::toupper(static_cast<unsigned char>(lower[0])));
+  return 0;
+}
+
+HWND FindMessageBox(DWORD processId) {
+  TBoxSearch search{processId, nullptr};
+  EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&search));
+  return search.Found;
+}
+
+bool ReadMessageBox(HWND box, std::wstring& text) {
+  HWND control = IsWindow(box) ? GetDlgItem(box, kMessageTextId) : nullptr;
+  return control && ReadText(control, text);
+}
+
+bool CloseMessageBox(HWND box) {
+  if (!IsWindow(box)) return false;
+  for (int id : {IDOK, IDCANCEL}) {
+    HWND button = GetDlgItem(box, id);
+    if (button && IsWindowVisible(button))
+      return PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button)) != 0;
+  }
+  return false;
 }
 
 // ---- Screenshots -------------------------------------------------------------------

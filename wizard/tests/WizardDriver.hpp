@@ -129,6 +129,33 @@ class TWizard {
   bool afterInstall_ = false;
 };
 
+// ---- Edits, keys and message boxes ----
+
+// The first visible window of the class among the window's descendants, in
+// z-order, the top one first; nullptr when none.
+HWND FindDescendant(HWND parent, const char* className);
+// A window's text by WM_GETTEXT, and its replacement by WM_SETTEXT, both sent
+// with a time limit; false when the window is gone or does not answer.
+bool ReadText(HWND window, std::wstring& text);
+bool SetText(HWND window, const std::wstring& text);
+// The window that has the keyboard focus in the host's thread.
+HWND FocusOf(HWND host);
+// Keys as the keyboard gives them: WM_KEYDOWN and WM_KEYUP for each virtual
+// key, posted in order (the target's message loop makes the characters).
+// False when the window is gone.
+bool PostKeys(HWND window, const std::vector<WORD>& keys);
+// Virtual key for a name: up, down, left, right, home, end, pgup, pgdn,
+// enter, tab, space, escape, backspace, delete, f1..f12, or one letter or
+// digit. 0 for anything else.
+WORD KeyByName(const std::string& name);
+// A visible message box ("#32770" with its text control) of the process,
+// any process when processId is 0.
+HWND FindMessageBox(DWORD processId);
+// Its message text; false when it is gone.
+bool ReadMessageBox(HWND box, std::wstring& text);
+// Presses its OK button, or Cancel when it has none, as a click does.
+bool CloseMessageBox(HWND box);
+
 // The pixels of a window as the screen shows them (a window region's cut
 // parts show what lies behind), taken from the screen. Rows top-down, 32 bits
 // a pixel (BGRX).

@@ -9,6 +9,15 @@
 //                                  forward, close, disagree or select-folder of the
 //                                  page shown; then, in the same call, the wait
 //   wizdrive close-host            posts WM_CLOSE to the host
+//   wizdrive get-text [CLASS]      prints (UTF-8) the text of the page's first visible
+//                                  window of the class (default TElEdit, the edit)
+//   wizdrive set-text TEXT [CLASS] replaces that text
+//   wizdrive keys [--to CLASS] KEY[*N]...
+//                                  posts the keys (N times each) to the page's window
+//                                  of the class, or to the wizard's focused window
+//   wizdrive message [SECONDS] [--close]
+//                                  waits for a message box of the wizard, prints its
+//                                  text (UTF-8); with --close presses its OK button
 //   wizdrive wait-gone [SECONDS]   waits until no wizard window is left
 //   wizdrive startup [--any] [--rounds N] PROGRAM [ARGUMENTS...]
 //                                  starts the program N times (default 1) and prints,
@@ -20,6 +29,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -208,11 +218,91 @@ int Startup(int argc, wchar_t** argv, int first) {
   return failed ? 1 : 0;
 }
 
+// ---- Edits, keys and message boxes ---------------------------------------------------
+
+HWND PageWindow(const std::string& className) {
+  const HWND host = FindHost(0);
+  const HWND window = FindDescendant(host, className.c_str());
+  if (!window) std::printf("no visible %s in the wizard\n", host ? className.c_str() : "wizard");
+  return window;
+}
+
+int GetText(const std::string& className) {
+  const HWND window = PageWindow(className);
+  std::wstring text;
+  if (!window || !ReadText(window, text)) return 1;
+  std::printf("%s\n", Narrow(text.c_str()).c_str());
+  return 0;
+}
+
+int SetTextOf(const std::wstring& text, const std::string& className) {
+  const HWND window = PageWindow(className);
+  return window && SetText(window, text) ? 0 : 1;
+}
+
+int Keys(int argc, wchar_t** argv, int first) {
+  HWND target = nullptr;
+  int i = first;
+  if (i + 1 < argc && std::wcscmp(argv[i], L"--to") == 0) {
+    target = PageWindow(Narrow(argv[i + 1]));
+    if (!target) return 1;
+    i += 2;
+  } else {
+    target = FocusOf(FindHost(0));
+    if (!target) {
+      std::printf("no focused window in the wizard\n");
+      return 1;
+    }
+  }
+  std::vector<WORD> keys;
+  for (; i < argc; ++i) {
+    std::string name = Narrow(argv[i]);
+    int count = 1;
+    const size_t star = name.find('*');
+    if (star != std::string::npos) {
+      count = std::atoi(name.c_str() + star + 1);
+      name.resize(star);
+    }
+    const WORD key = KeyByName(name);
+    if (!key || count < 1 || count > 10000) return 2;
+    keys.insert(keys.end(), size_t(count), key);
+  }
+  if (keys.empty()) return 2;
+  return PostKeys(target, keys) ? 0 : 1;
+}
+
+int Message(int argc, wchar_t** argv, int first) {
+  DWORD timeoutMs = 10000;
+  bool close = false;
+  for (int i = first; i < argc; ++i) {
+    if (std::wcscmp(argv[i], L"--close") == 0) close = true;
+    else if (argv[i][0] != L'-') timeoutMs = DWORD(_wtoi(argv[i])) * 1000;
+    else return 2;
+  }
+  HWND box = nullptr;
+  const HWND host = FindHost(0);
+  DWORD processId = 0;
+  if (host) GetWindowThreadProcessId(host, &processId);
+  if (!WaitUntil([&] { return (box = FindMessageBox(processId)) != nullptr; }, timeoutMs)) {
+    std::printf("no message box shown\n");
+    return 1;
+  }
+  std::wstring text;
+  if (!ReadMessageBox(box, text)) return 1;
+  std::printf("%s\n", Narrow(text.c_str()).c_str());
+  std::fflush(stdout);
+  if (!close) return 0;
+  return CloseMessageBox(box) && WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 10000) ? 0 : 1;
+}
+
 int Usage() {
   std::fprintf(stderr,
                "usage: wizdrive wait PAGE [SECONDS] [--shot FILE.bmp]\n"
                "       wizdrive click forward|close|disagree|select-folder [--then-wait PAGE SECONDS] [--shot FILE.bmp]\n"
                "       wizdrive close-host | wait-gone [SECONDS]\n"
+               "       wizdrive get-text [CLASS] | set-text TEXT [CLASS]\n"
+               "       wizdrive keys [--to CLASS] KEY[*N]...\n"
+               "       wizdrive message [SECONDS] [--close]\n"
                "       wizdrive startup [--any] [--rounds N] PROGRAM [ARGS...]\n");
   return 2;
 }
@@ -241,6 +331,17 @@ int wmain(int argc, wchar_t** argv) {
   if (command == "close-host") {
     wizard.Current();
     return wizard.CloseHost() ? 0 : 1;
+  }
+  if (command == "get-text" && argc <= 3) return GetText(argc == 3 ? Narrow(argv[2]) : "TElEdit");
+  if (command == "set-text" && (argc == 3 || argc == 4))
+    return SetTextOf(argv[2], argc == 4 ? Narrow(argv[3]) : "TElEdit");
+  if (command == "keys") {
+    const int result = Keys(argc, argv, 2);
+    return result == 2 ? Usage() : result;
+  }
+  if (command == "message") {
+    const int result = Message(argc, argv, 2);
+    return result == 2 ? Usage() : result;
   }
   if (command == "wait-gone") return wizard.WaitForHostGone(Seconds(argc, argv, 2, 60)) ? 0 : 1;
   if (command == "startup") {
