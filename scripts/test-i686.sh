@@ -29,8 +29,9 @@ BUILD="$(cd "$BUILD" && pwd)"
 # The programs worth running emulated: the 32-bit facts, the engine with its
 # install scenarios and the run-time binding of unrar.dll, the stand-ins, the
 # uninstaller, the PNG codec, the element base, the tree's item model, the
-# class library and the setup wizard's units (41 s emulated).
-TESTS='^(platform_tests|engine_tests|engine_scenarios|unrar_tests|uninstaller_tests|uninsts_tests|kv4_tests|skin_tests|element_tests|element_tests_windows_versions|element_tree_model_tests|classlib_tests|classlib_stream_tests|classlib_graphics_tests|classlib_controls_tests|wizard_tests)$'
+# folder-tree kit, the class library and the setup wizard's units (41 s
+# emulated).
+TESTS='^(platform_tests|engine_tests|engine_scenarios|unrar_tests|uninstaller_tests|uninsts_tests|kv4_tests|skin_tests|element_tests|element_tests_windows_versions|element_tree_model_tests|foldertree_tests|classlib_tests|classlib_stream_tests|classlib_graphics_tests|classlib_controls_tests|wizard_tests)$'
 PARALLEL="${I686_PARALLEL:-4}"
 # The whole emulated run, boot to power-off; per-program limits are CTest's.
 RUN_LIMIT="${I686_RUN_LIMIT:-3600}"
