@@ -14,8 +14,9 @@ namespace foldertree_seams {
 static HRESULT SystemListFolders(IShellFolder* folder, HWND owner, IEnumIDList** list) {
   return folder->EnumObjects(owner, SHCONTF_FOLDERS, list);
 }
+static HRESULT SystemAllocator(IMalloc** allocator) { return SHGetMalloc(allocator); }
 TListFolders ListFolders = &SystemListFolders;
-TGetAllocator GetAllocator = &SHGetMalloc;
+TGetAllocator GetAllocator = &SystemAllocator;
 
 }  // namespace foldertree_seams
 

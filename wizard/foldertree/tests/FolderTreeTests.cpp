@@ -156,6 +156,8 @@ class FolderTree : public ::testing::Test {
     counting.Real = nullptr;
     ASSERT_HRESULT_SUCCEEDED(SHGetMalloc(&counting.Real));
     counting.Freed.clear();
+    systemAllocator = foldertree_seams::GetAllocator;
+    systemListing = foldertree_seams::ListFolders;
     foldertree_seams::GetAllocator = &CountingAllocator;
     foldertree_seams::ListFolders = &LockedListing;
     tree = TObject::Create<TElTree>(nullptr);
@@ -169,7 +171,8 @@ class FolderTree : public ::testing::Test {
     delete handler;
     tree->Free();
     delete settings;
-    foldertree_seams::GetAllocator = &SHGetMalloc;
+    foldertree_seams::GetAllocator = systemAllocator;
+    foldertree_seams::ListFolders = systemListing;
     counting.Real->Release();
   }
   void Selected(TElTreeItem* item, const AnsiString& path) {
@@ -194,6 +197,8 @@ class FolderTree : public ::testing::Test {
     return root;
   }
 
+  foldertree_seams::TGetAllocator systemAllocator = nullptr;
+  foldertree_seams::TListFolders systemListing = nullptr;
   TElTree* tree = nullptr;
   TDirectoryTreeHandler* handler = nullptr;
   TCustomizeFunctions* settings = nullptr;
@@ -339,6 +344,7 @@ TEST(CommonHandler, ATreeGoingFirstTakesItsHandlerAlong) {
   counting.Real = nullptr;
   ASSERT_HRESULT_SUCCEEDED(SHGetMalloc(&counting.Real));
   counting.Freed.clear();
+  const foldertree_seams::TGetAllocator systemAllocator = foldertree_seams::GetAllocator;
   foldertree_seams::GetAllocator = &CountingAllocator;
   auto* common = new TCommonHandler(nullptr);
   auto* tree = TObject::Create<TElTree>(nullptr);
@@ -364,7 +370,7 @@ TEST(CommonHandler, ATreeGoingFirstTakesItsHandlerAlong) {
   for (void* list : stored) EXPECT_EQ(counting.Freed[list], 1);
   for (const auto& [pointer, times] : counting.Freed) EXPECT_EQ(times, 1) << pointer;
   delete common;
-  foldertree_seams::GetAllocator = &SHGetMalloc;
+  foldertree_seams::GetAllocator = systemAllocator;
   counting.Real->Release();
 }
 
