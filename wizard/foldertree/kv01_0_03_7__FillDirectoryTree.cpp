@@ -228,11 +228,19 @@ bool ExpandFolderItem(TElTreeItems* items, TElTreeItem* item, const TFolderItemH
     // A snapshot: a child deleted by a refresh of another is never reached.
     std::vector<TElTreeItem*> children;
     for (int i = 0; i < item->ChildrenCount(); ++i) children.push_back(item->GetChild(i));
-    for (size_t i = 0; i < children.size(); ++i) {
-      TElTreeItem* child = children[i];
-      bool present = false;
-      for (int j = 0; j < item->ChildrenCount() && !present; ++j) present = item->GetChild(j) == child;
-      if (present) RefreshFolderItem(items, child, itemHook, false, fillHook);
+    // A child is looked for at its place first, so the walk stays linear
+    // while nothing is deleted.
+    int place = 0;
+    for (TElTreeItem* child : children) {
+      bool present = place < item->ChildrenCount() && item->GetChild(place) == child;
+      for (int j = 0; j < item->ChildrenCount() && !present; ++j)
+        if (item->GetChild(j) == child) {
+          present = true;
+          place = j;
+        }
+      if (!present) continue;
+      RefreshFolderItem(items, child, itemHook, false, fillHook);
+      ++place;
     }
   }
   return result;

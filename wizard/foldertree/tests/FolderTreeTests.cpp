@@ -4,6 +4,7 @@
 // a listing that fails, and every item-ID list freed exactly once.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -148,6 +149,7 @@ class FolderTree : public ::testing::Test {
     MakeFolder(kRoot + L"\\Nested\\Inner");
     MakeFolder(kRoot + L"\\Nested\\Inner\\Deep");
     MakeFolder(kRoot + L"\\Locked\\Inside");
+    MakeFolder(kRoot + L"\\\u044F\u0431\u043B\u043E\u043A\u043E\\\u0441\u0435\u043C\u044F");
     for (int i = 0; i < 300; ++i) MakeFolder(kRoot + L"\\Many\\" + std::to_wstring(1000 + i));
   }
   static void TearDownTestSuite() { RemoveTree(kRoot); }
@@ -268,6 +270,37 @@ TEST_F(FolderTree, ExpandButtonsAreExactAndTheFolderOrderIgnoresCase) {
   EXPECT_EQ(root->ImageIndex(), fkOther + 1);
 }
 
+// An item hook that deletes a later sibling while the look-ahead walks the
+// level: the walk skips the deleted item, never lists below it.
+TEST_F(FolderTree, TheLookAheadSkipsAChildDeletedDuringTheWalk) {
+  struct THook {
+    std::vector<std::wstring> Seen;
+    TElTreeItem* Deleted = nullptr;
+    bool FilledDeleted = false;
+    void Item(int, TElTreeItem* item) {
+      Seen.push_back(item->Text());
+      if (item->Text() != L"Inner") return;
+      TElTreeItem* root = item->Parent()->Parent();
+      for (int i = 0; i < root->ChildrenCount(); ++i)
+        if (root->GetChild(i)->Text() == L"\u044F\u0431\u043B\u043E\u043A\u043E") {
+          Deleted = root->GetChild(i);
+          Deleted->Delete();
+        }
+    }
+    void Filled(TElTreeItem* item, int) { FilledDeleted = FilledDeleted || item == Deleted; }
+  } hook;
+  settings->ItemHook = TFolderItemHook(&hook, &THook::Item);
+  settings->FillHook = TFolderFillHook(&hook, &THook::Filled);
+  TElTreeItem* root = FixtureItem();
+  ASSERT_TRUE(root);
+  EXPECT_NE(std::find(hook.Seen.begin(), hook.Seen.end(), L"Inner"), hook.Seen.end());
+  EXPECT_EQ(std::find(hook.Seen.begin(), hook.Seen.end(), L"\u0441\u0435\u043C\u044F"), hook.Seen.end());
+  EXPECT_FALSE(hook.FilledDeleted);
+  EXPECT_EQ(Child(root, kRoot + L"\\\u044F\u0431\u043B\u043E\u043A\u043E"), nullptr);
+  settings->ItemHook = nullptr;
+  settings->FillHook = nullptr;
+}
+
 TEST_F(FolderTree, ARefreshKeepsItemsAndAVanishedFolderGoesAfterItsEvent) {
   TElTreeItem* root = FixtureItem();
   ASSERT_TRUE(root);
@@ -336,6 +369,39 @@ TEST_F(FolderTree, EveryItemIdListIsFreedOnce) {
   EXPECT_EQ(tree->Items()->Count(), 0);
   for (void* list : stored) EXPECT_EQ(counting.Freed[list], 1);
   for (const auto& [pointer, times] : counting.Freed) EXPECT_EQ(times, 1) << pointer;
+}
+
+TEST_F(FolderTree, AStoredPathIsWalkedToOnceTheDesktopLevelIsFilled) {
+  const std::wstring inner = kRoot + L"\\Nested\\Inner";
+  // A fresh tree: the desktop level is not filled, the walk ends at once
+  // and the first item, the desktop, is focused.
+  handler->SelectStoredPath("", WideToAnsi(inner));
+  EXPECT_EQ(tree->ItemFocused(), desktop);
+  Select(desktop);
+  handler->SelectStoredPath("", WideToAnsi(inner));
+  ASSERT_TRUE(tree->ItemFocused());
+  EXPECT_EQ(Path(tree->ItemFocused()), WideToAnsi(inner));
+  // A lower-case path finds the same items; a missing piece stops at the
+  // last folder found.
+  handler->SelectStoredPath("", WideToAnsi(kRoot) + "\\nested\\missing\\inner");
+  EXPECT_EQ(Path(tree->ItemFocused()), WideToAnsi(kRoot) + "\\Nested");
+  // The value named in the kit's key, with the default when it is absent.
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Kestrum\\Lumbrix 2008\\Gallery", 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  const std::string many = WideToAnsi(kRoot) + "\\Many";
+  RegSetValueExA(key, "Last", 0, REG_SZ, reinterpret_cast<const BYTE*>(many.c_str()), DWORD(many.size() + 1));
+  handler->SelectStoredPath("Last", WideToAnsi(inner));
+  EXPECT_EQ(Path(tree->ItemFocused()), many);
+  handler->SelectStoredPath("Absent", WideToAnsi(inner));
+  EXPECT_EQ(Path(tree->ItemFocused()), WideToAnsi(inner));
+  RegDeleteValueA(key, "Last");
+  RegCloseKey(key);
+  // Item texts joined by "||", each searched below the one before.
+  TElTreeItem* computer = desktop->GetFirstChild();
+  handler->SelectStoredPath("", WideToAnsi(desktop->Text()) + "||" + WideToAnsi(computer->Text()));
+  EXPECT_EQ(tree->ItemFocused(), computer);
 }
 
 // A tree freed before its common handler: the handler is detached first,
