@@ -5,6 +5,8 @@
 
 #include <exception>
 
+#include "ExtCtrls.hpp"
+
 // ---------------------------------------------------------------- update scope
 
 TElTreeUpdateScope::TElTreeUpdateScope(TCustomElTree* tree)
@@ -36,6 +38,10 @@ TCustomElTree::TCustomElTree(TComponent* owner) : TElXPThemedControl(owner) {
   SetBounds(Left(), Top(), 200, 100);
   // The line-height rule never answers less than the item indent.
   FLineHeight = FItemIndent;
+  FDelayTimer = new TTimer(this);
+  FDelayTimer->SetEnabled(false);
+  FDelayTimer->SetInterval(static_cast<Cardinal>(FChangeDelay));
+  FDelayTimer->OnTimer = TNotifyEvent(this, &TCustomElTree::DelayTimerFired);
 }
 
 TCustomElTree::~TCustomElTree() = default;
@@ -124,6 +130,8 @@ void TCustomElTree::EndOfUpdate() {
     ~EndGuard() { flag = false; }
   } guard{FInUpdateEnd};
   FInUpdateEnd = true;
+  if (FFilteredVisibility) FixFilteredSelection();
+  if (FAutoLineHeight) ApplyLineHeight(DefineLineHeight());
   if (FResortPending) {
     // Cleared first: a sort that raises is not run again by every later
     // update.
@@ -132,8 +140,20 @@ void TCustomElTree::EndOfUpdate() {
     Sort(true);
     DoSortEnd();
   }
-  if (!FUpdatePending) return;
-  if (FView && FView->FRecountPending) RecountVisibleRows();
+  if (!FUpdatePending || !FView) return;
+  if (FView->FRecountPending) RecountVisibleRows();
+  const bool barsCanMove = FView->HandleAllocated() && !IsLoading();
+  if (barsCanMove) UpdateScrollBars();
+  if (FRemeasurePending) {
+    FRemeasurePending = false;
+    FView->ApplyTopIndex(FTopIndex);
+  }
+  if (FShowColumns && FVirtualityLevel == vlNone && FAutoSizePending) {
+    FAutoSizePending = false;
+    AutoSizeAllColumns();
+  }
+  if (barsCanMove) UpdateScrollBars();
+  FView->UpdateView();
   FUpdatePending = false;
 }
 
@@ -210,36 +230,6 @@ TElTreeItem* TCustomElTree::SelectionAnchor() const { return FView ? FView->FSel
 int TCustomElTree::SelectedCount() const {
   if (FMultiSelect && FSelectedItems) return FSelectedItems->Count();
   return GetFocusedItem() ? 1 : 0;
-}
-
-bool TCustomElTree::SetFocusedItemEx(TElTreeItem* item, bool force, bool /*delayed*/) {
-  if (!FView || item == FView->FFocused) return false;
-  bool allowChange = true;
-  // While items are being deleted the change is allowed without asking.
-  if (FDeletingDepth == 0) DoChanging(item, allowChange);
-  if (!force && !allowChange) return false;
-  {
-    TElTreeUpdateScope scope(this);
-    if (TElTreeItem* old = FView->FFocused) {
-      old->SetStateWord(old->FState & ~kStateFocused);
-      old->UpdateItem();
-    }
-    FView->FFocused = item;
-    if (item) {
-      item->SetStateWord(item->FState | kStateFocused);
-      item->UpdateItem();
-    }
-  }
-  DoItemFocused();
-  return true;
-}
-
-void TCustomElTree::SetSelectionAnchor(TElTreeItem* item) {
-  if (!FMultiSelect) {
-    SetFocusedItem(item);
-    return;
-  }
-  if (FView) FView->FSelected = item;
 }
 
 // ---------------------------------------------------------------- lines

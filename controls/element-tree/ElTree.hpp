@@ -822,6 +822,32 @@ class TElTreeItems : public TPersistent {
   int FReadDepth = 0;
 };
 
+// An update bracket of a tree: SetUpdating(True) now, SetUpdating(False)
+// when the scope ends. The end-of-update work may raise; while another
+// exception is already passing, its error is dropped so that the first one
+// reaches the caller.
+class TElTreeUpdateScope {
+ public:
+  explicit TElTreeUpdateScope(TCustomElTree* tree);
+  ~TElTreeUpdateScope() noexcept(false);
+  TElTreeUpdateScope(const TElTreeUpdateScope&) = delete;
+  TElTreeUpdateScope& operator=(const TElTreeUpdateScope&) = delete;
+
+ private:
+  TCustomElTree* tree_;
+  int exceptions_;
+};
+
+// ---------------------------------------------------------------------------
+// What the tree's cell measuring asks of text: the extent of a text drawn
+// with DrawText flags in a font. The tree measures with the system unless
+// given another measurer.
+class TElTreeTextMeasurer {
+ public:
+  virtual ~TElTreeTextMeasurer() = default;
+  virtual TPoint TextExtent(const TElFString& text, TFont* font, UINT flags) = 0;
+};
+
 // ---------------------------------------------------------------------------
 // The inner view: the rows on screen and the state of the pointer, the
 // selection and the in-place edit. Painting and input are written apart.
@@ -886,8 +912,6 @@ class TElTreeView : public TCustomControl {
   // One paint pass over Rows with Origin as the horizontal scroll position;
   // the drag image is painted through it too.
   void DrawRows(TCanvas* canvas, int origin, TElList* rows);
-  // The summed height of the rows on screen.
-  int TotalRowsHeight();
   // The background under the rows: the image form, the picture or BkColor.
   void PaintBackground(TCanvas* canvas, const TRect& r);
   void UpdateBackgroundBitmap();
@@ -897,21 +921,6 @@ class TElTreeView : public TCustomControl {
   int LongestWidth() const { return FLongestWidth; }
   void BuildDragImages();
   TImageList* DragImages() const { return FDragImages; }
-
-  // ---- scrolling (ElTreeScroll.cpp)
-  // The rows from shown row First down to the first one that passes the
-  // view's bottom.
-  void FillVisibleRows(int first);
-  // Clamped top row and horizontal offset; the bars follow.
-  void SetTopIndex(int row);
-  void SetLeftPosition(int x);
-  // The first row of the page that ends at Row; the last row of the page
-  // that starts at it.
-  int RowsAbove(int row);
-  int RowsBelow(int row);
-  // The custom bars' scroll events.
-  void HorzScrollHandler(TObject* sender, TElScrollCode code, int& position, bool& doChange);
-  void VertScrollHandler(TObject* sender, TElScrollCode code, int& position, bool& doChange);
 
   // ---- line hints (ElTreeLineHints.cpp)
   // Starts the hint timer for a pointer resting at (X, Y).
@@ -923,6 +932,36 @@ class TElTreeView : public TCustomControl {
   void HideLineHint();
   TElTreeItem* LineHintItem() const { return FHintItem; }
   TElHintWindow* LineHintWindow() const { return FHintWnd; }
+
+  // ---- rows and scrolling (ElTreeRows.cpp)
+  // Rebuilds VisibleRows from a shown row on, until the view is full.
+  void FillVisibleRows(int first);
+  // Scrolls to a row (clamped); the rows are filled again when it moves.
+  void SetTopIndex(int row);
+  // Clamps the row and fills the rows from it whether it moved or not.
+  void ApplyTopIndex(int row);
+  // Scrolls sideways (clamped to the content width).
+  void SetLeftPosition(int x);
+  // The first row of the page that ends with the row, shown whole; the
+  // last row, partly shown or not, of the page that starts with the row.
+  int RowsAbove(int row);
+  int RowsBelow(int row);
+  // The largest top row.
+  int LastTopRow();
+  int TotalRowsHeight();
+  // The item at a shown row, walked to from the kept top row's item.
+  TElTreeItem* RowItem(int row);
+  // Whether the rows have heights of their own.
+  bool VariableHeights() const;
+  // The bars' scroll events.
+  void HorzScrollHandler(TObject* sender, TElScrollCode code, int& scrollPos, bool& doChange);
+  void VertScrollHandler(TObject* sender, TElScrollCode code, int& scrollPos, bool& doChange);
+  // A wheel turn of wheelDelta with the system's lines-per-notch setting.
+  void WheelScroll(int wheelDelta, UINT linesSetting);
+  // The top row a page back or forward leads to.
+  int PageTarget(bool forward);
+  // Selects or deselects an item as a click or a focus move does.
+  void ToggleSelection(TElTreeItem* item);
 
  protected:
   friend class TCustomElTree;
@@ -1028,12 +1067,6 @@ class TElTreeView : public TCustomControl {
   // The tree is moving a bar's thumb itself: the bar's echo is not a
   // request to scroll.
   bool FMovingBars = false;
-  // The row FTopItem stood on when the rows were last filled, and the
-  // counts of items and rows then: a change of either drops the kept item.
-  int FTopItemRow = -1;
-  int FTopItemAllCount = -1;
-  int FTopItemRowCount = -1;
-
   // ---- line hints (ElTreeLineHints.cpp)
   void WndProc(TMessage& message) override;
   TElTreeItem* LineHintItemAt(int x, int y, TElHeaderSection*& section);
@@ -1043,6 +1076,11 @@ class TElTreeView : public TCustomControl {
   void LineHintTimer(TObject* sender);
   // Rows moved by a wheel turn, by the scroll bar's wheel rule.
   void MouseWheelScroll(int wheelDelta);
+  // The view's client size (window-free trees are sized by SetBounds).
+  int ViewHeight() const { return ClientHeight(); }
+  int ViewWidth() const { return ClientWidth(); }
+  // WM_SIZE and WM_GETDLGCODE.
+  void Dispatch(TMessage& m) override;
 };
 
 // ---------------------------------------------------------------------------
@@ -1098,6 +1136,29 @@ class TCustomElTree : public TElXPThemedControl {
   void EnsureVisible(TElTreeItem* item);
   void EnsureVisibleBottom(TElTreeItem* item);
 
+  // ---- measuring
+  TElTreeTextMeasurer* TextMeasurer() const;
+  // Nil: the system's measurement.
+  void SetTextMeasurer(TElTreeTextMeasurer* measurer) { FTextMeasurer = measurer; }
+  // Sizes a section from the header's measure and its widest cell (while
+  // updating: at the end of the update).
+  void AutoSizeColumn(TElHeaderSection* section);
+
+  // ---- pictures made on first read
+  TBitmap* PlusPicture();
+  TBitmap* MinusPicture();
+  TBitmap* LeafPicture();
+  TBitmap* CheckBoxGlyph();
+  TBitmap* RadioButtonGlyph();
+
+  // ---- scrolling
+  int TopIndex() const { return FTopIndex; }
+  void SetTopIndex(int index);
+  // The last row in view (0 when nothing shows).
+  int BottomIndex() const;
+  int LeftPosition() const { return FLeftPosition; }
+  void SetLeftPosition(int pixels);
+
   // ---- properties the items read
   bool ShowColumns() const { return FShowColumns; }
   int MainTreeColumn() const { return FMainTreeColumn; }
@@ -1130,6 +1191,224 @@ class TCustomElTree : public TElXPThemedControl {
   TColor LinkColor() const { return FLinkColor; }
   TFontStyles LinkStyle() const { return FLinkStyle; }
   TElFString PathSeparatorText() const { return TElFString(1, static_cast<WideChar>(FPathSeparator)); }
+
+  // ---- settings (ElTreeSettings.cpp holds the setters with rules of their own)
+  bool ShowLines() const { return FShowLines; }
+  void SetShowLines(bool value) { SetLayout(FShowLines, value); }
+  bool ShowRoot() const { return FShowRoot; }
+  void SetShowRoot(bool value) { SetLayout(FShowRoot, value); }
+  bool ShowButtons() const { return FShowButtons; }
+  void SetShowButtons(bool value) { SetLayout(FShowButtons, value); }
+  bool ShowRootButtons() const { return FShowRootButtons; }
+  void SetShowRootButtons(bool value) { SetLayout(FShowRootButtons, value); }
+  bool ShowLeafButton() const { return FShowLeafButton; }
+  void SetShowLeafButton(bool value) { SetLayout(FShowLeafButton, value); }
+  void SetShowImages(bool value) { SetLayout(FShowImages, value); }
+  void SetShowEmptyImages(bool value) { SetLayout(FShowEmptyImages, value); }
+  bool ShowEmptyImages2() const { return FShowEmptyImages2; }
+  void SetShowEmptyImages2(bool value) { SetLayout(FShowEmptyImages2, value); }
+  void SetShowCheckboxes(bool value) { SetLayout(FShowCheckboxes, value); }
+  int CheckBoxSize() const { return FCheckBoxSize; }
+  void SetCheckBoxSize(int value) { SetLayout(FCheckBoxSize, value); }
+  bool CustomPlusMinus() const { return FCustomPlusMinus; }
+  void SetCustomPlusMinus(bool value) { SetLayout(FCustomPlusMinus, value); }
+  bool CustomCheckboxes() const { return FCustomCheckboxes; }
+  void SetCustomCheckboxes(bool value) { SetLayout(FCustomCheckboxes, value); }
+  int ItemIndent() const { return FItemIndent; }
+  void SetItemIndent(int value) { SetLayout(FItemIndent, value); }
+  bool ChangeStateImage() const { return FChangeStateImage; }
+  void SetChangeStateImage(bool value) { SetLayout(FChangeStateImage, value); }
+  bool HorizontalLines() const { return FHorizontalLines; }
+  void SetHorizontalLines(bool value) { SetLayout(FHorizontalLines, value); }
+  bool VerticalLines() const { return FVerticalLines; }
+  void SetVerticalLines(bool value) { SetLayout(FVerticalLines, value); }
+  bool BarStyleVerticalLines() const { return FBarStyleVerticalLines; }
+  void SetBarStyleVerticalLines(bool value) { SetLayout(FBarStyleVerticalLines, value); }
+  void SetTextColor(TColor value) { SetLayout(FTextColor, value); }
+  TColor BkColor() const { return FBkColor; }
+  void SetBkColor(TColor value) { SetLayout(FBkColor, value); }
+  bool HideHorzScrollBar() const { return FHideHorzScrollBar; }
+  void SetHideHorzScrollBar(bool value) { SetLayout(FHideHorzScrollBar, value); }
+  bool HideVertScrollBar() const { return FHideVertScrollBar; }
+  void SetHideVertScrollBar(bool value) { SetLayout(FHideVertScrollBar, value); }
+  TColor LinesColor() const { return FLinesColor; }
+  void SetLinesColor(TColor value) { SetLayout(FLinesColor, value); }
+  TPenStyle LinesStyle() const { return FLinesStyle; }
+  void SetLinesStyle(TPenStyle value) { SetLayout(FLinesStyle, value); }
+  TColor HorzDivLinesColor() const { return FHorzDivLinesColor; }
+  void SetHorzDivLinesColor(TColor value) { SetLayout(FHorzDivLinesColor, value); }
+  TColor VertDivLinesColor() const { return FVertDivLinesColor; }
+  void SetVertDivLinesColor(TColor value) { SetLayout(FVertDivLinesColor, value); }
+  bool PlusMinusTransparent() const { return FPlusMinusTransparent; }
+  void SetPlusMinusTransparent(bool value) { SetLayout(FPlusMinusTransparent, value); }
+  TColor FocusedSelectColor() const { return FFocusedSelectColor; }
+  void SetFocusedSelectColor(TColor value) { SetRepaint(FFocusedSelectColor, value); }
+  TColor FocusedSelectTextColor() const { return FFocusedSelectTextColor; }
+  void SetFocusedSelectTextColor(TColor value) { SetRepaint(FFocusedSelectTextColor, value); }
+  TColor HideSelectColor() const { return FHideSelectColor; }
+  void SetHideSelectColor(TColor value) { SetRepaint(FHideSelectColor, value); }
+  TColor HideSelectTextColor() const { return FHideSelectTextColor; }
+  void SetHideSelectTextColor(TColor value) { SetRepaint(FHideSelectTextColor, value); }
+  TColor TrackColor() const { return FTrackColor; }
+  void SetTrackColor(TColor value) { SetRepaint(FTrackColor, value); }
+  bool RowHotTrack() const { return FRowHotTrack; }
+  void SetRowHotTrack(bool value) { SetRepaint(FRowHotTrack, value); }
+  bool UnderlineTracked() const { return FUnderlineTracked; }
+  void SetUnderlineTracked(bool value) { SetRepaint(FUnderlineTracked, value); }
+  bool DrawFocusRect() const { return FDrawFocusRect; }
+  void SetDrawFocusRect(bool value) { SetRepaint(FDrawFocusRect, value); }
+  bool NoBlendSelected() const { return FNoBlendSelected; }
+  void SetNoBlendSelected(bool value) { SetRepaint(FNoBlendSelected, value); }
+  bool StripedItems() const { return FStripedItems; }
+  void SetStripedItems(bool value) { SetRepaint(FStripedItems, value); }
+  TColor StripedOddColor() const { return FStripedOddColor; }
+  void SetStripedOddColor(TColor value) { SetRepaint(FStripedOddColor, value); }
+  TColor StripedEvenColor() const { return FStripedEvenColor; }
+  void SetStripedEvenColor(TColor value) { SetRepaint(FStripedEvenColor, value); }
+  bool VerticalLinesLong() const { return FVerticalLinesLong; }
+  void SetVerticalLinesLong(bool value) { SetRepaint(FVerticalLinesLong, value); }
+  TElFlatBorderType ActiveBorderType() const { return FActiveBorderType; }
+  void SetActiveBorderType(TElFlatBorderType value) { FActiveBorderType = value; }
+  bool AlwaysKeepFocus() const { return FAlwaysKeepFocus; }
+  void SetAlwaysKeepFocus(bool value) { FAlwaysKeepFocus = value; }
+  bool AlwaysKeepSelection() const { return FAlwaysKeepSelection; }
+  void SetAlwaysKeepSelection(bool value) { FAlwaysKeepSelection = value; }
+  bool AutoCollapse() const { return FAutoCollapse; }
+  void SetAutoCollapse(bool value) { FAutoCollapse = value; }
+  bool AutoLookup() const { return FAutoLookup; }
+  void SetAutoLookup(bool value) { FAutoLookup = value; }
+  bool AutoResizeColumns() const { return FAutoResizeColumns; }
+  void SetAutoResizeColumns(bool value) { FAutoResizeColumns = value; }
+  bool DragAllowed() const { return FDragAllowed; }
+  void SetDragAllowed(bool value) { FDragAllowed = value; }
+  int DragExpandDelay() const { return FDragExpandDelay; }
+  void SetDragExpandDelay(int value) { FDragExpandDelay = value; }
+  bool DraggableSections() const { return FDraggableSections; }
+  void SetDraggableSections(bool value) { FDraggableSections = value; }
+  TDragImgMode DragImageMode() const { return FDragImageMode; }
+  void SetDragImageMode(TDragImgMode value) { FDragImageMode = value; }
+  TColor DragRectAcceptColor() const { return FDragRectAcceptColor; }
+  void SetDragRectAcceptColor(TColor value) { FDragRectAcceptColor = value; }
+  TColor DragRectDenyColor() const { return FDragRectDenyColor; }
+  void SetDragRectDenyColor(TColor value) { FDragRectDenyColor = value; }
+  int DragScrollInterval() const { return FDragScrollInterval; }
+  void SetDragScrollInterval(int value) { FDragScrollInterval = value; }
+  TDragTargetDraw DragTrgDrawMode() const { return FDragTrgDrawMode; }
+  void SetDragTrgDrawMode(TDragTargetDraw value) { FDragTrgDrawMode = value; }
+  bool ExpandOnDragOver() const { return FExpandOnDragOver; }
+  void SetExpandOnDragOver(bool value) { FExpandOnDragOver = value; }
+  bool ExplorerEditMode() const { return FExplorerEditMode; }
+  void SetExplorerEditMode(bool value) { FExplorerEditMode = value; }
+  bool Flat() const { return FFlat; }
+  void SetFlat(bool value) { FFlat = value; }
+  bool FlatFocusedScrollbars() const { return FFlatFocusedScrollbars; }
+  void SetFlatFocusedScrollbars(bool value) { FFlatFocusedScrollbars = value; }
+  bool HideFocusRect() const { return FHideFocusRect; }
+  void SetHideFocusRect(bool value) { FHideFocusRect = value; }
+  bool HideHintOnTimer() const { return FHideHintOnTimer; }
+  void SetHideHintOnTimer(bool value) { FHideHintOnTimer = value; }
+  bool HideHintOnMove() const { return FHideHintOnMove; }
+  void SetHideHintOnMove(bool value) { FHideHintOnMove = value; }
+  bool HideSelection() const { return FHideSelection; }
+  void SetHideSelection(bool value) { FHideSelection = value; }
+  TElHintType HintType() const { return FHintType; }
+  void SetHintType(TElHintType value) { FHintType = value; }
+  bool IgnoreEnabled() const { return FIgnoreEnabled; }
+  void SetIgnoreEnabled(bool value) { FIgnoreEnabled = value; }
+  TElFlatBorderType InactiveBorderType() const { return FInactiveBorderType; }
+  void SetInactiveBorderType(TElFlatBorderType value) { FInactiveBorderType = value; }
+  bool IncrementalSearch() const { return FIncrementalSearch; }
+  void SetIncrementalSearch(bool value) { FIncrementalSearch = value; }
+  int InplaceEditorDelay() const { return FInplaceEditorDelay; }
+  void SetInplaceEditorDelay(int value) { FInplaceEditorDelay = value; }
+  TColor LineBorderActiveColor() const { return FLineBorderActiveColor; }
+  void SetLineBorderActiveColor(TColor value) { FLineBorderActiveColor = value; }
+  TColor LineBorderInactiveColor() const { return FLineBorderInactiveColor; }
+  void SetLineBorderInactiveColor(TColor value) { FLineBorderInactiveColor = value; }
+  TColor LineHintColor() const { return FLineHintColor; }
+  void SetLineHintColor(TColor value) { FLineHintColor = value; }
+  THintModes LineHintMode() const { return FLineHintMode; }
+  void SetLineHintMode(THintModes value) { FLineHintMode = value; }
+  int LineHintTimeout() const { return FLineHintTimeout; }
+  void SetLineHintTimeout(int value) { FLineHintTimeout = value; }
+  TLineHintType LineHintType() const { return FLineHintType; }
+  void SetLineHintType(TLineHintType value) { FLineHintType = value; }
+  bool LockHeaderHeight() const { return FLockHeaderHeight; }
+  void SetLockHeaderHeight(bool value) { FLockHeaderHeight = value; }
+  TElFieldType MainTextType() const { return FMainTextType; }
+  void SetMainTextType(TElFieldType value) { FMainTextType = value; }
+  bool MoveColumnOnDrag() const { return FMoveColumnOnDrag; }
+  void SetMoveColumnOnDrag(bool value) { FMoveColumnOnDrag = value; }
+  bool MouseFrameSelect() const { return FMouseFrameSelect; }
+  void SetMouseFrameSelect(bool value) { FMouseFrameSelect = value; }
+  const TElFString& OwnerDrawMask() const { return FOwnerDrawMask; }
+  void SetOwnerDrawMask(const TElFString& value) { FOwnerDrawMask = value; }
+  bool OwnerDrawByColumn() const { return FOwnerDrawByColumn; }
+  void SetOwnerDrawByColumn(bool value) { FOwnerDrawByColumn = value; }
+  char PathSeparator() const { return FPathSeparator; }
+  void SetPathSeparator(char value) { FPathSeparator = value; }
+  bool QuickEditMode() const { return FQuickEditMode; }
+  void SetQuickEditMode(bool value) { FQuickEditMode = value; }
+  bool RightAlignedTree() const { return FRightAlignedTree; }
+  void SetRightAlignedTree(bool value) { FRightAlignedTree = value; }
+  bool RightClickSelect() const { return FRightClickSelect; }
+  void SetRightClickSelect(bool value) { FRightClickSelect = value; }
+  bool ScrollBackground() const { return FScrollBackground; }
+  void SetScrollBackground(bool value) { FScrollBackground = value; }
+  bool ScrollbarOpposite() const { return FScrollbarOpposite; }
+  void SetScrollbarOpposite(bool value) { FScrollbarOpposite = value; }
+  bool ScrollTracking() const { return FScrollTracking; }
+  void SetScrollTracking(bool value) { FScrollTracking = value; }
+  TSTSelModes SelectionMode() const { return FSelMode; }
+  void SetSelectionMode(TSTSelModes value) { FSelMode = value; }
+  const AnsiString& StoragePath() const { return FStoragePath; }
+  void SetStoragePath(const AnsiString& value) { FStoragePath = value; }
+  bool StickyHeaderSections() const { return FStickyHeaderSections; }
+  void SetStickyHeaderSections(bool value) { FStickyHeaderSections = value; }
+  bool Tracking() const { return FTracking; }
+  void SetTracking(bool value) { FTracking = value; }
+  bool UseSystemHintColors() const { return FUseSystemHintColors; }
+  void SetUseSystemHintColors(bool value) { FUseSystemHintColors = value; }
+  TCursor LinkCursor() const { return FLinkCursor; }
+  void SetLinkCursor(TCursor value) { FLinkCursor = value; }
+  bool FullRowSelect() const { return FFullRowSelect; }
+  void SetFullRowSelect(bool value) { FFullRowSelect = value; }
+  int ChangeDelay() const { return FChangeDelay; }
+  void SetChangeDelay(int value);
+  bool AutoLineHeight() const { return FAutoLineHeight; }
+  void SetAutoLineHeight(bool value);
+  bool DoInplaceEdit() const { return FDoInplaceEdit; }
+  bool ExpandOnDblClick() const { return FExpandOnDblClick; }
+  void SetExpandOnDblClick(bool value);
+  TElDblClickMode DblClickMode() const { return FDblClickMode; }
+  void SetDblClickMode(TElDblClickMode value);
+  bool BarStyle() const { return FBarStyle; }
+  void SetBarStyle(bool value);
+  bool RowSelect() const { return FRowSelect; }
+  void SetRowSelect(bool value);
+  TElBkGndType BackgroundType() const { return FBackgroundType; }
+  void SetBackgroundType(TElBkGndType value);
+  TColor GradientStartColor() const { return FGradientStartColor; }
+  void SetGradientStartColor(TColor value);
+  TColor GradientEndColor() const { return FGradientEndColor; }
+  void SetGradientEndColor(TColor value);
+  int GradientSteps() const { return FGradientSteps; }
+  void SetGradientSteps(int value);
+  TScrollStyle ForcedScrollBars() const { return FForcedScrollBars; }
+  void SetForcedScrollBars(TScrollStyle value);
+  int MultiSelectLevel() const { return FMultiSelectLevel; }
+  void SetMultiSelectLevel(int value);
+  int SelectColumn() const { return FSelectColumn; }
+  void SetSelectColumn(int value);
+  int LineHeightSetting() const { return FLineHeight; }
+  void SetLineHeight(int value);
+  void SetFilteredVisibility(bool value);
+  void SetMultiSelect(bool value);
+  void SetAutoExpand(bool value) { FAutoExpand = value; }
+  TImageList* Images() const { return FImages; }
+  void SetImages(TImageList* value);
+  TImageList* Images2() const { return FImages2; }
+  void SetImages2(TImageList* value);
 
   // ---- writing the items as lines of text
   virtual void SaveStringsToStream(TStream* stream);
@@ -1342,6 +1621,52 @@ class TCustomElTree : public TElXPThemedControl {
 
   // The deferred work of the outermost update's end.
   void EndOfUpdate();
+  // A setting that changes what rows hold or how big they are: its work is
+  // done once, at the end of the update around it.
+  template <class T>
+  void SetLayout(T& field, const T& value) {
+    if (field == value) return;
+    TElTreeUpdateScope scope(this);
+    field = value;
+    LayoutChanged();
+  }
+  void LayoutChanged();
+  static bool BackgroundNeedsPicture(TElBkGndType type);
+  void BackgroundChanged();
+  void GradientChanged();
+  void ReduceSelectionToFocus();
+  void SetImageList(TImageList*& field, TImageList* value);
+  void ImagesChanged(TObject* sender);
+  void Notification(TComponent* component, TOperation operation) override;
+  // CM_FONTCHANGED: the font's work (FontChanged).
+  void Dispatch(TMessage& m) override;
+  // A setting that only changes how rows look.
+  template <class T>
+  void SetRepaint(T& field, const T& value) {
+    if (field == value) return;
+    field = value;
+    if (FView) FView->Invalidate();
+  }
+  // Takes a new line height, flagging the rows for measuring.
+  void ApplyLineHeight(int height);
+  // Sizes every auto-size section from its cells.
+  void AutoSizeAllColumns();
+  // Cell measuring (ElTreeMeasure.cpp).
+  TElCellStyle* CellStyle(TElTreeItem* item, int column);
+  TElFString CellText(TElTreeItem* item, int column);
+  bool IsOwnerDrawnCell(TElTreeItem* item, int column, TElCellStyle* style);
+  TPoint MeasureCellText(TElTreeItem* item, const TElFString& text, TElCellStyle* style, TElHTMLData* html);
+  int MeasureImages(TElTreeItem* item, bool checkBox);
+  int WidestCell(int column);
+  // Focus and selection (ElTreeSelection.cpp).
+  bool IsFilteredOut(TElTreeItem* item) const;
+  TElTreeItem* NearestShownItem(TElTreeItem* item);
+  void FixFilteredSelection();
+  void ScrollFocusedIntoLastRow(TElTreeItem* item);
+  void DelayTimerFired(TObject* sender);
+  template <class Visit>
+  void WalkItems(int from, int to, bool skipCollapsed, bool skipHidden, Visit visit);
+  void SelectRangeWalk(TElTreeItem* fromItem, TElTreeItem* toItem, bool selectDisabled, bool shownOnly);
   void RecountVisibleRows();
   int CountVisibleRows() const;
   // Walks the rows the tree shows, in order, over the flat list: a
@@ -1464,6 +1789,7 @@ class TCustomElTree : public TElXPThemedControl {
   bool FRemeasurePending = false;
   // The selection changed during the current input action.
   bool FSelChange = false;
+  TElTreeTextMeasurer* FTextMeasurer = nullptr;
   // Colours decided for the row being painted.
   TColor FCurrentRowColor = 0;
   TColor FCurrentTextColor = 0;
@@ -1619,22 +1945,6 @@ extern const TUnitInfo ElTreeUnit;
 class TElTree : public TCustomElTree {
  public:
   explicit TElTree(TComponent* owner) : TCustomElTree(owner) {}
-};
-
-// An update bracket of a tree: SetUpdating(True) now, SetUpdating(False)
-// when the scope ends. The end-of-update work may raise; while another
-// exception is already passing, its error is dropped so that the first one
-// reaches the caller.
-class TElTreeUpdateScope {
- public:
-  explicit TElTreeUpdateScope(TCustomElTree* tree);
-  ~TElTreeUpdateScope() noexcept(false);
-  TElTreeUpdateScope(const TElTreeUpdateScope&) = delete;
-  TElTreeUpdateScope& operator=(const TElTreeUpdateScope&) = delete;
-
- private:
-  TCustomElTree* tree_;
-  int exceptions_;
 };
 
 // ---------------------------------------------------------------------------

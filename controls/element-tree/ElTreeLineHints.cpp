@@ -208,11 +208,7 @@ bool TElTreeView::LineHintHiddenBy(const TMessage& m) {
 void TElTreeView::MouseWheelScroll(int wheelDelta) {
   UINT lines = 3;
   if (!SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0)) lines = 3;
-  // The bar's own rule: the setting clamped to 1..120, or a page a notch.
-  TElScrollBarGeometry geometry;
-  geometry.Page = std::max(1, ClientHeight() / std::max(1, FOwner->FLineHeight));
-  const TElWheelTurn turn = geometry.WheelTurn(wheelDelta, lines);
-  if (turn.Count > 0) SetTopIndex(FOwner->FTopIndex + turn.Delta * turn.Count);
+  WheelScroll(wheelDelta, lines);
 }
 
 void TElTreeView::WndProc(TMessage& m) {

@@ -13,12 +13,16 @@ TElTreeView::TElTreeView(TCustomElTree* tree) : TCustomControl(tree), FOwner(tre
 
 TElTreeView::~TElTreeView() = default;
 
+// Rows came or went: those above the top row may have, so the kept top
+// row's item no longer says where that row is.
 void TElTreeView::FlagRows() {
+  FTopItem = nullptr;
   FRowsChanged = true;
   FOwner->FlagUpdate();
 }
 
 void TElTreeView::FlagRowList() {
+  FTopItem = nullptr;
   FRowsChanged = true;
   FRecountPending = true;
   FOwner->FlagUpdate();

@@ -23,7 +23,10 @@ class TTestTree : public TElTree {
     FMultiSelect = value;
     if (!value) FSelectedItems.reset();
   }
-  void SetLineHeightRaw(int value) { FLineHeight = value; }
+  void SetLineHeightRaw(int value) {
+    FAutoLineHeight = false;
+    FLineHeight = value;
+  }
   void SetVirtualRaw(TVirtualityLevel value) { FVirtualityLevel = value; }
   // Filtering changes what is shown: the rows are counted again.
   void SetFiltered(bool value) {

@@ -1,0 +1,215 @@
+// The tree's settings whose setters do more than store the value: the
+// layout settings' deferred work, the line height, the settings that pull
+// others along, the image lists and the selection mode.
+#include "ElIni.hpp"
+#include "ElTree.hpp"
+#include "ExtCtrls.hpp"
+
+// The rows must be measured and filled again, and the content width worked
+// out again; the end of the update does it once.
+void TCustomElTree::LayoutChanged() {
+  for (int i = 0; i < FAllItems->Count(); ++i) static_cast<TElTreeItem*>(FAllItems->FastGet(i))->FHeightCache = 0xFFFF;
+  if (FView) {
+    FView->FlagFull();
+    FView->FlagRepaint();
+  }
+  FlagColumnWidths();
+  FlagRemeasure();
+}
+
+void TCustomElTree::SetFilteredVisibility(bool value) {
+  if (value == FFilteredVisibility) return;
+  TElTreeUpdateScope scope(this);
+  FFilteredVisibility = value;
+  if (FView) FView->FlagRowList();
+  LayoutChanged();
+}
+
+void TCustomElTree::SetChangeDelay(int value) {
+  FChangeDelay = value;
+  if (FDelayTimer) FDelayTimer->SetInterval(static_cast<Cardinal>(value > 0 ? value : 0));
+}
+
+void TCustomElTree::SetLineHeight(int value) {
+  if (FAutoLineHeight) return;
+  ApplyLineHeight(value == 0 ? DefineLineHeight() : value);
+}
+
+void TCustomElTree::SetAutoLineHeight(bool value) {
+  if (value == FAutoLineHeight) return;
+  FAutoLineHeight = value;
+  if (value) ApplyLineHeight(DefineLineHeight());
+}
+
+void TCustomElTree::SetDoInplaceEdit(bool value) { FDoInplaceEdit = value; }
+
+void TCustomElTree::SetExpandOnDblClick(bool value) {
+  FExpandOnDblClick = value;
+  if (value) FDblClickMode = dcmExpand;
+}
+
+void TCustomElTree::SetDblClickMode(TElDblClickMode value) {
+  FDblClickMode = value;
+  if (value != dcmExpand) FExpandOnDblClick = false;
+}
+
+void TCustomElTree::SetBarStyle(bool value) {
+  if (value == FBarStyle) return;
+  TElTreeUpdateScope scope(this);
+  FBarStyle = value;
+  if (value) {
+    FBkColor = clBtnFace;
+    FTextColor = clBtnText;
+    FLinesColor = clBtnShadow;
+  }
+  LayoutChanged();
+}
+
+void TCustomElTree::SetRowSelect(bool value) {
+  if (value == FRowSelect) return;
+  TElTreeUpdateScope scope(this);
+  FRowSelect = value;
+  if (!value) FFullRowSelect = false;
+  LayoutChanged();
+}
+
+void TCustomElTree::SetForcedScrollBars(TScrollStyle value) {
+  if (value == FForcedScrollBars) return;
+  FForcedScrollBars = value;
+  if (!FUseCustomScrollBars && HandleAllocated()) RecreateWnd();
+}
+
+// ---------------------------------------------------------------- background
+
+bool TCustomElTree::BackgroundNeedsPicture(TElBkGndType type) {
+  return type == bgtTileBitmap || type == bgtStretchBitmap || type == bgtCenterBitmap;
+}
+
+void TCustomElTree::SetBackgroundType(TElBkGndType value) {
+  if (value == FBackgroundType) return;
+  // A picture type without a picture fills with the colour; while the form
+  // is read the picture may still follow, and Loaded checks again.
+  if (BackgroundNeedsPicture(value) && !IsLoading() && (!FBackground || FBackground->Empty())) value = bgtColorFill;
+  FBackgroundType = value;
+  BackgroundChanged();
+}
+
+void TCustomElTree::BackgroundChanged() {
+  if (IsLoading() || !FView) return;
+  FView->Invalidate();
+}
+
+void TCustomElTree::SetGradientStartColor(TColor value) {
+  if (value == FGradientStartColor) return;
+  FGradientStartColor = value;
+  GradientChanged();
+}
+
+void TCustomElTree::SetGradientEndColor(TColor value) {
+  if (value == FGradientEndColor) return;
+  FGradientEndColor = value;
+  GradientChanged();
+}
+
+void TCustomElTree::SetGradientSteps(int value) {
+  if (value < 1 || value == FGradientSteps) return;
+  FGradientSteps = value;
+  GradientChanged();
+}
+
+void TCustomElTree::GradientChanged() {
+  if ((FBackgroundType == bgtHorzGradient || FBackgroundType == bgtVertGradient) && !IsUpdating()) BackgroundChanged();
+}
+
+// ---------------------------------------------------------------- selection mode
+
+void TCustomElTree::SetMultiSelect(bool value) {
+  if (value == FMultiSelect) return;
+  TElTreeUpdateScope scope(this);
+  if (value) {
+    FSelectedItems = std::make_unique<TElList>();
+    FMultiSelect = true;
+    if (FView && FView->FSelected) {
+      TElTreeItem* anchor = FView->FSelected;
+      if (anchor->Selected()) FSelectedItems->Add(anchor);
+    }
+    return;
+  }
+  ReduceSelectionToFocus();
+  FMultiSelect = false;
+  FSelectedItems.reset();
+  if (FView) FView->FSelected = GetFocusedItem();
+}
+
+void TCustomElTree::SetMultiSelectLevel(int value) {
+  if (value == FMultiSelectLevel) return;
+  FMultiSelectLevel = value;
+  if (FMultiSelect) {
+    TElTreeUpdateScope scope(this);
+    ReduceSelectionToFocus();
+  }
+}
+
+// Deselects everything, then selects the focused item alone.
+void TCustomElTree::ReduceSelectionToFocus() {
+  if (!FMultiSelect || !FSelectedItems) return;
+  DeselectAllEx(true);
+  if (TElTreeItem* focused = GetFocusedItem()) focused->SetSelected(true);
+}
+
+void TCustomElTree::SetSelectColumn(int value) {
+  if (!IsLoading() && (value < -1 || value >= HeaderSectionCount())) return;
+  if (value == FSelectColumn) return;
+  FSelectColumn = value;
+  if (FView) FView->Invalidate();
+}
+
+// ---------------------------------------------------------------- image lists
+
+void TCustomElTree::SetImages(TImageList* value) { SetImageList(FImages, value); }
+
+void TCustomElTree::SetImages2(TImageList* value) { SetImageList(FImages2, value); }
+
+void TCustomElTree::SetImageList(TImageList*& field, TImageList* value) {
+  if (field == value) return;
+  TElTreeUpdateScope scope(this);
+  if (field) {
+    if (FImageChangeLink) field->UnRegisterChanges(FImageChangeLink);
+    field->RemoveFreeNotification(this);
+  }
+  field = value;
+  if (field) {
+    if (FImageChangeLink) field->RegisterChanges(FImageChangeLink);
+    field->FreeNotification(this);
+  }
+  LayoutChanged();
+}
+
+void TCustomElTree::ImagesChanged(TObject* /*sender*/) {
+  TElTreeUpdateScope scope(this);
+  LayoutChanged();
+}
+
+void TCustomElTree::Notification(TComponent* component, TOperation operation) {
+  TElXPThemedControl::Notification(component, operation);
+  if (operation != opRemove) return;
+  if (component == FImages) SetImages(nullptr);
+  if (component == FImages2) SetImages2(nullptr);
+  if (component == static_cast<TComponent*>(FStorage)) FStorage = nullptr;
+}
+
+// ---------------------------------------------------------------- font
+
+void TCustomElTree::FontChanged(TObject* /*sender*/) {
+  TElTreeUpdateScope scope(this);
+  if (FHeaderUseTreeFont) {
+    if (FHeaderFont) FHeaderFont->Assign(Font());
+    if (FHeader) FHeader->Font()->Assign(Font());
+  }
+  LayoutChanged();
+}
+
+void TCustomElTree::Dispatch(TMessage& m) {
+  TElXPThemedControl::Dispatch(m);
+  if (m.Msg == CM_FONTCHANGED) FontChanged(this);
+}
