@@ -28,6 +28,7 @@ class TTestTree : public TElTree {
     FLineHeight = value;
   }
   void SetVirtualRaw(TVirtualityLevel value) { FVirtualityLevel = value; }
+  void FireDelayTimer() { DelayTimerFired(nullptr); }
   // Filtering changes what is shown: the rows are counted again.
   void SetFiltered(bool value) {
     FFilteredVisibility = value;
