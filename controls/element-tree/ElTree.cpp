@@ -30,6 +30,7 @@ TElTreeUpdateScope::~TElTreeUpdateScope() noexcept(false) {
 // ---------------------------------------------------------------- life
 
 TCustomElTree::TCustomElTree(TComponent* owner) : TElXPThemedControl(owner) {
+  SetUseCustomScrollBars(true);
   SetControlStyle(TControlStyle{csCaptureMouse, csClickEvents, csOpaque, csDoubleClicks, csReplicatable,
                                 csDisplayDragImage, csReflector});
   FAllItems = std::make_unique<TElList>();
@@ -38,20 +39,124 @@ TCustomElTree::TCustomElTree(TComponent* owner) : TElXPThemedControl(owner) {
   SetBounds(Left(), Top(), 200, 100);
   // The line-height rule never answers less than the item indent.
   FLineHeight = FItemIndent;
+}
+
+TCustomElTree::~TCustomElTree() {
+  for (TBitmap** picture : {&FBackground, &FPlusPicture, &FMinusPicture, &FLeafPicture, &FCheckBoxGlyph,
+                            &FRadioButtonGlyph})
+    FreeAndNil(*picture);
+  FreeAndNil(FHeaderFont);
+  FreeAndNil(FHScrollBarStyles);
+  FreeAndNil(FVScrollBarStyles);
+  FreeAndNil(FImageChangeLink);
+}
+
+// The parts are made after the constructor, through the factories, so that
+// a descendant's factories are the ones used.
+void TCustomElTree::AfterConstruction() {
+  TElXPThemedControl::AfterConstruction();
+  if (!FItems) FItems = CreateItems();
+  CreateParts();
+}
+
+void TCustomElTree::CreateParts() {
+  if (!FView) FView = CreateView();
+  FMainTextType = sftText;
+  FHintType = shtHintOrText;
+  FQuickEditMode = false;
+  WireView();
+  FView->SetCtl3D(false);
+  FView->SetParentShowHint(true);
+  FView->SetTabStop(true);
+  FView->SetTabOrder(0);
+  FView->SetParentFont(true);
+
+  FHScrollBar = new TElScrollBar(this);
+  FHScrollBarStyles = new TElScrollBarStyles(FHScrollBar, this);
+  SetUpScrollBar(FHScrollBar);
+  FHScrollBar->SetHeight(GetSystemMetrics(SM_CYVTHUMB));
+
+  FVScrollBar = new TElScrollBar(this);
+  FVScrollBarStyles = new TElScrollBarStyles(FVScrollBar, this);
+  SetUpScrollBar(FVScrollBar);
+  FVScrollBar->SetShowTrackHint(true);
+  FVScrollBar->SetKind(sbVertical);
+  FVScrollBar->SetWidth(GetSystemMetrics(SM_CXHTHUMB));
+  WireScrollBars();
+  for (TElScrollBarStyles* styles : {FHScrollBarStyles, FVScrollBarStyles})
+    styles->OnChange = TNotifyEvent(this, &TCustomElTree::BarStylesChanged);
+
+  FHeader = CreateHeader();
+  FView->FHeader = FHeader;
+  if (FHeader) {
+    FHeader->SetTracking(FHeaderHotTrack);
+    FHeader->SetTabStop(false);
+    FHeader->SetAlign(alNone);
+    FHeader->SetVisible(false);
+    FHeader->SetAllowDrag(false);
+    FHeader->SetKeepSortModes(true);
+    WireHeader();
+    FHeader->Font()->Assign(Font());
+  }
+  FLineHeight = DefineLineHeight();
+  FShowColumns = false;
+
+  FImageChangeLink = new TChangeLink;
+  FImageChangeLink->OnChange = TNotifyEvent(this, &TCustomElTree::ImagesChanged);
+  FBackground = new TBitmap;
+  FBackground->OnChange = TNotifyEvent(this, &TCustomElTree::BackgroundPictureChanged);
+  FHeaderFont = new TFont;
+  FHeaderFont->Assign(Font());
+  FHeaderFont->OnChange = TNotifyEvent(this, &TCustomElTree::HeaderFontChanged);
   FDelayTimer = new TTimer(this);
   FDelayTimer->SetEnabled(false);
   FDelayTimer->SetInterval(static_cast<Cardinal>(FChangeDelay));
   FDelayTimer->OnTimer = TNotifyEvent(this, &TCustomElTree::DelayTimerFired);
+  SetDoubleBuffered(true);
+
+  FView->SetParent(this);
+  FHScrollBar->SetParent(this);
+  FVScrollBar->SetParent(this);
+  if (FHeader) FHeader->SetParent(this);
 }
 
-TCustomElTree::~TCustomElTree() = default;
+// Both bars: hidden until needed, silent towards the parent, passing the
+// focus to the view on a press.
+void TCustomElTree::SetUpScrollBar(TElScrollBar* bar) {
+  bar->SetNotifyParent(false);
+  bar->SetParentFont(true);
+  bar->SetTabStop(false);
+  bar->SetCtl3D(false);
+  bar->SetVisible(false);
+  bar->SetAltDisablingArrows(true);
+  bar->SetIsHTML(true);
+  bar->OnMouseDown = TMouseEvent(this, &TCustomElTree::BarMouseDown);
+}
 
-void TCustomElTree::AfterConstruction() {
-  TElXPThemedControl::AfterConstruction();
-  if (!FItems) FItems = CreateItems();
-  if (!FView) FView = CreateView();
-  WireView();
-  WireScrollBars();
+void TCustomElTree::BarMouseDown(TObject* /*sender*/, TMouseButton, TShiftState, int, int) {
+  if (FView && !FView->Focused() && FView->CanFocus() && CanFocus()) FView->SetFocus();
+}
+
+TElHeader* TCustomElTree::CreateHeader() { return new TElHeader(this); }
+
+void TCustomElTree::BarStylesChanged(TObject* /*sender*/) {
+  if (FLayingOut || IsLoading()) return;
+  RequestLayout();
+}
+
+void TCustomElTree::BackgroundPictureChanged(TObject* /*sender*/) {
+  if (FBackground->Empty() && BackgroundNeedsPicture(FBackgroundType) && !IsLoading())
+    FBackgroundType = bgtColorFill;
+  BackgroundChanged();
+}
+
+void TCustomElTree::HeaderFontChanged(TObject* /*sender*/) {
+  if (!FHeaderUseTreeFont && FHeader) FHeader->Font()->Assign(FHeaderFont);
+}
+
+void TCustomElTree::ViewMouseWheel(TObject* /*sender*/, TShiftState shift, int wheelDelta, POINT mousePos,
+                                   bool& handled) {
+  OnMouseWheel(this, shift, wheelDelta, mousePos, handled);
 }
 
 void TCustomElTree::BeforeDestruction() {
@@ -80,6 +185,7 @@ void TCustomElTree::WireView() {
   FView->OnMouseDown = TMouseEvent(this, &TCustomElTree::DoMouseDown);
   FView->OnMouseMove = TMouseMoveEvent(this, &TCustomElTree::DoMouseMove);
   FView->OnMouseUp = TMouseEvent(this, &TCustomElTree::DoMouseUp);
+  FView->OnMouseWheel = TMouseWheelEvent(this, &TCustomElTree::ViewMouseWheel);
 }
 
 TElTreeItems* TCustomElTree::CreateItems() { return CreateItemsOfClass(&CreateElTreeItem<TElTreeItem>); }

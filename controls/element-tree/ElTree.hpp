@@ -950,7 +950,7 @@ class TElTreeView : public TCustomControl {
   int LastTopRow();
   int TotalRowsHeight();
   // The item at a shown row, walked to from the kept top row's item.
-  TElTreeItem* RowItem(int row);
+  TElTreeItem* ItemOfRow(int row);
   // Whether the rows have heights of their own.
   bool VariableHeights() const;
   // The bars' scroll events.
@@ -1095,6 +1095,8 @@ class TCustomElTree : public TElXPThemedControl {
   // descendant's factories are the ones used.
   void AfterConstruction() override;
   void BeforeDestruction() override;
+  // From another tree: the items and the settings that describe the look.
+  void Assign(TPersistent* source) override;
 
   // ---- the update counter
   // Begin raises the counter, end lowers it (never below 0); the deferred
@@ -1109,6 +1111,10 @@ class TCustomElTree : public TElXPThemedControl {
   TElTreeItems* Items() const { return FItems; }
   TElTreeView* View() const { return FView; }
   TElHeader* Header() const { return FHeader; }
+  TElScrollBarStyles* HorzScrollBarStyles() const { return FHScrollBarStyles; }
+  TElScrollBarStyles* VertScrollBarStyles() const { return FVScrollBarStyles; }
+  bool UseCustomScrollBars() const { return FUseCustomScrollBars; }
+  void SetUseCustomScrollBars(bool value);
   TElList* AllItems() const { return FAllItems.get(); }
   TElList* SelectedItems() const { return FSelectedItems.get(); }
   int VisibleCount() const { return FVisibleCount; }
@@ -1638,8 +1644,31 @@ class TCustomElTree : public TElXPThemedControl {
   void SetImageList(TImageList*& field, TImageList* value);
   void ImagesChanged(TObject* sender);
   void Notification(TComponent* component, TOperation operation) override;
-  // CM_FONTCHANGED: the font's work (FontChanged).
-  void Dispatch(TMessage& m) override;
+  // The parts (ElTree.cpp) and the header's events (ElTreeHeaderGlue.cpp).
+  void CreateParts();
+  void Loaded() override;
+  void SetUpScrollBar(TElScrollBar* bar);
+  void WireHeader();
+  void RemeasureAndRepaint();
+  void RequestLayout();
+  void HeaderSectionResized(TObject* sender, TElHeaderSection* section);
+  void HeaderSectionClicked(TObject* sender, TElHeaderSection* section);
+  void HeaderSectionShownOrHidden(TObject* sender, TElHeaderSection* section);
+  void HeaderSectionChange(TObject* sender, TElHeaderSection* section, TSectionChangeMode change);
+  void HeaderSectionDeleted(TObject* sender, TElHeaderSection* section);
+  void HeaderSectionExpanded(TObject* sender, TElHeaderSection* section);
+  void HeaderSectionCollapsed(TObject* sender, TElHeaderSection* section);
+  void HeaderSectionAutoSizeAsked(TObject* sender, TElHeaderSection* section);
+  void HeaderFilterCalled(TObject* sender, TElHeaderSection* section);
+  void HeaderLookup(TObject* sender, TElHeaderSection* section, AnsiString& text);
+  void HeaderLookupDone(TObject* sender, TElHeaderSection* section, const AnsiString& text, bool accepted);
+  void HeaderResized(TObject* sender);
+  void HeaderMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  void BarStylesChanged(TObject* sender);
+  void BackgroundPictureChanged(TObject* sender);
+  void HeaderFontChanged(TObject* sender);
+  void BarMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  void ViewMouseWheel(TObject* sender, TShiftState shift, int wheelDelta, POINT mousePos, bool& handled);
   // A setting that only changes how rows look.
   template <class T>
   void SetRepaint(T& field, const T& value) {

@@ -19,17 +19,6 @@ int TCustomElTree::CompareItems(TElTreeItem* /*item1*/, TElTreeItem* /*item2*/, 
                                 int /*direction*/) {
   return 0;
 }
-void TCustomElTree::SetShowColumns(bool value) {
-  if (value && HeaderSectionCount() == 0 && !IsLoading()) return;
-  FShowColumns = value;
-}
-TElHeader* TCustomElTree::CreateHeader() { return nullptr; }
-void TCustomElTree::SetHeaderColor(TColor /*value*/) {}
-TColor TCustomElTree::GetHeaderColor() { return clBtnFace; }
-void TCustomElTree::HeaderSectionChanged(TObject* /*sender*/, TElHeaderSection* /*section*/, int /*change*/) {}
-void TCustomElTree::HeaderSectionMoved(TObject* /*sender*/, TElHeaderSection* /*section*/, int /*oldPos*/,
-                                       int /*newPos*/) {}
-void TCustomElTree::HeaderSectionCreated(TObject* /*sender*/, TElHeaderSection* /*section*/) {}
 void TCustomElTree::DoInplaceEditorNeeded(TElTreeItem* /*item*/, int /*sectionIndex*/,
                                           TElFieldType /*supposedFieldType*/, TElTreeInplaceEditor*& editor) {
   editor = nullptr;

@@ -97,7 +97,7 @@ bool TElTreeView::VariableHeights() const { return FOwner->MultiLineCount() > 0;
 
 // ---------------------------------------------------------------- row walks
 
-TElTreeItem* TElTreeView::RowItem(int row) {
+TElTreeItem* TElTreeView::ItemOfRow(int row) {
   if (row < 0 || !FItems) return nullptr;
   if (FRecountPending) FOwner->RecountVisibleRows();
   if (row >= FOwner->FVisibleCount) return nullptr;
@@ -117,7 +117,7 @@ TElTreeItem* TElTreeView::RowItem(int row) {
 }
 
 int TElTreeView::RowsAbove(int row) {
-  TElTreeItem* item = RowItem(row);
+  TElTreeItem* item = ItemOfRow(row);
   if (!item) return std::max(0, row);
   const int height = ViewHeight();
   int sum = item->Height();
@@ -130,7 +130,7 @@ int TElTreeView::RowsAbove(int row) {
 }
 
 int TElTreeView::RowsBelow(int row) {
-  TElTreeItem* item = RowItem(row);
+  TElTreeItem* item = ItemOfRow(row);
   if (!item) return std::max(0, row);
   const int height = ViewHeight();
   int sum = item->Height();
@@ -154,7 +154,7 @@ int TElTreeView::LastTopRow() {
 
 void TElTreeView::FillVisibleRows(int first) {
   FVisibleRows->Clear();
-  TElTreeItem* item = RowItem(first);
+  TElTreeItem* item = ItemOfRow(first);
   if (first == FOwner->FTopIndex) FTopItem = item;
   const int height = ViewHeight();
   const bool variable = VariableHeights();
@@ -177,11 +177,11 @@ void TElTreeView::ApplyTopIndex(int row) {
   row = std::clamp(row, 0, LastTopRow());
   if (row != FOwner->FTopIndex) {
     // Walk the kept item to its new row before the index moves.
-    TElTreeItem* item = RowItem(row);
+    TElTreeItem* item = ItemOfRow(row);
     FOwner->FTopIndex = row;
     FTopItem = item;
   } else if (!FTopItem) {
-    FTopItem = RowItem(row);
+    FTopItem = ItemOfRow(row);
   }
   FillVisibleRows(row);
   FRowsChanged = true;

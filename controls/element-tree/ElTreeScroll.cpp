@@ -420,6 +420,10 @@ void TCustomElTree::Dispatch(TMessage& m) {
                      SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
       m.Result = 0;
       return;
+    case CM_FONTCHANGED:
+      TElXPThemedControl::Dispatch(m);
+      FontChanged(this);
+      return;
     case WM_SIZE:
       TElXPThemedControl::Dispatch(m);
       LayOutParts();

@@ -209,7 +209,105 @@ void TCustomElTree::FontChanged(TObject* /*sender*/) {
   LayoutChanged();
 }
 
-void TCustomElTree::Dispatch(TMessage& m) {
-  TElXPThemedControl::Dispatch(m);
-  if (m.Msg == CM_FONTCHANGED) FontChanged(this);
+
+void TCustomElTree::SetUseCustomScrollBars(bool value) {
+  if (value == FUseCustomScrollBars) return;
+  FUseCustomScrollBars = value;
+  if (HandleAllocated()) RecreateWnd();
+}
+
+// ---------------------------------------------------------------- header
+
+void TCustomElTree::SetShowColumns(bool value) {
+  if (value == FShowColumns) return;
+  // Columns need sections; a form being read may bring them later.
+  if (value && HeaderSectionCount() == 0 && !IsLoading()) return;
+  TElTreeUpdateScope scope(this);
+  FShowColumns = value;
+  if (FHeader) FHeader->SetVisible(value);
+  LayoutChanged();
+  RequestLayout();
+}
+
+void TCustomElTree::SetHeaderColor(TColor value) {
+  if (FHeader) FHeader->SetColor(value);
+}
+
+TColor TCustomElTree::GetHeaderColor() { return FHeader ? FHeader->Color() : clBtnFace; }
+
+// ---------------------------------------------------------------- loading and copying
+
+void TCustomElTree::Loaded() {
+  TElXPThemedControl::Loaded();
+  TElTreeUpdateScope scope(this);
+  if (FSortMode == smAdd || FSortMode == smAddClick) {
+    DoSortBegin();
+    SortItemChildren(GetRoot(), true);
+    DoSortEnd();
+  }
+  FontChanged(this);
+  ReRenderHTMLItems();
+  if (FSelectColumn >= HeaderSectionCount()) FSelectColumn = -1;
+  if (FHeader && FStreamedHeaderHeight > 0 && FStreamedHeaderHeight != FHeader->Height())
+    FHeader->SetHeight(FStreamedHeaderHeight);
+  // The picture a picture type waited for did not come: fill with the colour.
+  if (BackgroundNeedsPicture(FBackgroundType) && (!FBackground || FBackground->Empty())) FBackgroundType = bgtColorFill;
+  Resize();
+  if (FHeader) FHeader->Font()->Assign(FHeaderUseTreeFont ? Font() : FHeaderFont);
+  AutoSizeAllColumns();
+  LayoutChanged();
+}
+
+void TCustomElTree::Assign(TPersistent* source) {
+  auto* other = dynamic_cast<TCustomElTree*>(source);
+  if (!other) {
+    TElXPThemedControl::Assign(source);
+    return;
+  }
+  TElTreeUpdateScope scope(this);
+  FItems->Assign(other->FItems);
+  FLinesStyle = other->FLinesStyle;
+  FLinesColor = other->FLinesColor;
+  FDeselectChildrenOnCollapse = other->FDeselectChildrenOnCollapse;
+  FDrawFocusRect = other->FDrawFocusRect;
+  FBarStyle = other->FBarStyle;
+  FAlwaysKeepSelection = other->FAlwaysKeepSelection;
+  FFullRowSelect = other->FFullRowSelect;
+  FDragType = other->FDragType;
+  FAutoLookup = other->FAutoLookup;
+  FSelectColumn = other->FSelectColumn;
+  FAutoExpand = other->FAutoExpand;
+  if (other->FPlusPicture) PlusPicture()->Assign(other->FPlusPicture);
+  if (other->FMinusPicture) MinusPicture()->Assign(other->FMinusPicture);
+  if (other->FLeafPicture) LeafPicture()->Assign(other->FLeafPicture);
+  FCustomPlusMinus = other->FCustomPlusMinus;
+  FShowCheckboxes = other->FShowCheckboxes;
+  FShowLeafButton = other->FShowLeafButton;
+  FHideHorzScrollBar = other->FHideHorzScrollBar;
+  FHideVertScrollBar = other->FHideVertScrollBar;
+  FBkColor = other->FBkColor;
+  FTextColor = other->FTextColor;
+  FShowButtons = other->FShowButtons;
+  FShowLines = other->FShowLines;
+  FShowImages = other->FShowImages;
+  FShowRoot = other->FShowRoot;
+  FLineHintMode = other->FLineHintMode;
+  SetShowColumns(other->FShowColumns);
+  FBorderStyle = other->FBorderStyle;
+  FDoInplaceEdit = other->FDoInplaceEdit;
+  FHorizontalLines = other->FHorizontalLines;
+  FVerticalLines = other->FVerticalLines;
+  FScrollTracking = other->FScrollTracking;
+  FTracking = other->FTracking;
+  FHeaderHotTrack = other->FHeaderHotTrack;
+  FOwnerDrawByColumn = other->FOwnerDrawByColumn;
+  FOwnerDrawMask = other->FOwnerDrawMask;
+  FDragTrgDrawMode = other->FDragTrgDrawMode;
+  FTopIndex = other->FTopIndex;
+  if (FView) FView->ClearTopRowCache();
+  FAutoLineHeight = other->FAutoLineHeight;
+  FLineHeight = other->FLineHeight;
+  FStorage = other->FStorage;
+  FStoragePath = other->FStoragePath;
+  LayoutChanged();
 }
