@@ -14,9 +14,15 @@
 #     package list and the guest's own scripts;
 #  2. boots it with the checkout and the build tree shared over 9p, the image
 #     never modified;
-#  3. runs the programs four at a time through CTest under 32-bit Wine, each
+#  3. walks the main job's wizard from the i686 media folder (build/i686/media)
+#     as scripts/run.sh does, Welcome to Finish, with the screenshots saved in
+#     build/i686/mainjob-screens/, and checks the files, registry values and
+#     shortcuts of the install;
+#  4. runs the programs four at a time through CTest under 32-bit Wine, each
 #     with its CTest time limit, and ends with CTest's summary; the exit
-#     status is non-zero on any failure.
+#     status is non-zero on any failure, of the walk or of a test.
+# The tests of the build itself (CTest label "host": the media folder's
+# check) run on this machine before the emulated one boots.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 GUEST="$ROOT/scripts/i686-guest"
@@ -28,10 +34,10 @@ BUILD="$(cd "$BUILD" && pwd)"
 
 # The programs worth running emulated: the 32-bit facts, the engine with its
 # install scenarios and the run-time binding of unrar.dll, the stand-ins, the
-# uninstaller, the PNG codec, the element base, the tree's item model, the
-# folder-tree kit, the class library and the setup wizard's units (41 s
-# emulated).
-TESTS='^(platform_tests|engine_tests|engine_scenarios|unrar_tests|uninstaller_tests|uninsts_tests|kv4_tests|skin_tests|element_tests|element_tests_windows_versions|element_tree_model_tests|foldertree_tests|classlib_tests|classlib_stream_tests|classlib_graphics_tests|classlib_controls_tests|wizard_tests)$'
+# uninstaller, the PNG codec, the element base (also with the visual style
+# off and on), the tree's controls and item model, the folder-tree kit, the
+# class library, the setup wizard's units and its end-to-end scenarios.
+TESTS='^(platform_tests|engine_tests|engine_scenarios|unrar_tests|uninstaller_tests|uninsts_tests|kv4_tests|skin_tests|element_tests|element_tests_windows_versions|element_tests_theme_states|element_tree_tests|element_tree_model_tests|foldertree_tests|classlib_tests|classlib_stream_tests|classlib_graphics_tests|classlib_controls_tests|wizard_tests|wizard_scenarios)$'
 PARALLEL="${I686_PARALLEL:-4}"
 # The whole emulated run, boot to power-off; per-program limits are CTest's.
 RUN_LIMIT="${I686_RUN_LIMIT:-3600}"
@@ -182,6 +188,9 @@ ensure_image() {
 main() {
   "$ROOT/scripts/setup.sh"
   BUILD_DIR_I686="$BUILD" "$ROOT/scripts/build.sh" x86_64 i686
+  local host_status=0
+  log "checking the i686 build on this machine"
+  ctest --test-dir "$BUILD" -L host --output-on-failure || host_status=1
   ensure_image
 
   JOB="$BUILD/emulated-run"
@@ -210,12 +219,26 @@ main() {
     echo "i686: 0 passed, 1 failed"
     exit 1
   fi
+  # The walk's screenshots, as PNG files beside the build.
+  local screens="$BUILD/mainjob-screens" shot walk
+  rm -rf "$screens"
+  mkdir -p "$screens"
+  for shot in "$JOB"/mainjob-screens/*.bmp; do
+    [ -f "$shot" ] && convert "$shot" "$screens/$(basename "${shot%.bmp}").png"
+  done
+  walk="$(cat "$JOB/mainjob-status" 2>/dev/null || true)"
+  if [ "$walk" = 0 ]; then
+    log "main job walked on the i686 media folder; screenshots in ${screens#$ROOT/}/"
+  else
+    echo "test-i686: the main job's walk on the i686 media folder failed (see above)" >&2
+  fi
   # CTest's summary again as the plain closing line.
   local summary
   summary="$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$JOB/console.log" | tail -1 || true)"
   if [[ "$summary" =~ ([0-9]+)\ tests?\ failed\ out\ of\ ([0-9]+) ]]; then
     echo "i686: $((BASH_REMATCH[2] - BASH_REMATCH[1])) passed, ${BASH_REMATCH[1]} failed"
   fi
+  [ "$walk" = 0 ] && [ "$host_status" = 0 ] || exit 1
   exit "$status"
 }
 

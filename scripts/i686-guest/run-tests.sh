@@ -32,6 +32,22 @@ export WINE=/usr/lib/wine/wine WINEARCH=win32 WINE_PREFIX_TEMPLATE=/opt/wine-tem
 # starting Wine; three at a time keep the processors busy.
 export SCENARIO_JOBS=3
 . "$I686_ROOT/scripts/wine-env.sh"
+
+# The main job's walk of the media folder as it ships, in a fresh prefix of
+# its own; the screenshots (BMP: the machine has no ImageMagick) and the
+# result go to the job folder, where the host picks them up.
+. "$I686_ROOT/scripts/mainjob.sh"
+start=$SECONDS
+wine_env_start "$I686_BUILD/mainjob-prefix"
+mainjob_status=0
+mainjob_walk "$I686_BUILD/media" "$I686_BUILD/wizard/wizdrive.exe" /mnt/job/mainjob-screens /mnt/job/mainjob-logs ||
+  mainjob_status=1
+mainjob_report "$I686_BUILD/payload/tree" || mainjob_status=1
+wine_env_stop
+echo "$mainjob_status" >/mnt/job/mainjob-status
+echo "guest: main job walked in $((SECONDS - start)) s, status $mainjob_status"
+
+start=$SECONDS
 wine_env_start "$I686_BUILD/wineprefix"
 # Without a controlling terminal (setsid), console programs that the tests
 # start write nowhere instead of onto the machine's console; through a pipe,
@@ -40,5 +56,6 @@ setsid -w ctest --test-dir "$I686_BUILD" -j "$I686_PARALLEL" --output-on-failure
   "${I686_CTEST_ARGS[@]}" 2>&1 | cat
 status=${PIPESTATUS[0]}
 wine_env_stop
+echo "guest: tests run in $((SECONDS - start)) s"
 cp "$I686_BUILD/Testing/Temporary/LastTest.log" /mnt/job/ 2>/dev/null
 echo "$status" >/mnt/job/status
