@@ -84,27 +84,24 @@ mainjob_walk() {
 # A key's values as reg lists them (in the OEM code page), and reg's status.
 _mainjob_query() {
   local out rc=0
-  out="$("$WINE" reg query "$@" 2>/dev/null)" || rc=$?
+  out="$("$WINE" reg query "$1" 2>/dev/null)" || rc=$?
   printf '%s\n' "$out" | iconv -f cp866 -t utf-8 | tr -d '\r' | sed '/^$/d'
   return $rc
 }
 
-# Whether the value's line (KEY and /v NAME or /ve) matches the pattern.
-_mainjob_has() {
-  local pattern="$1" out; shift
-  out="$(_mainjob_query "$@")" || return 1
-  grep -qE "$pattern" <<<"$out"
-}
-
 mainjob_report() {
-  local tree="${1:-}" target missing=() key value f lnk
+  local tree="${1:-}" target missing=() keys=() listed=() key value f lnk i
   target="$("$WINE" winepath -u "$MAINJOB_TARGET" 2>/dev/null | tr -d '\r')"
   echo "== product folder $MAINJOB_TARGET: $(find "$target" -type f 2>/dev/null | wc -l) files"
   ls "$target" 2>/dev/null || true
+  # Each key is read once (a Wine process is slow to start in the emulated
+  # machine), listed, and checked from that listing.
   echo "== registry"
-  for key in 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Lumbrix 2008' \
-             'HKLM\Software\Kestrum\Lumbrix 2008' 'HKCR\.qzarc' 'HKCR\Kestrum.Archive\DefaultIcon'; do
-    _mainjob_query "$key" || echo "$key: missing"
+  keys=('HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Lumbrix 2008'
+        'HKLM\Software\Kestrum\Lumbrix 2008' 'HKCR\.qzarc' 'HKCR\Kestrum.Archive\DefaultIcon')
+  for i in "${!keys[@]}"; do
+    listed[i]="$(_mainjob_query "${keys[i]}")" || listed[i]=""
+    if [ -n "${listed[i]}" ]; then printf '%s\n' "${listed[i]}"; else echo "${keys[i]}: missing"; fi
   done
   echo "== shortcuts"
   find "$WINEPREFIX/drive_c" -name '*.lnk' \( -path '*Kestrum*' -o -path '*Desktop*' \) 2>/dev/null |
@@ -117,13 +114,12 @@ mainjob_report() {
   done < <(cd "$tree" && find . -type f -printf '%P\0')
   [ -s "$target/uninstall.lst" ] || missing+=("file uninstall.lst")
   for value in DisplayIcon DisplayName DisplayVersion Publisher UninstallString URLInfoAbout; do
-    _mainjob_has "^ *$value +REG_SZ +[^ ]" 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Lumbrix 2008' \
-      /v "$value" || missing+=("uninstall value $value")
+    grep -qE "^ *$value +REG_SZ +[^ ]" <<<"${listed[0]}" || missing+=("uninstall value $value")
   done
-  _mainjob_has "REG_SZ +$(sed 's/[][\\.*^$()+?{}|]/\\&/g' <<<"$MAINJOB_TARGET")\\\\?$" \
-    'HKLM\Software\Kestrum\Lumbrix 2008' /v Lumbrix2008Path || missing+=("value Lumbrix2008Path naming the product folder")
-  _mainjob_has 'REG_SZ +Kestrum\.Archive$' 'HKCR\.qzarc' /ve || missing+=("association .qzarc")
-  _mainjob_has 'REG_SZ +[^ ]' 'HKCR\Kestrum.Archive\DefaultIcon' /ve || missing+=("association icon")
+  grep -qE "^ *Lumbrix2008Path +REG_SZ +$(sed 's/[][\\.*^$()+?{}|]/\\&/g' <<<"$MAINJOB_TARGET")\\\\?$" <<<"${listed[1]}" ||
+    missing+=("value Lumbrix2008Path naming the product folder")
+  grep -qE 'REG_SZ +Kestrum\.Archive$' <<<"${listed[2]}" || missing+=("association .qzarc")
+  grep -qE 'REG_SZ +[^ ]' <<<"${listed[3]}" || missing+=("association icon")
   for lnk in 'Kestrum/Lumbrix 2008/Лумбрикс 2008.lnk' 'Kestrum/Lumbrix 2008/Удалить Лумбрикс 2008.lnk' \
              'Kestrum/Lumbrix 2008/Учебник Лумбрикса.lnk' 'Desktop/Лумбрикс 2008.lnk'; do
     [ -n "$(find "$WINEPREFIX/drive_c" -path "*/$lnk" -type f -size +0 2>/dev/null)" ] ||
