@@ -47,6 +47,7 @@ GUEST_SUITE=bookworm
 GUEST_BASE=linux-image-amd64,initramfs-tools,kmod,udev,ca-certificates
 GUEST_PACKAGES=(wine wine32:i386 wine64 libwine:i386 libwine:amd64 procps locales xvfb xauth cmake)
 GUEST_DISK_SIZE=8G
+SCRATCH_DISK_SIZE=24G
 
 if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
 
@@ -204,13 +205,22 @@ main() {
     printf ')\n'
   } >"$JOB/env"
 
+  # The build's copy and every Wine prefix of the run go to a scratch disk of
+  # their own (sparse: it takes on this machine what the run writes): the
+  # image's disk has too little room for the install scenarios' prefixes
+  # side by side.
+  truncate -s "$SCRATCH_DISK_SIZE" "$JOB/scratch.img"
+  mke2fs -q -t ext4 -F -L scratch "$JOB/scratch.img"
+
   log "running the i686 tests in the emulated machine ($PARALLEL at a time)"
   local start=$SECONDS
   run_guest "$IMAGE" "$JOB" "$RUN_LIMIT" \
     -drive "file=$IMAGE/root.qcow2,if=virtio,format=qcow2,snapshot=on" \
+    -drive "file=$JOB/scratch.img,if=virtio,format=raw" \
     -virtfs "local,path=$ROOT,mount_tag=src,security_model=none,readonly=on,id=src" \
     -virtfs "local,path=$BUILD,mount_tag=build,security_model=none,readonly=on,id=build" |
     tee "$JOB/console.log" || true
+  rm -f "$JOB/scratch.img"
   local status
   status="$(cat "$JOB/status" 2>/dev/null || true)"
   log "emulated run: $((SECONDS - start)) s from boot to power-off; CTest's log: ${JOB#$ROOT/}/LastTest.log"

@@ -15,10 +15,12 @@ share() {  # tag, mount point, options
 }
 share src "$I686_ROOT" ro || exit 1
 share build /mnt/build ro || exit 1
-# The copy lives on the guest's ext4 disk (a throwaway overlay of the image),
-# not in tmpfs: Wine keeps the hidden and system attributes in extended
+# The copy lives on an ext4 disk (the host's scratch disk, else a throwaway
+# overlay of the image), not in tmpfs: Wine keeps the hidden and system attributes in extended
 # attributes, which this kernel's tmpfs does not store.
 mkdir -p /var/tmp/build "$I686_BUILD" 2>/dev/null
+# The host's scratch disk, when it gives one, holds the copy and the prefixes.
+if [ -b /dev/vdb ]; then mount /dev/vdb /var/tmp/build || exit 1; fi
 mount --bind /var/tmp/build "$I686_BUILD" || exit 1
 start=$SECONDS
 # Object files, libraries and the host's Wine prefixes stay behind.
@@ -44,6 +46,7 @@ mainjob_walk "$I686_BUILD/media" "$I686_BUILD/wizard/wizdrive.exe" /mnt/job/main
   mainjob_status=1
 mainjob_report "$I686_BUILD/payload/tree" || mainjob_status=1
 wine_env_stop
+rm -rf "$I686_BUILD/mainjob-prefix"
 echo "$mainjob_status" >/mnt/job/mainjob-status
 echo "guest: main job walked in $((SECONDS - start)) s, status $mainjob_status"
 
