@@ -33,6 +33,9 @@ export WINE=/usr/lib/wine/wine WINEARCH=win32 WINE_PREFIX_TEMPLATE=/opt/wine-tem
 # The install scenarios, each in a fresh prefix, spend most of their time
 # starting Wine; three at a time keep the processors busy.
 export SCENARIO_JOBS=3
+# Of the wizard's scenarios, which run one after another with the other
+# programs on the one desktop, the main road, a cancel and a failure.
+export WIZARD_SCENARIOS_FILTER='WizardScenario.WalkFromWelcomeToFinishInstallsTheProduct:By/WizardCancel.DuringExtractionRollsBackAndEnds/close_button:By/WizardFailure.ShowsTheErrorPageAndLeavesNothingOfTheInstall/DamagedPayload'
 . "$I686_ROOT/scripts/wine-env.sh"
 
 # The main job's walk of the media folder as it ships, in a fresh prefix of

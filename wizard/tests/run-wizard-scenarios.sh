@@ -6,10 +6,11 @@
 # scenario it packs, once per build folder, the large payload the cancel
 # scenarios need (wizard/scenario-payloads/large.z).
 # Usage: run-wizard-scenarios.sh BUILD_DIR SCENARIOS_EXE [gtest filter]
+# Without a filter argument, WIZARD_SCENARIOS_FILTER (default all) chooses.
 set -u
 BUILD="$(cd "$1" && pwd)"
 EXE="$2"
-FILTER="${3:-*}"
+FILTER="${3:-${WIZARD_SCENARIOS_FILTER:-*}}"
 JOBS="${SCENARIO_JOBS:-3}"
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 BASE="$BUILD/wizard-prefixes"
