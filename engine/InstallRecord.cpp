@@ -90,6 +90,7 @@ bool TInstallRecord::Begin(const AnsiString& target, const AnsiString& registere
   installed_.clear();
   known_.clear();
   earlier_.clear();
+  ownList_ = false;
   // The target and the parents the extraction will create, outermost first.
   std::vector<AnsiString> missing;
   for (AnsiString path = target_; !path.empty();) {
@@ -109,7 +110,8 @@ bool TInstallRecord::Begin(const AnsiString& target, const AnsiString& registere
     created_.push_back(*it);
   }
   // Read before the extraction, which might bring a list of its own.
-  if (SameFolder(registeredFolder, target_)) earlier_ = EarlierListNames(target_ + "\\" + installedfiles::FileName);
+  ownList_ = SameFolder(registeredFolder, target_);
+  if (ownList_) earlier_ = EarlierListNames(target_ + "\\" + installedfiles::FileName);
   return true;
 }
 
@@ -183,6 +185,14 @@ bool TInstallRecord::NoteEntry(const AnsiString& relativeName, bool isFolder) {
 bool TInstallRecord::WriteList() {
   if (target_.empty()) return false;
   const AnsiString listPath = target_ + "\\" + installedfiles::FileName;
+  // A list the product did not write for this folder is somebody else's
+  // file: it is kept under a backup name, as a payload file's namesake is.
+  if (!ownList_) {
+    const TKnown found = Look(listPath, false);
+    if (found.Origin == TOrigin::Existed && !(found.Attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        !MoveAside(listPath, installedfiles::FileName))
+      return false;
+  }
   std::vector<std::string> names = earlier_;
   std::set<std::string> listed(names.begin(), names.end());
   const std::set<std::string> earlier = listed;

@@ -61,5 +61,6 @@ class TInstallRecord {
   std::vector<AnsiString> created_;
   std::vector<AnsiString> installed_;
   std::vector<std::string> earlier_;  // the earlier install's list, UTF-8
+  bool ownList_ = false;  // a list in the target is this product's for this folder
   std::map<AnsiString, TKnown> known_;
 };

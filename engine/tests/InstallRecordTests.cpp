@@ -171,6 +171,10 @@ TEST_F(InstallRecord, AListThatIsNotTheRegisteredProductsOwnIsNeverMerged) {
   record_.NoteEntry("kv4.exe", false);
   ASSERT_TRUE(record_.WriteList());
   EXPECT_EQ(ReadFile(list), Header + "kv4.exe\r\n");
+  // It is not the product's, so it is kept, and a rollback brings it back.
+  EXPECT_EQ(ReadFile(list + ".lumbrix-original"), Header + "letter.doc\r\n");
+  RemoveInstallFolder(Target(), record_.CreatedPaths());
+  EXPECT_EQ(ReadFile(list), Header + "letter.doc\r\n");
   // The registered folder, but the list came with the payload.
   const AnsiString registered = Target();
   ASSERT_TRUE(DeleteFileA(list.c_str()));
@@ -192,6 +196,7 @@ TEST_F(InstallRecord, TheNewListTakesTheOldNamesPlaceAndNeverWritesThroughIt) {
   ASSERT_TRUE(record_.WriteList());
   EXPECT_EQ(ReadFile(list), Header + "kv4.exe\r\n");
   EXPECT_EQ(ReadFile(users), "the user's letter");
-  // Nothing but the list was left beside it.
-  EXPECT_EQ(ListTree(Target()), std::vector<AnsiString>{installedfiles::FileName});
+  // Nothing but the list was left beside the name the link was kept under.
+  EXPECT_EQ(ListTree(Target()), (std::vector<AnsiString>{installedfiles::FileName,
+                                                         AnsiString(installedfiles::FileName) + ".lumbrix-original"}));
 }
