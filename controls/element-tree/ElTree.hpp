@@ -1481,8 +1481,6 @@ class TCustomElTree : public TElXPThemedControl {
   TTargetDropEvent OnOleTargetDrop;
   TOleDragStartEvent OnOleDragStart;
   TOleDragFinishEvent OnOleDragFinish;
-  TMouseWheelEvent OnMouseWheelDown;
-  TMouseWheelEvent OnMouseWheelUp;
 
   // ---- operations added by the tree, in slot order
   virtual void DoHTMLImageNeeded(TObject* sender, const TElFString& src, TBitmap*& image);
@@ -1975,6 +1973,9 @@ class TElTree : public TCustomElTree {
  public:
   explicit TElTree(TComponent* owner) : TCustomElTree(owner) {}
 };
+
+// Registers the tree's published properties (the unit's start-up).
+void PublishTree();
 
 // ---------------------------------------------------------------------------
 // The tree's invariants, for tests: FAllItems is the depth-first walk of the

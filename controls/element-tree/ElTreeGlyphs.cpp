@@ -77,4 +77,13 @@ void RecolourElTreeGlyphs() {
   if (g_glyphs.Plus) LoadGlyphs();
 }
 
-const TUnitInfo ElTreeUnit = {"ElTree", &LoadGlyphs, &FreeGlyphs};
+namespace {
+
+void StartElTree() {
+  LoadGlyphs();
+  PublishTree();
+}
+
+}  // namespace
+
+const TUnitInfo ElTreeUnit = {"ElTree", &StartElTree, &FreeGlyphs};
