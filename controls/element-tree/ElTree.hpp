@@ -22,6 +22,7 @@
 // ElTreeGlyphs.cpp (the built-in buttons) and ElTreePendingOperations.cpp.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -43,6 +44,7 @@
 #include "Forms.hpp"
 #include "HTMLRender.hpp"
 #include "StdCtrls.hpp"
+#include "Thread.hpp"
 #include "Variants.hpp"
 
 class TCustomElTree;
@@ -107,6 +109,13 @@ using TDragTypes = TSet<TDragType>;
 
 // Where a point lies on a row.
 enum TSTItemPart : Byte { HitButton, HitText, HitCell, HitIndent, HitImage, HitImage2, HitCheckBox, HitNowhere };
+
+// A horizontal span [Left, Right); an empty one holds nothing.
+struct TElPartSpan {
+  std::int32_t Left = 0;
+  std::int32_t Right = 0;
+  bool Contains(int x) const { return x >= Left && x < Right; }
+};
 
 // What changed in an item (OnItemChange).
 enum TItemChangeMode : Byte { icmText = 0, icmState = 1, icmCheckState = 2, icmColumnText = 3 };
@@ -543,6 +552,19 @@ class TElTreeItem : public TPersistent {
   int TextLeft() const { return FTextLeft; }
   int TextRight() const { return FTextRight; }
   void SetTextSpan(int left, int right) { FTextLeft = left; FTextRight = right; }
+  // Where the last paint drew the button, check box and images (HitButton,
+  // HitCheckBox, HitImage, HitImage2), in tree coordinates as the text span.
+  TElPartSpan PartSpan(TSTItemPart part) const {
+    const int slot = PartSlot(part);
+    return slot < 0 ? TElPartSpan{} : FPartSpans[slot];
+  }
+  void SetPartSpan(TSTItemPart part, int left, int right) {
+    const int slot = PartSlot(part);
+    if (slot >= 0) FPartSpans[slot] = TElPartSpan{left, right};
+  }
+  void ClearPartSpans() {
+    for (TElPartSpan& span : FPartSpans) span = TElPartSpan{};
+  }
 
   // ---- heights
   // The row height (see the height rule in ElTreeItem.cpp).
@@ -710,6 +732,16 @@ class TElTreeItem : public TPersistent {
   Cardinal FFlags = ifDefault;
   std::int32_t FTextLeft = 0;
   std::int32_t FTextRight = 0;
+  TElPartSpan FPartSpans[4];
+  static int PartSlot(TSTItemPart part) {
+    switch (part) {
+      case HitButton: return 0;
+      case HitCheckBox: return 1;
+      case HitImage: return 2;
+      case HitImage2: return 3;
+      default: return -1;
+    }
+  }
   std::int32_t FImageIndex = -1;
   std::int32_t FStateImageIndex = -1;
   std::int32_t FImageIndex2 = -1;
@@ -849,6 +881,36 @@ class TElTreeTextMeasurer {
 };
 
 // ---------------------------------------------------------------------------
+// Ends an incremental search after a pause in the typing: each pause that
+// passes without a renewal (KeepAlive) ends the thread, whose OnTerminate
+// then clears the search text in the user-interface thread. The thread frees
+// itself after its end.
+class TSearchTextTimeoutThread : public TThread {
+ public:
+  TSearchTextTimeoutThread();
+  ~TSearchTextTimeoutThread() override;
+  // False once the thread has left its wait: a renewal comes too late then.
+  bool SetKeepAlive(bool value);
+  bool GetKeepAlive();
+  // Ends the wait at once (after Terminate).
+  void Wake();
+
+  // The pause in milliseconds (500); tests shorten it.
+  static std::atomic<Cardinal> PauseMs;
+  // Threads made and not yet freed, for tests that wait on their end.
+  static std::atomic<int> Alive;
+
+ protected:
+  void Execute() override;
+
+ private:
+  CRITICAL_SECTION FLock;
+  bool FKeepAlive = false;
+  bool FLeft = false;
+  HANDLE FWakeEvent = nullptr;
+};
+
+// ---------------------------------------------------------------------------
 // The inner view: the rows on screen and the state of the pointer, the
 // selection and the in-place edit. Painting and input are written apart.
 class TElTreeView : public TCustomControl {
@@ -963,11 +1025,25 @@ class TElTreeView : public TCustomControl {
   // Selects or deselects an item as a click or a focus move does.
   void ToggleSelection(TElTreeItem* item);
 
+  // ---- incremental search (ElTreeSearch.cpp)
+  // A typed character (Esc clears, Backspace shortens, other control
+  // characters and the space are ignored): the first item in tree order whose
+  // text starts with the search text, case ignored, is focused. The answer is
+  // false: the key press goes on to its usual handling.
+  bool SearchKey(char key);
+  const AnsiString& SearchText() const { return FSearchText; }
+  TSearchTextTimeoutThread* SearchThread() const { return FSearchThread; }
+
  protected:
   friend class TCustomElTree;
   friend class TElTreeItem;
   friend class TElTreeItems;
   friend class TElTreeInvariants;
+
+  void KeyPress(char& key) override;
+  void StartOrRenewSearchTimeout();
+  void StopSearchThread();
+  void SearchThreadTerminated(TObject* sender);
 
   TCustomElTree* FOwner;
   TElHeader* FHeader = nullptr;
@@ -1060,6 +1136,8 @@ class TElTreeView : public TCustomControl {
   bool FMirror = false;
   int FMirrorSum = 0;
   int MirrorX(int x, int width) const { return FMirror ? FMirrorSum - x - width : x; }
+  // Keeps a drawn part's span [Left, Right) of the main cell for hit testing.
+  void RecordPartSpan(TElTreeItem* item, TSTItemPart part, int left, int right);
   TRect MirrorRect(const TRect& r) const {
     return FMirror ? TRect{FMirrorSum - r.right, r.top, FMirrorSum - r.left, r.bottom} : r;
   }

@@ -610,6 +610,7 @@ void TElTreeView::DrawMainCell(TCanvas* canvas, TElTreeItem* item, TRect cell, T
   // Indent, lines, button, check box and images, left to right.
   const bool rootColumn = (t->FShowRoot && t->FShowLines) || (t->FShowButtons && t->FShowRootButtons);
   TRect rest = cell;
+  item->ClearPartSpans();
   rest.left += item->Indent() + (rootColumn ? ii : ii / 5);
   const int level = item->Level();
   if (t->FShowLines && !item->NoTreeLines())
@@ -699,6 +700,12 @@ void TElTreeView::DrawMainCell(TCanvas* canvas, TElTreeItem* item, TRect cell, T
 
 // ---------------------------------------------------------------- painters
 
+void TElTreeView::RecordPartSpan(TElTreeItem* item, TSTItemPart part, int left, int right) {
+  if (right <= left) return;
+  const TRect span = MirrorRect(TRect{left, 0, right, 0});
+  item->SetPartSpan(part, span.left + FOwner->FLeftPosition, span.right + FOwner->FLeftPosition);
+}
+
 void TElTreeView::DrawLines(TCanvas* canvas, TElTreeItem* item, const TRect& rowRect, TRect& cell) {
   TCustomElTree* t = FOwner;
   HDC dc = canvas->Handle();
@@ -753,6 +760,7 @@ void TElTreeView::DrawButton(TCanvas* canvas, TElTreeItem* item, const TRect& ro
   TCustomElTree* t = FOwner;
   const int ii = t->FItemIndent;
   if (cell.right <= cell.left) return;
+  RecordPartSpan(item, HitButton, cell.left, std::min<int>(cell.left + ii, cell.right));
   HDC dc = canvas->Handle();
   const TRect box = MirrorRect(TRect{cell.left, rowRect.top, cell.left + ii, rowRect.bottom});
   const bool children = item->HasVisibleChildren() || item->AlwaysButton();
@@ -830,6 +838,7 @@ void TElTreeView::DrawCheckBox(TCanvas* canvas, TElTreeItem* item, const TRect& 
     DrawFrameControl(dc, &r, DFC_BUTTON, flags);
   }
   RestoreDC(dc, saved);
+  RecordPartSpan(item, HitCheckBox, cell.left, std::min<int>(cell.left + width, cell.right));
   cell.left += width;
 }
 
@@ -864,6 +873,7 @@ void TElTreeView::DrawImages(TCanvas* canvas, TElTreeItem* item, const TRect& ro
                        style);
       RestoreDC(dc, saved);
     }
+    RecordPartSpan(item, second ? HitImage2 : HitImage, cell.left, std::min<int>(cell.left + list->Width(), cell.right));
     cell.left += list->Width();
     preceded = true;
     if (second)

@@ -33,11 +33,6 @@ void TElTreeView::EditorClosed(bool /*accepted*/) { FActiveEditor = nullptr; }
 void TElTreeView::ApplyEdit(const TElFString& /*value*/) {}
 void TElTreeView::DragOverItem(TDragObject* /*source*/, int /*x*/, int /*y*/, bool& /*accept*/) {}
 bool TElTreeView::DragScrollStep(TDragObject* /*source*/, int /*x*/, int /*y*/) { return false; }
-TElTreeItem* TElTreeView::GetItemAt(int /*x*/, int /*y*/, TSTItemPart& itemPart, int& hitColumn) {
-  itemPart = HitNowhere;
-  hitColumn = -1;
-  return nullptr;
-}
 TElTreeItem* TElTreeView::GetNextItem(Word /*key*/, int& row, bool& wasSelected) {
   row = -1;
   wasSelected = false;

@@ -11,7 +11,7 @@ TElTreeView::TElTreeView(TCustomElTree* tree) : TCustomControl(tree), FOwner(tre
   FLongestWidth = -1;
 }
 
-TElTreeView::~TElTreeView() = default;
+TElTreeView::~TElTreeView() { StopSearchThread(); }
 
 // Rows came or went: those above the top row may have, so the kept top
 // row's item no longer says where that row is.
