@@ -354,15 +354,23 @@ class TScreen : public TComponent {
   friend class TCustomForm;
   void AddForm(TCustomForm* form) { forms_.push_back(form); }
   void RemoveForm(TCustomForm* form);
+  // One id's cursor; a standard cursor not asked for yet keeps the name it
+  // is loaded by when first asked for.
+  struct TCursorEntry {
+    TCursor Id;
+    HCURSOR Cursor;
+    const char* SystemName;
+  };
   void InitCursors();
+  HCURSOR LoadStandardCursor(TCursorEntry& entry) const;
 
   int pixelsPerInch_ = 96;
   TCursor cursor_ = crDefault;
-  std::vector<std::pair<TCursor, HCURSOR>> cursors_;
+  mutable std::vector<TCursorEntry> cursors_;
   // Cursors the screen made itself; only these does it ever destroy, never a
   // shared cursor loaded from resources or one a program handed in.
-  std::vector<HCURSOR> ownedCursors_;
-  HCURSOR defaultCursor_ = nullptr;
+  mutable std::vector<HCURSOR> ownedCursors_;
+  mutable HCURSOR defaultCursor_ = nullptr;
   std::vector<TCustomForm*> forms_;
   TCustomForm* activeForm_ = nullptr;
   std::unique_ptr<TFont> hintFont_;

@@ -534,34 +534,45 @@ HCURSOR MakeMultiDragCursor() {
 }
 }  // namespace
 
+// The standard cursors are loaded, or drawn, when first asked for: a
+// program shows a few of them, and each costs the start-up its time.
 void TScreen::InitCursors() {
-  defaultCursor_ = LoadCursorA(nullptr, IDC_ARROW);
   const std::pair<TCursor, const char*> system[] = {
       {crArrow, IDC_ARROW}, {crCross, IDC_CROSS}, {crIBeam, IDC_IBEAM},
       {crSizeNESW, IDC_SIZENESW}, {crSizeNS, IDC_SIZENS}, {crSizeNWSE, IDC_SIZENWSE},
       {crSizeWE, IDC_SIZEWE}, {crUpArrow, IDC_UPARROW}, {crHourGlass, IDC_WAIT},
       {crNo, IDC_NO}, {crAppStart, IDC_APPSTARTING}, {crHelp, IDC_HELP},
       {crSizeAll, IDC_SIZEALL}, {crNoDrop, IDC_NO},
-      {crHSplit, IDC_SIZEWE}, {crVSplit, IDC_SIZENS}, {crSQLWait, IDC_WAIT}};
-  for (auto& [id, name] : system) cursors_.emplace_back(id, LoadCursorA(nullptr, name));
-  // The system has no drag cursors: the library draws its own.
-  for (auto [id, make] : {std::pair{crDrag, &MakeDragCursor}, std::pair{crMultiDrag, &MakeMultiDragCursor}}) {
-    HCURSOR cursor = make();
+      {crHSplit, IDC_SIZEWE}, {crVSplit, IDC_SIZENS}, {crSQLWait, IDC_WAIT},
+      {crHandPoint, MAKEINTRESOURCEA(32649)},  // IDC_HAND where it exists
+      {crDrag, IDC_ARROW}, {crMultiDrag, IDC_ARROW}};  // drawn; the arrow if that fails
+  for (auto& [id, name] : system) cursors_.push_back({id, nullptr, name});
+  cursors_.push_back({crNone, nullptr, nullptr});
+}
+
+HCURSOR TScreen::LoadStandardCursor(TCursorEntry& entry) const {
+  HCURSOR cursor = nullptr;
+  if (entry.Id == crDrag || entry.Id == crMultiDrag) {
+    // The system has no drag cursors: the library draws its own.
+    cursor = entry.Id == crDrag ? MakeDragCursor() : MakeMultiDragCursor();
     if (cursor) ownedCursors_.push_back(cursor);
-    cursors_.emplace_back(id, cursor ? cursor : LoadCursorA(nullptr, IDC_ARROW));
+    else cursor = LoadCursorA(nullptr, entry.SystemName);
+  } else {
+    cursor = LoadCursorA(nullptr, entry.SystemName);
+    if (!cursor && entry.Id == crHandPoint) {
+      cursor = MakeHandCursor();
+      if (cursor) ownedCursors_.push_back(cursor);
+    }
   }
-  HCURSOR hand = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));  // IDC_HAND where it exists
-  if (!hand) {
-    hand = MakeHandCursor();
-    if (hand) ownedCursors_.push_back(hand);
-  }
-  cursors_.emplace_back(crHandPoint, hand);
-  cursors_.emplace_back(crNone, nullptr);
+  entry.Cursor = cursor;
+  entry.SystemName = nullptr;
+  return cursor;
 }
 
 HCURSOR TScreen::Cursors(TCursor id) const {
-  for (auto& [key, cursor] : cursors_)
-    if (key == id) return cursor;
+  for (TCursorEntry& entry : cursors_)
+    if (entry.Id == id) return entry.SystemName ? LoadStandardCursor(entry) : entry.Cursor;
+  if (!defaultCursor_) defaultCursor_ = LoadCursorA(nullptr, IDC_ARROW);
   return defaultCursor_;
 }
 
@@ -570,10 +581,11 @@ void TScreen::SetCursors(TCursor id, HCURSOR cursor) {
     defaultCursor_ = cursor ? cursor : LoadCursorA(nullptr, IDC_ARROW);
     return;
   }
-  for (auto& entry : cursors_)
-    if (entry.first == id) {
-      HCURSOR replaced = entry.second;
-      entry.second = cursor;
+  for (TCursorEntry& entry : cursors_)
+    if (entry.Id == id) {
+      HCURSOR replaced = entry.Cursor;
+      entry.Cursor = cursor;
+      entry.SystemName = nullptr;
       auto owned = std::find(ownedCursors_.begin(), ownedCursors_.end(), replaced);
       if (owned != ownedCursors_.end() && replaced != cursor) {
         ownedCursors_.erase(owned);
@@ -581,7 +593,7 @@ void TScreen::SetCursors(TCursor id, HCURSOR cursor) {
       }
       return;
     }
-  cursors_.emplace_back(id, cursor);
+  cursors_.push_back({id, cursor, nullptr});
 }
 
 void TScreen::SetCursor(TCursor v) {

@@ -94,6 +94,11 @@ TEST(Handles, TheScreenNeverDestroysACursorItWasGiven) {
   screen->SetCursors(14000, another);  // replaced: still the program's
   screen->SetCursors(14001, shared);
   EXPECT_EQ(screen->Cursors(14000), another);
+  // A standard cursor replaced before it was first asked for stays replaced;
+  // one never replaced is the system's.
+  screen->SetCursors(crIBeam, given);
+  EXPECT_EQ(screen->Cursors(crIBeam), given);
+  EXPECT_EQ(screen->Cursors(crArrow), LoadCursorA(nullptr, IDC_ARROW));
   screen->Free();
   EXPECT_TRUE(alive(given));
   EXPECT_TRUE(alive(another));
