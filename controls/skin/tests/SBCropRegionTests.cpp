@@ -52,6 +52,21 @@ TEST_F(CropRegion, APictureWithoutCropPixelsGivesTheFullRectangle) {
   DeleteObject(region);
 }
 
+// Hundreds of runs of one pixel, on every row, and a run from the row's
+// start: every pixel of the control is where the picture puts it.
+TEST_F(CropRegion, ManyScatteredRunsCutExactlyTheirPixels) {
+  std::vector<std::string> map;
+  for (int y = 0; y < 24; ++y) {
+    std::string row;
+    for (int x = 0; x < 40; ++x) row += (x + y) % 2 == 0 || (y % 5 == 0 && x < 9) ? 'R' : 'g';
+    map.push_back(row);
+  }
+  TSBCImage* image = CroppedImage(map, 44, 26);
+  for (int y = 0; y < 26; ++y)
+    for (int x = 0; x < 44; ++x)
+      EXPECT_EQ(InRegion(image, x, y), x >= 40 || y >= 24 || map[y][x] != 'R') << x << ", " << y;
+}
+
 TEST_F(CropRegion, ResizingRebuildsAtTheNextPaintMovingDoesNot) {
   TSBCImage* image = CroppedImage({"R."}, 4, 2);
   EXPECT_TRUE(image->RegionValid());
