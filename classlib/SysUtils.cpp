@@ -165,6 +165,8 @@ char DateSeparator = '/';
 char TimeSeparator = ':';
 std::string ShortDateFormat = "M/d/yyyy";
 std::string LongDateFormat = "dddd, MMMM dd, yyyy";
+std::string TimeAMString = "AM";
+std::string TimePMString = "PM";
 
 namespace {
 
@@ -196,6 +198,8 @@ void GetFormatSettings() {
   TimeSeparator = LocaleChar(LOCALE_STIME, ':');
   ShortDateFormat = LocaleString(LOCALE_SSHORTDATE, "m/d/yy");
   LongDateFormat = LocaleString(LOCALE_SLONGDATE, "mmmm d, yyyy");
+  TimeAMString = LocaleString(LOCALE_S1159, "");
+  TimePMString = LocaleString(LOCALE_S2359, "");
 }
 
 // ---------------------------------------------------------------------------

@@ -164,6 +164,10 @@ extern char DateSeparator;
 extern char TimeSeparator;
 extern std::string ShortDateFormat;
 extern std::string LongDateFormat;
+// The markers of the 12-hour clock (LOCALE_S1159, LOCALE_S2359); empty in
+// locales without one.
+extern std::string TimeAMString;
+extern std::string TimePMString;
 // Reads the globals above again.
 void GetFormatSettings();
 
@@ -199,6 +203,34 @@ std::string FloatToStr(double value);
 double StrToFloat(const std::string& s);
 bool TryStrToFloat(const std::string& s, double& value);
 double StrToFloatDef(const std::string& s, double defaultValue);
+
+// ---------------------------------------------------------------------------
+// Dates and times (SysUtilsDates.cpp). A TDateTime counts days from
+// 30 December 1899; its fraction is the time of day.
+using TDateTime = double;
+
+bool TryEncodeDate(int year, int month, int day, TDateTime& date);
+bool TryEncodeTime(int hour, int minute, int second, int millisecond, TDateTime& time);
+// EConvertError "Invalid argument to date encode" / "... time encode".
+TDateTime EncodeDate(int year, int month, int day);
+TDateTime EncodeTime(int hour, int minute, int second, int millisecond);
+
+// Texts read with the locale's settings: two or three numbers separated by
+// DateSeparator, in the order of ShortDateFormat (day, month, year or the
+// like; two numbers are in the current year, a year of one or two digits
+// lies within fifty years of the current one); hours and minutes, optional
+// seconds and milliseconds after DecimalSeparator, separated by
+// TimeSeparator, with an optional marker of the 12-hour clock (TimeAMString,
+// TimePMString, "AM" or "PM") before or after. A date and time is a date,
+// then blanks and a time. Blanks around the text are ignored.
+bool TryStrToDate(const std::string& s, TDateTime& value);
+bool TryStrToTime(const std::string& s, TDateTime& value);
+bool TryStrToDateTime(const std::string& s, TDateTime& value);
+// The same raising EConvertError "'%s' is not a valid date" (time, date and
+// time).
+TDateTime StrToDate(const std::string& s);
+TDateTime StrToTime(const std::string& s);
+TDateTime StrToDateTime(const std::string& s);
 
 // Trim drops every character up to the space at the ends.
 std::string Trim(const std::string& s);
