@@ -242,9 +242,8 @@ void TCustomElTree::EndOfUpdate() {
     // Cleared first: a sort that raises is not run again by every later
     // update.
     FResortPending = false;
-    DoSortBegin();
+    // The sort reports its own beginning and end.
     Sort(true);
-    DoSortEnd();
   }
   if (!FUpdatePending || !FView) return;
   if (FView->FRecountPending) RecountVisibleRows();

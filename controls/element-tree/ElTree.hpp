@@ -1250,10 +1250,12 @@ class TCustomElTree : public TElXPThemedControl {
   TSortModes SortMode() const { return FSortMode; }
   void SetSortMode(TSortModes value) { FSortMode = value; }
   int SortSection() const { return FSortSection; }
-  void SetSortSection(int value) { FSortSection = value; }
+  // A new value empties the multi-column list.
+  void SetSortSection(int value);
   TSortTypes SortType() const { return FSortType; }
   void SetSortType(TSortTypes value) { FSortType = value; }
   TSortDirs SortDir() const { return FSortDir; }
+  void SetSortDir(TSortDirs value) { FSortDir = value; }
   bool SortUseCase() const { return FSortUseCase; }
   void SetSortUseCase(bool value) { FSortUseCase = value; }
   bool AdjustMultilineHeight() const { return FAdjustMultilineHeight; }
@@ -1497,9 +1499,29 @@ class TCustomElTree : public TElXPThemedControl {
   // ---- writing the items as lines of text
   virtual void SaveStringsToStream(TStream* stream);
 
-  // ---- the sort of one item's children, and the text keys of a sort
+  // ---- sorting (ElTreeSort.cpp)
+  // The sort of one item's children, and the text keys of a sort.
   void SortItemChildren(TElTreeItem* item, bool recursive);
   void MakeTextSortKey(TElTreeItem* item, int section, TSortTypes sortType);
+  // The sections that break ties, in the order they were added (nil until
+  // the first one).
+  TElList* SortSections() const { return FSortSections.get(); }
+  // Appends the section of that index to the multi-column list (moving it
+  // there when listed), or takes it out; ReSort sorts everything now, or at
+  // the end of the running update.
+  void AddSortSection(int index, bool reSort);
+  void RemoveSortSection(int index, bool reSort);
+  // A header section going away leaves the multi-column list; under the
+  // click modes a listed one re-sorts at the end of the update.
+  void SortSectionDeleted(TElHeaderSection* section);
+  // A click on a header section (the header's section-click event): under
+  // smClick and smAddClick the click's sort, then DoHeaderColumnClick.
+  void HeaderSectionClick(TObject* sender, TElHeaderSection* section);
+  // The click's sort itself; with Ctrl the section joins or leaves the
+  // multi-column list instead of becoming the sort section.
+  void SortBySectionClick(TElHeaderSection* section, bool ctrlHeld);
+  // Whether Ctrl is down as a click reads it; tests put their own here.
+  static bool (*CtrlKeyDown)();
 
   // ---- events
   TOnItemExpanding OnItemExpanding;

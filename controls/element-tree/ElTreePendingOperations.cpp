@@ -7,23 +7,15 @@
 
 // ---------------------------------------------------------------- the frame
 
-void TCustomElTree::SortItemChildren(TElTreeItem* /*item*/, bool /*recursive*/) {}
-void TCustomElTree::MakeTextSortKey(TElTreeItem* /*item*/, int /*section*/, TSortTypes /*sortType*/) {}
-
 void TCustomElTree::DoDragDrop(TObject* /*sender*/, TObject* /*source*/, int /*x*/, int /*y*/) {}
 void TCustomElTree::DoDragOver(TObject* /*sender*/, TObject* /*source*/, int /*x*/, int /*y*/, TDragState /*state*/,
                                bool& /*accept*/) {}
 void TCustomElTree::DoEndDrag(TObject* /*sender*/, TObject* /*target*/, int /*x*/, int /*y*/) {}
 void TCustomElTree::DoStartDrag(TObject* /*sender*/, TDragObject*& /*dragObject*/) {}
-int TCustomElTree::CompareItems(TElTreeItem* /*item1*/, TElTreeItem* /*item2*/, TSortTypes /*sortType*/,
-                                int /*direction*/) {
-  return 0;
-}
 void TCustomElTree::DoInplaceEditorNeeded(TElTreeItem* /*item*/, int /*sectionIndex*/,
                                           TElFieldType /*supposedFieldType*/, TElTreeInplaceEditor*& editor) {
   editor = nullptr;
 }
-void TCustomElTree::Sort(bool /*recursive*/) {}
 void TCustomElTree::SaveToStorage() {}
 void TCustomElTree::RestoreFromStorage() {}
 void TCustomElTree::EditItem(TElTreeItem* /*item*/, int /*sectionNum*/) {}
