@@ -5,6 +5,7 @@
 
 #include <exception>
 
+#include "ElTreeInplace.hpp"
 #include "ExtCtrls.hpp"
 
 // ---------------------------------------------------------------- update scope
@@ -30,6 +31,7 @@ TElTreeUpdateScope::~TElTreeUpdateScope() noexcept(false) {
 // ---------------------------------------------------------------- life
 
 TCustomElTree::TCustomElTree(TComponent* owner) : TElXPThemedControl(owner) {
+  FInplaceManager = new TElTreeInplaceManager(this);
   SetUseCustomScrollBars(true);
   SetControlStyle(TControlStyle{csCaptureMouse, csClickEvents, csOpaque, csDoubleClicks, csReplicatable,
                                 csDisplayDragImage, csReflector});
@@ -163,6 +165,7 @@ void TCustomElTree::BeforeDestruction() {
   // The items go first, while the view they report to is still whole; the
   // view is an owned component and leaves with the base class's teardown.
   Destroying();
+  FreeVirtualStyle();
   if (FItems) {
     FItems->Free();
     FItems = nullptr;

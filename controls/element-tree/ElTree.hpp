@@ -1523,6 +1523,21 @@ class TCustomElTree : public TElXPThemedControl {
   // Whether Ctrl is down as a click reads it; tests put their own here.
   static bool (*CtrlKeyDown)();
 
+  // ---- view settings in an ini storage (ElTreeStorage.cpp)
+  TElIniFile* Storage() const { return FStorage; }
+  void SetStorage(TElIniFile* value);
+  const AnsiString& StoragePath() const { return FStoragePath; }
+  void SetStoragePath(const AnsiString& value) { FStoragePath = value; }
+  // The delimiter, the owning form's name (when it has one) and StoragePath,
+  // joined by single delimiters.
+  AnsiString StorageKey() const;
+  void Notification(TComponent* component, TOperation operation) override;
+
+  // ---- in-place editors (ElTreeInplace.cpp) and virtual mode
+  // (ElTreeVirtual.cpp)
+  TElTreeInplaceManager* InplaceManager() const { return FInplaceManager; }
+  void SetVirtualityLevel(TVirtualityLevel value);
+
   // ---- events
   TOnItemExpanding OnItemExpanding;
   TOnItemExpanding OnItemCollapsing;
@@ -1716,6 +1731,7 @@ class TCustomElTree : public TElXPThemedControl {
   friend class TElTreeItems;
   friend class TElTreeView;
   friend class TElTreeInvariants;
+  friend class TElTreeInplaceManager;
 
   using TElXPThemedControl::DoEnter;
   using TElXPThemedControl::DoExit;
@@ -1833,6 +1849,8 @@ class TCustomElTree : public TElXPThemedControl {
   // A tree of its own for the items and the view; the view's events reach
   // the tree through these.
   void WireView();
+  // Frees the view's shared style of virtual mode with the control it holds.
+  void FreeVirtualStyle();
 
   // ---- layout, scroll bars and frame (ElTreeScroll.cpp)
   void CreateParams(TCreateParams& params) override;

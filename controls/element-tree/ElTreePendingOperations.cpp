@@ -12,12 +12,6 @@ void TCustomElTree::DoDragOver(TObject* /*sender*/, TObject* /*source*/, int /*x
                                bool& /*accept*/) {}
 void TCustomElTree::DoEndDrag(TObject* /*sender*/, TObject* /*target*/, int /*x*/, int /*y*/) {}
 void TCustomElTree::DoStartDrag(TObject* /*sender*/, TDragObject*& /*dragObject*/) {}
-void TCustomElTree::DoInplaceEditorNeeded(TElTreeItem* /*item*/, int /*sectionIndex*/,
-                                          TElFieldType /*supposedFieldType*/, TElTreeInplaceEditor*& editor) {
-  editor = nullptr;
-}
-void TCustomElTree::SaveToStorage() {}
-void TCustomElTree::RestoreFromStorage() {}
 void TCustomElTree::EditItem(TElTreeItem* /*item*/, int /*sectionNum*/) {}
 void TElTreeView::EditItem(TElTreeItem* /*item*/, int /*sectionNum*/) {}
 void TElTreeView::EndEdit(bool /*byCancel*/) { FActiveEditor = nullptr; }
