@@ -9,18 +9,7 @@ namespace {
 
 class DateTexts : public ::testing::Test {
  protected:
-  void SetUp() override {
-    saved_ = {ShortDateFormat, TimeAMString, TimePMString};
-    savedChars_ = {DateSeparator, TimeSeparator, DecimalSeparator};
-  }
-  void TearDown() override {
-    ShortDateFormat = saved_[0];
-    TimeAMString = saved_[1];
-    TimePMString = saved_[2];
-    DateSeparator = savedChars_[0];
-    TimeSeparator = savedChars_[1];
-    DecimalSeparator = savedChars_[2];
-  }
+  void TearDown() override { GetFormatSettings(); }
   void Russian() {
     ShortDateFormat = "dd.MM.yyyy";
     DateSeparator = '.';
@@ -32,13 +21,10 @@ class DateTexts : public ::testing::Test {
   void American() {
     ShortDateFormat = "M/d/yyyy";
     DateSeparator = '/';
-    TimeSeparator = ':';
     DecimalSeparator = '.';
     TimeAMString = "AM";
     TimePMString = "PM";
   }
-  std::vector<std::string> saved_;
-  std::vector<char> savedChars_;
 };
 
 TEST_F(DateTexts, EncodingCountsDaysFromTheEpochAndRefusesWhatNoCalendarHas) {

@@ -25,16 +25,13 @@ bool ctrlHeld = false;
 bool FakeCtrl() { return ctrlHeld; }
 
 class TreeSortTest : public ::testing::Test {
- protected:
+ public:
   void SetUp() override {
-    saved_ = {ShortDateFormat, CurrencyString};
-    savedChars_ = {DecimalSeparator, ThousandSeparator, DateSeparator, TimeSeparator};
     ShortDateFormat = "dd.MM.yyyy";
     CurrencyString = WideToAnsi(L"р.");
     DecimalSeparator = ',';
     ThousandSeparator = ' ';
     DateSeparator = '.';
-    TimeSeparator = ':';
     tree = TObject::Create<TSortTree>(nullptr);
     items = tree->Items();
     tree->OnCompareItems = TOnCompareItems(this, &TreeSortTest::Compare);
@@ -43,34 +40,27 @@ class TreeSortTest : public ::testing::Test {
   }
   void TearDown() override {
     tree->Free();
-    ShortDateFormat = saved_[0];
-    CurrencyString = saved_[1];
-    DecimalSeparator = savedChars_[0];
-    ThousandSeparator = savedChars_[1];
-    DateSeparator = savedChars_[2];
-    TimeSeparator = savedChars_[3];
+    GetFormatSettings();
   }
-  // The handler of the custom sort, when a test gives one.
   void Compare(TObject*, TElTreeItem* a, TElTreeItem* b, int& res) {
     if (compare) res = compare(a, b);
   }
   void Begun(TObject*) { ++begins; }
+  void ColumnClick(TObject*, int) { ++columnClicks; }
 
-  // Top-level items with these main texts (column texts after a '|').
-  std::vector<TElTreeItem*> Add(const std::vector<std::string>& rows, TElTreeItem* parent = nullptr) {
+  // Top-level items with these main texts (a column text after a '|').
+  std::vector<TElTreeItem*> Add(const std::vector<std::string>& rows) {
     std::vector<TElTreeItem*> added;
     for (const std::string& row : rows) {
       const size_t bar = row.find('|');
-      TElTreeItem* item = items->AddLastChild(parent, Utf8ToWide(row.substr(0, bar)));
-      if (bar != std::string::npos) item->ColumnText()->Add(Utf8ToWide(row.substr(bar + 1)));
-      added.push_back(item);
+      added.push_back(items->AddLastChild(nullptr, Utf8ToWide(row.substr(0, bar))));
+      if (bar != std::string::npos) added.back()->ColumnText()->Add(Utf8ToWide(row.substr(bar + 1)));
     }
     return added;
   }
-  std::vector<TElTreeItem*> Children(TElTreeItem* parent = nullptr) {
-    if (!parent) parent = items->Root();
+  std::vector<TElTreeItem*> Children() {
     std::vector<TElTreeItem*> out;
-    for (int i = 0; i < parent->ChildrenCount(); ++i) out.push_back(parent->GetChild(i));
+    for (int i = 0; i < items->Root()->ChildrenCount(); ++i) out.push_back(items->Root()->GetChild(i));
     return out;
   }
   std::string Shape() { return ShapeOf(items->Root()); }
@@ -84,7 +74,6 @@ class TreeSortTest : public ::testing::Test {
       EXPECT_EQ(items->Item(i)->SortValueKind(), skNone);
       EXPECT_FALSE(items->Item(i)->Sorting());
     }
-    EXPECT_FALSE(items->Root()->Sorting());
     EXPECT_EQ(tree->SortingDepth(), 0);
     EXPECT_EQ(tree->UpdateCount(), 0);
   }
@@ -93,8 +82,7 @@ class TreeSortTest : public ::testing::Test {
   TElTreeItems* items = nullptr;
   std::function<int(TElTreeItem*, TElTreeItem*)> compare;
   int begins = 0;
-  std::vector<std::string> saved_;
-  std::vector<char> savedChars_;
+  int columnClicks = 0;
 };
 
 // The expected ascending order as groups of texts; the items of one group
@@ -220,63 +208,42 @@ TEST_F(TreeSortTest, TheMultiColumnListAndItsTriggers) {
   tree->AddColumn(sftText);
   TElHeaderSection* one = tree->AddColumn(sftNumber);
   TElHeaderSection* two = tree->AddColumn(sftNumber);
-  tree->SetShowColumnsRaw(true);
   tree->AddSortSection(-1, false);
   tree->AddSortSection(3, false);
   EXPECT_EQ(tree->SortSections(), nullptr) << "neither a negative index nor one past the sections";
-  tree->AddSortSection(1, false);
-  tree->AddSortSection(2, false);
-  tree->AddSortSection(1, false);
+  for (int index : {1, 2, 1}) tree->AddSortSection(index, false);
   ASSERT_EQ(tree->SortSections()->Count(), 2);
-  EXPECT_EQ(tree->SortSections()->FastGet(0), two);
-  EXPECT_EQ(tree->SortSections()->FastGet(1), one);
+  EXPECT_EQ(tree->SortSections()->FastGet(1), one) << "added again, moved to the end";
   // ReSort: at once outside an update, at its end inside one.
   tree->RemoveSortSection(2, true);
   EXPECT_EQ(begins, 1);
   tree->SetUpdating(true);
   tree->AddSortSection(2, true);
   EXPECT_EQ(begins, 1);
-  EXPECT_TRUE(tree->ResortPending());
   tree->SetUpdating(false);
   EXPECT_EQ(begins, 2);
   // A listed section that goes re-sorts under the click modes only.
   tree->SortSectionDeleted(one);
   EXPECT_EQ(begins, 2);
-  EXPECT_EQ(tree->SortSections()->Count(), 1);
   tree->SetSortMode(smClick);
   tree->SortSectionDeleted(two);
   EXPECT_EQ(begins, 3);
-  // A new sort section empties the list; the same one keeps it.
+  EXPECT_EQ(tree->SortSections()->Count(), 0);
+  // A new sort section empties the list.
   tree->AddSortSection(1, false);
   tree->SetSortSection(0);
   EXPECT_EQ(tree->SortSections()->Count(), 1);
   tree->SetSortSection(2);
   EXPECT_EQ(tree->SortSections()->Count(), 0);
-
-  // Under smAdd an added item and a changed text find their places.
-  tree->SetShowColumnsRaw(false);
-  tree->SetSortSection(-1);
-  tree->SetSortType(stText);
-  tree->SetSortMode(smAdd);
-  Add({"m", "c", "x"});
-  EXPECT_EQ(Shape(), "c m x");
-  items->Item(1)->SetText(L"z");
-  EXPECT_EQ(Shape(), "c x z");
 }
 
 TEST_F(TreeSortTest, HeaderClicksCycleTheDirectionAndCtrlBuildsTheList) {
-  int columnClicks = 0;
-  struct Clicks : TObject {
-    int* count;
-    void Click(TObject*, int) { ++*count; }
-  } clicks;
-  clicks.count = &columnClicks;
-  tree->OnHeaderColumnClick = TColumnNotifyEvent(&clicks, &Clicks::Click);
+  tree->OnHeaderColumnClick = TColumnNotifyEvent(this, &TreeSortTest::ColumnClick);
   tree->AddColumn(sftText);
   TElHeaderSection* numbers = tree->AddColumn(sftNumber);
   TElHeaderSection* dates = tree->AddColumn(sftDate);
   tree->SetShowColumnsRaw(true);
-  const auto added = Add({"a|2", "b|10", "c|1"});
+  Add({"a|2", "b|10", "c|1"});
   // smNone: the click is reported, nothing sorts.
   tree->HeaderSectionClick(nullptr, numbers);
   EXPECT_EQ(columnClicks, 1);
@@ -305,16 +272,12 @@ TEST_F(TreeSortTest, HeaderClicksCycleTheDirectionAndCtrlBuildsTheList) {
   // leaving it; the sort section and type stay.
   ctrlHeld = true;
   tree->HeaderSectionClick(nullptr, numbers);
-  EXPECT_EQ(numbers->SortMode(), hsmAscend);
   EXPECT_EQ(dates->SortMode(), hsmDescend);
-  ASSERT_NE(tree->SortSections(), nullptr);
-  EXPECT_EQ(tree->SortSections()->IndexOf(numbers), 0);
-  tree->HeaderSectionClick(nullptr, numbers);
-  EXPECT_EQ(numbers->SortMode(), hsmDescend);
-  EXPECT_EQ(tree->SortSections()->Count(), 1);
-  tree->HeaderSectionClick(nullptr, numbers);
-  EXPECT_EQ(numbers->SortMode(), hsmNone);
-  EXPECT_EQ(tree->SortSections()->Count(), 0);
+  for (TElSSortMode mode : {hsmAscend, hsmDescend, hsmNone}) {
+    EXPECT_EQ(numbers->SortMode(), mode);
+    EXPECT_EQ(tree->SortSections()->IndexOf(numbers), mode == hsmNone ? -1 : 0);
+    if (mode != hsmNone) tree->HeaderSectionClick(nullptr, numbers);
+  }
   EXPECT_EQ(tree->SortSection(), 2);
   EXPECT_EQ(tree->SortType(), stDate);
   ctrlHeld = false;
@@ -358,8 +321,7 @@ TEST_F(TreeSortTest, ARecursiveSortLeavesTheFlatListInDepthFirstOrder) {
   std::vector<TElTreeItem*> parents{nullptr};
   for (int i = 0; i < 400; ++i) {
     TElTreeItem* parent = parents[random() % parents.size()];
-    TElTreeItem* item = items->AddLastChild(parent, AnsiToWide(std::to_string(random() % 50)));
-    if (parents.size() < 40) parents.push_back(item);
+    parents.push_back(items->AddLastChild(parent, AnsiToWide(std::to_string(random() % 50))));
   }
   tree->SetSortType(stNumber);
   tree->Sort(true);
@@ -379,17 +341,11 @@ TEST_F(TreeSortTest, ComparisonsThatContradictThemselvesKeepEveryChildOnce) {
   const std::set<TElTreeItem*> all(added.begin(), added.end());
   tree->SetSortType(stCustom);
   std::mt19937 random(11);
-  const std::function<int(TElTreeItem*, TElTreeItem*)> answers[] = {
-      [&](TElTreeItem*, TElTreeItem*) { return static_cast<int>(random() % 3) - 1; },
-      [](TElTreeItem*, TElTreeItem*) { return -1; },
-      [](TElTreeItem*, TElTreeItem*) { return 1; },
-  };
-  for (const auto& answer : answers) {
-    compare = answer;
+  for (int answer : {2, -1, 1}) {
+    compare = [&](TElTreeItem*, TElTreeItem*) { return answer == 2 ? static_cast<int>(random() % 3) - 1 : answer; };
     tree->Sort(false);
     const auto now = Children();
-    EXPECT_EQ(now.size(), added.size());
-    EXPECT_EQ(std::set<TElTreeItem*>(now.begin(), now.end()), all);
+    EXPECT_EQ(std::multiset<TElTreeItem*>(now.begin(), now.end()), std::multiset<TElTreeItem*>(all.begin(), all.end()));
     EXPECT_TREE_CONSISTENT(tree);
   }
   ExpectNoKeysLeft();
@@ -397,7 +353,6 @@ TEST_F(TreeSortTest, ComparisonsThatContradictThemselvesKeepEveryChildOnce) {
 
 TEST_F(TreeSortTest, AComparisonThatRaisesLeavesNothingBehind) {
   BuildShape(items, nullptr, "e(3 1 2) d c b a");
-  const std::string before = Shape();
   tree->SetSortType(stCustom);
   int calls = 0;
   compare = [&](TElTreeItem* a, TElTreeItem* b) {
@@ -410,12 +365,7 @@ TEST_F(TreeSortTest, AComparisonThatRaisesLeavesNothingBehind) {
   tree->SetUpdating(false);
   ExpectNoKeysLeft();
   EXPECT_TREE_CONSISTENT(tree);
-  // The children keep a whole order; the next sort finishes the work.
-  std::string after = Shape();
-  std::sort(after.begin(), after.end());
-  std::string sortedBefore = before;
-  std::sort(sortedBefore.begin(), sortedBefore.end());
-  EXPECT_EQ(after, sortedBefore);
+  EXPECT_EQ(items->Count(), 8);
   tree->Sort(true);
   EXPECT_EQ(Shape(), "a b c d e(1 2 3)");
 }
