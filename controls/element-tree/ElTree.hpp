@@ -1522,6 +1522,8 @@ class TCustomElTree : public TElXPThemedControl {
   void SortBySectionClick(TElHeaderSection* section, bool ctrlHeld);
   // Whether Ctrl is down as a click reads it; tests put their own here.
   static bool (*CtrlKeyDown)();
+  // Under smAdd and smAddClick a loaded tree is sorted whole.
+  void Loaded() override;
 
   // ---- view settings in an ini storage (ElTreeStorage.cpp)
   TElIniFile* Storage() const { return FStorage; }

@@ -367,6 +367,15 @@ void TCustomElTree::SortSectionDeleted(TElHeaderSection* section) {
   }
 }
 
+void TCustomElTree::Loaded() {
+  TElXPThemedControl::Loaded();
+  if (FSortMode != smAdd && FSortMode != smAddClick) return;
+  TElTreeUpdateScope scope(this);
+  DoSortBegin();
+  SortItemChildren(FItems ? FItems->Root() : nullptr, true);
+  DoSortEnd();
+}
+
 void TCustomElTree::HeaderSectionClick(TObject* /*sender*/, TElHeaderSection* section) {
   if (!section) return;
   if (FSortMode == smClick || FSortMode == smAddClick) SortBySectionClick(section, CtrlKeyDown());

@@ -229,6 +229,13 @@ TEST_F(TreeSortTest, TheMultiColumnListAndItsTriggers) {
   tree->SortSectionDeleted(two);
   EXPECT_EQ(begins, 3);
   EXPECT_EQ(tree->SortSections()->Count(), 0);
+  // Loading sorts everything under the adding modes only.
+  BuildShape(items, nullptr, "b(z y) a");
+  tree->Loaded();
+  EXPECT_EQ(Shape(), "b(z y) a");
+  tree->SetSortMode(smAddClick);
+  tree->Loaded();
+  EXPECT_EQ(Shape(), "a b(y z)");
   // A new sort section empties the list.
   tree->AddSortSection(1, false);
   tree->SetSortSection(0);
