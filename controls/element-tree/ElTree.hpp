@@ -2084,8 +2084,10 @@ class TCustomElTree : public TElXPThemedControl {
 // unit's start-up, nil before it.
 enum class TElTreeGlyph { Plus, Minus, Leaf };
 TBitmap* ElTreeBuiltInGlyph(TElTreeGlyph glyph);
-// Recolours the built-in glyphs after a change of the system colours.
+// Recolours the built-in glyphs after a change of the system colours, from
+// the copies kept as the resources drew them.
 void RecolourElTreeGlyphs();
+// The unit (ElTreeUnit.cpp): drag cursors and the built-in glyphs.
 extern const TUnitInfo ElTreeUnit;
 
 // The tree with its properties published.

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "ElTree.hpp"
 #include "Forms.hpp"
 #include "WinApi.hpp"
 
@@ -26,11 +27,13 @@ void StartElTree() {
     HCURSOR cursor = ole32 ? LoadCursorA(ole32, MAKEINTRESOURCEA(i + 1)) : nullptr;
     if (Screen) Screen->SetCursors(ids[i], cursor ? cursor : Screen->Cursors(standard[i]));
   }
+  LoadElTreeGlyphs();
+  PublishTree();
 }
 
 void FinishElTree() {
   if (startCount == 0 || --startCount > 0) return;
-  ElTreeGlyphs().Clear();
+  FreeElTreeGlyphs();
   if (ole32) FreeLibrary(ole32);
   ole32 = nullptr;
 }
@@ -38,11 +41,6 @@ void FinishElTree() {
 }  // namespace
 
 const TUnitInfo ElTreeUnit = {"ElTree", &StartElTree, &FinishElTree};
-
-TElRecoloredGlyphs& ElTreeGlyphs() {
-  static TElRecoloredGlyphs glyphs;
-  return glyphs;
-}
 
 void TElRecoloredGlyphs::Add(TBitmap* glyph) {
   if (!glyph) return;

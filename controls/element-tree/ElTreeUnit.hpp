@@ -35,13 +35,14 @@ class TElRecoloredGlyphs {
   std::vector<std::pair<TBitmap*, std::unique_ptr<TBitmap>>> glyphs_;
 };
 
-// The glyphs the unit recolours; the view's system-colour handler calls
-// RecolorToSystem on it.
-TElRecoloredGlyphs& ElTreeGlyphs();
+// The unit's halves for the built-in glyphs (ElTreeGlyphs.cpp): loaded
+// with their pristine copies and shown in the system colours, and freed.
+void LoadElTreeGlyphs();
+void FreeElTreeGlyphs();
 
-// Starts with a count: the outermost start-up loads "OLE32.DLL" and
-// registers its cursors 1 to 3 as crElTreeNoDrop, crElTreeMove and
-// crElTreeCopy (the screen's no-drop, drag and multi-drag cursors where it
-// has none); the last shut-down releases the module. Programs list it
+// ElTreeUnit (declared in ElTree.hpp) starts with a count: the outermost
+// start-up loads "OLE32.DLL", registers its cursors 1 to 3 as
+// crElTreeNoDrop, crElTreeMove and crElTreeCopy (the screen's no-drop, drag
+// and multi-drag cursors where it has none) and loads the glyphs; the last
+// shut-down frees the glyphs and releases the module. Programs list it
 // after FormsUnit.
-extern const TUnitInfo ElTreeUnit;

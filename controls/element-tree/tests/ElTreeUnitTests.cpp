@@ -57,8 +57,8 @@ TEST(ElTreeUnit, GlyphsComeFromTheirPristineCopiesUnderEachScheme) {
   EXPECT_EQ(static_cast<TColor>(GetPixel(plus->Canvas()->Handle(), 2, 0)), ColorToRGB(clWindow));
 }
 
+// The test program starts the unit with the others.
 TEST(ElTreeUnit, DragCursorsComeFromOle32) {
-  InitializeUnits({&ElTreeUnit});
   HMODULE ole32 = GetModuleHandleA("OLE32.DLL");
   ASSERT_NE(ole32, nullptr);
   const TCursor ids[3] = {crElTreeNoDrop, crElTreeMove, crElTreeCopy};
