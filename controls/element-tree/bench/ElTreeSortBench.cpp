@@ -4,10 +4,12 @@
 // and time / (n log2 n). For reference the system's tree view
 // (SysTreeView32, in the same Wine) sorts the same texts with
 // TVM_SORTCHILDRENCB, its keys made from the texts inside its timed part.
-// Each figure is the median of three rounds.
+// Each figure is the median of three rounds (or of the number of rounds
+// given as the argument).
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
@@ -30,7 +32,7 @@ double Now() {
   return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-constexpr int kRounds = 3;
+int rounds = 3;
 
 enum Kind { kText, kNumber, kDate };
 const char* const kKindNames[] = {"text", "number", "date"};
@@ -166,7 +168,8 @@ double Median(std::vector<double> v) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc > 1) rounds = std::max(1, std::atoi(argv[1]));
   TUnitScope units{&SysUtilsUnit, &ComObjUnit, &FormsUnit, &ElToolsUnit};
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TREEVIEW_CLASSES};
   InitCommonControlsEx(&icc);
@@ -180,7 +183,7 @@ int main() {
     for (Order order : {kShuffled, kSorted, kReversed}) {
       for (int n : sizes) {
         std::vector<double> own, system;
-        for (int round = 0; round < kRounds; ++round) {
+        for (int round = 0; round < rounds; ++round) {
           std::mt19937 random(1000u * static_cast<unsigned>(n) + static_cast<unsigned>(round));
           const std::vector<TElFString> texts = Texts(kind, n, order, random);
           own.push_back(ElTreeSort(kind, texts));

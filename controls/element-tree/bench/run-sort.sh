@@ -1,6 +1,6 @@
 #!/bin/bash
 # Builds the sort's benchmark (x86_64) and runs it under Wine.
-# Usage: controls/element-tree/bench/run-sort.sh [build-dir]   (default build/x64)
+# Usage: controls/element-tree/bench/run-sort.sh [build-dir] [rounds]   (default build/x64, 3)
 # Prints, for 12,500 to 100,000 top-level items sorted by text, number and
 # date from shuffled, sorted and reversed orders, the tree's time and the
 # system tree view's (TVM_SORTCHILDRENCB on the same keys), each also as
@@ -18,4 +18,4 @@ cmake --build "$BUILD" --target eltree_sort_bench
 unset WINEPREFIX
 export WINE_BUILD_DIR="$BUILD"
 echo "== eltree_sort_bench, x86_64, under Wine, $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
-"$ROOT/scripts/wine-run.sh" "$BUILD/controls/element-tree/eltree_sort_bench.exe"
+"$ROOT/scripts/wine-run.sh" "$BUILD/controls/element-tree/eltree_sort_bench.exe" "${2:-3}"
