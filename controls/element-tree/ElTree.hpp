@@ -1511,29 +1511,19 @@ class TCustomElTree : public TElXPThemedControl {
   // the end of the running update.
   void AddSortSection(int index, bool reSort);
   void RemoveSortSection(int index, bool reSort);
-  // A header section going away leaves the multi-column list; under the
-  // click modes a listed one re-sorts at the end of the update.
-  void SortSectionDeleted(TElHeaderSection* section);
-  // A click on a header section (the header's section-click event): under
-  // smClick and smAddClick the click's sort, then DoHeaderColumnClick.
-  void HeaderSectionClick(TObject* sender, TElHeaderSection* section);
-  // The click's sort itself; with Ctrl the section joins or leaves the
+  // The sort of a click on a header section (HeaderSectionClicked, under
+  // smClick and smAddClick); with Ctrl the section joins or leaves the
   // multi-column list instead of becoming the sort section.
   void SortBySectionClick(TElHeaderSection* section, bool ctrlHeld);
   // Whether Ctrl is down as a click reads it; tests put their own here.
   static bool (*CtrlKeyDown)();
-  // Under smAdd and smAddClick a loaded tree is sorted whole.
-  void Loaded() override;
 
   // ---- view settings in an ini storage (ElTreeStorage.cpp)
   TElIniFile* Storage() const { return FStorage; }
   void SetStorage(TElIniFile* value);
-  const AnsiString& StoragePath() const { return FStoragePath; }
-  void SetStoragePath(const AnsiString& value) { FStoragePath = value; }
   // The delimiter, the owning form's name (when it has one) and StoragePath,
   // joined by single delimiters.
   AnsiString StorageKey() const;
-  void Notification(TComponent* component, TOperation operation) override;
 
   // ---- in-place editors (ElTreeInplace.cpp) and virtual mode
   // (ElTreeVirtual.cpp)

@@ -43,11 +43,8 @@ void TCustomElTree::HeaderSectionResized(TObject* /*sender*/, TElHeaderSection* 
 }
 
 void TCustomElTree::HeaderSectionClicked(TObject* /*sender*/, TElHeaderSection* section) {
-  if (FSortMode == smClick || FSortMode == smAddClick) {
-    DoSortBegin();
-    Sort(true);
-    DoSortEnd();
-  }
+  if (!section) return;
+  if (FSortMode == smClick || FSortMode == smAddClick) SortBySectionClick(section, CtrlKeyDown());
   DoHeaderColumnClick(section->Index());
 }
 

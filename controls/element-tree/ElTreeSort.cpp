@@ -358,30 +358,6 @@ void TCustomElTree::RemoveSortSection(int index, bool reSort) {
   if (reSort) ResortNowOrLater(this, FResortPending);
 }
 
-void TCustomElTree::SortSectionDeleted(TElHeaderSection* section) {
-  if (!FSortSections || FSortSections->IndexOf(section) < 0) return;
-  FSortSections->Remove(section);
-  if (FSortMode == smClick || FSortMode == smAddClick) {
-    TElTreeUpdateScope scope(this);
-    FResortPending = true;
-  }
-}
-
-void TCustomElTree::Loaded() {
-  TElXPThemedControl::Loaded();
-  if (FSortMode != smAdd && FSortMode != smAddClick) return;
-  TElTreeUpdateScope scope(this);
-  DoSortBegin();
-  SortItemChildren(FItems ? FItems->Root() : nullptr, true);
-  DoSortEnd();
-}
-
-void TCustomElTree::HeaderSectionClick(TObject* /*sender*/, TElHeaderSection* section) {
-  if (!section) return;
-  if (FSortMode == smClick || FSortMode == smAddClick) SortBySectionClick(section, CtrlKeyDown());
-  DoHeaderColumnClick(section->Index());
-}
-
 void TCustomElTree::SortBySectionClick(TElHeaderSection* section, bool ctrlHeld) {
   if (!section || !FHeader) return;
   TElTreeUpdateScope scope(this);

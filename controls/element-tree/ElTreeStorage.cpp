@@ -37,14 +37,6 @@ void TCustomElTree::SetStorage(TElIniFile* value) {
   if (FStorage) FStorage->FreeNotification(this);
 }
 
-void TCustomElTree::Notification(TComponent* component, TOperation operation) {
-  TElXPThemedControl::Notification(component, operation);
-  if (operation == opRemove && component && component == FStorage) {
-    FStorage = nullptr;
-    if (FHeader && FHeader->Storage() == component) FHeader->SetStorage(nullptr);
-  }
-}
-
 AnsiString TCustomElTree::StorageKey() const {
   const char delimiter = FStorage ? FStorage->Delimiter() : '\\';
   AnsiString key(1, delimiter);

@@ -12,6 +12,9 @@ namespace {
 class TSortTree : public TTestTree {
  public:
   explicit TSortTree(TComponent* owner) : TTestTree(owner) {}
+  using TCustomElTree::HeaderSectionClicked;
+  using TCustomElTree::HeaderSectionDeleted;
+  using TCustomElTree::Loaded;
   // A column of that field type, the header made on the first one.
   TElHeaderSection* AddColumn(TElFieldType type) {
     if (!FHeader) FHeader = TObject::Create<TElHeader>(this);
@@ -223,10 +226,10 @@ TEST_F(TreeSortTest, TheMultiColumnListAndItsTriggers) {
   tree->SetUpdating(false);
   EXPECT_EQ(begins, 2);
   // A listed section that goes re-sorts under the click modes only.
-  tree->SortSectionDeleted(one);
+  tree->HeaderSectionDeleted(nullptr, one);
   EXPECT_EQ(begins, 2);
   tree->SetSortMode(smClick);
-  tree->SortSectionDeleted(two);
+  tree->HeaderSectionDeleted(nullptr, two);
   EXPECT_EQ(begins, 3);
   EXPECT_EQ(tree->SortSections()->Count(), 0);
   // Loading sorts everything under the adding modes only.
@@ -252,25 +255,25 @@ TEST_F(TreeSortTest, HeaderClicksCycleTheDirectionAndCtrlBuildsTheList) {
   tree->SetShowColumnsRaw(true);
   Add({"a|2", "b|10", "c|1"});
   // smNone: the click is reported, nothing sorts.
-  tree->HeaderSectionClick(nullptr, numbers);
+  tree->HeaderSectionClicked(nullptr, numbers);
   EXPECT_EQ(columnClicks, 1);
   EXPECT_EQ(begins, 0);
   EXPECT_EQ(numbers->SortMode(), hsmNone);
 
   tree->SetSortMode(smClick);
-  tree->HeaderSectionClick(nullptr, numbers);
+  tree->HeaderSectionClicked(nullptr, numbers);
   EXPECT_EQ(columnClicks, 2);
   EXPECT_EQ(tree->SortSection(), 1);
   EXPECT_EQ(tree->SortType(), stNumber);
   EXPECT_EQ(numbers->SortMode(), hsmAscend);
   EXPECT_EQ(Shape(), "c a b");
-  tree->HeaderSectionClick(nullptr, numbers);
+  tree->HeaderSectionClicked(nullptr, numbers);
   EXPECT_EQ(numbers->SortMode(), hsmDescend);
   EXPECT_EQ(Shape(), "b a c");
   // Under sdDescend a fresh section starts descending; the other section
   // loses its mode.
   tree->SetSortDir(sdDescend);
-  tree->HeaderSectionClick(nullptr, dates);
+  tree->HeaderSectionClicked(nullptr, dates);
   EXPECT_EQ(dates->SortMode(), hsmDescend);
   EXPECT_EQ(numbers->SortMode(), hsmNone);
   EXPECT_EQ(tree->SortType(), stDate);
@@ -278,12 +281,12 @@ TEST_F(TreeSortTest, HeaderClicksCycleTheDirectionAndCtrlBuildsTheList) {
   // With Ctrl: none, ascending and descending joining the list, none
   // leaving it; the sort section and type stay.
   ctrlHeld = true;
-  tree->HeaderSectionClick(nullptr, numbers);
+  tree->HeaderSectionClicked(nullptr, numbers);
   EXPECT_EQ(dates->SortMode(), hsmDescend);
   for (TElSSortMode mode : {hsmAscend, hsmDescend, hsmNone}) {
     EXPECT_EQ(numbers->SortMode(), mode);
     EXPECT_EQ(tree->SortSections()->IndexOf(numbers), mode == hsmNone ? -1 : 0);
-    if (mode != hsmNone) tree->HeaderSectionClick(nullptr, numbers);
+    if (mode != hsmNone) tree->HeaderSectionClicked(nullptr, numbers);
   }
   EXPECT_EQ(tree->SortSection(), 2);
   EXPECT_EQ(tree->SortType(), stDate);
