@@ -7,15 +7,4 @@
 # time / (n log2 n).
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)"
-BUILD="${1:-$ROOT/build/x64}"
-mkdir -p "$BUILD"
-BUILD="$(cd "$BUILD" && pwd)"
-
-cmake -S "$ROOT" -B "$BUILD" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake" -DPROJECT_BUILD_TESTS=ON >/dev/null
-cmake --build "$BUILD" --target eltree_sort_bench
-
-unset WINEPREFIX
-export WINE_BUILD_DIR="$BUILD"
-echo "== eltree_sort_bench, x86_64, under Wine, $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
-"$ROOT/scripts/wine-run.sh" "$BUILD/controls/element-tree/eltree_sort_bench.exe" "${2:-3}"
+exec "$ROOT/scripts/bench-run.sh" "${1:-$ROOT/build/x64}" eltree_sort_bench controls/element-tree/eltree_sort_bench.exe "${2:-3}"
