@@ -377,6 +377,17 @@ class TPublisher {
   TClassInfo* info_;
 };
 
+// An event that is a plain field, published as a property: its getter and
+// setter for TPublisher::Property.
+template <class T, class E>
+auto EventGetter(E T::*field) {
+  return [field](T* c) { return c->*field; };
+}
+template <class T, class E>
+auto EventSetter(E T::*field) {
+  return [field](T* c, const E& e) { c->*field = e; };
+}
+
 template <class T>
 template <class R, class G, class S>
 void TPublisher<T>::Bind(TPropInfo& p, G get, S set) {

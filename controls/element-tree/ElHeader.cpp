@@ -424,15 +424,6 @@ void TCustomElHeader::Dispatch(TMessage& m) {
 
 namespace {
 
-template <class T, class E>
-auto EventGetter(E T::*field) {
-  return [field](T* c) { return c->*field; };
-}
-template <class T, class E>
-auto EventSetter(E T::*field) {
-  return [field](T* c, const E& e) { c->*field = e; };
-}
-
 void PublishHeader() {
   using S = TElHeaderSections;
   Publish<S, TPersistent>()

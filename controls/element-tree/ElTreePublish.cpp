@@ -5,15 +5,6 @@
 
 namespace {
 
-template <class T, class E>
-auto EventGetter(E T::*field) {
-  return [field](T* c) { return c->*field; };
-}
-template <class T, class E>
-auto EventSetter(E T::*field) {
-  return [field](T* c, const E& e) { c->*field = e; };
-}
-
 void RegisterTreeEnums() {
   RegisterEnumNames<TSTSelModes>({"smSimple", "smUsual"});
   RegisterEnumNames<TElDblClickMode>({"dcmNone", "dcmExpand", "dcmEdit"});

@@ -628,15 +628,6 @@ void TCustomElScrollBar::KeyDown(Word& key, TShiftState shift) {
 
 namespace {
 
-template <class T, class E>
-auto EventGetter(E T::*field) {
-  return [field](T* c) { return c->*field; };
-}
-template <class T, class E>
-auto EventSetter(E T::*field) {
-  return [field](T* c, const E& e) { c->*field = e; };
-}
-
 void PublishScrollBar() {
   using B = TElScrollBar;
   using C = TCustomElScrollBar;
