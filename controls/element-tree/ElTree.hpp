@@ -2067,6 +2067,9 @@ class TCustomElTree : public TElXPThemedControl {
   TCursor FLinkCursor = crHandPoint;
   TColor FLinkColor = 0xFF0000;
   TFontStyles FLinkStyle{fsUnderline};
+ private:
+  // Shows the item on the top row, or on the bottom row when AtBottom.
+  void ScrollItemIntoView(TElTreeItem* item, bool atBottom);
 };
 
 // The built-in expand, collapse and leaf buttons (10 x 10), drawn in the

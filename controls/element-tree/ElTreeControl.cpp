@@ -95,18 +95,11 @@ bool TCustomElTree::IsInView(TElTreeItem* item) {
 
 // ---------------------------------------------------------------- into view
 
-void TCustomElTree::EnsureVisible(TElTreeItem* item) {
-  if (!item || !FView || IsUpdating() || item->FOwner != this || item->IsRoot()) return;
-  FView->FillVisibleRows(FTopIndex);
-  if (IsInView(item)) return;
-  TElTreeUpdateScope scope(this);
-  if (!item->FullyExpanded()) item->ExpandAllParents(true);
-  if (FView->FRecountPending) RecountVisibleRows();
-  const int row = item->VisIndex();
-  if (row >= 0) FView->SetTopIndex(row);
-}
+void TCustomElTree::EnsureVisible(TElTreeItem* item) { ScrollItemIntoView(item, false); }
 
-void TCustomElTree::EnsureVisibleBottom(TElTreeItem* item) {
+void TCustomElTree::EnsureVisibleBottom(TElTreeItem* item) { ScrollItemIntoView(item, true); }
+
+void TCustomElTree::ScrollItemIntoView(TElTreeItem* item, bool atBottom) {
   if (!item || !FView || IsUpdating() || item->FOwner != this || item->IsRoot()) return;
   FView->FillVisibleRows(FTopIndex);
   if (IsInView(item)) return;
@@ -114,7 +107,7 @@ void TCustomElTree::EnsureVisibleBottom(TElTreeItem* item) {
   if (!item->FullyExpanded()) item->ExpandAllParents(true);
   if (FView->FRecountPending) RecountVisibleRows();
   const int row = item->VisIndex();
-  if (row >= 0) FView->SetTopIndex(FView->RowsAbove(row));
+  if (row >= 0) FView->SetTopIndex(atBottom ? FView->RowsAbove(row) : row);
 }
 
 void TCustomElTree::FullExpand() {
