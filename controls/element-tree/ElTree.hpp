@@ -27,6 +27,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "ComObj.hpp"
@@ -1033,6 +1034,63 @@ class TElTreeView : public TCustomControl {
   bool SearchKey(char key);
   const AnsiString& SearchText() const { return FSearchText; }
   TSearchTextTimeoutThread* SearchThread() const { return FSearchThread; }
+
+  // ---- hover and frame selection (ElTreeHover.cpp, ElTreeFrame.cpp)
+  // What a mouse move does after the inherited handling: the cursor, the
+  // drag or the frame while the left button is down, the hints and the hot
+  // item.
+  void Hover(int x, int y, TShiftState shift);
+  // The item under Y becomes the hot item (nil while an editor is shown; a
+  // disabled item counts as none); both rows repaint and OnHotTrack fires.
+  void TrackHotItem(int y);
+  // The pointer left the view: no hot item, no hint.
+  void MouseLeft();
+  bool FrameSelecting() const { return FFrameSelecting; }
+  TElList* FrameItems() const { return FFrameItems.get(); }
+  TElTreeItem* FrameStartItem() const { return FFrameStartItem; }
+  TElTreeItem* FrameEndItem() const { return FFrameEndItem; }
+  // Starts a frame with both corners at the press point: the selection is
+  // cleared unless Ctrl is held, the mouse is captured.
+  void FrameBegin(TShiftState shift);
+  // Moves the frame's moving corner to a client point and selects what it
+  // covers; a point outside the client area scrolls toward it instead.
+  void FrameMoveTo(int x, int y);
+  // Ends a running frame: erased, its list freed, the capture released.
+  void FrameEnd();
+  // The frame in client coordinates, from its corner items' rows.
+  TRect FrameBounds();
+  // The cell control under a point that takes the mouse, with the point in
+  // the cell's coordinates.
+  TElCellControl* CellControlAt(int x, int y, TPoint& cellPoint);
+  // The link of an HTML item's main text under a point.
+  bool LinkAt(int x, int y, TElFString& href);
+  // A move with the left button held starts a drag rather than a frame.
+  bool DragWanted(int x, int y);
+
+ protected:
+  void MouseMove(TShiftState shift, int x, int y) override;
+  // Toggles what entered and what left the frame since the last update.
+  void UpdateFrameSelection();
+  bool FrameCornerHitsItem(TElTreeItem* item, int dy);
+  // Client top of an item's row; -1 when it is not on screen.
+  int RowTop(TElTreeItem* item);
+  // The inverting frame; drawing it twice erases it.
+  void DrawFrame(bool show);
+  void SetFrameCorner(bool end, int x, int y);
+  // An item going away: a frame whose corner it is ends; the frame's lists
+  // drop it.
+  void FrameForget(TElTreeItem* item);
+  // The widths the frame compared, kept while it runs.
+  std::unordered_map<TElTreeItem*, int> FFrameWidths;
+  // While the selection is being toggled: the items still to toggle, so that
+  // one deleted by a handler is skipped.
+  std::vector<TElTreeItem*>* FFrameToggling = nullptr;
+  std::unique_ptr<TElList>* FFrameNextItems = nullptr;
+  // The rectangle drawn last, erased by drawing it again.
+  TRect FFrameDrawn{};
+  bool FFrameShown = false;
+
+ public:
 
  protected:
   friend class TCustomElTree;

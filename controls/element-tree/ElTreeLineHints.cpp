@@ -111,7 +111,7 @@ void TElTreeView::ArmLineHint(int x, int y) {
   FHintY = y;
   if (!FHintTimer) FHintTimer = new TTimer(this);
   FHintTimer->SetEnabled(false);
-  FHintTimer->SetInterval(Application && Application->HintPause() > 0 ? Application->HintPause() : 500);
+  FHintTimer->SetInterval(Application && Application->HintShortPause() > 0 ? Application->HintShortPause() : 1000);
   FHintTimer->OnTimer = TNotifyEvent(this, &TElTreeView::LineHintTimer);
   FHintTimer->SetEnabled(true);
 }

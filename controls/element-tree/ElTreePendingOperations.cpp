@@ -25,5 +25,4 @@ TElTreeItem* TElTreeView::GetNextItem(Word /*key*/, int& row, bool& wasSelected)
   return nullptr;
 }
 void TElTreeView::RequestEdit(TElTreeItem* /*item*/, int /*section*/, bool /*immediately*/) {}
-void TElTreeView::InvalidateItem(TElTreeItem* /*item*/, int /*sectionIndex*/) {}
 void TElTreeView::UpdateView() { FRepaintPending = false; }

@@ -345,6 +345,10 @@ void TElTreeView::Dispatch(TMessage& m) {
       ApplyTopIndex(FOwner->FTopIndex);
       return;
     }
+    case CM_MOUSELEAVE:
+      MouseLeft();
+      TCustomControl::Dispatch(m);
+      return;
     case WM_GETDLGCODE:
       // Arrow keys and characters.
       m.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;

@@ -59,6 +59,7 @@ void TElTreeView::RemoveVisibleRow(TElTreeItem* item) {
 }
 
 void TElTreeView::ForgetItem(TElTreeItem* item) {
+  FrameForget(item);
   // Every reference the view keeps, so that nothing points at a freed item.
   TElTreeItem** refs[] = {&FHintItem,   &FTrackItem,      &FDropTrg,       &FShowHintItem,   &FPendingItem,
                           &FLastClickedItem, &FFocused,   &FSelected,      &FFrameStartItem, &FFrameEndItem,
@@ -66,7 +67,6 @@ void TElTreeView::ForgetItem(TElTreeItem* item) {
   for (TElTreeItem** ref : refs)
     if (*ref == item) *ref = nullptr;
   if (FPendingItem == nullptr) FPendingSelect = false;
-  if (FFrameItems) FFrameItems->Remove(item);
   if (FOwner->FDelayedItem == item) FOwner->FDelayedItem = nullptr;
   if (FEditingItem == item) {
     FEditingItem = nullptr;
