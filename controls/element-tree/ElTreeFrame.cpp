@@ -193,10 +193,17 @@ void TElTreeView::UpdateFrameSelection() {
     TScopedPointer<std::vector<TElTreeItem*>> toggling(FFrameToggling, &toggles);
     TScopedPointer<std::unique_ptr<TElList>> pending(FFrameNextItems, &next);
     TElTreeUpdateScope scope(t);
-    for (TElTreeItem*& item : toggles) {
-      if (!FFrameSelecting) break;
-      if (item && (t->FIgnoreEnabled || item->Enabled())) ToggleSelection(item);
-    }
+    std::vector<bool> selected(toggles.size());
+    for (size_t n = 0; n < toggles.size(); ++n) selected[n] = toggles[n]->Selected();
+    auto toggle = [&](size_t n, bool wasSelected) {
+      TElTreeItem* item = toggles[n];
+      if (FFrameSelecting && item && selected[n] == wasSelected && (t->FIgnoreEnabled || item->Enabled()))
+        ToggleSelection(item);
+    };
+    // Deselected last first, so that each leaves the selection list from
+    // its end; then selected in tree order.
+    for (size_t n = toggles.size(); n-- > 0;) toggle(n, true);
+    for (size_t n = 0; n < toggles.size(); ++n) toggle(n, false);
   }
   if (!FFrameSelecting) return;
   FFrameItems = std::move(next);

@@ -356,7 +356,12 @@ void TElTreeItem::SetSelected(bool value) {
   } else {
     tree->FSelChange = true;
     SetStateWord(FState & ~kStateSelected);
-    list->Remove(this);
+    // The latest selected goes first when a frame shrinks.
+    const int last = list->Count() - 1;
+    if (last >= 0 && list->FastGet(last) == this)
+      list->Delete(last);
+    else
+      list->Remove(this);
     if (tree->FView && tree->FView->FSelected == this) tree->FView->FSelected = nullptr;
   }
   tree->DoItemSelectedChange(this);
