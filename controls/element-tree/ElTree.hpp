@@ -1217,6 +1217,86 @@ class TElTreeView : public TCustomControl {
   int ViewWidth() const { return ClientWidth(); }
   // WM_SIZE and WM_GETDLGCODE.
   void Dispatch(TMessage& m) override;
+
+  // ---- mouse presses, releases and double clicks (ElTreeMouse.cpp)
+ public:
+  // An item pointer that the view clears when the item is deleted, for
+  // work that runs handlers which may delete it.
+  class TItemWatch {
+   public:
+    TItemWatch(TElTreeView* view, TElTreeItem* item);
+    ~TItemWatch();
+    TItemWatch(const TItemWatch&) = delete;
+    TItemWatch& operator=(const TItemWatch&) = delete;
+    TElTreeItem* Item() const { return FItem; }
+
+   private:
+    TElTreeView* FView;
+    TElTreeItem* FItem;
+  };
+
+  // The selection decision of a left press on Item at Part (nil: on no
+  // row); a press on a selected item of a multiple selection without Ctrl
+  // defers it to the release.
+  void PressSelect(TElTreeItem* item, TSTItemPart part, TShiftState shift);
+  // The decision of a right press (RightClickSelect).
+  void RightPressSelect(TElTreeItem* item, TSTItemPart part, TShiftState shift);
+  // The release's end of a deferred decision.
+  void ApplyPendingSelection();
+  // A click on the item's check box: the next state by its type, reported.
+  void ClickCheckBox(TElTreeItem* item);
+  // Collapses an expanded item, else expands it and scrolls its children
+  // into view, as its button does.
+  void ToggleExpansion(TElTreeItem* item);
+  void ScrollChildrenIntoView(TElTreeItem* item);
+  // The releases and double clicks: true lets the library's own handling
+  // (OnClick, OnMouseUp, OnDblClick) run.
+  bool LeftClick(int x, int y, TShiftState shift);
+  bool RightClick(int x, int y, TShiftState shift);
+  bool LeftDoubleClick(int x, int y, TShiftState shift);
+  bool RightDoubleClick(int x, int y, TShiftState shift);
+  // A cell control that goes away is no longer the active one.
+  void ForgetCellControl(TElCellControl* control);
+
+  // Counts the items deleted so far: a walk over a copied list of items
+  // checks its items again once the count moved.
+  unsigned Deletions() const { return FDeletions; }
+
+  bool ButtonDown() const { return FButtonDown; }
+  bool ClickedOnce() const { return FClickedOnce; }
+  bool DragStarted() const { return FDragStarted; }
+  bool PendingSelect() const { return FPendingSelect; }
+  int ClickSection() const { return FClickSection; }
+  TElTreeItem* LastClickedItem() const { return FLastClickedItem; }
+  TElCellControl* ActiveCellControl() const { return FActiveCellControl; }
+
+ protected:
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  // The button messages: answers whether the message was one of them.
+  bool DispatchMouseButton(TMessage& m);
+  // The decisions of a press once the item is known; false keeps the press
+  // from the library's own handling.
+  bool PressOnItem(TElTreeItem* item, TSTItemPart part, int column, TMouseButton button, TShiftState shift, int x,
+                   int y);
+  // Without Ctrl and Shift the selection is cleared; with Shift it becomes
+  // the range from the anchor to the item (the item itself left unselected
+  // when asked and it is not focused). Multiple selection, smUsual only.
+  void ClearForClick(TItemWatch& item, TShiftState shift, bool rangeEndsUnselected);
+  // The clearing and range rules of a press without a deferred decision,
+  // then the focus.
+  void SelectPressedItem(TItemWatch& item, TShiftState shift, int selectedCount);
+  // Focuses the item as a click does: a focus that moved passes the item
+  // through ToggleSelection in a multiple selection.
+  bool FocusByClick(TItemWatch& item);
+  void FireSelectionChange();
+  // The enabled cell control under a point that takes clicks, with the
+  // point in the cell's coordinates.
+  TElCellControl* ClickableCellControl(int x, int y, TPoint& cellPoint);
+  // A release kept from the library's handling still frees the mouse.
+  void ReleaseKeptClick();
+  std::vector<TElTreeItem**> FItemWatches;
+  unsigned FDeletions = 0;
 };
 
 // ---------------------------------------------------------------------------

@@ -1,8 +1,19 @@
 // The cell style and the control it may carry.
 #include "ElTree.hpp"
 
+namespace {
+
+// The view showing a style's cell, or nil.
+TElTreeView* ViewOf(TElCellStyle* style) {
+  TCustomElTree* tree = style && style->Owner() ? style->Owner()->Owner() : nullptr;
+  return tree ? tree->View() : nullptr;
+}
+
+}  // namespace
+
 TElCellControl::~TElCellControl() {
   // A control freed by its user leaves its cell empty.
+  if (TElTreeView* view = ViewOf(FOwner)) view->ForgetCellControl(this);
   if (FOwner && FOwner->FControl == this) FOwner->FControl = nullptr;
 }
 
@@ -37,6 +48,7 @@ void TElCellStyle::SetControl(TElCellControl* control) {
   TElCellControl* old = FControl;
   FControl = nullptr;
   if (old) {
+    if (TElTreeView* view = ViewOf(this)) view->ForgetCellControl(old);
     old->SetOwner(nullptr);
     // In virtual mode the shared style only lends its cells the
     // application's controls; otherwise the style owns its control.

@@ -353,6 +353,7 @@ void TElTreeView::Dispatch(TMessage& m) {
       // Arrow keys and characters.
       m.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
       return;
-    default: TCustomControl::Dispatch(m);
+    default:
+      if (!DispatchMouseButton(m)) TCustomControl::Dispatch(m);
   }
 }

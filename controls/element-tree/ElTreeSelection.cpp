@@ -26,6 +26,8 @@ bool TCustomElTree::IsFilteredOut(TElTreeItem* item) const {
 
 void TElTreeView::ToggleSelection(TElTreeItem* item) {
   TCustomElTree* tree = FOwner;
+  // The handlers reached on the way may delete the item.
+  TItemWatch watch(this, item);
   if (tree->MultiSelect()) {
     if (!item) return;
     const int level = tree->FMultiSelectLevel;
@@ -34,6 +36,7 @@ void TElTreeView::ToggleSelection(TElTreeItem* item) {
       const int firstLevel = list && list->Count() > 0 ? ItemAt(list, 0)->Level() : level;
       if (item->Level() != level || firstLevel != level) tree->DeselectAllEx(true);
     }
+    if (!watch.Item()) return;
     item->SetSelected(!item->Selected());
     tree->FSelChange = true;
     return;
@@ -42,13 +45,14 @@ void TElTreeView::ToggleSelection(TElTreeItem* item) {
     old->SetStateWord(old->FState & ~kStateSelected);
     old->UpdateItem();
     tree->DoItemSelectedChange(old);
+    if (item && !watch.Item()) return;
   }
   FSelected = item;
   if (item && !item->Selected()) {
     item->SetStateWord(item->FState | kStateSelected);
     tree->DoItemSelectedChange(item);
   }
-  if (item) item->UpdateItem();
+  if (item && watch.Item()) item->UpdateItem();
 }
 
 bool TCustomElTree::SetFocusedItemEx(TElTreeItem* item, bool force, bool delayed) {
@@ -72,7 +76,12 @@ bool TCustomElTree::SetFocusedItemEx(TElTreeItem* item, bool force, bool delayed
     }
     FView->FFocused = item;
     // Single selection follows the focus; a multiple one is the caller's.
-    if (!FMultiSelect) FView->ToggleSelection(item);
+    if (!FMultiSelect) {
+      TElTreeView::TItemWatch watch(FView, item);
+      FView->ToggleSelection(item);
+      // A selection handler deleted the item; its deletion moved the focus.
+      if (!watch.Item()) return true;
+    }
     if (item) {
       item->SetStateWord(item->FState | kStateFocused);
       item->UpdateItem();
@@ -153,8 +162,12 @@ void TCustomElTree::WalkItems(int from, int to, bool skipCollapsed, bool skipHid
     items.push_back(item);
     i += skipCollapsed && !item->Expanded() ? item->FDescendants + 1 : 1;
   }
-  for (TElTreeItem* item : items)
+  // An item a handler deleted meanwhile is no longer among the items.
+  const unsigned deletions = FView ? FView->Deletions() : 0;
+  for (TElTreeItem* item : items) {
+    if (FView && FView->Deletions() != deletions && FAllItems->IndexOf(item) < 0) continue;
     if (item->FOwner == this && item->FParent) visit(item);
+  }
 }
 
 void TCustomElTree::SelectAll() {
@@ -194,8 +207,12 @@ void TCustomElTree::DeselectAllEx(bool includeHidden) {
   TElTreeUpdateScope scope(this);
   std::vector<TElTreeItem*> selected;
   for (int i = 0; i < FSelectedItems->Count(); ++i) selected.push_back(ItemAt(FSelectedItems.get(), i));
-  for (TElTreeItem* item : selected)
+  // A selection handler may delete items that are still to come.
+  const unsigned deletions = FView ? FView->Deletions() : 0;
+  for (TElTreeItem* item : selected) {
+    if (FView && FView->Deletions() != deletions && FSelectedItems->IndexOf(item) < 0) continue;
     if (includeHidden || !IsFilteredOut(item)) item->SetSelected(false);
+  }
   if (includeHidden) FSelectedItems->Clear();
 }
 

@@ -66,6 +66,9 @@ void TElTreeView::ForgetItem(TElTreeItem* item) {
                           &FEditPendingItem, &FTopItem};
   for (TElTreeItem** ref : refs)
     if (*ref == item) *ref = nullptr;
+  ++FDeletions;
+  for (TElTreeItem** ref : FItemWatches)
+    if (*ref == item) *ref = nullptr;
   if (FPendingItem == nullptr) FPendingSelect = false;
   if (FOwner->FDelayedItem == item) FOwner->FDelayedItem = nullptr;
   if (FEditingItem == item) {
