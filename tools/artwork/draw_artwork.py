@@ -13,8 +13,10 @@ RGB(82, 113, 157) for highlights, and a warm light body in the family of
 the licence box's RGB(225, 209, 184). Pixels the window or a control cuts
 away are exactly RGB(255, 0, 0), the kit's crop colour.
 
-Pictures the controls draw as bitmaps are 24-bit BMP files, the sizable
-buttons' parts and the icons are PNG files with alpha, and the page
+The frame, its lights and buttons and the progress bar are 24-bit PNG
+files (smaller than bitmaps, the same pixels on the screen); pictures the
+code uses as bitmaps (the licence box's, the tree's) are BMP files; the
+sizable buttons' parts and the icons are PNG files with alpha, and the page
 background tile is the one JPEG. Run with Debian's python3-pil:
   tools/artwork/draw_artwork.py
 """
@@ -114,6 +116,15 @@ def save_png(img, name):
     img.save(os.path.join(OUT, name), "PNG", optimize=True)
 
 
+def save_rgb_png(img, name, crop_transparent=False):
+    """A 24-bit picture as PNG, a fifth of its bitmap's size; the same pixels
+    on the screen. A picture its control draws with the crop colour
+    transparent names that colour as its transparent one (tRNS), since the
+    kit draws a PNG picture with its own transparency."""
+    extra = {"transparency": CROP} if crop_transparent else {}
+    img.convert("RGB").save(os.path.join(OUT, name), "PNG", optimize=True, **extra)
+
+
 def frame_edge(img, mask, colour, width=1):
     """Draws an outline of the given width just inside the mask's edge."""
     # Padded with nothing around, so that edges on the picture's border are
@@ -160,19 +171,19 @@ def draw_frame():
     # Title bar: caps with the window's rounded top corners, and its middle.
     cap_w = 24
     mask = rounded_mask(cap_w * 2, TITLE_H, (RADIUS, RADIUS, 0, 0)).crop((0, 0, cap_w, TITLE_H))
-    save_bmp(crop_cut(title_bar(cap_w), mask, SLATE_DARK), "top_left.bmp")
-    save_bmp(title_bar(8), "top_tile.bmp")
+    save_rgb_png(crop_cut(title_bar(cap_w), mask, SLATE_DARK), "top_left.png")
+    save_rgb_png(title_bar(8), "top_tile.png")
     mask_r = rounded_mask(cap_w * 2, TITLE_H, (RADIUS, RADIUS, 0, 0)).crop((cap_w, 0, cap_w * 2, TITLE_H))
-    save_bmp(crop_cut(title_bar(cap_w), mask_r, SLATE_DARK), "top_right.bmp")
+    save_rgb_png(crop_cut(title_bar(cap_w), mask_r, SLATE_DARK), "top_right.png")
 
     # The lights: the title bar's ends as slate shoulders with a round lamp.
     for side_name, flip in (("left", False), ("right", True)):
         for state, glow in (("", 0.55), ("_up", 1.0), ("_down", 0.15)):
-            save_bmp(light(flip, glow), f"{side_name}_light{state}.bmp")
+            save_rgb_png(light(flip, glow), f"{side_name}_light{state}.png", crop_transparent=True)
 
     # Side borders and the small corner under the title bar's left end.
-    save_bmp(border_column().resize((BORDER_W, 8)), "left_border_tile.bmp")
-    save_bmp(border_column(left=False).resize((BORDER_W, 8)), "right_border_tile.bmp")
+    save_rgb_png(border_column().resize((BORDER_W, 8)), "left_border_tile.png")
+    save_rgb_png(border_column(left=False).resize((BORDER_W, 8)), "right_border_tile.png")
     corner = border_column(27).resize((27, 8))
     # The inner corner is rounded: its cut-away pixels show the body.
     cm = Image.new("L", (27 * SS, 8 * SS), 255)
@@ -180,16 +191,16 @@ def draw_frame():
     d.rectangle([23 * SS, 0, 27 * SS, 8 * SS], fill=0)
     d.ellipse([15 * SS, -8 * SS, 31 * SS, 8 * SS], fill=0)
     d.rectangle([0, 0, 22 * SS, 8 * SS], fill=255)
-    save_bmp(crop_cut(corner, cm.resize((27, 8), Image.Resampling.LANCZOS), BODY), "left_top_corner.bmp")
+    save_rgb_png(crop_cut(corner, cm.resize((27, 8), Image.Resampling.LANCZOS), BODY), "left_top_corner.png")
 
     # Bottom bar: slate with a highlight line, rounded bottom corners.
     col = vgradient(1, BOTTOM_H, [(0.0, BODY), (0.06, WARM_SHADE), (0.08, LINK), (0.12, SLATE_LIGHT),
                                   (0.35, SLATE), (0.92, SLATE_DARK), (1.0, (22, 31, 45))])
     bar = col.resize((8, BOTTOM_H))
-    save_bmp(bar, "bottom_tile.bmp")
+    save_rgb_png(bar, "bottom_tile.png")
     mask = rounded_mask(48, BOTTOM_H, (0, 0, RADIUS, RADIUS))
-    save_bmp(crop_cut(col.resize((24, BOTTOM_H)), mask.crop((0, 0, 24, BOTTOM_H)), SLATE_DARK), "bottom_left.bmp")
-    save_bmp(crop_cut(col.resize((24, BOTTOM_H)), mask.crop((24, 0, 48, BOTTOM_H)), SLATE_DARK), "bottom_right.bmp")
+    save_rgb_png(crop_cut(col.resize((24, BOTTOM_H)), mask.crop((0, 0, 24, BOTTOM_H)), SLATE_DARK), "bottom_left.png")
+    save_rgb_png(crop_cut(col.resize((24, BOTTOM_H)), mask.crop((24, 0, 48, BOTTOM_H)), SLATE_DARK), "bottom_right.png")
 
 
 def light(flip, glow):
@@ -392,19 +403,19 @@ def progress_parts():
     h = 16
     track = vgradient(8, h, [(0.0, SLATE), (0.07, (190, 172, 144)), (0.2, WARM_SHADE),
                              (0.8, (238, 228, 210)), (0.94, (250, 245, 236)), (1.0, WHITE)])
-    save_bmp(track, "progress_track_tile.bmp")
+    save_rgb_png(track, "progress_track_tile.png")
     bar = vgradient(1, h, [(0.0, SLATE_DARK), (0.08, (150, 176, 212)), (0.35, LINK),
                            (0.55, SLATE), (0.92, SLATE_DARK), (1.0, SLATE_DARK)])
-    save_bmp(bar.resize((8, h)), "progress_tile.bmp")
+    save_rgb_png(bar.resize((8, h)), "progress_tile.png")
     # The caps are rounded over the track's own colours, since the bar is
     # drawn without crop (its caps sit anywhere on the track).
     w = 6
-    for name, corners, box in (("progress_left.bmp", (4, 0, 0, 4), (0, 0, w, h)),
-                               ("progress_right.bmp", (0, 4, 4, 0), (w, 0, 2 * w, h))):
-        mask = rounded_mask(2 * w, h, corners[:1] + (0, 0) + corners[3:] if name.endswith("left.bmp")
+    for name, corners, box in (("progress_left.png", (4, 0, 0, 4), (0, 0, w, h)),
+                               ("progress_right.png", (0, 4, 4, 0), (w, 0, 2 * w, h))):
+        mask = rounded_mask(2 * w, h, corners[:1] + (0, 0) + corners[3:] if name.endswith("left.png")
                             else (0,) + corners[1:3] + (0,)).crop(box)
         under = track.resize((w, h))
-        save_bmp(Image.composite(bar.resize((w, h)), under, mask), name)
+        save_rgb_png(Image.composite(bar.resize((w, h)), under, mask), name)
 
 
 def product_picture():
@@ -702,8 +713,8 @@ def main():
     os.makedirs(OUT, exist_ok=True)
     draw_frame()
     for state in ("", "_up", "_down"):
-        save_bmp(close_button(state), f"close{state}.bmp")
-        save_bmp(forward_button(state), f"forward{state}.bmp")
+        save_rgb_png(close_button(state), f"close{state}.png")
+        save_rgb_png(forward_button(state), f"forward{state}.png", crop_transparent=True)
     sizable_parts()
     icons()
     holder_tile()

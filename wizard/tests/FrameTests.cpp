@@ -3,7 +3,11 @@
 // moving the window by its frame, and the end of the wizard.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <stdexcept>
+
 #include "Install.hpp"
+#include "SBCropRegion.hpp"
 #include "SBResourceStorage.hpp"
 #include "WizardTestSeams.hpp"
 #include "WizardTestSupport.hpp"
@@ -103,29 +107,35 @@ class ShownHost : public ::testing::Test {
   TStep1_HelloPanel* page = nullptr;
 };
 
+// The pixels of a skin picture from the program's resources, whatever its
+// format; the test fails when the resource is missing.
+std::unique_ptr<TBitmap> SkinPixels(const std::string& name) {
+  std::unique_ptr<TPicture> picture(GetPictureCopy(name, ""));
+  std::unique_ptr<TBitmap> pixels = PictureAsBitmap(picture.get());
+  if (!pixels) throw std::runtime_error("no skin picture " + name);
+  return pixels;
+}
+
 // A bar's pixels as the kit lays them out: the left cap, the middle
 // repeated, the right cap at the right edge.
 class BarPixels {
  public:
-  explicit BarPixels(const std::string& name) {
-    left_.LoadFromResourceName(HInstance, name + "_LEFT");
-    tile_.LoadFromResourceName(HInstance, name + "_TILE");
-    right_.LoadFromResourceName(HInstance, name + "_RIGHT");
-  }
+  explicit BarPixels(const std::string& name)
+      : left_(SkinPixels(name + "_LEFT")), tile_(SkinPixels(name + "_TILE")), right_(SkinPixels(name + "_RIGHT")) {}
   bool IsCrop(int x, int y, int width) {
     TColor c;
-    if (x < left_.Width())
-      c = left_.Canvas()->Pixels(x, y);
-    else if (x >= width - right_.Width())
-      c = right_.Canvas()->Pixels(x - (width - right_.Width()), y);
+    if (x < left_->Width())
+      c = left_->Canvas()->Pixels(x, y);
+    else if (x >= width - right_->Width())
+      c = right_->Canvas()->Pixels(x - (width - right_->Width()), y);
     else
-      c = tile_.Canvas()->Pixels((x - left_.Width()) % tile_.Width(), y);
+      c = tile_->Canvas()->Pixels((x - left_->Width()) % tile_->Width(), y);
     return c == TColor(RGB(255, 0, 0));
   }
-  int Height() const { return left_.Height(); }
+  int Height() const { return left_->Height(); }
 
  private:
-  TBitmap left_, tile_, right_;
+  std::unique_ptr<TBitmap> left_, tile_, right_;
 };
 
 TEST_F(ShownHost, TheWindowRegionLeavesOutExactlyTheBarsCropPixels) {
@@ -166,8 +176,8 @@ TEST_F(ShownHost, TheShapeFollowsBarsResizedAfterTheirWindowsWereMade) {
 // title bar, the border and the page are what they look like.
 TEST_F(ShownHost, TheCloseTabTakesTheMouseOnlyWhereItIsDrawn) {
   TSBImgBtn* close = page->close_button;
-  TBitmap picture;
-  picture.LoadFromResourceName(HInstance, "CLOSE");
+  const std::unique_ptr<TBitmap> pixels = SkinPixels("CLOSE");
+  TBitmap& picture = *pixels;
   ASSERT_EQ(picture.Width(), close->Width());
   ASSERT_EQ(picture.Height(), close->Height());
   int cut = 0, mismatches = 0;

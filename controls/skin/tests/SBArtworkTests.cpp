@@ -24,18 +24,18 @@ TEST(SkinArtwork, PicturesHaveTheLayoutsSizes) {
     int Width, Height;
   };
   const Expected sizes[] = {
-      {"left_light.bmp", 78, 38},  {"right_light_up.bmp", 78, 38}, {"close.bmp", 41, 61},
-      {"close_down.bmp", 41, 61},  {"forward.bmp", 141, 31},      {"forward_up.bmp", 141, 31},
-      {"left_top_corner.bmp", 27, 8}, {"sb_left_normal.bmp", 16, 18}, {"sb_thumb.bmp", 16, 11},
+      {"left_light.png", 78, 38},  {"right_light_up.png", 78, 38}, {"close.png", 41, 61},
+      {"close_down.png", 41, 61},  {"forward.png", 141, 31},      {"forward_up.png", 141, 31},
+      {"left_top_corner.png", 27, 8}, {"sb_left_normal.bmp", 16, 18}, {"sb_thumb.bmp", 16, 11},
       {"product_48.png", 48, 48}};
   for (const Expected& e : sizes) {
     auto p = Art(e.Name);
     EXPECT_EQ(p->Width(), e.Width) << e.Name;
     EXPECT_EQ(p->Height(), e.Height) << e.Name;
   }
-  for (const char* bar : {"top_left.bmp", "top_tile.bmp", "top_right.bmp"})
+  for (const char* bar : {"top_left.png", "top_tile.png", "top_right.png"})
     EXPECT_EQ(Art(bar)->Height(), 38) << bar;
-  for (const char* bar : {"bottom_left.bmp", "bottom_tile.bmp", "bottom_right.bmp"})
+  for (const char* bar : {"bottom_left.png", "bottom_tile.png", "bottom_right.png"})
     EXPECT_EQ(Art(bar)->Height(), 50) << bar;
   for (const char* part : {"button_left.png", "button_tile_up.png", "button_right_down.png"})
     EXPECT_EQ(Art(part)->Height(), 22) << part;
@@ -88,9 +88,9 @@ class ArtworkPage : public ::testing::Test {
     holder->SetTile(true);
     top = Bar(0, 0, 500, 38, "top");
     bottom = Bar(0, 350, 500, 50, "bottom");
-    Image(0, 38, 27, 8, "left_top_corner.bmp", false)->SetCropped(true);
-    Image(0, 46, 26, 304, "left_border_tile.bmp", true);
-    Image(474, 38, 26, 312, "right_border_tile.bmp", true);
+    Image(0, 38, 27, 8, "left_top_corner.png", false)->SetCropped(true);
+    Image(0, 46, 26, 304, "left_border_tile.png", true);
+    Image(474, 38, 26, 312, "right_border_tile.png", true);
     Button(top, 0, 0, 78, 38, "left_light");
     Button(top, 422, 0, 78, 38, "right_light");
     // The close tab's window has the tab's shape: what lies beside it shows.
@@ -111,9 +111,9 @@ class ArtworkPage : public ::testing::Test {
     auto* bar = new TSBTripleCImage(host.get());
     bar->SetParent(holder);
     bar->SetBounds(x, y, w, h);
-    bar->SetPictureLeft(Art(name + "_left.bmp").get());
-    bar->SetPictureTile(Art(name + "_tile.bmp").get());
-    bar->SetPictureRight(Art(name + "_right.bmp").get());
+    bar->SetPictureLeft(Art(name + "_left.png").get());
+    bar->SetPictureTile(Art(name + "_tile.png").get());
+    bar->SetPictureRight(Art(name + "_right.png").get());
     bar->SetCropped(true);
     return bar;
   }
@@ -130,9 +130,9 @@ class ArtworkPage : public ::testing::Test {
     button->SetParent(parent);
     button->SetBounds(x, y, w, h);
     button->SetCaption("");
-    button->SetPic(Art(name + ".bmp").get());
-    button->SetPicUp(Art(name + "_up.bmp").get());
-    button->SetPicDown(Art(name + "_down.bmp").get());
+    button->SetPic(Art(name + ".png").get());
+    button->SetPicUp(Art(name + "_up.png").get());
+    button->SetPicDown(Art(name + "_down.png").get());
     button->SetCropped(true);
     return button;
   }
@@ -190,13 +190,13 @@ TEST_F(ArtworkPage, APageOfKitControlsIsSavedAsAScreenshot) {
   product->SetPicture(Art("product_48.png").get());
   product->SetCropped(true);
   product->SetTransparentCrop(true);
-  auto* track = Image(32, 304, 433, 16, "progress_track_tile.bmp", true);
+  auto* track = Image(32, 304, 433, 16, "progress_track_tile.png", true);
   auto* progress = new TSBTripleCImage(host.get());
   progress->SetParent(track);
   progress->SetBounds(0, 0, 260, 16);
-  progress->SetPictureLeft(Art("progress_left.bmp").get());
-  progress->SetPictureTile(Art("progress_tile.bmp").get());
-  progress->SetPictureRight(Art("progress_right.bmp").get());
+  progress->SetPictureLeft(Art("progress_left.png").get());
+  progress->SetPictureTile(Art("progress_tile.png").get());
+  progress->SetPictureRight(Art("progress_right.png").get());
   // The forward button hovered, to show that look too.
   forward->Perform(CM_MOUSEENTER, 0, 0);
   host->Show();
