@@ -1,5 +1,7 @@
 #include "SBResourceStorage.hpp"
 
+#include <cstring>
+
 #include "SysUtils.hpp"
 
 namespace {
@@ -22,13 +24,37 @@ G* LoadWithFallback(const std::string& name, const std::string& fallbackName, Lo
   return nullptr;
 }
 
+// Whether the name or the fallback names a resource of the type (raw data:
+// one that starts with the PNG signature, when png is set).
+bool HasResource(const std::string& name, const std::string& fallbackName, LPCSTR type, bool png = false) {
+  static const char kPngSignature[8] = {'\x89', 'P', 'N', 'G', '\r', '\n', '\x1A', '\n'};
+  for (const std::string* n : {&name, &fallbackName}) {
+    if (n->empty()) continue;
+    HRSRC resource = FindResourceA(HInstance, n->c_str(), type);
+    if (!resource) continue;
+    if (!png) return true;
+    HGLOBAL loaded = LoadResource(HInstance, resource);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (data && SizeofResource(HInstance, resource) >= sizeof kPngSignature &&
+        std::memcmp(data, kPngSignature, sizeof kPngSignature) == 0)
+      return true;
+  }
+  return false;
+}
+
 // The first graphic that loads, bitmap, PNG, then JPEG, assigned into a new
-// picture; an empty picture when none does.
+// picture; an empty picture when none does. A loader runs only where its
+// resource is there: each failed load raises, and the pictures of the first
+// page are read while the program starts.
 TPicture* LoadPicture(const std::string& name, const std::string& fallbackName) {
   auto picture = std::make_unique<TPicture>();
-  std::unique_ptr<TGraphic> graphic(LoadBitmapResource(name, fallbackName));
-  if (!graphic) graphic.reset(LoadPngResource(name, fallbackName));
-  if (!graphic) graphic.reset(LoadJpegResource(name, fallbackName));
+  std::unique_ptr<TGraphic> graphic;
+  if (HasResource(name, fallbackName, MAKEINTRESOURCEA(2)))  // RT_BITMAP
+    graphic.reset(LoadBitmapResource(name, fallbackName));
+  if (!graphic && HasResource(name, fallbackName, MAKEINTRESOURCEA(10), true))  // RT_RCDATA
+    graphic.reset(LoadPngResource(name, fallbackName));
+  if (!graphic && HasResource(name, fallbackName, MAKEINTRESOURCEA(10)))
+    graphic.reset(LoadJpegResource(name, fallbackName));
   if (graphic) picture->SetGraphic(graphic.get());
   return picture.release();
 }
