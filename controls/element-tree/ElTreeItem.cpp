@@ -364,8 +364,9 @@ void TElTreeItem::SetSelected(bool value) {
       list->Remove(this);
     if (tree->FView && tree->FView->FSelected == this) tree->FView->FSelected = nullptr;
   }
-  tree->DoItemSelectedChange(this);
+  // Repainted first: the handler may delete the item.
   UpdateItem();
+  tree->DoItemSelectedChange(this);
 }
 
 void TElTreeItem::SetExpanded(bool value) {
