@@ -1057,6 +1057,9 @@ class TElTreeView : public TCustomControl {
   void FrameMoveTo(int x, int y);
   // Ends a running frame: erased, its list freed, the capture released.
   void FrameEnd();
+  // A wheel turn while the frame runs: the view scrolls under it and the
+  // moving corner is anchored again on the row under the pointer.
+  void FrameWheel(int wheelDelta, int x, int y);
   // The frame in client coordinates, from its corner items' rows.
   TRect FrameBounds();
   // The cell control under a point that takes the mouse, with the point in

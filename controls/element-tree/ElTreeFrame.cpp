@@ -127,6 +127,19 @@ void TElTreeView::FrameMoveTo(int x, int y) {
   DrawFrame(true);
 }
 
+void TElTreeView::FrameWheel(int wheelDelta, int x, int y) {
+  DrawFrame(false);
+  MouseWheelScroll(wheelDelta);
+  if (HandleAllocated()) {
+    Invalidate();
+    Update();
+  }
+  if (!FFrameSelecting) return;
+  SetFrameCorner(true, x, y);
+  UpdateFrameSelection();
+  if (FFrameSelecting) DrawFrame(true);
+}
+
 void TElTreeView::UpdateFrameSelection() {
   TCustomElTree* t = FOwner;
   TElList* all = t->FAllItems.get();

@@ -214,7 +214,14 @@ void TElTreeView::MouseWheelScroll(int wheelDelta) {
 void TElTreeView::WndProc(TMessage& m) {
   if ((FHintItem || (FHintTimer && FHintTimer->Enabled())) && LineHintHiddenBy(m)) HideLineHint();
   if (m.Msg == WM_MOUSEWHEEL) {
-    MouseWheelScroll(GET_WHEEL_DELTA_WPARAM(m.WParam));
+    POINT p{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+    if (HandleAllocated()) ::ScreenToClient(Handle(), &p);
+    if (FFrameSelecting)
+      FrameWheel(GET_WHEEL_DELTA_WPARAM(m.WParam), p.x, p.y);
+    else
+      MouseWheelScroll(GET_WHEEL_DELTA_WPARAM(m.WParam));
+    // What is under the pointer now: hot item, hints, the frame's corner.
+    Perform(WM_MOUSEMOVE, GET_KEYSTATE_WPARAM(m.WParam), MAKELPARAM(p.x, p.y));
     m.Result = 0;
     return;
   }

@@ -186,6 +186,14 @@ TEST_F(TreeFrameTest, BelowTheViewScrollsAndTheFrameKeepsItsCorner) {
   EXPECT_EQ(View()->FrameBounds().top, -1);
   MoveTo(30, 9);  // row 9 of the view is item 11 now
   EXPECT_EQ(Selection(tree), "i1 i10 i11 i2 i3 i4 i5 i6 i7 i8 i9");
+  // A wheel notch back scrolls the rows under the pointer: the corner
+  // follows the row there (item 11 - 3 lines).
+  UINT lines = 3;
+  SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+  ASSERT_EQ(lines, 3u);
+  View()->Perform(WM_MOUSEWHEEL, MAKEWPARAM(MK_LBUTTON, WHEEL_DELTA), MAKELPARAM(30, 9 * kRow + 5));
+  EXPECT_EQ(tree->TopIndex(), 0);
+  EXPECT_EQ(Selection(tree), "i1 i2 i3 i4 i5 i6 i7 i8 i9");
   EndFrame();
 }
 
