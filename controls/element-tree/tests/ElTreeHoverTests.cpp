@@ -52,6 +52,7 @@ class TEvents : public TObject {
     log.push_back(Name(oldItem) + ">" + Name(newItem));
   }
   void AfterSelection(TObject*) { ++afterSelection; }
+  void Click(TObject*) { ++clicks; }
   // Deletes a chosen item once a trigger item is selected.
   void SelectedChange(TObject*, TElTreeItem* item) {
     if (item == trigger && victim) {
@@ -63,6 +64,7 @@ class TEvents : public TObject {
   static std::string Name(TElTreeItem* item) { return item ? WideToAnsi(item->Text()) : std::string("nil"); }
   std::vector<std::string> log;
   int afterSelection = 0;
+  int clicks = 0;
   TElTreeItem* trigger = nullptr;
   TElTreeItem* victim = nullptr;
 };
@@ -286,12 +288,13 @@ class TreeHoverWindow : public eltest::WindowTest {
     WindowTest::TearDown();
   }
   HWND ViewWnd() { return tree->View()->Handle(); }
-  // A move with the button held, the real cursor at the same place.
-  void Drag(int x, int y) {
+  // A posted mouse message, the real cursor at the same place.
+  void Post(UINT msg, WPARAM keys, int x, int y) {
     POINT p{x, y};
     ClientToScreen(ViewWnd(), &p);
     SetCursorPos(p.x, p.y);
-    SendMessageA(ViewWnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageA(ViewWnd(), msg, keys, MAKELPARAM(x, y));
+    eltest::Flush();
   }
   void PointAt(int x, int y) {
     POINT p{x, y};
@@ -314,16 +317,37 @@ TEST_F(TreeHoverWindow, MouseMovesTrackTheHotItemAndLeavingClearsIt) {
   EXPECT_TRUE(eltest::PumpUntil([&] { return tree->View()->HotItem() == nullptr; }));
 }
 
-TEST_F(TreeHoverWindow, AFrameHoldsTheMouseUntilItsCornerItemIsDeleted) {
-  tree->Probe()->Press(20, 1 * kRow + 2);
-  Drag(20, 2 * kRow + 2);
+TEST_F(TreeHoverWindow, AFrameOutAndBackRestoresTheSelectionAndTheReleaseFreesTheMouse) {
+  tree->OnClick = TNotifyEvent(&events, &TEvents::Click);
+  tree->Items()->Item(3)->SetSelected(true);
+  tree->Items()->Item(4)->SetSelected(true);
+  // A Ctrl press right of every item's cell (they are 100 wide).
+  Post(WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, 150, 1 * kRow + 5);
+  const std::string before = Selection(tree);
+  EXPECT_EQ(before, "i1 i3 i4");
+  Post(WM_MOUSEMOVE, MK_LBUTTON | MK_CONTROL, 157, 1 * kRow + 5);
   ASSERT_TRUE(tree->View()->FrameSelecting());
   EXPECT_EQ(GetCapture(), ViewWnd());
-  Drag(40, 3 * kRow + 2);
-  EXPECT_EQ(Selection(tree), "i1 i2 i3");
-  // Below the view: one row down.
-  Drag(40, 10 * kRow + 20);
+  Post(WM_MOUSEMOVE, MK_LBUTTON, 20, 5 * kRow + 5);
+  EXPECT_EQ(Selection(tree), "i2 i5");
+  // Below the view: one row down, the selection as it was.
+  SendMessageA(ViewWnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(20, 10 * kRow + 20));
   EXPECT_EQ(tree->TopIndex(), 1);
+  EXPECT_EQ(Selection(tree), "i2 i5");
+  // Back to the press's row and x: the frame covers no cell.
+  Post(WM_MOUSEMOVE, MK_LBUTTON, 150, 0 * kRow + 5);
+  EXPECT_EQ(Selection(tree), before);
+  Post(WM_LBUTTONUP, 0, 150, 5);
+  EXPECT_FALSE(tree->View()->FrameSelecting());
+  EXPECT_EQ(tree->View()->FrameItems(), nullptr);
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(events.clicks, 0);
+  EXPECT_EQ(Selection(tree), before);
+
+  // A frame whose corner item is deleted ends and frees the mouse too.
+  Post(WM_LBUTTONDOWN, MK_LBUTTON, 20, 2 * kRow + 5);
+  Post(WM_MOUSEMOVE, MK_LBUTTON, 20, 4 * kRow + 5);
+  ASSERT_TRUE(tree->View()->FrameSelecting());
   tree->View()->FrameEndItem()->Delete();
   EXPECT_FALSE(tree->View()->FrameSelecting());
   EXPECT_EQ(GetCapture(), nullptr);
