@@ -260,6 +260,16 @@ TEST_F(TreeFrameTest, HotTrackingFollowsTheRowsAndSkipsDisabledItems) {
   tree->SetTracking(false);
   View()->Hover(5, 6 * kRow + 3, TShiftState());
   EXPECT_TRUE(events.log.empty());
+
+  // Without ShowHint the view's hint follows the item under the pointer,
+  // else the tree's own.
+  tree->Probe()->Release();
+  tree->SetHint("tree");
+  Item(7)->SetHint(L"seven");
+  View()->Hover(5, 7 * kRow + 3, TShiftState());
+  EXPECT_EQ(View()->Hint(), "seven");
+  View()->Hover(5, 8 * kRow + 3, TShiftState());
+  EXPECT_EQ(View()->Hint(), "tree");
 }
 
 // ------------------------------------------------------------ with windows
@@ -313,6 +323,15 @@ TEST_F(TreeHoverWindow, MouseMovesTrackTheHotItemAndLeavingClearsIt) {
   PointAt(20, 4 * kRow + 4);
   EXPECT_EQ(tree->View()->HotItem(), tree->Items()->Item(4));
   EXPECT_EQ(events.log, (std::vector<std::string>{"nil>i1", "i1>i4"}));
+  // Only the two rows whose look changed repaint, each with the pixel
+  // below it.
+  ValidateRect(ViewWnd(), nullptr);
+  SendMessageA(ViewWnd(), WM_MOUSEMOVE, 0, MAKELPARAM(20, 6 * kRow + 4));
+  RECT dirty{};
+  GetUpdateRect(ViewWnd(), &dirty, FALSE);
+  EXPECT_EQ(dirty.top, 4 * kRow);
+  EXPECT_EQ(dirty.bottom, 7 * kRow + 1);
+  EXPECT_EQ(dirty.right, tree->View()->ClientWidth());
   eltest::ParkMouse();
   EXPECT_TRUE(eltest::PumpUntil([&] { return tree->View()->HotItem() == nullptr; }));
 }
