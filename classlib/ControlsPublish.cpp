@@ -1,6 +1,7 @@
 // The published properties of the window classes, for form files.
 #include "ExtCtrls.hpp"
 #include "Forms.hpp"
+#include "ImgList.hpp"
 #include "Menus.hpp"
 #include "StdCtrls.hpp"
 #include "WinApi.hpp"
@@ -67,6 +68,8 @@ void RegisterEnums() {
   RegisterEnumNames<TPenMode>({"pmBlack", "pmWhite", "pmNop", "pmNot", "pmCopy", "pmNotCopy", "pmMergePenNot",
                                "pmMaskPenNot", "pmMergeNotPen", "pmMaskNotPen", "pmMerge", "pmNotMerge",
                                "pmMask", "pmNotMask", "pmXor", "pmNotXor"});
+  RegisterEnumNames<TDrawingStyle>({"dsFocus", "dsSelected", "dsNormal", "dsTransparent"});
+  RegisterEnumNames<TImageType>({"itImage", "itMask"});
   RegisterEnumNames<TBrushStyle>({"bsSolid", "bsClear", "bsHorizontal", "bsVertical", "bsFDiagonal",
                                   "bsBDiagonal", "bsCross", "bsDiagCross"});
 }
@@ -214,6 +217,14 @@ void RegisterStandard() {
       .Property("Enabled", &TTimer::Enabled, &TTimer::SetEnabled, true)
       .Property("Interval", &TTimer::Interval, &TTimer::SetInterval, Cardinal(1000))
       .Property("OnTimer", &TTimer::GetOnTimer, &TTimer::SetOnTimer);
+  Publish<TImageList, TComponent>()
+      .Property("BkColor", &TImageList::BkColor, &TImageList::SetBkColor, clNone).Idents(&ColorIdents)
+      .Property("BlendColor", &TImageList::BlendColor, &TImageList::SetBlendColor, clNone).Idents(&ColorIdents)
+      .Property("DrawingStyle", &TImageList::DrawingStyle, &TImageList::SetDrawingStyle, dsNormal)
+      .Property("ImageType", &TImageList::ImageType, &TImageList::SetImageType, itImage)
+      .Property("Masked", &TImageList::Masked, &TImageList::SetMasked, true)
+      .Property("Height", &TImageList::Height, &TImageList::SetHeight, 16)
+      .Property("Width", &TImageList::Width, &TImageList::SetWidth, 16);
   Publish<TPopupMenu, TComponent>()
       .Property("AutoPopup", &TPopupMenu::AutoPopup, &TPopupMenu::SetAutoPopup, true);
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "kv01_0_03_5__TreeDrawHandler.hpp"
+
 TCommonHandler::TCommonHandler(TComponent* owner) : TComponent(owner), settings_(new TCustomizeFunctions(this)) {
   TCustomizeFunctions* global = GetCustomizeFunctions();
   settings_->ItemHook = global->ItemHook;
@@ -13,6 +15,7 @@ TCommonHandler::~TCommonHandler() { Clear(); }
 void TCommonHandler::AddTree(TCustomElTree* tree, TControl* switchButton) {
   trees_.push_back(tree);
   tree->FreeNotification(this);
+  TObject::Create<TTreeDrawHandler>(tree)->Attach(tree);
   tree->OnEnter = TNotifyEvent(this, &TCommonHandler::TreeEnter);
   auto* handler = new TDirectoryTreeHandler(TFolderItemEvent(this, &TCommonHandler::FolderSelected),
                                             TFolderItemEvent(this, &TCommonHandler::FolderOpened));

@@ -11,16 +11,20 @@
 
 #include "ComObj.hpp"
 #include "ElHook.hpp"
+#include "ElScrollBar.hpp"
 #include "ElTools.hpp"
 #include "ElTree.hpp"
 #include "ElUxTheme.hpp"
 #include "Forms.hpp"
 #include "SysUtils.hpp"
+#include "SBRegister.hpp"
 #include "kv01_0_03_10__CommonHandler.hpp"
+#include "kv01_0_03_5__TreeDrawHandler.hpp"
 #include "kv01_0_03_6__DirectoryTreeHandler.hpp"
 #include "kv01_0_03_7__FillDirectoryTree.hpp"
 #include "lib_WindowsFileSystem.hpp"
 #include "lib_WindowsOS.hpp"
+#include "pngimage.hpp"
 
 namespace {
 
@@ -28,7 +32,9 @@ class KitUnits : public ::testing::Environment {
  public:
   void SetUp() override {
     InitializeUnits({&SysUtilsUnit, &ComObjUnit, &FormsUnit, &lib_WindowsOSUnit, &lib_WindowsFileSystemUnit,
-                     &ElToolsUnit, &ElUxThemeUnit, &ElHookUnit, &ElTreeUnit, &kv01_0_03_7__FillDirectoryTreeUnit});
+                     &ElToolsUnit, &ElUxThemeUnit, &ElHookUnit, &ElScrollBarUnit, &ElTreeUnit, &pngimageUnit,
+                     &SBResourceStorageUnit, &SBControlsUnit, &kv01_0_03_7__FillDirectoryTreeUnit,
+                     &kv01_0_03_5__TreeDrawHandlerUnit});
   }
   void TearDown() override { FinalizeUnits(); }
 };
