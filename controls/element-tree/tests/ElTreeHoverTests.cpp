@@ -272,6 +272,24 @@ TEST_F(TreeFrameTest, HotTrackingFollowsTheRowsAndSkipsDisabledItems) {
   EXPECT_EQ(View()->Hint(), "tree");
 }
 
+TEST_F(TreeFrameTest, ALinkOfAnHtmlItemShowsTheLinkCursor) {
+  TElTreeItem* item = Item(1);
+  item->SetIsHTML(true);
+  item->SetText(L"<html><a href=\"go\">LINKLINK</a> and more plain text");
+  tree->Settle();
+  TBitmap bitmap;
+  bitmap.SetSize(200, 10 * kRow);
+  View()->DrawRows(bitmap.Canvas(), 0, View()->VisibleRows());
+  ASSERT_GT(item->TextRight() - item->TextLeft(), 60);
+  TElFString href;
+  EXPECT_TRUE(View()->LinkAt(item->TextLeft() + 6, kRow + 5, href));
+  EXPECT_EQ(href, L"go");
+  EXPECT_FALSE(View()->LinkAt(item->TextRight() - 4, kRow + 5, href));
+  EXPECT_FALSE(View()->LinkAt(item->TextLeft() + 6, 2 * kRow + 5, href));
+  View()->Hover(item->TextLeft() + 6, kRow + 5, TShiftState());
+  EXPECT_EQ(GetCursor(), Screen->Cursors(tree->LinkCursor()));
+}
+
 // ------------------------------------------------------------ with windows
 
 class TreeHoverWindow : public eltest::WindowTest {
