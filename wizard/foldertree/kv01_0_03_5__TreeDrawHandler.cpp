@@ -78,6 +78,7 @@ void TTreeHandlerFormG::DoCreate() {
 }
 
 TTreeDrawHandler::TTreeDrawHandler(TComponent* owner) : TComponent(owner) {
+  RegisterTreeHandlerForm();
   form_ = TObject::Create<TTreeHandlerFormG>(this);
   corner_ = form_->Ugolok;
   LoadIcons();
@@ -218,9 +219,10 @@ void TTreeDrawHandler::VertScrollDrawPart(TObject*, TCanvas* canvas, TRect r, TE
   defaultDraw = false;
 }
 
-namespace {
-
 void RegisterTreeHandlerForm() {
+  static bool done = false;
+  if (done) return;
+  done = true;
   using F = TTreeHandlerFormG;
   Publish<F, TForm>()
       .Field("sbUpNormal", &F::sbUpNormal)
@@ -249,8 +251,3 @@ void RegisterTreeHandlerForm() {
       .Field("Ugolok", &F::Ugolok)
       .Field("separator_line_image", &F::separator_line_image);
 }
-
-}  // namespace
-
-const TUnitInfo kv01_0_03_5__TreeDrawHandlerUnit = {"kv01_0_03_5__TreeDrawHandler", &RegisterTreeHandlerForm,
-                                                     nullptr};

@@ -81,5 +81,6 @@ TImage* ChooseArrowPicture(bool pressed, bool focused, TImage* down, TImage* ove
 // is and answers false.
 bool TileBitmap(TBitmap* target, TGraphic* tile, int x, int y);
 
-// Publishes the picture form for form files.
-extern const TUnitInfo kv01_0_03_5__TreeDrawHandlerUnit;
+// Publishes the picture form for form files; the handler's constructor
+// does it when nothing did before. Needs the kit's controls published.
+void RegisterTreeHandlerForm();

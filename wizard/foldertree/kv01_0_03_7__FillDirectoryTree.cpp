@@ -72,8 +72,9 @@ int DriveKind(const AnsiString& parsingName) {
   }
 }
 
+// The tree sorts the level with its compare event (the kit's folder order).
 void OrderLevel(TElTreeItem* item, int kind) {
-  SortFolderChildren(item);
+  item->SortChildren(false);
   if (kind == fkComputer) OrderDriveItems(item);
   else if (kind == fkDesktop) OrderSpecialItems(item);
 }
@@ -143,15 +144,6 @@ bool IsPlaceholder(TElTreeItem* item) { return item && item->Text().empty(); }
 int CompareFolderTexts(TElTreeItem* item1, TElTreeItem* item2) {
   const TElFString a = item1->Text(), b = item2->Text();
   return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), int(a.size()), b.data(), int(b.size())) - 2;
-}
-
-void SortFolderChildren(TElTreeItem* parent) {
-  std::vector<TElTreeItem*> children;
-  for (int i = 0; i < parent->ChildrenCount(); ++i) children.push_back(parent->GetChild(i));
-  std::stable_sort(children.begin(), children.end(),
-                   [](TElTreeItem* a, TElTreeItem* b) { return CompareFolderTexts(a, b) < 0; });
-  for (int i = 0; i < int(children.size()); ++i)
-    if (parent->GetChild(i) != children[i]) children[i]->MoveToPosition(parent, i);
 }
 
 void FillDirectoryTree(TCustomElTree* tree, const AnsiString& path, const TFolderItemHook& itemHook) {

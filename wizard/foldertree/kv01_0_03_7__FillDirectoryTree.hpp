@@ -104,7 +104,5 @@ void MoveKindToFront(TElTreeItem* parent, int kind);
 void OrderSpecialItems(TElTreeItem* parent);
 void MoveDriveToFront(TElTreeItem* parent, const AnsiString& root);
 void OrderDriveItems(TElTreeItem* parent);
-// The children of an item in the kit's order (CompareFolderTexts), stable.
-void SortFolderChildren(TElTreeItem* parent);
 
 extern const TUnitInfo kv01_0_03_7__FillDirectoryTreeUnit;

@@ -33,8 +33,7 @@ class KitUnits : public ::testing::Environment {
   void SetUp() override {
     InitializeUnits({&SysUtilsUnit, &ComObjUnit, &FormsUnit, &lib_WindowsOSUnit, &lib_WindowsFileSystemUnit,
                      &ElToolsUnit, &ElUxThemeUnit, &ElHookUnit, &ElScrollBarUnit, &ElTreeUnit, &pngimageUnit,
-                     &SBResourceStorageUnit, &SBControlsUnit, &kv01_0_03_7__FillDirectoryTreeUnit,
-                     &kv01_0_03_5__TreeDrawHandlerUnit});
+                     &SBResourceStorageUnit, &SBControlsUnit, &kv01_0_03_7__FillDirectoryTreeUnit});
   }
   void TearDown() override { FinalizeUnits(); }
 };
@@ -169,6 +168,7 @@ class FolderTree : public ::testing::Test {
     foldertree_seams::GetAllocator = &CountingAllocator;
     foldertree_seams::ListFolders = &LockedListing;
     tree = TObject::Create<TElTree>(nullptr);
+    tree->SetSortType(stCustom);  // as the folder page's form sets it
     handler = new TDirectoryTreeHandler(TFolderItemEvent(this, &FolderTree::Selected), nullptr);
     settings = new TCustomizeFunctions(nullptr);
     handler->Attach(tree, settings);
@@ -420,6 +420,7 @@ TEST(CommonHandler, ATreeGoingFirstTakesItsHandlerAlong) {
   foldertree_seams::GetAllocator = &CountingAllocator;
   auto* common = new TCommonHandler(nullptr);
   auto* tree = TObject::Create<TElTree>(nullptr);
+  tree->SetSortType(stCustom);
   common->AddTree(tree, nullptr);
   FillDirectoryTree(tree, DesktopFolder, nullptr);
   std::vector<AnsiString> paths;
