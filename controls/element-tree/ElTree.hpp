@@ -1171,6 +1171,39 @@ class TElTreeView : public TCustomControl {
   bool FRecountPending = false;
   bool FRepaintPending = false;
 
+ public:
+  // ---- keys, in-place edit start, hints, focus and paint messages
+  // (ElTreeKeys.cpp, ElTreeEditStart.cpp)
+  // What a key does after OnKeyDown, with the shift state given, so that
+  // the keys work without a window too.
+  void HandleKey(Word key, TShiftState shift);
+  // The shown row after or before a shown item; nil at the ends.
+  TElTreeItem* RowAfter(TElTreeItem* item);
+  TElTreeItem* RowBefore(TElTreeItem* item);
+  TTimer* EditTimer() const { return FEditTimer; }
+  int EditSection() const { return FEditSect; }
+  TElTreeInplaceEditor* ActiveEditor() const { return FActiveEditor; }
+  TElTreeItem* ShowHintItem() const { return FShowHintItem; }
+  bool HasFocus() const { return FHasFocus; }
+  // Fills the hint record for the item at its cursor point; false: no hint.
+  bool PrepareHint(THintInfo& info);
+
+ protected:
+  void KeyDown(Word& key, TShiftState shift) override;
+  // Moves the focus to a navigation key's target with the selection rules;
+  // the target is sought (GetNextItem) unless the key brings its own.
+  void NavigateTo(Word key, TElTreeItem*& target, int& row, TShiftState shift);
+  // The scroll after a move left the focused item off screen.
+  void ScrollAfterMove(Word key, TElTreeItem* target, int row);
+  // The shown row of an item (-1 when not shown), quick for rows on screen.
+  int RowOf(TElTreeItem* item);
+  bool Usable(TElTreeItem* item) const;
+  void EditTimerTick(TObject* sender);
+  // Focus, paint and the other window messages of the view; true when handled.
+  bool ViewMessage(TMessage& m);
+  void PaintMessage(TMessage& m);
+  void FocusLost();
+
   // ---- painting (ElTreePaint.cpp)
   struct TCellLook;
   void Paint() override;
@@ -1852,6 +1885,8 @@ class TCustomElTree : public TElXPThemedControl {
   virtual void RestoreFromStorage();
   virtual void EditItem(TElTreeItem* item, int sectionNum);
   virtual bool IsInView(TElTreeItem* item);
+  // Tells the running in-place editor to finish, keeping its value unless cancelled.
+  void EndEdit(bool cancel);
 
   // The unpublished notifications.
   TElTreePrivateNotifyEvent OnPrivateNotify;

@@ -42,6 +42,19 @@ class TElTreeInplaceEditor : public TComponent {
   void SetValueAsText(const TElFString& value) { FValueAsText = value; }
   bool Editing() const { return FEditing; }
   bool HadActiveControl() const { return FHadActiveControl; }
+  // The cell of the running edit, given by the view before StartOperation
+  // (the item is nil once the edit has ended); the rectangle is in the
+  // view's client coordinates.
+  TElTreeItem* Item() const { return FItem; }
+  int SectionIndex() const { return FSectionIndex; }
+  TElFieldType CellType() const { return FCellType; }
+  const TRect& EditorRect() const { return FEditorRect; }
+  void SetCell(TElTreeItem* item, int sectionIndex, TElFieldType cellType, const TRect& rect) {
+    FItem = item;
+    FSectionIndex = sectionIndex;
+    FCellType = cellType;
+    FEditorRect = rect;
+  }
 
   TInplaceOperationEvent OnBeforeOperation;
   TInplaceAfterOperationEvent OnAfterOperation;
@@ -60,6 +73,10 @@ class TElTreeInplaceEditor : public TComponent {
   TElFString FValueAsText;
   bool FEditing = false;
   bool FHadActiveControl = false;
+  TElTreeItem* FItem = nullptr;
+  int FSectionIndex = -1;
+  TElFieldType FCellType = sftText;
+  TRect FEditorRect{};
 };
 
 class TElTreeInplaceManager : public TComponent {

@@ -12,17 +12,6 @@ void TCustomElTree::DoDragOver(TObject* /*sender*/, TObject* /*source*/, int /*x
                                bool& /*accept*/) {}
 void TCustomElTree::DoEndDrag(TObject* /*sender*/, TObject* /*target*/, int /*x*/, int /*y*/) {}
 void TCustomElTree::DoStartDrag(TObject* /*sender*/, TDragObject*& /*dragObject*/) {}
-void TCustomElTree::EditItem(TElTreeItem* /*item*/, int /*sectionNum*/) {}
-void TElTreeView::EditItem(TElTreeItem* /*item*/, int /*sectionNum*/) {}
-void TElTreeView::EndEdit(bool /*byCancel*/) { FActiveEditor = nullptr; }
-void TElTreeView::EditorClosed(bool /*accepted*/) { FActiveEditor = nullptr; }
-void TElTreeView::ApplyEdit(const TElFString& /*value*/) {}
 void TElTreeView::DragOverItem(TDragObject* /*source*/, int /*x*/, int /*y*/, bool& /*accept*/) {}
 bool TElTreeView::DragScrollStep(TDragObject* /*source*/, int /*x*/, int /*y*/) { return false; }
-TElTreeItem* TElTreeView::GetNextItem(Word /*key*/, int& row, bool& wasSelected) {
-  row = -1;
-  wasSelected = false;
-  return nullptr;
-}
-void TElTreeView::RequestEdit(TElTreeItem* /*item*/, int /*section*/, bool /*immediately*/) {}
 void TElTreeView::UpdateView() { FRepaintPending = false; }

@@ -58,6 +58,9 @@ TElTreeItem* PrevRow(const TCustomElTree* tree, TElTreeItem* item) {
 
 }  // namespace
 
+TElTreeItem* TElTreeView::RowAfter(TElTreeItem* item) { return item ? NextRow(FOwner, item) : nullptr; }
+TElTreeItem* TElTreeView::RowBefore(TElTreeItem* item) { return item ? PrevRow(FOwner, item) : nullptr; }
+
 // ---------------------------------------------------------------- geometry
 
 int TElTreeView::RowsThatFit() {
@@ -354,6 +357,6 @@ void TElTreeView::Dispatch(TMessage& m) {
       m.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
       return;
     default:
-      if (!DispatchMouseButton(m)) TCustomControl::Dispatch(m);
+      if (!DispatchMouseButton(m) && !ViewMessage(m)) TCustomControl::Dispatch(m);
   }
 }
