@@ -158,6 +158,27 @@ void TElTreeView::ApplyEdit(const TElFString& value) {
 
 // ---------------------------------------------------------------- hints
 
+namespace {
+
+// The tree's hint in UTF-16: a packed one carries its own units after the
+// zero byte; a plain one is in the code page.
+TElFString WideTreeHint(TCustomElTree* tree, const TElFString& own) {
+  if (!own.empty()) return own;
+  const std::string& hint = tree->TControl::Hint();
+  const size_t zero = hint.find('\0');
+  if (zero == std::string::npos) return AnsiToWide(hint);
+  TElFString wide;
+  for (size_t i = zero + 1; i + 1 < hint.size(); i += 2) {
+    const auto unit = static_cast<WideChar>(static_cast<unsigned char>(hint[i]) |
+                                            (static_cast<unsigned char>(hint[i + 1]) << 8));
+    if (unit == 0) break;
+    wide += unit;
+  }
+  return wide;
+}
+
+}  // namespace
+
 bool TElTreeView::PrepareHint(THintInfo& info) {
   TCustomElTree* t = FOwner;
   TSTItemPart part = HitNowhere;
@@ -165,11 +186,12 @@ bool TElTreeView::PrepareHint(THintInfo& info) {
   TElTreeItem* item = GetItemAt(info.CursorPos.x, info.CursorPos.y, part, column);
   FShowHintItem = item;
   const TElFString itemHint = item ? item->GetHint() : TElFString();
-  const TElFString treeShort = GetWideShortHint(t->FHint);
+  const TElFString treeHint = WideTreeHint(t, t->FHint);
+  const TElFString treeShort = GetWideShortHint(treeHint);
   // The hint string is the item's hint, else the class library's short
   // form of the tree's; the latter cuts the shown text at its "|".
   const TElFString hintString = itemHint.empty() ? treeShort : itemHint;
-  TElFString text = itemHint.empty() ? t->FHint : itemHint;
+  TElFString text = itemHint.empty() ? treeHint : itemHint;
   if (text.empty()) {
     info.HintStr.clear();
     return false;
