@@ -58,6 +58,24 @@ class TProbe : public TObject {
   TElTreeItem* clickVictim = nullptr;
 };
 
+// A cell control that logs what the view tells it.
+class TLogControl : public TElCellControl {
+ public:
+  explicit TLogControl(std::string& log) : log_(log) {}
+  void TriggerMouseDown(TMouseButton, TShiftState, int x, int y) override { Put("down", x, y); }
+  void TriggerMouseUp(TMouseButton, TShiftState, int x, int y) override { Put("up", x, y); }
+  void TriggerMouseMove(TShiftState, int, int) override {}
+  void TriggerDblClick() override { log_ += "dbl; "; }
+  bool PassClicks() override { return pass; }
+  void Activate() override { log_ += "activate; "; }
+  void Paint(TCanvas*, const TRect&) override {}
+  void Put(const char* what, int x, int y) { log_ += std::string(what) + " " + std::to_string(x) + "," + std::to_string(y) + "; "; }
+  bool pass = true;
+
+ private:
+  std::string& log_;
+};
+
 class TreeMouseWindow : public eltest::WindowTest {
  protected:
   void SetUp() override {
@@ -92,8 +110,9 @@ class TreeMouseWindow : public eltest::WindowTest {
     tree->View()->DrawRows(bitmap.Canvas(), 0, tree->View()->VisibleRows());
     TElTreeItem* item = N(name);
     const TRect row = tree->View()->GetRowRect(tree->View()->VisibleRows()->IndexOf(item));
-    const TElPartSpan span = part == HitText ? TElPartSpan{item->TextLeft(), item->TextRight()}
+    const TElPartSpan span = part == HitText     ? TElPartSpan{item->TextLeft(), item->TextRight()}
                              : part == HitIndent ? TElPartSpan{item->TextRight() + 20, item->TextRight() + 20}
+                             : part == HitCell   ? TElPartSpan{130, 130}
                                                  : item->PartSpan(part);
     return POINT{(span.Left + span.Right) / 2, (row.top + row.bottom) / 2};
   }
@@ -185,6 +204,43 @@ TEST_F(TreeMouseWindow, ButtonsRightClicksDoubleClicksAndCheckBoxes) {
   Click("i5", HitCheckBox);
   EXPECT_EQ(std::to_string(N("i3")->CheckBoxState()) + std::to_string(N("i5")->CheckBoxState()), "01");
   EXPECT_EQ(tree->GetFocusedItem(), N("i1"));
+  // Expanding the last row scrolls its children into view, the item kept.
+  for (int i = 0; i < 5; ++i) tree->Items()->AddLastChild(N("i7"), TElFString(L"c7"));
+  Click("i7", HitButton);
+  TElList* rows = tree->View()->VisibleRows();
+  EXPECT_GT(tree->TopIndex(), 0);
+  EXPECT_LE(tree->View()->GetRowRect(rows->IndexOf(N("i7")) + 5).bottom, tree->View()->ClientHeight());
+}
+
+TEST_F(TreeMouseWindow, CellControlsTakeTheMouseInTheirCells) {
+  for (int width : {120, 100}) tree->Header()->Sections()->AddSection()->SetWidth(width);
+  tree->SetShowColumns(true);
+  std::string log;
+  auto* control = new TLogControl(log);
+  N("i2")->SetUseStyles(true);
+  TElCellStyle* style = N("i2")->AddStyle();
+  style->SetUseTreeLook(false);
+  style->SetControl(control);
+  const int y = At("i2", HitCell).y - tree->View()->GetRowRect(2).top;
+  const std::string at = "10," + std::to_string(y) + "; ";
+  Click("i2", HitCell);
+  EXPECT_EQ(log, "down " + at + "up " + at + "activate; ");
+  EXPECT_EQ(Selection(), "i2");
+  // A control that keeps its clicks leaves the selection; released over
+  // another row, it is told the button came up elsewhere.
+  log.clear();
+  control->pass = false;
+  Click("i4");
+  Post(WM_LBUTTONDOWN, MK_LBUTTON, At("i2", HitCell));
+  Post(WM_LBUTTONUP, 0, At("i5", HitCell));
+  EXPECT_EQ(log, "down " + at + "up -1,-1; ");
+  EXPECT_EQ(Selection(), "i4");
+  // A styled cell of a column without ClickSelect selects nothing.
+  tree->Header()->Sections()->GetSectionByIndex(1)->SetClickSelect(false);
+  control->pass = true;
+  Click("i2", HitCell);
+  EXPECT_EQ(Selection(), "i4");
+  EXPECT_EQ(GetCapture(), nullptr);
 }
 
 TEST_F(TreeMouseWindow, SecondClicksAndDoubleClicksRequestEdits) {
