@@ -1079,6 +1079,9 @@ class TElTreeView : public TCustomControl {
   int RowTop(TElTreeItem* item);
   // The inverting frame; drawing it twice erases it.
   void DrawFrame(bool show);
+  void DrawFrameOn(HDC dc);
+  // The end of a paint: a shown frame over what was painted.
+  void PaintFrame(TCanvas* canvas);
   void SetFrameCorner(bool end, int x, int y);
   // An item going away: a frame whose corner it is ends; the frame's lists
   // drop it.

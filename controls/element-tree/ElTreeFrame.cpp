@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "ElTree.hpp"
-#include "GraphicsScoped.hpp"
 
 namespace {
 
@@ -70,11 +69,26 @@ void TElTreeView::DrawFrame(bool show) {
   if (show == FFrameShown) return;
   if (show) FFrameDrawn = FrameBounds();
   FFrameShown = show;
-  if (!HandleAllocated()) return;
-  ScopedWindowDC dc(Handle());
-  SetBkColor(dc.Get(), static_cast<COLORREF>(ColorToRGB(FOwner->FBkColor)));
-  SetTextColor(dc.Get(), static_cast<COLORREF>(ColorToRGB(FOwner->FTextColor)));
-  DrawFocusRect(dc.Get(), &FFrameDrawn);
+  // Also reached while items are deleted by the tree's destruction: a
+  // window that cannot give its context is left as it is.
+  if (!HandleAllocated() || FOwner->IsDestroying()) return;
+  HWND wnd = Handle();
+  HDC dc = GetDC(wnd);
+  if (!dc) return;
+  DrawFrameOn(dc);
+  ReleaseDC(wnd, dc);
+}
+
+void TElTreeView::DrawFrameOn(HDC dc) {
+  SetBkColor(dc, static_cast<COLORREF>(ColorToRGB(FOwner->FBkColor)));
+  SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(FOwner->FTextColor)));
+  DrawFocusRect(dc, &FFrameDrawn);
+}
+
+// A paint covers the frame where it paints: drawn again there (the paint's
+// clip keeps it there), the frame stays whole and its next drawing erases it.
+void TElTreeView::PaintFrame(TCanvas* canvas) {
+  if (FFrameShown) DrawFrameOn(canvas->Handle());
 }
 
 void TElTreeView::FrameBegin(TShiftState shift) {

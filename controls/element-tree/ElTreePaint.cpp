@@ -185,6 +185,7 @@ void TElTreeView::Paint() {
   // During a size-move the cells fill their own backgrounds.
   if (!FOwner->FInSizeMove) PaintBackground(canvas, canvas->ClipRect());
   DrawRows(canvas, FOwner->FLeftPosition, FVisibleRows.get());
+  PaintFrame(canvas);
 }
 
 // ---------------------------------------------------------------- the pass

@@ -390,4 +390,30 @@ TEST_F(TreeHoverWindow, AFrameOutAndBackRestoresTheSelectionAndTheReleaseFreesTh
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
+TEST_F(TreeHoverWindow, APaintUnderARunningFrameKeepsItAndItsEndLeavesNoTrace) {
+  // The frame lies right of every cell (100 wide): it selects nothing, so
+  // only the frame itself changes pixels.
+  auto edge = [&] {
+    std::vector<COLORREF> pixels;
+    HDC dc = GetDC(ViewWnd());
+    for (int x = 150; x < 175; ++x) pixels.push_back(GetPixel(dc, x, 1 * kRow + 5));
+    ReleaseDC(ViewWnd(), dc);
+    return pixels;
+  };
+  eltest::Flush();
+  UpdateWindow(ViewWnd());
+  const std::vector<COLORREF> clean = edge();
+  tree->Probe()->Press(150, 1 * kRow + 5);
+  SendMessageA(ViewWnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(157, 1 * kRow + 5));
+  SendMessageA(ViewWnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(175, 5 * kRow + 5));
+  ASSERT_TRUE(tree->View()->FrameSelecting());
+  const std::vector<COLORREF> framed = edge();
+  EXPECT_NE(framed, clean);
+  InvalidateRect(ViewWnd(), nullptr, TRUE);
+  UpdateWindow(ViewWnd());
+  EXPECT_EQ(edge(), framed);
+  tree->View()->FrameEnd();
+  EXPECT_EQ(edge(), clean);
+}
+
 }  // namespace
