@@ -25,6 +25,7 @@ class TProbeView : public TElTreeView {
     FButtonDown = true;
   }
   void Release() { FButtonDown = false; }
+  TTimer* HintTimer() const { return FHintTimer; }
   bool ButtonDown() const { return FButtonDown; }
 };
 
@@ -261,6 +262,20 @@ TEST_F(TreeFrameTest, HotTrackingFollowsTheRowsAndSkipsDisabledItems) {
   View()->Hover(5, 6 * kRow + 3, TShiftState());
   EXPECT_TRUE(events.log.empty());
 
+  // A move arms the line hint after the short hint pause (a second
+  // without one); none is armed under shmNone.
+  const int pause = Application->HintShortPause();
+  Application->SetHintShortPause(0);
+  View()->Hover(7, 6 * kRow + 3, TShiftState());
+  ASSERT_NE(tree->Probe()->HintTimer(), nullptr);
+  EXPECT_TRUE(tree->Probe()->HintTimer()->Enabled());
+  EXPECT_EQ(tree->Probe()->HintTimer()->Interval(), 1000u);
+  Application->SetHintShortPause(pause);
+  View()->HideLineHint();
+  tree->SetLineHintMode(shmNone);
+  View()->Hover(9, 6 * kRow + 3, TShiftState());
+  EXPECT_EQ(tree->Probe()->HintTimer(), nullptr);
+
   // Without ShowHint the view's hint follows the item under the pointer,
   // else the tree's own.
   tree->Probe()->Release();
@@ -288,6 +303,48 @@ TEST_F(TreeFrameTest, ALinkOfAnHtmlItemShowsTheLinkCursor) {
   EXPECT_FALSE(View()->LinkAt(item->TextLeft() + 6, 2 * kRow + 5, href));
   View()->Hover(item->TextLeft() + 6, kRow + 5, TShiftState());
   EXPECT_EQ(GetCursor(), Screen->Cursors(tree->LinkCursor()));
+}
+
+// A cell control that logs the mouse it is given.
+class TMoveControl : public TElCellControl {
+ public:
+  void TriggerMouseDown(TMouseButton, TShiftState, int x, int y) override { Put("down", x, y); }
+  void TriggerMouseUp(TMouseButton, TShiftState, int x, int y) override { Put("up", x, y); }
+  void TriggerMouseMove(TShiftState, int x, int y) override { Put("move", x, y); }
+  void TriggerDblClick() override {}
+  bool PassClicks() override { return true; }
+  void Activate() override {}
+  void Paint(TCanvas*, const TRect&) override {}
+  void Put(const char* what, int x, int y) { log += std::string(what) + " " + std::to_string(x) + "," + std::to_string(y) + "; "; }
+  std::string log;
+};
+
+TEST_F(TreeFrameTest, ACellControlTakesTheMovesOverItsCellAndHearsTheLeave) {
+  for (int width : {120, 60}) tree->Header()->Sections()->AddSection()->SetWidth(width);
+  tree->SetShowColumns(true);
+  auto* control = new TMoveControl;
+  Item(2)->SetUseStyles(true);
+  TElCellStyle* style = Item(2)->AddStyle();
+  style->SetUseTreeLook(false);
+  style->SetControl(control);
+  int moves = 0;
+  struct TMoves : TObject {
+    int* count;
+    void Moved(TObject*, TShiftState, int, int) { ++*count; }
+  } counter;
+  counter.count = &moves;
+  tree->OnMouseMove = TMouseMoveEvent(&counter, &TMoves::Moved);
+  View()->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(130, 2 * kRow + 3));
+  View()->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(50, 2 * kRow + 3));
+  EXPECT_EQ(control->log, "move 10,3; ");
+  EXPECT_EQ(moves, 1);
+  // Both moves were hovers: the row is hot.
+  EXPECT_EQ(View()->HotItem(), Item(2));
+  control->log.clear();
+  View()->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(135, 2 * kRow + 4));
+  View()->Perform(CM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(control->log, "down 15,4; up -1,-1; ");
+  EXPECT_EQ(View()->HotItem(), nullptr);
 }
 
 // ------------------------------------------------------------ with windows
