@@ -4,16 +4,20 @@
 # WINEPREFIX with its server, DISPLAY). Defines:
 #   mainjob_walk MEDIA WIZDRIVE SCREENS LOGS
 #       starts MEDIA/install.exe as a user does (no argument: the Install.z
-#       beside it) and walks it with wizdrive.exe by posted clicks: Welcome,
-#       Licence, Ready, Installing, Finish, saving a screenshot of each page
-#       in SCREENS (PNG where ImageMagick is at hand, else BMP); fails when a
-#       page does not come or the program ends with another status than 0
+#       beside it) and walks it with wizdrive.exe by posted clicks and keys:
+#       Welcome, Licence, Ready, the folder page (where the keys choose
+#       MAINJOB_TARGET's parent in the tree), Installing, Finish, saving a
+#       screenshot of each page in SCREENS (PNG where ImageMagick is at hand,
+#       else BMP); fails when a page does not come or the program ends with
+#       another status than 0
 #   mainjob_report [TREE]
 #       lists what a user finds: the product folder's files, the registry
 #       values and the shortcuts; with TREE (the payload's folder before
 #       packing) it also checks them and fails when anything is missing
 
-MAINJOB_TARGET='C:\Program Files\Kestrum\Lumbrix 2008'
+# The folder chosen in the folder page's tree, and the product's folder in it.
+MAINJOB_CHOSEN='C:\Program Files'
+MAINJOB_TARGET="$MAINJOB_CHOSEN\Lumbrix 2008"
 
 _mainjob_winpath() { "$WINE" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 
@@ -57,13 +61,36 @@ mainjob_walk() {
   _mainjob_page() {
     local name="$1" seconds="$2" how="$3" file
     n=$((n + 1))
-    if [ "$how" = click ]; then
-      line="$(_mainjob_drive click forward --then-wait "$name" "$seconds" --shot "$shots\\$n-$name.bmp")" || return 1
+    if [ "$how" = click ] || [ "$how" = select-folder ]; then
+      [ "$how" = click ] && how=forward
+      line="$(_mainjob_drive click "$how" --then-wait "$name" "$seconds" --shot "$shots\\$n-$name.bmp")" || return 1
     else
       line="$(_mainjob_drive wait "$name" "$seconds" --shot "$shots\\$n-$name.bmp")" || return 1
     fi
     file="$(_mainjob_shot "$screens/$n-$name.bmp")"
     echo "   $line  (screenshot ${file##*/})"
+  }
+
+  # The tree opens on the desktop. Keys posted to the tree's rows walk down
+  # to the computer (no folder: the edit empties), open it, walk down to the
+  # drive, open it and walk down to the folder, the edit telling each time
+  # where the selection is.
+  _mainjob_until() {
+    line="$(_mainjob_drive keys --to TElTreeView --until-edit "$1" --max 40 down)" || return 1
+    echo "   keys: down until the edit reads '$1'"
+  }
+  _mainjob_open() { line="$(_mainjob_drive keys --to TElTreeView right)" && echo "   keys: right (open)"; }
+  _mainjob_choose() {
+    if ! _mainjob_until ''; then
+      # A tree that does not answer keys at all leaves the desktop selected.
+      grep -q 'Desktop\\Lumbrix 2008$' <<<"$line" || return 1
+      echo "   the tree does not answer keys: the folder is typed into the edit"
+      line="$(_mainjob_drive set-text "$MAINJOB_TARGET")" || return 1
+      line="$(_mainjob_drive get-text)" && [ "$line" = "$MAINJOB_TARGET" ]
+      return
+    fi
+    _mainjob_open && _mainjob_until "${MAINJOB_CHOSEN%%\\*}\\Lumbrix 2008" &&
+      _mainjob_open && _mainjob_until "$MAINJOB_TARGET"
   }
 
   ( cd "$media" && exec "$WINE" install.exe ) >"$logs/install.log" 2>&1 &
@@ -72,7 +99,10 @@ mainjob_walk() {
   _mainjob_page Welcome 180 wait || { _mainjob_failed "no Welcome page: $line"; return 1; }
   _mainjob_page Licence 120 click || { _mainjob_failed "no Licence page after Welcome: $line"; return 1; }
   _mainjob_page Ready 120 click || { _mainjob_failed "no Ready page after Licence: $line"; return 1; }
-  _mainjob_page Installing 120 click || { _mainjob_failed "no Installing page after Ready: $line"; return 1; }
+  _mainjob_page Folder 120 select-folder || { _mainjob_failed "no folder page after Ready: $line"; return 1; }
+  _mainjob_choose || { _mainjob_failed "the keys did not reach $MAINJOB_CHOSEN in the tree: $line"; return 1; }
+  _mainjob_page Folder 30 wait || { _mainjob_failed "the folder page is gone: $line"; return 1; }
+  _mainjob_page Installing 120 click || { _mainjob_failed "no Installing page after the folder page: $line"; return 1; }
   _mainjob_page Finish 900 wait || { _mainjob_failed "no Finish page after Installing: $line"; return 1; }
   _mainjob_drive click forward >/dev/null || { _mainjob_failed "no forward button on Finish"; return 1; }
   status=0

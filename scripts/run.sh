@@ -7,8 +7,9 @@
 # With DISPLAY set by the caller (a user's display) the wizard opens there for
 # the user, and the script waits until it ends. Without one it runs on Xvfb
 # and walks the wizard itself with wizdrive.exe, by clicks posted to the
-# buttons' windows as a user would press them: Welcome, Licence, Ready,
-# Installing, Finish. It saves a screenshot of each page in
+# buttons' windows as a user would press them: Welcome, Licence, Ready, the
+# folder page (where keys choose C:\Program Files in the tree), Installing,
+# Finish. It saves a screenshot of each page in
 # build/x64/mainjob-screens/, then checks that the install is complete.
 # Either way it ends with what a user would find: the files, the registry
 # values and the shortcuts. (scripts/mainjob.sh holds the walk and the check.)
@@ -31,7 +32,7 @@ wine_env_start "$PREFIX"
 trap wine_env_stop EXIT
 
 echo "== media folder ${MEDIA#$ROOT/}: $(cd "$MEDIA" && ls -l install.exe unrar.dll Install.z | awk '{printf "%s %s bytes  ", $9, $5}')"
-echo "== default target: $MAINJOB_TARGET"
+echo "== the folder listed at the end: $MAINJOB_TARGET (chosen on the folder page by the walk)"
 if [ -n "$USER_DISPLAY" ]; then
   echo "== the wizard is open on $USER_DISPLAY; the script goes on when it ends"
   set +e

@@ -12,6 +12,7 @@
 #include "ElHook.hpp"
 #include "ElImgFrm.hpp"
 #include "ElScrollBar.hpp"
+#include "ElTreeUnit.hpp"
 #include "ElTools.hpp"
 #include "ElUxTheme.hpp"
 #include "FastDIB.hpp"
@@ -32,9 +33,11 @@
 #include "i01_1__Hello.hpp"
 #include "i01_2__License.hpp"
 #include "i01_5__Ready.hpp"
+#include "i01_5_1__SelectFolder.hpp"
 #include "i01_6__InstallRunning.hpp"
 #include "i01_7__Finish.hpp"
 #include "i01__MainWorkbench.hpp"
+#include "kv01_0_03_7__FillDirectoryTree.hpp"
 #include "lib_Files.hpp"
 #include "lib_WindowsFileSystem.hpp"
 #include "lib_WindowsOS.hpp"
@@ -52,6 +55,7 @@ void RegisterWizardForms() {
   RegisterHelloPanel();
   RegisterLicensePanel();
   RegisterReadyPanel();
+  RegisterSelectFolderPanel();
   RegisterInstallPanel();
   RegisterFinishPanel();
   RegisterErrorPanel();
@@ -65,7 +69,7 @@ void InitializeWizardUnits() {
   InitializeUnits({&SysUtilsUnit, &ComObjUnit, &FormsUnit, &lib_WindowsOSUnit, &lib_WindowsFileSystemUnit,
                    &i01_0_2__InstallDataUnit, &ui_0__DeleteUnit, &ElToolsUnit, &ElUxThemeUnit, &ElHookUnit,
                    &ElExtBkgndUnit, &ElImgFrmUnit, &ElHandPtUnit, &ElHintWindowUnit, &ElScrollBarUnit,
-                   &ElHTMLLblUnit, &ElEditsUnit, &pngimageUnit, &SBResourceStorageUnit, &SBLogUnit,
+                   &ElHTMLLblUnit, &ElEditsUnit, &ElTreeUnit, &kv01_0_03_7__FillDirectoryTreeUnit, &pngimageUnit, &SBResourceStorageUnit, &SBLogUnit,
                    &SBControlsUnit, &VCLUtilsUnit, &DateUtilUnit, &FastDIBUnit, &FastFilesUnit,
                    &WizardFormsUnit});
 }

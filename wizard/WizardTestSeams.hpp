@@ -3,8 +3,11 @@
 // them; while they are null the real work is done.
 #pragma once
 
+#include <windows.h>
+
 #include <vector>
 
+#include "ElStrUtils.hpp"
 #include "System.hpp"
 
 class TBasePanel;
@@ -21,5 +24,8 @@ extern void (*ShellOpenProc)(const AnsiString& file);
 // Called for each page being opened, right after its form was made; it may
 // raise, as a failure to open the page would.
 extern void (*PageOpeningProc)(TBasePanel* page);
+// Replaces the message boxes of the folder page (owner, text, caption,
+// flags); its result is the box's.
+extern int (*MessageBoxProc)(HWND owner, const TElFString& text, const TElFString& caption, UINT flags);
 
 }  // namespace WizardTestSeams

@@ -4,6 +4,7 @@
 #include "WizardPictures.hpp"
 #include "WizardTexts.hpp"
 #include "i01_0_2__InstallData.hpp"
+#include "i01_5_1__SelectFolder.hpp"
 #include "i01_6__InstallRunning.hpp"
 
 void TStep5_ReadyPanel::DoCreate() {
@@ -22,21 +23,10 @@ void TStep5_ReadyPanel::ForwardClick(TObject*) {
   Release();
 }
 
-// The folder selection page is not part of this program yet: the button is
-// shown disabled (see ShowReadyPage), and a click that reaches it anyway
-// changes nothing.
-void TStep5_ReadyPanel::SelectFolderClick(TObject*) {}
-
-namespace {
-
-// The page's text names the button, so it stays in sight, greyed and
-// without input, rather than vanishing or doing nothing when pressed.
-void DisableFolderChoice(TSBHorzSizableImgBtn* button) {
-  button->Font()->SetColor(TColor(RGB(150, 140, 124)));
-  button->SetEnabled(false);
+void TStep5_ReadyPanel::SelectFolderClick(TObject*) {
+  ShowSelectFolderPage();
+  Release();
 }
-
-}  // namespace
 
 TElFString ReadyText(const TElFString& caption, const AnsiString& folder) {
   return FillText(caption, {EscapeHtmlText(AnsiToWide(folder))});
@@ -45,7 +35,6 @@ TElFString ReadyText(const TElFString& caption, const AnsiString& folder) {
 TStep5_ReadyPanel* ShowReadyPage() {
   return OpenPage<TStep5_ReadyPanel>(THostUpdate::Update, [](TStep5_ReadyPanel* page) {
     page->message->SetCaption(ReadyText(page->message->Caption(), InstallSettings->TargetFolder));
-    DisableFolderChoice(page->select_folder_button);
   });
 }
 

@@ -22,6 +22,7 @@
 #include "i01_6__InstallRunning.hpp"
 #include "i01_7__Finish.hpp"
 #include "i01__MainWorkbench.hpp"
+#include "kv01_0_03_7__FillDirectoryTree.hpp"
 #include "lib_WindowsFileSystem.hpp"
 
 using namespace wizardtest;
@@ -253,6 +254,118 @@ TEST(TargetFolderCheck, AcceptsAbsoluteFoldersExactlyAsTyped) {
   }
   EXPECT_EQ(CheckTargetFolder(std::wstring(L"C:\\a\0b", 6)).MessageId, IDS_TARGET_NAME_UNSUPPORTED);
   EXPECT_NE(LoadText(IDS_TARGET_NAME_UNSUPPORTED), LoadText(IDS_TARGET_NOT_ABSOLUTE));
+}
+
+// The folder page opened from Ready, with its message boxes and the opening
+// of the Installing page caught by the program's seams.
+class FolderPage : public Pages {
+ protected:
+  struct TBox {
+    HWND Owner;
+    std::wstring Text, Caption;
+  };
+  struct TInstallStarted {
+    AnsiString Target;
+  };
+  void SetUp() override {
+    Pages::SetUp();
+    boxes.clear();
+    WizardTestSeams::MessageBoxProc = [](HWND owner, const TElFString& text, const TElFString& caption, UINT) {
+      boxes.push_back({owner, text, caption});
+      return IDOK;
+    };
+    // The install is not run: its page's opening reports the target.
+    WizardTestSeams::PageOpeningProc = [](TBasePanel* page) {
+      if (dynamic_cast<TStep7_InstallPanel*>(page)) throw TInstallStarted{InstallSettings->TargetFolder};
+    };
+  }
+  void TearDown() override {
+    WizardTestSeams::MessageBoxProc = nullptr;
+    WizardTestSeams::PageOpeningProc = nullptr;
+    Pages::TearDown();
+  }
+  TStep5_SelectFolderPanel* OpenFromReady() {
+    TStep5_ReadyPanel* ready = ShowReadyPage();
+    EXPECT_TRUE(ready->select_folder_button->Enabled());
+    PostClick(ready->select_folder_button);
+    EXPECT_EQ(DockedPage<TStep5_ReadyPanel>(), nullptr) << "the Ready page is released";
+    return DockedPage<TStep5_SelectFolderPanel>();
+  }
+  // Forward with the text typed: the target the install starts with, or
+  // "" when a message refused it (the page staying, the target unchanged).
+  AnsiString Forward(TStep5_SelectFolderPanel* page, const TElFString& typed) {
+    const AnsiString before = InstallSettings->TargetFolder;
+    const size_t shown = boxes.size();
+    page->storage_folder_edit->SetText(typed);
+    try {
+      page->ForwardClick(page->forward_button);
+    } catch (const TInstallStarted& started) {
+      EXPECT_EQ(boxes.size(), shown);
+      return started.Target;
+    }
+    EXPECT_EQ(boxes.size(), shown + 1) << WideToAnsi(typed);
+    EXPECT_EQ(InstallSettings->TargetFolder, before);
+    EXPECT_EQ(MainPanel->Page(), page);
+    return "";
+  }
+  static inline std::vector<TBox> boxes;
+};
+
+TEST_F(FolderPage, OpensOnTheDesktopWhateverTheTargetAndFollowsTheSelection) {
+  InstallSettings->TargetFolder = "C:\\windows\\system32";
+  TStep5_SelectFolderPanel* page = OpenFromReady();
+  ASSERT_NE(page, nullptr);
+  TElTree* tree = page->storage_tree;
+  TElTreeItem* desktop = tree->Items()->GetFirstItem();
+  ASSERT_NE(desktop, nullptr);
+  EXPECT_EQ(tree->ItemFocused(), desktop);
+  EXPECT_TRUE(desktop->Selected());
+  EXPECT_EQ(desktop->ImageIndex(), fkDesktop + 1) << "the open picture";
+  TElEdit* edit = page->storage_folder_edit;
+  const TElFString onDesktop = AnsiToWide(AddTrailingBackslash(DesktopFolder) + "Lumbrix 2008");
+  EXPECT_EQ(edit->Text(), onDesktop);
+  EXPECT_EQ(edit->GetSelStart(), int(onDesktop.size()));
+  EXPECT_EQ(edit->FirstColumn(), 0) << "the folder is in sight, not scrolled past";
+  EXPECT_EQ(InstallSettings->TargetFolder, "C:\\windows\\system32") << "opening chooses nothing";
+
+  // The computer has no folder: the edit empties, and forward says why.
+  TElTreeItem* computer = desktop->GetFirstChild();
+  ASSERT_NE(computer, nullptr);
+  ASSERT_EQ(computer->ImageIndex(), fkComputer);
+  tree->SetFocusedItem(computer);
+  EXPECT_EQ(edit->Text(), L"");
+  EXPECT_EQ(Forward(page, edit->Text()), "");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].Owner, MainPanel->Handle()) << "the host owns the message";
+  EXPECT_EQ(boxes[0].Text, LoadText(IDS_TARGET_NOT_ABSOLUTE));
+  EXPECT_EQ(boxes[0].Caption, LoadText(IDS_APPLICATION_TITLE));
+
+  // A drive root: no doubled backslash.
+  computer->SetExpanded(true);
+  TElTreeItem* drive = nullptr;
+  for (TElTreeItem* child = computer->GetFirstChild(); child; child = computer->GetNextChild(child))
+    if (ItemPath(child) == "C:\\") drive = child;
+  ASSERT_NE(drive, nullptr);
+  tree->SetFocusedItem(drive);
+  EXPECT_EQ(edit->Text(), L"C:\\Lumbrix 2008");
+  EXPECT_EQ(Forward(page, edit->Text()), "C:\\Lumbrix 2008");
+  tree->SetFocusedItem(desktop);
+  EXPECT_EQ(edit->Text(), onDesktop);
+}
+
+TEST_F(FolderPage, TypedFoldersAreRefusedWithTheirMessageOrKeptExactlyAsTyped) {
+  TStep5_SelectFolderPanel* page = OpenFromReady();
+  ASSERT_NE(page, nullptr);
+  for (const wchar_t* typed : {L"", L"Lumbrix", L"C:Lumbrix", L"\\Lumbrix", L"Мои программы"}) {
+    EXPECT_EQ(Forward(page, typed), "");
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().Text, LoadText(IDS_TARGET_NOT_ABSOLUTE)) << WideToAnsi(typed);
+  }
+  EXPECT_EQ(Forward(page, L"C:\\Игры \u2014 2008"), "");
+  EXPECT_EQ(boxes.back().Text, LoadText(IDS_TARGET_NAME_UNSUPPORTED));
+  // Accepted: exactly as typed, without the product's folder added.
+  EXPECT_EQ(Forward(page, L"\\\\Сервер\\Программы"), Ansi("\\\\Сервер\\Программы"));
+  EXPECT_EQ(Forward(page, L"c:\\Мои программы\\ свой "), Ansi("c:\\Мои программы\\ свой "));
 }
 
 // A real install of the demo payload into a scratch folder. It writes and

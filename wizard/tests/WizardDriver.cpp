@@ -55,6 +55,7 @@ const char* PageName(TPage page) {
     case TPage::Welcome: return "Welcome";
     case TPage::Licence: return "Licence";
     case TPage::Ready: return "Ready";
+    case TPage::Folder: return "Folder";
     case TPage::Installing: return "Installing";
     case TPage::Finish: return "Finish";
     case TPage::Error: return "Error";
@@ -63,8 +64,8 @@ const char* PageName(TPage page) {
 }
 
 bool ParsePage(const std::string& name, TPage& page) {
-  for (TPage p : {TPage::None, TPage::Welcome, TPage::Licence, TPage::Ready, TPage::Installing, TPage::Finish,
-                  TPage::Error}) {
+  for (TPage p : {TPage::None, TPage::Welcome, TPage::Licence, TPage::Ready, TPage::Folder, TPage::Installing,
+                  TPage::Finish, TPage::Error}) {
     if (lstrcmpiA(name.c_str(), PageName(p)) == 0) {
       page = p;
       return true;
@@ -116,8 +117,13 @@ bool ReadPage(HWND host, TPageWindows& page) {
   }
   std::vector<HWND> all;
   EnumChildWindows(page.Holder, &CollectDescendant, reinterpret_cast<LPARAM>(&all));
-  for (HWND window : all)
-    if (ClassOf(window) == "TSBScrollbaredElEdit") page.LicenceEdit = window;
+  for (HWND window : all) {
+    const std::string name = ClassOf(window);
+    if (name == "TSBScrollbaredElEdit") page.LicenceEdit = window;
+    else if (name == "TElTree" && GetParent(window) == page.Holder) page.FolderTree = window;
+    else if (name == "TElEdit" && GetParent(window) == page.Holder) page.FolderEdit = window;
+  }
+  if (page.FolderTree) page.FolderView = ChildOfClass(page.FolderTree, "TElTreeView");
   if (page.BottomBar) {
     page.Forward = ChildOfClass(page.BottomBar, "TSBImgBtn");
     page.ForwardVisible = page.Forward && IsWindowVisible(page.Forward);
@@ -132,6 +138,7 @@ bool ReadPage(HWND host, TPageWindows& page) {
 TPage Classify(const TPageWindows& page, bool afterInstall) {
   if (!page.Holder) return TPage::None;
   if (page.LicenceEdit) return TPage::Licence;
+  if (page.FolderTree && page.FolderEdit) return TPage::Folder;
   if (page.SelectFolder) return TPage::Ready;
   if (page.Track) return TPage::Installing;
   if (!page.ForwardVisible) return TPage::Error;
@@ -223,7 +230,8 @@ namespace {
 bool SameWindows(const TPageWindows& a, const TPageWindows& b) {
   return a.Host == b.Host && a.Holder == b.Holder && a.TopBar == b.TopBar && a.BottomBar == b.BottomBar &&
          a.Forward == b.Forward && a.Close == b.Close && a.LicenceEdit == b.LicenceEdit &&
-         a.Disagree == b.Disagree && a.SelectFolder == b.SelectFolder && a.Track == b.Track && a.Bar == b.Bar &&
+         a.Disagree == b.Disagree && a.SelectFolder == b.SelectFolder && a.FolderTree == b.FolderTree &&
+         a.FolderView == b.FolderView && a.FolderEdit == b.FolderEdit && a.Track == b.Track && a.Bar == b.Bar &&
          a.ForwardVisible == b.ForwardVisible;
 }
 
@@ -263,7 +271,7 @@ bool TWizard::WaitForHostGone(DWORD timeoutMs) {
 }
 
 bool TWizard::ClickForward() {
-  const bool startsInstall = page_ == TPage::Ready;
+  const bool startsInstall = page_ == TPage::Ready || page_ == TPage::Folder;
   if (!windows_.ForwardVisible || !PostClick(windows_.Forward)) return false;
   if (startsInstall) afterInstall_ = true;
   return true;
@@ -354,6 +362,21 @@ bool PostKeys(HWND window, const std::vector<WORD>& keys) {
     const LPARAM scan = LPARAM(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
     if (!PostMessageW(window, WM_KEYDOWN, key, scan | 1)) return false;
     if (!PostMessageW(window, WM_KEYUP, key, scan | 1 | (LPARAM(1) << 30) | (LPARAM(1) << 31))) return false;
+  }
+  return true;
+}
+
+bool PostKeysUntilText(HWND target, HWND edit, const std::vector<WORD>& keys, const std::wstring& wanted,
+                       int rounds, std::wstring& last, void (*shown)(const std::wstring&)) {
+  if (!ReadText(edit, last)) return false;
+  for (int round = 0; last != wanted; ++round) {
+    if (round == rounds || !PostKeys(target, keys)) return false;
+    const std::wstring before = last;
+    const bool changed = WaitUntil([&] { return !ReadText(edit, last) || last != before; }, 10000, 20);
+    if (!IsWindow(edit)) return false;
+    if (shown) shown(last);
+    // The keys moved nothing: the end of the rows, or no answer to them.
+    if (!changed) return false;
   }
   return true;
 }

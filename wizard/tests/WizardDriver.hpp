@@ -14,6 +14,8 @@
 //              "TSBHorzSizableImgBtn" "Не согласен" in the bottom bar
 //   Ready      a "TSBHorzSizableImgBtn" ("Выбрать папку") in the bottom bar
 //              and no edit
+//   Folder     the folder tree "TElTree" (its rows in the "TElTreeView"
+//              inside it) and the folder's "TElEdit" in the holder
 //   Installing the progress track, a flat "TSBCImage" in the holder, with
 //              the bar ("TSBTripleCImage") inside it; forward hidden
 //   Error      forward hidden, no track
@@ -28,7 +30,7 @@
 
 namespace wizdrive {
 
-enum class TPage { None, Welcome, Licence, Ready, Installing, Finish, Error };
+enum class TPage { None, Welcome, Licence, Ready, Folder, Installing, Finish, Error };
 
 const char* PageName(TPage page);
 // Accepts the names PageName gives, case-insensitively.
@@ -45,6 +47,9 @@ struct TPageWindows {
   HWND LicenceEdit = nullptr;
   HWND Disagree = nullptr;
   HWND SelectFolder = nullptr;
+  HWND FolderTree = nullptr;
+  HWND FolderView = nullptr;
+  HWND FolderEdit = nullptr;
   HWND Track = nullptr;
   HWND Bar = nullptr;
   bool ForwardVisible = false;
@@ -105,8 +110,8 @@ class TWizard {
   // Waits until the host window is gone.
   bool WaitForHostGone(DWORD timeoutMs = 60000);
   // The buttons of the page shown (read by Current or WaitFor). A forward
-  // click on the Ready page starts the install, after which the plain page
-  // is the Finish page.
+  // click on the Ready or Folder page starts the install, after which the
+  // plain page is the Finish page (a folder refused keeps the Folder page).
   bool ClickForward();
   bool ClickClose();
   bool ClickDisagree();
@@ -144,6 +149,13 @@ HWND FocusOf(HWND host);
 // key, posted in order (the target's message loop makes the characters).
 // False when the window is gone.
 bool PostKeys(HWND window, const std::vector<WORD>& keys);
+// Posts the keys to `target` again and again, at most `rounds` times, until
+// `edit` reads `wanted`. Each round waits up to 10 s for the edit to change
+// (a reading, sent, would overtake the keys, posted), and a round that
+// changes nothing ends the walk. `shown` is called with each text read;
+// `last` holds the last one. False when the text never came.
+bool PostKeysUntilText(HWND target, HWND edit, const std::vector<WORD>& keys, const std::wstring& wanted,
+                       int rounds, std::wstring& last, void (*shown)(const std::wstring&) = nullptr);
 // Virtual key for a name: up, down, left, right, home, end, pgup, pgdn,
 // enter, tab, space, escape, backspace, delete, f1..f12, or one letter or
 // digit. 0 for anything else.

@@ -34,6 +34,13 @@ std::wstring Wide(const AnsiString& s) {
   return out;
 }
 
+AnsiString Ansi(const std::wstring& s) {
+  int n = WideCharToMultiByte(CP_ACP, 0, s.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string out(n > 0 ? n - 1 : 0, '\0');
+  if (n > 1) WideCharToMultiByte(CP_ACP, 0, s.c_str(), -1, out.data(), n, nullptr, nullptr);
+  return out;
+}
+
 std::string RegistryText(HKEY root, const AnsiString& key, const AnsiString& name) {
   bool found = false;
   std::string bytes = RegistryBytes(root, key, name, found);
@@ -357,3 +364,66 @@ INSTANTIATE_TEST_SUITE_P(By, WizardFailure,
                              default: return "ArchiveDeletedAfterStartUp";
                            }
                          });
+
+// ---- The folder page ---------------------------------------------------------------------
+
+class WizardFolder : public WizardScenario {
+ protected:
+  // Welcome, Licence, Ready, then "Выбрать папку": the folder page, its
+  // tree opened on the desktop.
+  void WalkToFolderPage() {
+    ASSERT_NO_FATAL_FAILURE(Expect(TPage::Welcome));
+    ASSERT_NO_FATAL_FAILURE(Forward());
+    ASSERT_NO_FATAL_FAILURE(Expect(TPage::Licence));
+    ASSERT_NO_FATAL_FAILURE(Forward());
+    ASSERT_NO_FATAL_FAILURE(Expect(TPage::Ready));
+    ASSERT_TRUE(wizard_->ClickSelectFolder());
+    ASSERT_NO_FATAL_FAILURE(Expect(TPage::Folder));
+    EXPECT_TRUE(wizard_->Windows().ForwardVisible);
+    ASSERT_TRUE(wizard_->Windows().FolderView);
+    std::wstring text;
+    ASSERT_TRUE(wizdrive::ReadText(Edit(), text));
+    EXPECT_GT(text.size(), 13u);
+    EXPECT_EQ(text.substr(text.size() - 13), L"\\Lumbrix 2008") << "the desktop is selected";
+  }
+  HWND Edit() { return wizard_->Windows().FolderEdit; }
+  // Down keys to the tree's rows until the edit names the folder.
+  void DownUntil(const std::wstring& text) {
+    std::wstring last;
+    ASSERT_TRUE(wizdrive::PostKeysUntilText(wizard_->Windows().FolderView, Edit(), {VK_DOWN}, text, 60, last))
+        << "the edit stopped at " << Ansi(last) << ", not " << Ansi(text);
+  }
+  void Open() { ASSERT_TRUE(wizdrive::PostKeys(wizard_->Windows().FolderView, {VK_RIGHT})); }
+  void InstallsInto(const std::wstring& folder) {
+    InstallSettings->TargetFolder = Ansi(folder);
+    ASSERT_NO_FATAL_FAILURE(Forward());
+    ASSERT_NO_FATAL_FAILURE(Expect(TPage::Finish, InstallTimeout));
+    ExpectProductInstalled();
+    ASSERT_NO_FATAL_FAILURE(Forward());
+    ASSERT_NO_FATAL_FAILURE(ExpectEnded(Installed));
+  }
+};
+
+TEST_F(WizardFolder, ATypedRelativeFolderIsRefusedThenATypedOneInstalls) {
+  Start(DemoPayload());
+  ASSERT_NO_FATAL_FAILURE(WalkToFolderPage());
+  ASSERT_TRUE(wizdrive::SetText(Edit(), L"Lumbrix 2008"));
+  ASSERT_NO_FATAL_FAILURE(Forward());
+  HWND box = nullptr;
+  ASSERT_TRUE(wizdrive::WaitUntil([&] { return (box = wizdrive::FindMessageBox(process_->Id())) != nullptr; },
+                                  PageTimeout));
+  EXPECT_EQ(GetWindow(box, GW_OWNER), wizard_->Windows().Host) << "the host owns the message";
+  std::wstring text;
+  ASSERT_TRUE(wizdrive::ReadMessageBox(box, text));
+  EXPECT_EQ(text.rfind(L"Укажите папку полностью: с буквой диска", 0), 0u) << Ansi(text);
+  ASSERT_TRUE(wizdrive::CloseMessageBox(box));
+  ASSERT_TRUE(wizdrive::WaitUntil([&] { return !IsWindow(box); }, PageTimeout));
+  // The page stays, the edit as typed, nothing installed.
+  ASSERT_NO_FATAL_FAILURE(Expect(TPage::Folder));
+  ASSERT_TRUE(wizdrive::ReadText(Edit(), text));
+  EXPECT_EQ(text, L"Lumbrix 2008");
+  ExpectNothingInstalled();
+  const std::wstring typed = L"C:\\Программы Кеструма\\Лумбрикс";
+  ASSERT_TRUE(wizdrive::SetText(Edit(), typed));
+  ASSERT_NO_FATAL_FAILURE(InstallsInto(typed));
+}

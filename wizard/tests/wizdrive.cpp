@@ -15,9 +15,23 @@
 //   wizdrive keys [--to CLASS] KEY[*N]...
 //                                  posts the keys (N times each) to the page's window
 //                                  of the class, or to the wizard's focused window
+//   wizdrive keys [--to CLASS] --until-edit TEXT [--max N] KEY...
+//                                  posts the keys again and again (at most N times,
+//                                  default 40), each time waiting for the page's edit
+//                                  (TElEdit) to change and printing it, until it reads
+//                                  TEXT: the folder page's edit tells where the tree's
+//                                  selection is
 //   wizdrive message [SECONDS] [--close]
 //                                  waits for a message box of the wizard, prints its
 //                                  text (UTF-8); with --close presses its OK button
+//   wizdrive time-click BUTTON PAGE
+//                                  posts the click and prints the milliseconds until
+//                                  PAGE is shown and painted (the folder page's benchmark)
+//   wizdrive time-keys [--to CLASS] KEY...
+//                                  sends each key's press and release, as the window
+//                                  would have them from its message loop, and prints
+//                                  the milliseconds until they are handled and the
+//                                  wizard is painted again
 //   wizdrive wait-gone [SECONDS]   waits until no wizard window is left
 //   wizdrive startup [--any] [--rounds N] PROGRAM [ARGUMENTS...]
 //                                  starts the program N times (default 1) and prints,
@@ -240,9 +254,26 @@ int SetTextOf(const std::wstring& text, const std::string& className) {
   return window && SetText(window, text) ? 0 : 1;
 }
 
+// Posts the keys until the page's edit reads `wanted`, printing each text.
+int KeysUntilEdit(HWND target, const std::vector<WORD>& keys, const std::wstring& wanted, int rounds) {
+  const HWND edit = PageWindow("TElEdit");
+  std::wstring last;
+  if (!edit) return 1;
+  if (PostKeysUntilText(target, edit, keys, wanted, rounds, last, [](const std::wstring& text) {
+        std::printf("%s\n", Narrow(text.c_str()).c_str());
+        std::fflush(stdout);
+      }))
+    return 0;
+  std::printf("the edit never read %s\n", Narrow(wanted.c_str()).c_str());
+  return 1;
+}
+
 int Keys(int argc, wchar_t** argv, int first) {
   HWND target = nullptr;
   int i = first;
+  std::wstring wanted;
+  bool until = false;
+  int rounds = 40;
   if (i + 1 < argc && std::wcscmp(argv[i], L"--to") == 0) {
     target = PageWindow(Narrow(argv[i + 1]));
     if (!target) return 1;
@@ -256,6 +287,16 @@ int Keys(int argc, wchar_t** argv, int first) {
   }
   std::vector<WORD> keys;
   for (; i < argc; ++i) {
+    if (std::wcscmp(argv[i], L"--until-edit") == 0 && i + 1 < argc) {
+      until = true;
+      wanted = argv[++i];
+      continue;
+    }
+    if (std::wcscmp(argv[i], L"--max") == 0 && i + 1 < argc) {
+      rounds = _wtoi(argv[++i]);
+      if (rounds < 1) return 2;
+      continue;
+    }
     std::string name = Narrow(argv[i]);
     int count = 1;
     const size_t star = name.find('*');
@@ -268,6 +309,7 @@ int Keys(int argc, wchar_t** argv, int first) {
     keys.insert(keys.end(), size_t(count), key);
   }
   if (keys.empty()) return 2;
+  if (until) return KeysUntilEdit(target, keys, wanted, rounds);
   return PostKeys(target, keys) ? 0 : 1;
 }
 
@@ -295,14 +337,65 @@ int Message(int argc, wchar_t** argv, int first) {
   return CloseMessageBox(box) && WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 10000) ? 0 : 1;
 }
 
+// ---- Timing a page's work --------------------------------------------------------
+
+int TimeClick(TWizard& wizard, const std::string& button, const std::string& pageName) {
+  TPage page;
+  if (!ParsePage(pageName, page)) return 2;
+  const double start = Now();
+  int result = 0;
+  if (!ClickOn(wizard, button, result)) return result;
+  if (!WaitUntil([&] { return wizard.Current() == page && Painted(wizard.Windows()); }, 60000, 2)) {
+    std::printf("timed out waiting for %s; shown: %s\n", PageName(page), PageName(wizard.Current()));
+    return 1;
+  }
+  std::printf("%.1f\n", Now() - start);
+  return 0;
+}
+
+// Sent rather than posted: the send returns once the key has been handled,
+// which a posted key never tells another process.
+int TimeKeys(int argc, wchar_t** argv, int first) {
+  int i = first;
+  HWND target = nullptr;
+  if (i + 1 < argc && std::wcscmp(argv[i], L"--to") == 0) {
+    target = PageWindow(Narrow(argv[i + 1]));
+    i += 2;
+  } else {
+    target = FocusOf(FindHost(0));
+  }
+  if (!target) return 1;
+  std::vector<WORD> keys;
+  for (; i < argc; ++i) {
+    const WORD key = KeyByName(Narrow(argv[i]));
+    if (!key) return 2;
+    keys.push_back(key);
+  }
+  if (keys.empty()) return 2;
+  TWizard wizard;
+  const double start = Now();
+  for (WORD key : keys) {
+    const LPARAM scan = LPARAM(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(target, WM_KEYDOWN, key, scan | 1, SMTO_NORMAL, 60000, &result) ||
+        !SendMessageTimeoutW(target, WM_KEYUP, key, scan | 1 | (LPARAM(1) << 30) | (LPARAM(1) << 31), SMTO_NORMAL,
+                             60000, &result))
+      return 1;
+  }
+  if (!WaitUntil([&] { return wizard.Current() != TPage::None && Painted(wizard.Windows()); }, 60000, 2)) return 1;
+  std::printf("%.1f\n", Now() - start);
+  return 0;
+}
+
 int Usage() {
   std::fprintf(stderr,
                "usage: wizdrive wait PAGE [SECONDS] [--shot FILE.bmp]\n"
                "       wizdrive click forward|close|disagree|select-folder [--then-wait PAGE SECONDS] [--shot FILE.bmp]\n"
                "       wizdrive close-host | wait-gone [SECONDS]\n"
                "       wizdrive get-text [CLASS] | set-text TEXT [CLASS]\n"
-               "       wizdrive keys [--to CLASS] KEY[*N]...\n"
+               "       wizdrive keys [--to CLASS] [--until-edit TEXT [--max N]] KEY[*N]...\n"
                "       wizdrive message [SECONDS] [--close]\n"
+               "       wizdrive time-click BUTTON PAGE | time-keys [--to CLASS] KEY...\n"
                "       wizdrive startup [--any] [--rounds N] PROGRAM [ARGS...]\n");
   return 2;
 }
@@ -341,6 +434,14 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (command == "message") {
     const int result = Message(argc, argv, 2);
+    return result == 2 ? Usage() : result;
+  }
+  if (command == "time-click" && argc == 4) {
+    const int result = TimeClick(wizard, Narrow(argv[2]), Narrow(argv[3]));
+    return result == 2 ? Usage() : result;
+  }
+  if (command == "time-keys") {
+    const int result = TimeKeys(argc, argv, 2);
     return result == 2 ? Usage() : result;
   }
   if (command == "wait-gone") return wizard.WaitForHostGone(Seconds(argc, argv, 2, 60)) ? 0 : 1;
