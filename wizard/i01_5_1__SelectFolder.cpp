@@ -97,6 +97,9 @@ void TStep5_SelectFolderPanel::DoCreate() {
   LoadSkinBitmap(storage_folder_edit->Background(), "EDIT_BG_TILE");
   LoadSkinBitmap(storage_tree->PlusPicture(), "TREE_PLUS");
   LoadSkinBitmap(storage_tree->MinusPicture(), "TREE_MINUS");
+  // Settings form files do not carry for the tree yet: the kit's order
+  // through its compare event, no themes.
+  storage_tree->SetSortType(stCustom);
   storage_tree->SetUseXPThemes(false);
   TBasePanel::DoCreate();
 }
