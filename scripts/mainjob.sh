@@ -81,15 +81,7 @@ mainjob_walk() {
   }
   _mainjob_open() { line="$(_mainjob_drive keys --to TElTreeView right)" && echo "   keys: right (open)"; }
   _mainjob_choose() {
-    if ! _mainjob_until ''; then
-      # A tree that does not answer keys at all leaves the desktop selected.
-      grep -q 'Desktop\\Lumbrix 2008$' <<<"$line" || return 1
-      echo "   the tree does not answer keys: the folder is typed into the edit"
-      line="$(_mainjob_drive set-text "$MAINJOB_TARGET")" || return 1
-      line="$(_mainjob_drive get-text)" && [ "$line" = "$MAINJOB_TARGET" ]
-      return
-    fi
-    _mainjob_open && _mainjob_until "${MAINJOB_CHOSEN%%\\*}\\Lumbrix 2008" &&
+    _mainjob_until '' && _mainjob_open && _mainjob_until "${MAINJOB_CHOSEN%%\\*}\\Lumbrix 2008" &&
       _mainjob_open && _mainjob_until "$MAINJOB_TARGET"
   }
 

@@ -328,17 +328,22 @@ HWND FindDescendant(HWND parent, const char* className) {
 
 bool ReadText(HWND window, std::wstring& text) {
   text.clear();
+  if (!IsWindow(window)) return false;
+  // The text may change between asking its length and reading it: a buffer
+  // left with room to spare held all of it.
   DWORD_PTR length = 0;
-  if (!IsWindow(window) ||
-      !SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length))
-    return false;
-  std::wstring buffer(size_t(length) + 1, L'\0');
-  DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutW(window, WM_GETTEXT, WPARAM(buffer.size()), reinterpret_cast<LPARAM>(buffer.data()),
-                           SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied))
-    return false;
-  text.assign(buffer.data(), std::min<size_t>(size_t(copied), size_t(length)));
-  return true;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length)) return false;
+  for (size_t size = size_t(length) + 64;; size *= 2) {
+    std::wstring buffer(size, L'\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, WPARAM(size), reinterpret_cast<LPARAM>(buffer.data()),
+                             SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied))
+      return false;
+    if (size_t(copied) + 1 < size || size > (size_t(1) << 20)) {
+      text.assign(buffer.data(), std::min(size_t(copied), size - 1));
+      return true;
+    }
+  }
 }
 
 bool SetText(HWND window, const std::wstring& text) {

@@ -404,6 +404,23 @@ class WizardFolder : public WizardScenario {
   }
 };
 
+TEST_F(WizardFolder, AFolderChosenInTheTreeByKeysGetsTheProduct) {
+  ASSERT_TRUE(CreateDirectoryW(L"C:\\Мои программы", nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+  Start(DemoPayload());
+  ASSERT_NO_FATAL_FAILURE(WalkToFolderPage());
+  // The computer (no folder: the edit empties), the drive, the folder.
+  ASSERT_NO_FATAL_FAILURE(DownUntil(L""));
+  ASSERT_NO_FATAL_FAILURE(Open());
+  ASSERT_NO_FATAL_FAILURE(DownUntil(L"C:\\Lumbrix 2008"));
+  ASSERT_NO_FATAL_FAILURE(Open());
+  ASSERT_NO_FATAL_FAILURE(DownUntil(L"C:\\Мои программы\\Lumbrix 2008"));
+  ASSERT_TRUE(wizard_->WaitFor(TPage::Folder));
+  wizdrive::TShot shot;
+  ASSERT_TRUE(wizdrive::TakeShot(wizard_->Windows().Host, shot));
+  EXPECT_TRUE(wizdrive::SaveShot(shot, Wide(ScreenFile(TestName()))));
+  ASSERT_NO_FATAL_FAILURE(InstallsInto(L"C:\\Мои программы\\Lumbrix 2008"));
+}
+
 TEST_F(WizardFolder, ATypedRelativeFolderIsRefusedThenATypedOneInstalls) {
   Start(DemoPayload());
   ASSERT_NO_FATAL_FAILURE(WalkToFolderPage());
