@@ -327,6 +327,13 @@ bool TElTreeView::LeftClick(int x, int y, TShiftState shift) {
   }
   if (!item) FLastClickedItem = nullptr;
   FDragStarted = false;
+  TItemWatch watch(this, item);
+  if (TElFString href; item && item->IsHTML() && LinkAt(x, y, href)) t->DoLinkClick(href);
+  // An OnLinkClick handler may have deleted the row's item and its control.
+  if (item && !watch.Item()) {
+    FActiveCellControl = nullptr;
+    return true;
+  }
   TPoint p;
   TElCellControl* control = ClickableCellControl(x, y, p);
   if (control) {

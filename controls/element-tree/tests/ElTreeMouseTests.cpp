@@ -47,6 +47,7 @@ class TProbe : public TObject {
     Doom(clickVictim);
   }
   void Item(TObject*, TElTreeItem*) { Doom(victim); }
+  void Link(TObject*, const TElFString& href) { links += WideToAnsi(href); }
   static void Doom(TElTreeItem*& victim) {
     if (TElTreeItem* doomed = victim) {
       victim = nullptr;
@@ -54,6 +55,7 @@ class TProbe : public TObject {
     }
   }
   int clicks = 0;
+  std::string links;
   TElTreeItem* victim = nullptr;
   TElTreeItem* clickVictim = nullptr;
 };
@@ -172,6 +174,17 @@ TEST_F(TreeMouseWindow, ClicksSelectAndNoReleaseKeepsTheMouse) {
   EXPECT_EQ(Selection(), "i5");
   EXPECT_EQ(GetCapture(), nullptr);
   EXPECT_EQ(probe.clicks, 5);
+  // A click on a link of an HTML item.
+  tree->OnLinkClick = TElHTMLLinkClickEvent(&probe, &TProbe::Link);
+  TElTreeItem* html = N("i0");
+  POINT link = At("i0", HitText);
+  html->SetIsHTML(true);
+  html->SetText(L"<html><a href=\"go\">LINKLINK</a> and text");
+  At("i1", HitText);  // paints the new text
+  link.x = html->TextLeft() + 6;
+  Post(WM_LBUTTONDOWN, MK_LBUTTON, link);
+  Post(WM_LBUTTONUP, 0, link);
+  EXPECT_EQ(probe.links, "go");
 }
 
 TEST_F(TreeMouseWindow, ButtonsRightClicksDoubleClicksAndCheckBoxes) {
