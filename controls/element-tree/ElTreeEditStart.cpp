@@ -201,6 +201,28 @@ bool TElTreeView::PrepareHint(THintInfo& info) {
   return !info.HintStr.empty();
 }
 
+// ---------------------------------------------------------------- repaint
+
+// The flagged changes reach the screen: when rows or the scroll metrics
+// changed the view is repainted at once. Within an update
+// (or while a paint runs) the repaint waits for the update's end.
+void TElTreeView::UpdateView() {
+  TCustomElTree* t = FOwner;
+  if (t->IsUpdating() || FPainting) {
+    FlagRepaint();
+    return;
+  }
+  FRepaintPending = false;
+  const bool invalidate = FRowsChanged || FScrollChanged;
+  FRowsChanged = FScrollChanged = FHorzChanged = FSizeChanged = false;
+  if (!HandleAllocated()) return;
+  // The whole view at once: rows that went leave their place to the
+  // background. A single row's repaint waits for the next paint message.
+  if (!invalidate) return;
+  Invalidate();
+  Update();
+}
+
 // ---------------------------------------------------------------- messages
 
 void TElTreeView::FocusLost() {

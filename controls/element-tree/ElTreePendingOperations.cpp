@@ -14,4 +14,3 @@ void TCustomElTree::DoEndDrag(TObject* /*sender*/, TObject* /*target*/, int /*x*
 void TCustomElTree::DoStartDrag(TObject* /*sender*/, TDragObject*& /*dragObject*/) {}
 void TElTreeView::DragOverItem(TDragObject* /*source*/, int /*x*/, int /*y*/, bool& /*accept*/) {}
 bool TElTreeView::DragScrollStep(TDragObject* /*source*/, int /*x*/, int /*y*/) { return false; }
-void TElTreeView::UpdateView() { FRepaintPending = false; }

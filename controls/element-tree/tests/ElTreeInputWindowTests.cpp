@@ -45,6 +45,9 @@ TEST_F(TreeInputWindow, KeysSentToTheViewWindowMoveTheFocusAndExpand) {
   EXPECT_TRUE(program->Selected());
   SendKey(VK_RIGHT);
   EXPECT_TRUE(program->Expanded());
+  // The rows on screen follow at the end of the change.
+  EXPECT_EQ(tree->View()->VisibleRows()->IndexOf(inner), 1);
+  EXPECT_EQ(tree->View()->VisibleRows()->IndexOf(last), 2);
   SendKey(VK_RIGHT);
   EXPECT_EQ(tree->ItemFocused(), inner);
   SendKey(VK_END);
@@ -54,6 +57,13 @@ TEST_F(TreeInputWindow, KeysSentToTheViewWindowMoveTheFocusAndExpand) {
   EXPECT_EQ(tree->ItemFocused(), program);
   SendKey(VK_LEFT);
   EXPECT_FALSE(program->Expanded());
+  EXPECT_EQ(tree->View()->VisibleRows()->Count(), 2);
+  EXPECT_EQ(tree->View()->VisibleRows()->IndexOf(last), 1);
+  // A change of rows outside an update is painted at once.
+  ValidateRect(ViewWnd(), nullptr);
+  program->Expand(false);
+  RECT dirty{};
+  EXPECT_FALSE(GetUpdateRect(ViewWnd(), &dirty, FALSE));
 }
 
 // Each row's hint as CM_HINTSHOW hands it on: the item's own whole, else
