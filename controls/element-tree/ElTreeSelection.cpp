@@ -2,6 +2,7 @@
 // delayed notification and the automatic expand and collapse), the
 // multi-select operations, and the fix-up that keeps focus and selection
 // off items the filter hides.
+#include <unordered_set>
 #include <vector>
 
 #include "ElTree.hpp"
@@ -10,6 +11,30 @@
 namespace {
 
 TElTreeItem* ItemAt(TElList* list, int index) { return static_cast<TElTreeItem*>(list->FastGet(index)); }
+
+// Whether an item of a list copied before handlers ran still exists: once a
+// handler deleted items, the tree's items are gathered again (once per
+// deletion), so that a walk never reaches a freed item.
+class TLiveItems {
+ public:
+  explicit TLiveItems(TCustomElTree* tree) : tree_(tree), seen_(Deletions()) {}
+  bool Alive(TElTreeItem* item) {
+    if (Deletions() != seen_) {
+      seen_ = Deletions();
+      live_.clear();
+      for (int i = 0; i < tree_->AllItems()->Count(); ++i) live_.insert(ItemAt(tree_->AllItems(), i));
+      checking_ = true;
+    }
+    return !checking_ || live_.count(item) > 0;
+  }
+
+ private:
+  unsigned Deletions() const { return tree_->View() ? tree_->View()->Deletions() : 0; }
+  TCustomElTree* tree_;
+  unsigned seen_;
+  bool checking_ = false;
+  std::unordered_set<TElTreeItem*> live_;
+};
 
 }  // namespace
 
@@ -162,12 +187,9 @@ void TCustomElTree::WalkItems(int from, int to, bool skipCollapsed, bool skipHid
     items.push_back(item);
     i += skipCollapsed && !item->Expanded() ? item->FDescendants + 1 : 1;
   }
-  // An item a handler deleted meanwhile is no longer among the items.
-  const unsigned deletions = FView ? FView->Deletions() : 0;
-  for (TElTreeItem* item : items) {
-    if (FView && FView->Deletions() != deletions && FAllItems->IndexOf(item) < 0) continue;
-    if (item->FOwner == this && item->FParent) visit(item);
-  }
+  TLiveItems live(this);
+  for (TElTreeItem* item : items)
+    if (live.Alive(item) && item->FOwner == this && item->FParent) visit(item);
 }
 
 void TCustomElTree::SelectAll() {
@@ -208,11 +230,9 @@ void TCustomElTree::DeselectAllEx(bool includeHidden) {
   std::vector<TElTreeItem*> selected;
   for (int i = 0; i < FSelectedItems->Count(); ++i) selected.push_back(ItemAt(FSelectedItems.get(), i));
   // A selection handler may delete items that are still to come.
-  const unsigned deletions = FView ? FView->Deletions() : 0;
-  for (TElTreeItem* item : selected) {
-    if (FView && FView->Deletions() != deletions && FSelectedItems->IndexOf(item) < 0) continue;
-    if (includeHidden || !IsFilteredOut(item)) item->SetSelected(false);
-  }
+  TLiveItems live(this);
+  for (TElTreeItem* item : selected)
+    if (live.Alive(item) && (includeHidden || !IsFilteredOut(item))) item->SetSelected(false);
   if (includeHidden) FSelectedItems->Clear();
 }
 
@@ -259,7 +279,9 @@ void TCustomElTree::FixFilteredSelection() {
     std::vector<TElTreeItem*> hidden;
     for (int i = 0; i < FSelectedItems->Count(); ++i)
       if (IsFilteredOut(ItemAt(FSelectedItems.get(), i))) hidden.push_back(ItemAt(FSelectedItems.get(), i));
-    for (TElTreeItem* item : hidden) item->SetSelected(false);
+    TLiveItems live(this);
+    for (TElTreeItem* item : hidden)
+      if (live.Alive(item)) item->SetSelected(false);
   }
   if (TElTreeItem* focused = view->FFocused; IsFilteredOut(focused)) {
     TElTreeItem* target = focused->Parent();
