@@ -6,6 +6,8 @@
 
 #include "../../element/tests/ElWindowTestSupport.hpp"
 #include "ElTree.hpp"
+#include "ElTreeInplace.hpp"
+#include "ExtCtrls.hpp"
 #include "Forms.hpp"
 
 namespace {
@@ -179,6 +181,52 @@ TEST_F(TreeInputWindow, LosingTheFocusEndsAFrameAndForgetsTheHintItem) {
   EXPECT_NE(GetCapture(), ViewWnd());
   EXPECT_FALSE(view->ButtonDown());
   EXPECT_EQ(view->ShowHintItem(), nullptr);
+}
+
+class TWindowEditor : public TElTreeInplaceEditor {
+ public:
+  explicit TWindowEditor(TComponent* owner) : TElTreeInplaceEditor(owner) {}
+  bool GetVisible() override { return Editing(); }
+  void DoStartOperation() override { ++starts; }
+  void Needed(TObject*, TElTreeItem*, int, TElFieldType, TElTreeInplaceEditor*& editor) { editor = this; }
+  int starts = 0;
+};
+
+// Clicks through the view's window start edits through the request's timer.
+TEST_F(TreeInputWindow, ASecondClickEditsAfterTheDelayAndADoubleClickAfterOneMillisecond) {
+  TElTreeItem* item = Add(nullptr, L"Program Files");
+  Add(nullptr, L"Windows");
+  auto* editor = new TWindowEditor(Owner());
+  tree->OnInplaceEditorNeeded = TInplaceEditorNeededEvent(editor, &TWindowEditor::Needed);
+  tree->SetInplaceEditorDelay(80);
+  const int y = tree->LineHeight() / 2;
+  const int x = item->TextLeft() + 5;
+  ASSERT_GT(item->TextRight(), x);
+  auto click = [&](UINT down, UINT up) {
+    SendMessageW(ViewWnd(), down, MK_LBUTTON, MAKELPARAM(x, y));
+    SendMessageW(ViewWnd(), up, 0, MAKELPARAM(x, y));
+  };
+  click(WM_LBUTTONDOWN, WM_LBUTTONUP);
+  click(WM_LBUTTONDOWN, WM_LBUTTONUP);
+  ASSERT_NE(tree->View()->EditTimer(), nullptr);
+  EXPECT_EQ(tree->View()->EditTimer()->Interval(), 80u);
+  EXPECT_EQ(editor->starts, 0);
+  ASSERT_TRUE(eltest::PumpUntil([&] { return editor->Editing(); }, 3000));
+  EXPECT_EQ(editor->Item(), item);
+  EXPECT_EQ(editor->ValueAsText(), L"Program Files");
+  EXPECT_EQ(editor->EditorRect().left, item->TextLeft());
+  EXPECT_EQ(editor->EditorRect().top, 0);
+  editor->CompleteOperation(false);
+  EXPECT_EQ(item->Text(), L"Program Files");
+
+  tree->SetDblClickMode(dcmEdit);
+  click(WM_LBUTTONDOWN, WM_LBUTTONUP);
+  SendMessageW(ViewWnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(x, y));
+  EXPECT_EQ(tree->View()->EditTimer()->Interval(), 1u);
+  ASSERT_TRUE(eltest::PumpUntil([&] { return editor->Editing(); }, 3000));
+  SendMessageW(ViewWnd(), WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+  EXPECT_EQ(editor->starts, 2);
+  EXPECT_TRUE(editor->Editing());
 }
 
 }  // namespace
