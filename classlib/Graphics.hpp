@@ -331,6 +331,9 @@ class TGraphic : public TPersistent {
   virtual void SaveToStream(TStream* stream) = 0;
   void LoadFromFile(const std::string& fileName);
   void SaveToFile(const std::string& fileName);
+  // A graphic published as a property of its own (a control's bitmap) keeps
+  // its image in the form as "Data", written while it is not empty.
+  void DefineProperties(TFiler* filer) override;
 
   TNotifyEvent OnChange;
 

@@ -212,6 +212,12 @@ void TPicture::WriteData(TStream* stream) {
   if (graphic_) graphic_->WriteData(stream);
 }
 
+void TGraphic::DefineProperties(TFiler* filer) {
+  TPersistent::DefineProperties(filer);
+  filer->DefineBinaryProperty(
+      "Data", [this](TStream* stream) { ReadData(stream); }, [this](TStream* stream) { WriteData(stream); }, !Empty());
+}
+
 void TPicture::DefineProperties(TFiler* filer) {
   filer->DefineBinaryProperty(
       "Data", [this](TStream* stream) { ReadData(stream); }, [this](TStream* stream) { WriteData(stream); },

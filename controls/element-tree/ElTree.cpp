@@ -5,6 +5,7 @@
 
 #include <exception>
 
+#include "ElImgFrm.hpp"
 #include "ElTreeInplace.hpp"
 #include "ExtCtrls.hpp"
 
@@ -51,6 +52,8 @@ TCustomElTree::~TCustomElTree() {
   FreeAndNil(FHScrollBarStyles);
   FreeAndNil(FVScrollBarStyles);
   FreeAndNil(FImageChangeLink);
+  // The link leaves the image form it followed on its own.
+  FreeAndNil(FImageFormLink);
 }
 
 // The parts are made after the constructor, through the factories, so that
@@ -105,6 +108,8 @@ void TCustomElTree::CreateParts() {
 
   FImageChangeLink = new TChangeLink;
   FImageChangeLink->OnChange = TNotifyEvent(this, &TCustomElTree::ImagesChanged);
+  FImageFormLink = new TImgFormChangeLink;
+  FImageFormLink->OnChange = TNotifyEvent(this, &TCustomElTree::ImageFormChanged);
   FBackground = new TBitmap;
   FBackground->OnChange = TNotifyEvent(this, &TCustomElTree::BackgroundPictureChanged);
   FHeaderFont = new TFont;

@@ -1019,6 +1019,9 @@ class TElTreeView : public TCustomControl {
   // The bars' scroll events.
   void HorzScrollHandler(TObject* sender, TElScrollCode code, int& scrollPos, bool& doChange);
   void VertScrollHandler(TObject* sender, TElScrollCode code, int& scrollPos, bool& doChange);
+  // Either bar's scroll code moves the top row or the left position; the
+  // tree reports it with OnScroll.
+  void ScrollByCode(TScrollBarKind kind, TElScrollCode code, int scrollPos);
   // A wheel turn of wheelDelta with the system's lines-per-notch setting.
   void WheelScroll(int wheelDelta, UINT linesSetting);
   // The top row a page back or forward leads to.
@@ -1531,7 +1534,7 @@ class TCustomElTree : public TElXPThemedControl {
   bool VerticalLinesLong() const { return FVerticalLinesLong; }
   void SetVerticalLinesLong(bool value) { SetRepaint(FVerticalLinesLong, value); }
   TElFlatBorderType ActiveBorderType() const { return FActiveBorderType; }
-  void SetActiveBorderType(TElFlatBorderType value) { FActiveBorderType = value; }
+  void SetActiveBorderType(TElFlatBorderType value) { SetFrameLook(FActiveBorderType, value); }
   bool AlwaysKeepFocus() const { return FAlwaysKeepFocus; }
   void SetAlwaysKeepFocus(bool value) { FAlwaysKeepFocus = value; }
   bool AlwaysKeepSelection() const { return FAlwaysKeepSelection; }
@@ -1563,9 +1566,10 @@ class TCustomElTree : public TElXPThemedControl {
   bool ExplorerEditMode() const { return FExplorerEditMode; }
   void SetExplorerEditMode(bool value) { FExplorerEditMode = value; }
   bool Flat() const { return FFlat; }
-  void SetFlat(bool value) { FFlat = value; }
+  // True also gives the control the 3-D look.
+  void SetFlat(bool value);
   bool FlatFocusedScrollbars() const { return FFlatFocusedScrollbars; }
-  void SetFlatFocusedScrollbars(bool value) { FFlatFocusedScrollbars = value; }
+  void SetFlatFocusedScrollbars(bool value) { SetFrameLook(FFlatFocusedScrollbars, value); }
   bool HideFocusRect() const { return FHideFocusRect; }
   void SetHideFocusRect(bool value) { FHideFocusRect = value; }
   bool HideHintOnTimer() const { return FHideHintOnTimer; }
@@ -1579,15 +1583,15 @@ class TCustomElTree : public TElXPThemedControl {
   bool IgnoreEnabled() const { return FIgnoreEnabled; }
   void SetIgnoreEnabled(bool value) { FIgnoreEnabled = value; }
   TElFlatBorderType InactiveBorderType() const { return FInactiveBorderType; }
-  void SetInactiveBorderType(TElFlatBorderType value) { FInactiveBorderType = value; }
+  void SetInactiveBorderType(TElFlatBorderType value) { SetFrameLook(FInactiveBorderType, value); }
   bool IncrementalSearch() const { return FIncrementalSearch; }
   void SetIncrementalSearch(bool value) { FIncrementalSearch = value; }
   int InplaceEditorDelay() const { return FInplaceEditorDelay; }
   void SetInplaceEditorDelay(int value) { FInplaceEditorDelay = value; }
   TColor LineBorderActiveColor() const { return FLineBorderActiveColor; }
-  void SetLineBorderActiveColor(TColor value) { FLineBorderActiveColor = value; }
+  void SetLineBorderActiveColor(TColor value) { SetFrameLook(FLineBorderActiveColor, value); }
   TColor LineBorderInactiveColor() const { return FLineBorderInactiveColor; }
-  void SetLineBorderInactiveColor(TColor value) { FLineBorderInactiveColor = value; }
+  void SetLineBorderInactiveColor(TColor value) { SetFrameLook(FLineBorderInactiveColor, value); }
   TColor LineHintColor() const { return FLineHintColor; }
   void SetLineHintColor(TColor value) { FLineHintColor = value; }
   THintModes LineHintMode() const { return FLineHintMode; }
@@ -1597,7 +1601,10 @@ class TCustomElTree : public TElXPThemedControl {
   TLineHintType LineHintType() const { return FLineHintType; }
   void SetLineHintType(TLineHintType value) { FLineHintType = value; }
   bool LockHeaderHeight() const { return FLockHeaderHeight; }
-  void SetLockHeaderHeight(bool value) { FLockHeaderHeight = value; }
+  void SetLockHeaderHeight(bool value) {
+    FLockHeaderHeight = value;
+    if (FHeader) FHeader->SetLockHeight(value);
+  }
   TElFieldType MainTextType() const { return FMainTextType; }
   void SetMainTextType(TElFieldType value) { FMainTextType = value; }
   bool MoveColumnOnDrag() const { return FMoveColumnOnDrag; }
@@ -1706,6 +1713,72 @@ class TCustomElTree : public TElXPThemedControl {
   // (ElTreeVirtual.cpp)
   TElTreeInplaceManager* InplaceManager() const { return FInplaceManager; }
   void SetVirtualityLevel(TVirtualityLevel value);
+
+  // ---- the header's settings, the frame's look and the pictures, as form
+  // files carry them (ElTreeFormSettings.cpp)
+  // Read while the form is read, the height waits for Loaded.
+  int HeaderHeight() const;
+  void SetHeaderHeight(int value);
+  TFont* HeaderFont() const { return FHeaderFont; }
+  bool HeaderUseTreeFont() const { return FHeaderUseTreeFont; }
+  void SetHeaderUseTreeFont(bool value);
+  bool HeaderHotTrack() const { return FHeaderHotTrack; }
+  void SetHeaderHotTrack(bool value);
+  TElHeaderSections* HeaderSections() const;
+  int DefaultSectionWidth() const;
+  void SetDefaultSectionWidth(int value);
+  TColor HeaderFilterColor() const;
+  void SetHeaderFilterColor(TColor value);
+  TColor HeaderActiveFilterColor() const;
+  void SetHeaderActiveFilterColor(TColor value);
+  bool HeaderFlat() const;
+  void SetHeaderFlat(bool value);
+  bool HeaderWrapCaptions() const;
+  void SetHeaderWrapCaptions(bool value);
+  bool HeaderInvertSortArrows() const;
+  void SetHeaderInvertSortArrows(bool value);
+  TImageList* HeaderImages() const;
+  void SetHeaderImages(TImageList* value);
+  TElImageForm* HeaderImageForm() const;
+  void SetHeaderImageForm(TElImageForm* value);
+  TPopupMenu* HeaderPopupMenu() const;
+  void SetHeaderPopupMenu(TPopupMenu* value);
+  TBitmap* Background() const { return FBackground; }
+  // The form-file table reads the pictures made on first read without
+  // making them.
+  friend void PublishTree();
+  TBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TBorderStyle value);
+  TElBorderSides BorderSides() const { return FBorderSides; }
+  void SetBorderSides(TElBorderSides value);
+  bool RightAlignedText() const { return FRightAlignedText; }
+  void SetRightAlignedText(bool value);
+  TElImageForm* ImageForm() const { return FImgForm; }
+  void SetImageForm(TElImageForm* value);
+  // The UTF-16 hint; the class library's hint carries it packed.
+  const TElFString& Hint() const { return FHint; }
+  void SetHint(const TElFString& value);
+  // Passed on to both bars and the header.
+  void SetUseXPThemes(bool value) override;
+
+ protected:
+  void ImageFormChanged(TObject* sender);
+  // The non-client border again, after focus, hover or its look changed.
+  void RedrawFrame();
+  bool BorderTypesDiffer() const;
+  void FocusChanged(bool focused);
+  void MouseOverChanged(bool over);
+  void FocusPreviousControl();
+  TNotifyEvent PictureChangedEvent();
+  void PictureChanged(TObject* sender);
+  template <class T>
+  void SetFrameLook(T& field, const T& value) {
+    if (field == value) return;
+    field = value;
+    RedrawFrame();
+  }
+
+ public:
 
   // ---- events
   TOnItemExpanding OnItemExpanding;

@@ -126,15 +126,29 @@ void TCustomElTree::FullCollapse() {
 
 namespace {
 
-TBitmap* MadeOnFirstRead(TBitmap*& picture) {
-  if (!picture) picture = new TBitmap;
+TBitmap* MadeOnFirstRead(TBitmap*& picture, const TNotifyEvent& onChange) {
+  if (!picture) {
+    picture = new TBitmap;
+    picture->OnChange = onChange;
+  }
   return picture;
 }
 
 }  // namespace
 
-TBitmap* TCustomElTree::PlusPicture() { return MadeOnFirstRead(FPlusPicture); }
-TBitmap* TCustomElTree::MinusPicture() { return MadeOnFirstRead(FMinusPicture); }
-TBitmap* TCustomElTree::LeafPicture() { return MadeOnFirstRead(FLeafPicture); }
-TBitmap* TCustomElTree::CheckBoxGlyph() { return MadeOnFirstRead(FCheckBoxGlyph); }
-TBitmap* TCustomElTree::RadioButtonGlyph() { return MadeOnFirstRead(FRadioButtonGlyph); }
+TBitmap* TCustomElTree::PlusPicture() { return MadeOnFirstRead(FPlusPicture, PictureChangedEvent()); }
+TBitmap* TCustomElTree::MinusPicture() { return MadeOnFirstRead(FMinusPicture, PictureChangedEvent()); }
+TBitmap* TCustomElTree::LeafPicture() { return MadeOnFirstRead(FLeafPicture, PictureChangedEvent()); }
+TBitmap* TCustomElTree::CheckBoxGlyph() { return MadeOnFirstRead(FCheckBoxGlyph, PictureChangedEvent()); }
+TBitmap* TCustomElTree::RadioButtonGlyph() { return MadeOnFirstRead(FRadioButtonGlyph, PictureChangedEvent()); }
+
+TNotifyEvent TCustomElTree::PictureChangedEvent() { return TNotifyEvent(this, &TCustomElTree::PictureChanged); }
+
+// A custom button or check-box picture in use changes the rows' look and
+// may change their height.
+void TCustomElTree::PictureChanged(TObject* sender) {
+  const bool glyph = sender == FCheckBoxGlyph || sender == FRadioButtonGlyph;
+  if (glyph ? !FCustomCheckboxes : !FCustomPlusMinus) return;
+  TElTreeUpdateScope scope(this);
+  LayoutChanged();
+}

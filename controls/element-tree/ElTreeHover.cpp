@@ -100,8 +100,8 @@ void TElTreeView::Hover(int x, int y, TShiftState shift) {
   }
 
   if ((FShowHintItem || !t->ShowHint()) && !FFrameSelecting) {
-    SetHint(t->Hint());
-    if (Application) Application->SetHint(t->Hint());
+    SetHint(t->TControl::Hint());
+    if (Application) Application->SetHint(t->TControl::Hint());
     TElTreeItem* item = GetItemAtY(y);
     const TElFString itemHint = item && item != FShowHintItem ? item->GetHint() : TElFString();
     if (!itemHint.empty()) {

@@ -66,6 +66,17 @@ void TreeLine(HDC dc, int x1, int y1, int x2, int y2, TColor color, bool dotted)
   }
 }
 
+// The width a cell's text takes in the canvas's font, two pixels of margin
+// included: the laid-out width of HTML, else the drawn text's.
+int TextWidth(TCanvas* canvas, TElTreeItem* item, const TElFString& text, const TElHTMLData* html) {
+  if (html) return html->TextWidth + 2;
+  TRect m{0, 0, 0, 0};
+  canvas->RequiredState(TCanvasStates{csHandleValid, csFontValid});
+  DrawWideText(canvas->Handle(), text.c_str(), static_cast<int>(text.size()),
+               DT_CALCRECT | DT_NOPREFIX | (item->Multiline() ? 0 : DT_SINGLELINE), m);
+  return m.right - m.left + 2;
+}
+
 void FillColour(HDC dc, const TRect& r, TColor color) {
   if (r.right <= r.left || r.bottom <= r.top) return;
   HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(color)));
@@ -548,16 +559,7 @@ void TElTreeView::DrawColumnCell(TCanvas* canvas, TElTreeItem* item, TElHeaderSe
     if (item == FTrackItem && t->FTracking && t->FUnderlineTracked && t->FRowHotTrack)
       canvas->Font()->SetStyle(canvas->Font()->Style() + TFontStyles{fsUnderline});
     TElHTMLData* html = item->IsHTML() && IsHtmlText(text) ? item->ColumnHTMLData(textIndex) : nullptr;
-    int width;
-    if (html) {
-      width = html->TextWidth + 2;
-    } else {
-      TRect m{0, 0, 0, 0};
-      canvas->RequiredState(TCanvasStates{csHandleValid, csFontValid});
-      DrawWideText(dc, text.c_str(), static_cast<int>(text.size()),
-                   DT_CALCRECT | DT_NOPREFIX | (item->Multiline() ? 0 : DT_SINGLELINE), m);
-      width = m.right - m.left + 2;
-    }
+    const int width = TextWidth(canvas, item, text, html);
     const UINT align = AlignmentFlags(section->Alignment(), t->FRightAlignedText);
     const int ii = t->FItemIndent;
     TRect r = cell;
@@ -668,16 +670,7 @@ void TElTreeView::DrawMainCell(TCanvas* canvas, TElTreeItem* item, TRect cell, T
       const bool hot = item == FTrackItem && t->FTracking;
       if (hot && t->FUnderlineTracked) font->SetStyle(font->Style() + TFontStyles{fsUnderline});
       TElHTMLData* html = item->IsHTML() && IsHtmlText(text) ? item->HTMLData() : nullptr;
-      int width;
-      if (html) {
-        width = html->TextWidth + 2;
-      } else {
-        TRect m{0, 0, 0, 0};
-        canvas->RequiredState(TCanvasStates{csHandleValid, csFontValid});
-        DrawWideText(dc, text.c_str(), static_cast<int>(text.size()),
-                     DT_CALCRECT | DT_NOPREFIX | (item->Multiline() ? 0 : DT_SINGLELINE), m);
-        width = m.right - m.left + 2;
-      }
+      const int width = TextWidth(canvas, item, text, html);
       TRect r{rest.left - 1, cell.top, std::min(rest.left + width + 3, rest.right), cell.bottom};
       if (r.right <= r.left) {
         item->SetTextSpan(MirrorX(rest.left, 0) + origin, MirrorX(rest.left, 0) + origin);

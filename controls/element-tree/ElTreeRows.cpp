@@ -259,25 +259,53 @@ TElScrollCode MapSecondary(TElScrollCode code, TElSecButtonsKind kind) {
 
 void TElTreeView::HorzScrollHandler(TObject* /*sender*/, TElScrollCode code, int& scrollPos, bool& doChange) {
   if (FMovingBars) return;
+  ScrollByCode(sbHorizontal, code, scrollPos);
+  doChange = false;
+}
+
+void TElTreeView::VertScrollHandler(TObject* /*sender*/, TElScrollCode code, int& scrollPos, bool& doChange) {
+  if (FMovingBars) return;
+  ScrollByCode(sbVertical, code, scrollPos);
+  doChange = false;
+  if (FFrameSelecting && HandleAllocated()) {
+    POINT p;
+    GetCursorPos(&p);
+    ::ScreenToClient(Handle(), &p);
+    Perform(WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
+  }
+}
+
+// Rows vertically; pixels horizontally, 4 a line and half the view a page.
+void TElTreeView::ScrollByCode(TScrollBarKind kind, TElScrollCode code, int scrollPos) {
   const TElScrollCode original = code;
   code = MapSecondary(code, FOwner->FVScrollBar ? FOwner->FVScrollBar->SecondBtnKind() : sbkCustom);
   if (FActiveEditor) EndEdit(false);
-  const int left = FOwner->FLeftPosition;
+  const bool vertical = kind == sbVertical;
+  const int current = vertical ? FOwner->FTopIndex : FOwner->FLeftPosition;
+  const int line = vertical ? 1 : 4;
+  int target = current;
+  bool move = true;
   switch (code) {
-    case scLineBack: SetLeftPosition(left - 4); break;
-    case scLineForward: SetLeftPosition(left + 4); break;
-    case scPageBack: SetLeftPosition(left - ViewWidth() / 2); break;
-    case scPageForward: SetLeftPosition(left + ViewWidth() / 2); break;
-    case scPosition: SetLeftPosition(scrollPos); break;
+    case scLineBack: target = current - line; break;
+    case scLineForward: target = current + line; break;
+    case scPageBack: target = vertical ? PageTarget(false) : current - ViewWidth() / 2; break;
+    case scPageForward: target = vertical ? PageTarget(true) : current + ViewWidth() / 2; break;
+    case scPosition: target = scrollPos; break;
     case scTrack:
-      if (FOwner->FScrollTracking) SetLeftPosition(scrollPos);
+      move = FOwner->FScrollTracking;
+      target = scrollPos;
       break;
-    case scTop: SetLeftPosition(0); break;
-    case scBottom: SetLeftPosition(FLongestWidth); break;
-    default: break;
+    case scTop: target = 0; break;
+    case scBottom: target = vertical ? FOwner->FVisibleCount - 1 : FLongestWidth; break;
+    default: move = false; break;
   }
-  FOwner->DoScroll(sbHorizontal, original);
-  doChange = false;
+  if (move) {
+    if (vertical)
+      SetTopIndex(target);
+    else
+      SetLeftPosition(target);
+  }
+  FOwner->DoScroll(kind, original);
 }
 
 int TElTreeView::PageTarget(bool forward) {
@@ -288,35 +316,6 @@ int TElTreeView::PageTarget(bool forward) {
   // One row on screen: a page is one row, or paging would never move.
   if (row == top && top < FOwner->FVisibleCount - 1) ++row;
   return row;
-}
-
-void TElTreeView::VertScrollHandler(TObject* /*sender*/, TElScrollCode code, int& scrollPos, bool& doChange) {
-  if (FMovingBars) return;
-  const TElScrollCode original = code;
-  code = MapSecondary(code, FOwner->FVScrollBar ? FOwner->FVScrollBar->SecondBtnKind() : sbkCustom);
-  if (FActiveEditor) EndEdit(false);
-  const int top = FOwner->FTopIndex;
-  switch (code) {
-    case scLineBack: SetTopIndex(top - 1); break;
-    case scLineForward: SetTopIndex(top + 1); break;
-    case scPageBack: SetTopIndex(PageTarget(false)); break;
-    case scPageForward: SetTopIndex(PageTarget(true)); break;
-    case scPosition: SetTopIndex(scrollPos); break;
-    case scTrack:
-      if (FOwner->FScrollTracking) SetTopIndex(scrollPos);
-      break;
-    case scTop: SetTopIndex(0); break;
-    case scBottom: SetTopIndex(FOwner->FVisibleCount - 1); break;
-    default: break;
-  }
-  FOwner->DoScroll(sbVertical, original);
-  doChange = false;
-  if (FFrameSelecting && HandleAllocated()) {
-    POINT p;
-    GetCursorPos(&p);
-    ::ScreenToClient(Handle(), &p);
-    Perform(WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
-  }
 }
 
 void TElTreeView::WheelScroll(int wheelDelta, UINT linesSetting) {

@@ -205,7 +205,7 @@ void TCustomElTree::SetBarMetrics(TElScrollBar* bar, int maximum, int page, int 
   bar->SetMax(maximum);
   bar->SetPage(page);
   bar->SetPosition(position);
-  bar->SetEnabled(enabled);
+  bar->SetEnabled(enabled && Enabled());
 }
 
 void TCustomElTree::UpdateScrollBars() {
@@ -320,9 +320,14 @@ void TCustomElTree::ScrollMessage(TMessage& m, TScrollBarKind kind) {
   TElScrollBar* bar = kind == sbVertical ? FVScrollBar : FHScrollBar;
   int position;
   if (request == SB_THUMBTRACK || request == SB_THUMBPOSITION) {
-    // The track position, in 32 bits where the window's own bar has one.
+    // The track position in 32 bits, from the custom bar or the window's
+    // own; the message's 16 bits only where neither answers.
     SCROLLINFO info{sizeof(SCROLLINFO), SIF_TRACKPOS, 0, 0, 0, 0, 0};
-    if (!FUseCustomScrollBars && HandleAllocated() && GetScrollInfo(Handle(), kind == sbVertical ? SB_VERT : SB_HORZ, &info))
+    if (FUseCustomScrollBars && bar && bar->HandleAllocated() &&
+        SendMessageA(bar->Handle(), SBM_GETSCROLLINFO, 0, reinterpret_cast<LPARAM>(&info)))
+      position = info.nTrackPos;
+    else if (!FUseCustomScrollBars && HandleAllocated() &&
+             GetScrollInfo(Handle(), kind == sbVertical ? SB_VERT : SB_HORZ, &info))
       position = info.nTrackPos;
     else
       position = static_cast<int>(HIWORD(m.WParam));
@@ -429,6 +434,34 @@ void TCustomElTree::Dispatch(TMessage& m) {
       LayOutParts();
       UpdateScrollBars();
       if (FFlat || FUseCustomScrollBars || IsThemeApplied()) DrawBorderOwnDC();
+      return;
+    case WM_SETFOCUS: {
+      const auto from = reinterpret_cast<HWND>(m.WParam);
+      TElXPThemedControl::Dispatch(m);
+      if (!FView || !FView->HandleAllocated() || IsDestroying()) return;
+      // Shift+Tab from the view lands here: the focus goes on backwards.
+      if (from == FView->Handle())
+        FocusPreviousControl();
+      else if (FView->CanFocus() && IsWindowVisible(FView->Handle()))
+        FView->SetFocus();
+      return;
+    }
+    case CM_ENTER:
+    case CM_EXIT:
+      FocusChanged(m.Msg == CM_ENTER);
+      break;
+    case CM_MOUSEENTER:
+    case CM_MOUSELEAVE:
+      MouseOverChanged(m.Msg == CM_MOUSEENTER);
+      break;
+    case CM_ENABLEDCHANGED:
+      TElXPThemedControl::Dispatch(m);
+      if (FHScrollBar) FHScrollBar->SetEnabled(Enabled() && FHorzNeeded);
+      if (FVScrollBar) FVScrollBar->SetEnabled(Enabled() && FVertNeeded);
+      return;
+    case WM_ENABLE:
+      TElXPThemedControl::Dispatch(m);
+      if (FFlat || FUseCustomScrollBars || IsThemeApplied()) RedrawFrame();
       return;
     default: break;
   }

@@ -196,6 +196,7 @@ void TCustomElTree::Notification(TComponent* component, TOperation operation) {
   if (component == FImages) SetImages(nullptr);
   if (component == FImages2) SetImages2(nullptr);
   if (component == static_cast<TComponent*>(FStorage)) FStorage = nullptr;
+  if (component == static_cast<TComponent*>(FImgForm)) SetImageForm(nullptr);
 }
 
 // ---------------------------------------------------------------- font
@@ -240,6 +241,9 @@ TColor TCustomElTree::GetHeaderColor() { return FHeader ? FHeader->Color() : clB
 void TCustomElTree::Loaded() {
   TElXPThemedControl::Loaded();
   TElTreeUpdateScope scope(this);
+  // The parts are not in the form's list of loaded components: their own
+  // fix-ups (the sections' menus, the bars' metrics) run from here.
+  if (FHeader) static_cast<TComponent*>(FHeader)->Loaded();
   if (FSortMode == smAdd || FSortMode == smAddClick) {
     DoSortBegin();
     SortItemChildren(GetRoot(), true);
@@ -250,6 +254,8 @@ void TCustomElTree::Loaded() {
   if (FSelectColumn >= HeaderSectionCount()) FSelectColumn = -1;
   if (FHeader && FStreamedHeaderHeight > 0 && FStreamedHeaderHeight != FHeader->Height())
     FHeader->SetHeight(FStreamedHeaderHeight);
+  for (TElScrollBar* bar : {FHScrollBar, FVScrollBar})
+    if (bar) static_cast<TComponent*>(bar)->Loaded();
   // The picture a picture type waited for did not come: fill with the colour.
   if (BackgroundNeedsPicture(FBackgroundType) && (!FBackground || FBackground->Empty())) FBackgroundType = bgtColorFill;
   Resize();

@@ -74,7 +74,7 @@ TEST_F(TreeInputWindow, TheHintRequestPacksTheItemsHintElseTheTreesShortOne) {
   TElTreeItem* file = Add(nullptr, L"file");
   Add(nullptr, L"plain");
   file->SetHint(L"Файл|подробно");
-  tree->SetHint(PackWideHint(L"Дерево|длинная подсказка"));
+  tree->SetHint(L"Дерево|длинная подсказка");
   const int row = tree->LineHeight();
   auto ask = [&](int y, std::string& hint) {
     THintInfo info;
@@ -94,7 +94,7 @@ TEST_F(TreeInputWindow, TheHintRequestPacksTheItemsHintElseTheTreesShortOne) {
   EXPECT_EQ(tree->View()->ShowHintItem(), nullptr);
   EXPECT_EQ(hint, PackWideHint(L"Дерево"));
   // Nothing to show: no hint at all.
-  tree->SetHint("");
+  tree->SetHint(L"");
   EXPECT_NE(ask(row + row / 2, hint), 0);
   EXPECT_EQ(hint, "");
 }

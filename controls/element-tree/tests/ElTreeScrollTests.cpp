@@ -48,6 +48,11 @@ class TBarTree : public TElTree {
   }
   // Every cell's width when set.
   int wideWidth = -1;
+  int themeOpens = 0;
+  void CreateThemeHandle() override {
+    ++themeOpens;
+    TElTree::CreateThemeHandle();
+  }
 
  private:
   TElScrollBar* MakeBar(TScrollBarKind kind) {
@@ -73,7 +78,10 @@ class TreeWindow : public eltest::WindowTest {
     tree->OnScroll = TElTreeScrollEvent(this, &TreeWindow::Scrolled);
   }
   void AddItems(int count, const wchar_t* text = L"item") {
-    for (int i = 0; i < count; ++i) tree->Items()->AddLastChild(nullptr, text);
+    {
+      TElTreeUpdateScope scope(tree);
+      for (int i = 0; i < count; ++i) tree->Items()->AddLastChild(nullptr, text);
+    }
     tree->Settle();
   }
   void Scrolled(TObject*, TScrollBarKind kind, TElScrollCode code) { scrolls.emplace_back(kind, code); }
@@ -155,22 +163,58 @@ TEST_F(TreeWindow, ArrowPressScrollsOneRowAndReportsIt) {
   EXPECT_EQ(v->Position(), 1);
 }
 
-TEST_F(TreeWindow, ThumbMessagesTakeTheTrackPosition) {
-  AddItems(30);
+// The thumb messages carry 16 bits; the position comes from the bar whose
+// thumb stands beyond them, as a drag leaves it.
+TEST_F(TreeWindow, ThumbMessagesTakeTheBarsFullTrackPosition) {
+  tree->wideWidth = 100000;
+  AddItems(70000);
+  auto standThumb = [](TElScrollBar* bar, int position) {
+    SCROLLINFO si{sizeof si, SIF_POS, 0, 0, 0, position, 0};
+    SendMessageA(bar->Handle(), SBM_SETSCROLLINFO, FALSE, reinterpret_cast<LPARAM>(&si));
+    si.fMask = SIF_TRACKPOS;
+    SendMessageA(bar->Handle(), SBM_GETSCROLLINFO, 0, reinterpret_cast<LPARAM>(&si));
+    return si.nTrackPos;
+  };
+  auto thumb = [&](UINT msg, int request, int track) {
+    SendMessageA(tree->Handle(), msg, MAKEWPARAM(request, LOWORD(track)), 0);
+  };
+  const int rows = standThumb(tree->VScrollBar(), 69000);
+  ASSERT_GT(rows, 65535);
   tree->FScrollTracking = false;
-  SendMessageA(tree->Handle(), WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 5), 0);
-  EXPECT_EQ(tree->FTopIndex, 0);  // tracking off: only the final position moves
-  SendMessageA(tree->Handle(), WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 5), 0);
-  EXPECT_EQ(tree->FTopIndex, 5);
+  thumb(WM_VSCROLL, SB_THUMBTRACK, rows);
+  EXPECT_EQ(tree->FTopIndex, 0) << "tracking off: only the final position moves";
+  thumb(WM_VSCROLL, SB_THUMBPOSITION, rows);
+  EXPECT_EQ(tree->FTopIndex, rows);
   tree->FScrollTracking = true;
-  SendMessageA(tree->Handle(), WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 9), 0);
-  EXPECT_EQ(tree->FTopIndex, 9);
-  // Beyond the end: clamped to the last full page.
-  SendMessageA(tree->Handle(), WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 500), 0);
-  const int perPage = (tree->View()->ClientHeight() + tree->FLineHeight - 1) / tree->FLineHeight;
-  EXPECT_EQ(tree->FTopIndex, 30 - perPage + 1);
+  const int nearer = standThumb(tree->VScrollBar(), 66000);
+  ASSERT_NE(nearer, rows);
+  thumb(WM_VSCROLL, SB_THUMBTRACK, nearer);
+  EXPECT_EQ(tree->FTopIndex, nearer);
+
+  const int pixels = standThumb(tree->HScrollBar(), 90000);
+  ASSERT_GT(pixels, 65535);
+  thumb(WM_HSCROLL, SB_THUMBPOSITION, pixels);
+  EXPECT_EQ(tree->LeftPosition(), pixels);
   SendMessageA(tree->Handle(), WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
   EXPECT_EQ(tree->FTopIndex, 0);
+}
+
+TEST_F(TreeWindow, ThemeChangeReopensTheThemeOnlyWhileThemesAreUsed) {
+  ASSERT_TRUE(ThemesAvailable);
+  auto parts = [&] {
+    return std::vector<TElXPThemedControl*>{tree->HScrollBar(), tree->VScrollBar(), tree->Header()};
+  };
+  tree->SetUseXPThemes(true);
+  for (TElXPThemedControl* part : parts()) EXPECT_TRUE(part->UseXPThemes());
+  int opens = tree->themeOpens;
+  EXPECT_EQ(SendMessageA(tree->Handle(), WM_THEMECHANGED, 0, 0), 1);
+  EXPECT_EQ(tree->themeOpens, opens + 1);
+  tree->SetUseXPThemes(false);
+  for (TElXPThemedControl* part : parts()) EXPECT_FALSE(part->UseXPThemes());
+  opens = tree->themeOpens;
+  EXPECT_EQ(SendMessageA(tree->Handle(), WM_THEMECHANGED, 0, 0), 1);
+  EXPECT_EQ(tree->themeOpens, opens);
+  EXPECT_FALSE(tree->IsThemeApplied());
 }
 
 TEST_F(TreeWindow, WheelNotchMovesBySystemLines) {

@@ -5,9 +5,12 @@
 #include "ComObj.hpp"
 #include "ElACtrls.hpp"
 #include "ElDragDrop.hpp"
+#include "ElEdits.hpp"
 #include "ElHeader.hpp"
 #include "ElHook.hpp"
+#include "ElImgFrm.hpp"
 #include "ElIni.hpp"
+#include "ElScrollBar.hpp"
 #include "ElTree.hpp"
 #include "ElUxTheme.hpp"
 #include "ElTools.hpp"
@@ -18,7 +21,7 @@ namespace {
 
 class ElementTreeUnits : public ::testing::Environment {
  public:
-  void SetUp() override { InitializeUnits({&SysUtilsUnit, &ComObjUnit, &FormsUnit, &ElToolsUnit, &ElUxThemeUnit, &ElHookUnit, &ElIniUnit, &ElACtrlsUnit, &ElDragDropUnit, &ElHeaderUnit, &ElTreeUnit}); }
+  void SetUp() override { InitializeUnits({&SysUtilsUnit, &ComObjUnit, &FormsUnit, &ElToolsUnit, &ElUxThemeUnit, &ElHookUnit, &ElScrollBarUnit, &ElImgFrmUnit, &ElEditsUnit, &ElIniUnit, &ElACtrlsUnit, &ElDragDropUnit, &ElHeaderUnit, &ElTreeUnit}); }
   void TearDown() override { FinalizeUnits(); }
 };
 
