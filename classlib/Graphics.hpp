@@ -373,8 +373,10 @@ class TBitmap : public TGraphic {
   bool Empty() const override { return handle_ == nullptr; }
   int Width() const override { return width_; }
   int Height() const override { return height_; }
-  void SetWidth(int width) override { SetSize(width, height_); }
-  void SetHeight(int height) override { SetSize(width_, height); }
+  // An empty bitmap remembers the other side asked for, so that setting the
+  // width and then the height makes the image.
+  void SetWidth(int width) override { SetSize(width, handle_ ? height_ : askedHeight_); }
+  void SetHeight(int height) override { SetSize(handle_ ? width_ : askedWidth_, height); }
   // Keeps the overlapping part of the image; the rest is filled with the
   // canvas brush (white unless changed).
   void SetSize(int width, int height);
@@ -446,6 +448,8 @@ class TBitmap : public TGraphic {
   void* bits_ = nullptr;
   int width_ = 0;
   int height_ = 0;
+  int askedWidth_ = 0;
+  int askedHeight_ = 0;
   TPixelFormat format_ = pfDevice;
   std::vector<RGBQUAD> colors_;  // the DIB's colour table (palette formats)
   mutable HPALETTE palette_ = nullptr;

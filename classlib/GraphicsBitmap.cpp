@@ -134,6 +134,10 @@ void TBitmap::ReplaceImage(HBITMAP handle, TPixelFormat format, int width, int h
   bits_ = bits;
   width_ = handle ? width : 0;
   height_ = handle ? height : 0;
+  if (handle) {
+    askedWidth_ = width;
+    askedHeight_ = height;
+  }
   format_ = format;
   colors_ = std::move(colors);
 }
@@ -141,6 +145,8 @@ void TBitmap::ReplaceImage(HBITMAP handle, TPixelFormat format, int width, int h
 void TBitmap::SetSize(int width, int height) {
   width = std::max(width, 0);
   height = std::max(height, 0);
+  askedWidth_ = width;
+  askedHeight_ = height;
   if (width == width_ && height == height_) return;
   if (width == 0 || height == 0) {
     ReplaceImage(nullptr, format_, 0, 0, nullptr, colors_);

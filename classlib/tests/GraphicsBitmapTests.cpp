@@ -397,6 +397,16 @@ TEST(GraphicsBitmap, ResizeKeepsTheOverlapAndFillsTheRest) {
   bmp->SetSize(0, 5);
   EXPECT_TRUE(bmp->Empty());
   bmp->Canvas()->FillRect(TRect{0, 0, 1, 1});  // drawing on an empty bitmap is harmless
+  bmp->SetWidth(3);  // the height asked for before is kept while the bitmap is empty
+  EXPECT_EQ(bmp->Width(), 3);
+  EXPECT_EQ(bmp->Height(), 5);
+  TBitmap fresh;
+  fresh.SetWidth(7);
+  EXPECT_TRUE(fresh.Empty());
+  fresh.SetHeight(4);
+  EXPECT_FALSE(fresh.Empty());
+  EXPECT_EQ(fresh.Width(), 7);
+  EXPECT_EQ(fresh.Height(), 4);
 }
 
 TEST(GraphicsBitmap, FormatConversionKeepsColoursTheFormatHas) {
