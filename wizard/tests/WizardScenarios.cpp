@@ -406,6 +406,9 @@ class WizardFolder : public WizardScenario {
 
 TEST_F(WizardFolder, AFolderChosenInTheTreeByKeysGetsTheProduct) {
   ASSERT_TRUE(CreateDirectoryW(L"C:\\Мои программы", nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+  // A name wider than the tree, shown when its folder is opened.
+  const std::wstring wide = L"C:\\Мои программы\\Папка с очень длинным именем, шире дерева на странице выбора папки";
+  ASSERT_TRUE(CreateDirectoryW(wide.c_str(), nullptr));
   Start(DemoPayload());
   ASSERT_NO_FATAL_FAILURE(WalkToFolderPage());
   // The computer (no folder: the edit empties), the drive, the folder.
@@ -417,7 +420,18 @@ TEST_F(WizardFolder, AFolderChosenInTheTreeByKeysGetsTheProduct) {
   ASSERT_TRUE(wizard_->WaitFor(TPage::Folder));
   wizdrive::TShot shot;
   ASSERT_TRUE(wizdrive::TakeShot(wizard_->Windows().Host, shot));
-  EXPECT_TRUE(wizdrive::SaveShot(shot, Wide(ScreenFile(TestName()))));
+  EXPECT_TRUE(wizdrive::SaveShot(shot, Wide(ScreenFile(TestName() + "-chosen"))));
+  // Opening the folder shows its wide child; the selection stays. (Sent, so
+  // that it has been handled when the send returns.)
+  DWORD_PTR result = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(wizard_->Windows().FolderView, WM_KEYDOWN, VK_RIGHT, 1, SMTO_NORMAL, PageTimeout,
+                                  &result));
+  ASSERT_TRUE(wizard_->WaitFor(TPage::Folder));
+  ASSERT_TRUE(wizdrive::TakeShot(wizard_->Windows().Host, shot));
+  EXPECT_TRUE(wizdrive::SaveShot(shot, Wide(ScreenFile(TestName() + "-opened"))));
+  std::wstring text;
+  ASSERT_TRUE(wizdrive::ReadText(Edit(), text));
+  EXPECT_EQ(text, L"C:\\Мои программы\\Lumbrix 2008");
   ASSERT_NO_FATAL_FAILURE(InstallsInto(L"C:\\Мои программы\\Lumbrix 2008"));
 }
 
