@@ -95,12 +95,12 @@ void TellUser(int messageId) {
 // program's resources.
 void TStep5_SelectFolderPanel::DoCreate() {
   LoadSkinBitmap(storage_folder_edit->Background(), "EDIT_BG_TILE");
+  // The tree gave up the form's tiled background at loading, for want of
+  // the picture: it takes it again with the picture.
+  LoadSkinBitmap(storage_tree->Background(), "TREE_BG_TILE");
+  storage_tree->SetBackgroundType(bgtTileBitmap);
   LoadSkinBitmap(storage_tree->PlusPicture(), "TREE_PLUS");
   LoadSkinBitmap(storage_tree->MinusPicture(), "TREE_MINUS");
-  // Settings form files do not carry for the tree yet: the kit's order
-  // through its compare event, no themes.
-  storage_tree->SetSortType(stCustom);
-  storage_tree->SetUseXPThemes(false);
   TBasePanel::DoCreate();
 }
 

@@ -321,6 +321,8 @@ TEST_F(FolderPage, OpensOnTheDesktopWhateverTheTargetAndFollowsTheSelection) {
   EXPECT_EQ(tree->ItemFocused(), desktop);
   EXPECT_TRUE(desktop->Selected());
   EXPECT_EQ(desktop->ImageIndex(), fkDesktop + 1) << "the open picture";
+  EXPECT_EQ(tree->BackgroundType(), bgtTileBitmap);
+  EXPECT_FALSE(tree->Background()->Empty());
   TElEdit* edit = page->storage_folder_edit;
   const TElFString onDesktop = AnsiToWide(AddTrailingBackslash(DesktopFolder) + "Lumbrix 2008");
   EXPECT_EQ(edit->Text(), onDesktop);
