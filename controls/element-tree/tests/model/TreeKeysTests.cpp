@@ -1,7 +1,8 @@
-// The view's keys without a window: where each navigation key leads in
-// single and multiple selection, the selection each leaves, expanding and
-// collapsing, the scroll after a move, and handlers that delete items in
-// the middle of a key.
+// The view's keys without a window: where each key leads in single and
+// multiple selection, what it leaves selected and in view, and handlers that
+// delete items in the middle of a key.
+#include <utility>
+
 #include "TreeModelSupport.hpp"
 
 namespace {
@@ -16,211 +17,117 @@ class TreeKeys : public TreeModelTest {
     BuildShape(items, nullptr, "a(a1 a2) b c(c1(c11) c2) d e f g h i j");
     N("d")->SetEnabled(false);
   }
-  void Key(Word key, TShiftState shift = {}) { tree->View()->HandleKey(key, shift); }
-  std::string Focused() { return TEventLog::Name(tree->ItemFocused()); }
-  // The selected items in tree order.
-  std::string Selected() {
-    std::string s;
+  // Presses the keys in turn; answers the focused item and the selection.
+  std::string Keys(std::initializer_list<Word> keys, TShiftState shift = {}) {
+    for (Word key : keys) tree->View()->HandleKey(key, shift);
+    std::string s = TEventLog::Name(tree->ItemFocused()) + ":";
     for (int i = 0; i < items->Count(); ++i)
-      if (items->GetItem(i)->Selected()) s += (s.empty() ? "" : " ") + TEventLog::Name(items->GetItem(i));
+      if (items->GetItem(i)->Selected()) s += " " + TEventLog::Name(items->GetItem(i));
     return s;
   }
-  void Multi(TSTSelModes mode) {
-    tree->SetMultiSelect(true);
-    tree->SetSelectionMode(mode);
-  }
-  static TShiftState Shift() { return TShiftState{ssShift}; }
-  static TShiftState Ctrl() { return TShiftState{ssCtrl}; }
 };
 
-TEST_F(TreeKeys, SingleSelectionFollowsEachKeyAndDisabledRowsAreSkipped) {
-  struct Step {
-    Word key;
-    const char* focused;
-  };
-  const Step steps[] = {
-      {VK_HOME, "nil"},    // Home, End and the pages need a focus
-      {VK_DOWN, "a"},      // without a focus: the first enabled row
-      {VK_RIGHT, "a"},     // expands
-      {VK_RIGHT, "a1"},    // into the child
-      {VK_DOWN, "a2"},     {VK_LEFT, "a"},  // to the parent
-      {VK_LEFT, "a"},      // collapses
-      {VK_LEFT, "a"},      // a collapsed top-level item: nothing
-      {VK_BACK, "a"},      // no parent: nothing
-      {VK_UP, "a"},        // the first row keeps the focus
-      {VK_DOWN, "b"},      {VK_DOWN, "c"},  {VK_DOWN, "e"},  // d skipped
-      {VK_UP, "c"},        {VK_END, "j"},
-      {VK_PRIOR, "g"},     // four enabled rows back, the focused one counted
-      {VK_HOME, "a"},      {VK_NEXT, "e"},  // a b c e: the disabled d is not counted
-  };
-  for (const Step& step : steps) {
-    Key(step.key);
-    ASSERT_EQ(Focused(), step.focused) << "after key " << step.key;
-    EXPECT_EQ(Selected(), step.focused == std::string("nil") ? "" : step.focused);
-  }
+TEST_F(TreeKeys, SingleSelectionFollowsEveryKeyAndTheFocusedRowStaysInView) {
+  EXPECT_EQ(Keys({VK_HOME, VK_END, VK_NEXT}), "nil:");  // these need a focus
+  EXPECT_EQ(Keys({VK_DOWN}), "a: a");                  // the first enabled row
+  EXPECT_EQ(Keys({VK_RIGHT}), "a: a");                 // expands
+  EXPECT_EQ(Keys({VK_RIGHT, VK_DOWN}), "a2: a2");      // into the child
+  EXPECT_EQ(Keys({VK_LEFT, VK_LEFT}), "a: a");         // to the parent, collapses
   EXPECT_FALSE(N("a")->Expanded());
-  EXPECT_TREE_CONSISTENT(tree);
-}
-
-TEST_F(TreeKeys, MovesOffScreenScrollTheFocusedRowBackIntoView) {
-  Key(VK_DOWN);
-  Key(VK_END);
-  // The last row at the bottom of a full page.
-  EXPECT_EQ(Focused(), "j");
+  EXPECT_EQ(Keys({VK_LEFT, VK_BACK, VK_UP}), "a: a");  // nothing left or above
+  EXPECT_EQ(Keys({VK_DOWN, VK_DOWN, VK_DOWN}), "e: e");  // the disabled d skipped
+  EXPECT_EQ(Keys({VK_END}), "j: j");
   EXPECT_EQ(tree->TopIndex(), tree->View()->LastTopRow());
-  EXPECT_TRUE(tree->IsInView(N("j")));
-  Key(VK_HOME);
+  EXPECT_EQ(Keys({VK_PRIOR}), "g: g");  // four enabled rows, the focused one counted
+  EXPECT_EQ(Keys({VK_HOME, VK_NEXT}), "e: e");  // a b c e: d is not counted
   EXPECT_EQ(tree->TopIndex(), 0);
-  // Paging down walks the whole tree in pages and ends on the last row.
-  for (int i = 0; i < 5; ++i) Key(VK_NEXT);
-  EXPECT_EQ(Focused(), "j");
+  EXPECT_EQ(Keys({VK_NEXT, VK_NEXT, VK_NEXT}), "j: j");
   EXPECT_TRUE(tree->IsInView(N("j")));
-  for (int i = 0; i < 5; ++i) Key(VK_UP);
-  EXPECT_EQ(Focused(), "e");
-  EXPECT_TRUE(tree->IsInView(N("e")));
+  // Up off screen puts the target on the top row.
+  Keys({VK_UP, VK_UP, VK_UP, VK_UP, VK_UP});
   EXPECT_EQ(tree->TopIndex(), 4);
 
-  // Expanding from the keyboard scrolls the children into view, never past
-  // the item itself.
-  Key(VK_HOME);
-  Key(VK_DOWN);
-  Key(VK_DOWN);
-  EXPECT_EQ(Focused(), "c");
-  Key(VK_MULTIPLY);
+  // Expanding keys scroll the children into view, never past the item.
+  EXPECT_EQ(Keys({VK_HOME, VK_DOWN, VK_DOWN, VK_MULTIPLY}), "c: c");
   EXPECT_TRUE(N("c1")->Expanded());
   EXPECT_EQ(tree->TopIndex(), 1);
-  EXPECT_TRUE(tree->IsInView(N("c2")));
-  Key(VK_DIVIDE);
-  EXPECT_FALSE(N("c")->Expanded());
+  Keys({VK_DIVIDE});
   EXPECT_FALSE(N("c1")->Expanded());
-  Key(VK_ADD);
-  EXPECT_TRUE(N("c")->Expanded());
-  EXPECT_FALSE(N("c1")->Expanded());
-  Key(VK_SUBTRACT);
+  Keys({VK_ADD});
+  EXPECT_TRUE(N("c")->Expanded() && !N("c1")->Expanded());
+  Keys({VK_SUBTRACT});
   EXPECT_FALSE(N("c")->Expanded());
-  Key('8', Shift());
+  Keys({'8'}, TShiftState{ssShift});
   EXPECT_TRUE(N("c1")->Expanded());
-
   // Mirrored, Left and Right change places.
   tree->SetRightAlignedTree(true);
-  Key(VK_RIGHT);
+  Keys({VK_RIGHT});
   EXPECT_FALSE(N("c")->Expanded());
-  Key(VK_LEFT);
-  EXPECT_TRUE(N("c")->Expanded());
+  EXPECT_TREE_CONSISTENT(tree);
 }
 
 TEST_F(TreeKeys, MultipleSelectionByKeysInBothModes) {
-  Multi(smUsual);
-  int changes = 0;
+  tree->SetMultiSelect(true);
   struct Counter : TObject {
-    int* count;
-    void Changed(TObject*) { ++*count; }
+    int count = 0;
+    void Changed(TObject*) { ++count; }
   } counter;
-  counter.count = &changes;
   tree->OnAfterSelectionChange = TNotifyEvent(&counter, &Counter::Changed);
-
-  Key(VK_DOWN);
-  Key(VK_DOWN);
-  EXPECT_EQ(Selected(), "b");
-  // Shift extends from the anchor over every item between (collapsed
-  // children too); the disabled d is left out.
-  Key(VK_DOWN, Shift());
-  Key(VK_DOWN, Shift());
-  EXPECT_EQ(Focused(), "e");
-  EXPECT_EQ(Selected(), "b c c1 c11 c2 e");
+  const TShiftState shift{ssShift}, ctrl{ssCtrl};
+  EXPECT_EQ(Keys({VK_DOWN, VK_DOWN}), "b: b");
+  // Shift spans every item from the anchor (collapsed children too), the
+  // disabled d left out; Ctrl with Shift counts as Shift.
+  EXPECT_EQ(Keys({VK_DOWN, VK_DOWN}, shift), "e: b c c1 c11 c2 e");
+  EXPECT_EQ(Keys({VK_UP}, shift), "c: b c");
+  EXPECT_EQ(Keys({VK_DOWN}, TShiftState{ssShift, ssCtrl}), "e: b c c1 c11 c2 e");
   EXPECT_EQ(tree->SelectionAnchor(), N("b"));
-  Key(VK_UP, Shift());
-  EXPECT_EQ(Selected(), "b c");
-  // Ctrl and Shift together count as Shift.
-  Key(VK_DOWN, TShiftState{ssShift, ssCtrl});
-  EXPECT_EQ(Selected(), "b c c1 c11 c2 e");
-  // Ctrl moves without clearing and flips the target; Space with Ctrl
-  // flips the focused item; both keep the rest.
-  Key(VK_DOWN, Ctrl());
-  EXPECT_EQ(Focused(), "f");
-  EXPECT_EQ(Selected(), "b c c1 c11 c2 e f");
-  Key(VK_DOWN, Ctrl());
-  EXPECT_EQ(Selected(), "b c c1 c11 c2 e f g");
-  Key(VK_SPACE, Ctrl());
-  EXPECT_EQ(Selected(), "b c c1 c11 c2 e f");
-  EXPECT_EQ(changes, 1);
-  // A plain move clears the rest; a plain Space clears the rest and flips
-  // the focused item.
-  Key(VK_UP);
-  EXPECT_EQ(Selected(), "f");
-  Key(VK_SPACE, Ctrl());
-  EXPECT_EQ(Selected(), "");
-  EXPECT_EQ(changes, 2);
-  Key(VK_DOWN, Ctrl());
-  Key(VK_UP, Ctrl());
-  EXPECT_EQ(Selected(), "f g");
-  Key(VK_SPACE);
-  EXPECT_EQ(Selected(), "f");
-
-  // smSimple: moves flip their targets and keep the rest.
+  // Ctrl moves and flips the target, keeping the rest; so does Space with
+  // Ctrl for the focused item, which alone reports the change.
+  EXPECT_EQ(Keys({VK_DOWN, VK_DOWN}, ctrl), "g: b c c1 c11 c2 e f g");
+  EXPECT_EQ(Keys({VK_SPACE}, ctrl), "g: b c c1 c11 c2 e f");
+  EXPECT_EQ(counter.count, 1);
+  // A plain move or Space clears the rest.
+  EXPECT_EQ(Keys({VK_UP}), "f: f");
+  EXPECT_EQ(Keys({VK_SPACE}, ctrl), "f:");
+  EXPECT_EQ(Keys({VK_SPACE}), "f: f");
+  // smSimple: every move flips its target.
   tree->SetSelectionMode(smSimple);
-  Key(VK_DOWN);
-  EXPECT_EQ(Selected(), "f g");
-  Key(VK_DOWN);
-  EXPECT_EQ(Selected(), "f g h");
-  Key(VK_UP);
-  EXPECT_EQ(Selected(), "f h");
-  Key(VK_SPACE);
-  EXPECT_EQ(Selected(), "f g h");
+  EXPECT_EQ(Keys({VK_DOWN, VK_DOWN, VK_UP}), "g: f h");
+  EXPECT_EQ(Keys({VK_SPACE}), "g: f g h");
   EXPECT_EQ(tree->SelectionAnchor(), N("g"));
+  EXPECT_EQ(counter.count, 4);
   EXPECT_TREE_CONSISTENT(tree);
 }
 
-// The folder tree deletes vanished folders when they get the focus: the
-// key's work goes on with the items that are left.
-class TDeleter : public TObject {
- public:
+// The folder tree deletes vanished folders when they get the focus.
+struct TDeleter : TObject {
+  TElTreeItem* onFocus = nullptr;
+  TElTreeItem* onChanging = nullptr;
   void Focused(TObject* sender) {
-    auto* t = static_cast<TCustomElTree*>(sender);
-    TElTreeItem* item = t->GetFocusedItem();
-    if (item && item->Text() == victim) {
-      victim.clear();
-      item->Delete();
-    }
+    if (onFocus && static_cast<TCustomElTree*>(sender)->GetFocusedItem() == onFocus) Take(onFocus)->Delete();
   }
-  void Changing(TObject*, TElTreeItem* item, bool&) {
-    if (item && anchorVictim) {
-      TElTreeItem* gone = anchorVictim;
-      anchorVictim = nullptr;
-      gone->Delete();
-    }
+  void Changing(TObject*, TElTreeItem*, bool&) {
+    if (onChanging) Take(onChanging)->Delete();
   }
-  TElFString victim;
-  TElTreeItem* anchorVictim = nullptr;
+  static TElTreeItem* Take(TElTreeItem*& item) { return std::exchange(item, nullptr); }
 };
 
 TEST_F(TreeKeys, HandlersThatDeleteItemsInTheMiddleOfAKeyLeaveNoStaleItem) {
   tree->SetChangeDelay(0);
   TDeleter deleter;
   tree->OnItemFocused = TNotifyEvent(&deleter, &TDeleter::Focused);
-  Key(VK_DOWN);
-  deleter.victim = L"b";
-  Key(VK_DOWN);  // b gets the focus and is deleted on the spot
-  EXPECT_EQ(N("b"), nullptr);
-  EXPECT_NE(Focused(), "b");
-  EXPECT_TREE_CONSISTENT(tree);
-  tree->SetFocusedItem(N("c"));
-  EXPECT_TREE_CONSISTENT(tree);
-
-  // In multiple selection the anchor and the focused item are deleted by
-  // OnChanging while Shift extends the range.
-  Multi(smUsual);
-  Key(VK_DOWN);
-  EXPECT_EQ(Focused(), "e");
   tree->OnChanging = TElTreeChangingEvent(&deleter, &TDeleter::Changing);
-  deleter.anchorVictim = N("e");
-  Key(VK_DOWN, Shift());
-  EXPECT_EQ(N("e"), nullptr);
-  EXPECT_EQ(Focused(), "f");
-  EXPECT_EQ(Selected(), "f");
+  deleter.onFocus = N("b");
+  Keys({VK_DOWN, VK_DOWN});  // b is deleted as it gets the focus
+  EXPECT_EQ(N("b"), nullptr);
   EXPECT_TREE_CONSISTENT(tree);
-  Key(VK_DOWN, Shift());
-  EXPECT_EQ(Focused(), "g");
+  // The focused item, which is the anchor too, goes while Shift extends.
+  tree->SetMultiSelect(true);
+  tree->SetFocusedItem(N("e"));
+  EXPECT_EQ(Keys({VK_UP}), "c: c");
+  deleter.onChanging = N("c");
+  EXPECT_EQ(Keys({VK_DOWN}, TShiftState{ssShift}), "e: e");
+  EXPECT_EQ(N("c"), nullptr);
   EXPECT_TREE_CONSISTENT(tree);
 }
 
