@@ -22,7 +22,8 @@
 #     with its CTest time limit, and ends with CTest's summary; the exit
 #     status is non-zero on any failure, of the walk or of a test.
 # The tests of the build itself (CTest label "host": the media folder's
-# check) run on this machine before the emulated one boots.
+# check) run on this machine before the emulated one boots, and so does the
+# packing of the wizard's cancel scenario's large payload into the build.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 GUEST="$ROOT/scripts/i686-guest"
