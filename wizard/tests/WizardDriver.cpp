@@ -377,7 +377,7 @@ bool PostKeysUntilText(HWND target, HWND edit, const std::vector<WORD>& keys, co
   for (int round = 0; last != wanted; ++round) {
     if (round == rounds || !PostKeys(target, keys)) return false;
     const std::wstring before = last;
-    const bool changed = WaitUntil([&] { return !ReadText(edit, last) || last != before; }, 10000, 20);
+    const bool changed = WaitUntil([&] { return !ReadText(edit, last) || last != before; }, 60000, 20);
     if (!IsWindow(edit)) return false;
     if (shown) shown(last);
     // The keys moved nothing: the end of the rows, or no answer to them.

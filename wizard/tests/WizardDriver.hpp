@@ -150,9 +150,9 @@ HWND FocusOf(HWND host);
 // False when the window is gone.
 bool PostKeys(HWND window, const std::vector<WORD>& keys);
 // Posts the keys to `target` again and again, at most `rounds` times, until
-// `edit` reads `wanted`. Each round waits up to 10 s for the edit to change
-// (a reading, sent, would overtake the keys, posted), and a round that
-// changes nothing ends the walk. `shown` is called with each text read;
+// `edit` reads `wanted`. Each round waits for the edit to change (a reading,
+// sent, would overtake the keys, posted), up to 60 s for a slow machine
+// listing a large folder; a round that changes nothing ends the walk. `shown` is called with each text read;
 // `last` holds the last one. False when the text never came.
 bool PostKeysUntilText(HWND target, HWND edit, const std::vector<WORD>& keys, const std::wstring& wanted,
                        int rounds, std::wstring& last, void (*shown)(const std::wstring&) = nullptr);
