@@ -3,7 +3,8 @@
 // window-free view of 25 rows; the first row is focused and Page Down is
 // pressed until the focus stays on the last row, in single and in multiple
 // selection. Printed for each N: the whole walk, the time per press and per
-// row passed, and one End and one Home. Each figure is the median of three
+// row passed, one End and one Home, and one search keystroke whose only
+// match is the last item. Each figure is the median of three
 // rounds (or of the number of rounds given as the argument).
 #include <algorithm>
 #include <cstdio>
@@ -37,7 +38,7 @@ double Now() {
 constexpr int kRow = 16, kRows = 25;
 
 struct TKeyTimes {
-  double walk = 0, end = 0, home = 0;
+  double walk = 0, end = 0, home = 0, search = 0;
   int presses = 0;
 };
 
@@ -80,6 +81,15 @@ TKeyTimes RunOnce(int count, bool multi) {
     std::printf("Home and End did not move the focus\n");
     std::exit(1);
   }
+  view->HandleKey(VK_HOME, TShiftState());
+  last->SetText(L"Zebra");
+  t1 = Now();
+  view->SearchKey('z');
+  r.search = Now() - t1;
+  if (tree->ItemFocused() != last) {
+    std::printf("the search did not find the last item\n");
+    std::exit(1);
+  }
   tree->Free();
   return r;
 }
@@ -95,22 +105,24 @@ int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
   TUnitScope units{&SysUtilsUnit, &ComObjUnit, &FormsUnit, &ElToolsUnit, &ElUxThemeUnit, &ElHookUnit, &ElIniUnit,
                    &ElACtrlsUnit, &ElDragDropUnit, &ElHeaderUnit, &ElTreeUnit};
-  std::printf("%9s %6s %7s | %13s %13s %11s | %9s %9s\n", "items", "select", "presses", "Page Down ms",
-              "us per press", "ns per row", "End ms", "Home ms");
+  std::printf("%9s %6s %7s | %13s %13s %11s | %9s %9s | %10s\n", "items", "select", "presses", "Page Down ms",
+              "us per press", "ns per row", "End ms", "Home ms", "search ms");
   for (bool multi : {false, true})
     for (int count : {10000, 100000}) {
-      std::vector<double> walk, end, home;
+      std::vector<double> walk, end, home, search;
       int presses = 0;
       for (int i = 0; i < rounds; ++i) {
         const TKeyTimes r = RunOnce(count, multi);
         walk.push_back(r.walk);
         end.push_back(r.end);
         home.push_back(r.home);
+        search.push_back(r.search);
         presses = r.presses;
       }
       const double w = Median(walk);
-      std::printf("%9d %6s %7d | %13.1f %13.1f %11.1f | %9.2f %9.2f\n", count, multi ? "multi" : "single", presses,
-                  w * 1e3, w * 1e6 / presses, w * 1e9 / count, Median(end) * 1e3, Median(home) * 1e3);
+      std::printf("%9d %6s %7d | %13.1f %13.1f %11.1f | %9.2f %9.2f | %10.2f\n", count, multi ? "multi" : "single",
+                  presses, w * 1e3, w * 1e6 / presses, w * 1e9 / count, Median(end) * 1e3, Median(home) * 1e3,
+                  Median(search) * 1e3);
     }
   return 0;
 }
