@@ -5,6 +5,7 @@
 
 #include <exception>
 
+#include "ElHook.hpp"
 #include "ElImgFrm.hpp"
 #include "ElTreeInplace.hpp"
 #include "ExtCtrls.hpp"
@@ -170,6 +171,9 @@ void TCustomElTree::BeforeDestruction() {
   // The items go first, while the view they report to is still whole; the
   // view is an owned component and leaves with the base class's teardown.
   Destroying();
+  // The form hook goes before the window: it gives the form back its own
+  // window procedure.
+  FreeAndNil(FHook);
   FreeVirtualStyle();
   if (FItems) {
     FItems->Free();

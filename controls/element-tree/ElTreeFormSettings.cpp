@@ -148,10 +148,10 @@ void TCustomElTree::SetUseXPThemes(bool value) {
 
 // ---------------------------------------------------------------- frame redraws
 
-// Drawn at once: the border is all the frame holds.
+// The whole frame is invalidated; its paint draws the border.
 void TCustomElTree::RedrawFrame() {
   if (!HandleAllocated() || IsDestroying()) return;
-  DrawBorderOwnDC();
+  RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
 }
 
 bool TCustomElTree::BorderTypesDiffer() const { return FActiveBorderType != FInactiveBorderType; }

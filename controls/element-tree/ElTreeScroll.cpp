@@ -347,8 +347,10 @@ void TCustomElTree::ScrollMessage(TMessage& m, TScrollBarKind kind) {
   m.Result = 0;
 }
 
+// Never while the tree is freed: a frame paint delivered then would hang a
+// new hook on the form, outliving the tree it calls.
 void TCustomElTree::AttachFormHook() {
-  if (ComponentState().Contains(csDesigning)) return;
+  if (ComponentState().Contains(csDesigning) || IsDestroying()) return;
   TCustomForm* form = GetParentForm();
   if (!form) return;
   if (!FHook) FHook = new TElHook(this);

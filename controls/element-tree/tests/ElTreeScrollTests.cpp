@@ -163,6 +163,26 @@ TEST_F(TreeWindow, ArrowPressScrollsOneRowAndReportsIt) {
   EXPECT_EQ(v->Position(), 1);
 }
 
+// The tree watches its form through a hook on the form's window procedure.
+// A frame paint still pending when the tree is freed must not hang a new
+// hook there: the form would call into the freed tree on every message.
+TEST_F(TreeWindow, FreedTreeLeavesTheFormItsOwnWindowProcedure) {
+  AddItems(30);
+  TForm* form = Form();
+  ASSERT_NE(form->WindowProc.Data(), static_cast<void*>(form));
+  TElScrollBar* v = tree->VScrollBar();
+  SendMessageA(v->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(v->Width() / 2, 4));
+  SendMessageA(v->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(v->Width() / 2, 4));
+  RedrawWindow(tree->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+  tree->Free();
+  tree = nullptr;
+  EXPECT_EQ(form->WindowProc.Data(), static_cast<void*>(form));
+  // The form paints the place the tree left once and is done.
+  UpdateWindow(form->Handle());
+  RECT pending;
+  EXPECT_FALSE(GetUpdateRect(form->Handle(), &pending, FALSE));
+}
+
 // The thumb messages carry 16 bits; the position comes from the bar whose
 // thumb stands beyond them, as a drag leaves it.
 TEST_F(TreeWindow, ThumbMessagesTakeTheBarsFullTrackPosition) {
