@@ -478,11 +478,6 @@ FOLDER_BACK = (214, 170, 84)
 ICON = 32                     # fits the tree's 41-pixel rows with a margin
 
 
-def save_bmp32(img, name):
-    """A 32-bit bitmap whose fourth byte is the alpha, not premultiplied."""
-    img.convert("RGBA").save(os.path.join(OUT, name), "BMP")
-
-
 def grain_tile(size, colour, seed, spread=2):
     rnd = random.Random(seed)
     img = Image.new("RGB", size, colour)
@@ -598,15 +593,15 @@ def thumb_face(w, h, vertical):
 def tree_scroll_parts():
     for direction in ("up", "down", "left", "right"):
         for state in ("normal", "over", "down"):
-            save_bmp(tree_arrow(direction, state), f"tree_sb_{direction}_{state}.bmp")
+            save_rgb_png(tree_arrow(direction, state), f"tree_sb_{direction}_{state}.png")
     # Tracks: the licence box's dotted brush, at the form's sizes.
     track = Image.open(os.path.join(OUT, "sb_track.bmp")).convert("RGB")
-    for name, (w, h) in (("tree_sb_track.bmp", (16, 41)), ("tree_sb_htrack.bmp", (40, 16))):
+    for name, (w, h) in (("tree_sb_track.png", (16, 41)), ("tree_sb_htrack.png", (40, 16))):
         img = Image.new("RGB", (w, h))
         for y in range(0, h, 8):
             for x in range(0, w, 8):
                 img.paste(track, (x, y))
-        save_bmp(img, name)
+        save_rgb_png(img, name)
     # The thumbs: a tile repeated along the bar, rounded caps at its ends and
     # a grip in its middle, over the track's colour.
     for vertical, pre in ((True, "tree_sb_thumb"), (False, "tree_sb_hthumb")):
@@ -618,7 +613,7 @@ def tree_scroll_parts():
         else:
             d.line([(0, 0), (51, 0)], fill=SLATE_DARK)
             d.line([(0, 15), (51, 15)], fill=SLATE_DARK)
-        save_bmp(tile, f"{pre}_tile.bmp")
+        save_rgb_png(tile, f"{pre}_tile.png")
         cw, ch = (16, 14) if vertical else (14, 16)
         for end, radii, box in (("first", (5, 5, 0, 0) if vertical else (5, 0, 0, 5), (0, 0, cw, ch)),
                                 ("last", (0, 0, 5, 5) if vertical else (0, 5, 5, 0), None)):
@@ -634,7 +629,7 @@ def tree_scroll_parts():
                 face.paste(thumb_face(1, ch, False).crop((0, 1, 1, ch - 1)), (col, 1))
             name = {(True, "first"): "top", (True, "last"): "bottom",
                     (False, "first"): "left", (False, "last"): "right"}[(vertical, end)]
-            save_bmp(Image.composite(face, Image.new("RGB", (cw, ch), WARM_SHADE), mask), f"{pre}_{name}.bmp")
+            save_rgb_png(Image.composite(face, Image.new("RGB", (cw, ch), WARM_SHADE), mask), f"{pre}_{name}.png")
         grip = thumb_face(cw, ch, vertical)
         d = ImageDraw.Draw(grip)
         for i in (4, 7, 10):
@@ -646,21 +641,21 @@ def tree_scroll_parts():
                 d.line([(0, 0), (cw - 1, 0)], fill=SLATE_DARK)
                 d.line([(0, ch - 1), (cw - 1, ch - 1)], fill=SLATE_DARK)
                 d.line([(i - 1, 4), (i - 1, 11)], fill=(214, 224, 238))
-        save_bmp(grip, f"{pre}_main.bmp")
+        save_rgb_png(grip, f"{pre}_main.png")
     # The corner between both bars.
     corner = Image.new("RGB", (16, 16), WARM_SHADE)
     d = ImageDraw.Draw(corner)
     for i in range(3):
         d.line([(6 + 3 * i, 14), (14, 6 + 3 * i)], fill=SLATE_LIGHT)
-    save_bmp(corner, "tree_corner.bmp")
+    save_rgb_png(corner, "tree_corner.png")
 
 
 def tree_parts():
     """The tree's paper tile, its expand buttons and separator line, and the
     install folder edit's tile."""
-    save_bmp(grain_tile((64, 64), TREE_BG, 105), "tree_bg_tile.bmp")
-    save_bmp(grain_tile((32, 16), WHITE, 319, spread=1), "edit_bg_tile.bmp")
-    for name, plus in (("tree_plus.bmp", True), ("tree_minus.bmp", False)):
+    save_rgb_png(grain_tile((64, 64), TREE_BG, 105), "tree_bg_tile.png")
+    save_rgb_png(grain_tile((32, 16), WHITE, 319, spread=1), "edit_bg_tile.png")
+    for name, plus in (("tree_plus.png", True), ("tree_minus.png", False)):
         w = 13
         img = vgradient(w, w, [(0.0, WHITE), (1.0, (232, 220, 200))])
         d = ImageDraw.Draw(img)
@@ -668,26 +663,15 @@ def tree_parts():
         d.line([(3, 6), (9, 6)], fill=SLATE)
         if plus:
             d.line([(6, 3), (6, 9)], fill=SLATE)
-        save_bmp(img, name)
+        save_rgb_png(img, name)
     line = Image.new("RGB", (8, 3), TREE_BG)
     d = ImageDraw.Draw(line)
     d.line([(0, 1), (7, 1)], fill=SLATE_LIGHT)
     d.line([(0, 2), (7, 2)], fill=WHITE)
-    save_bmp(line, "tree_separator.bmp")
+    save_rgb_png(line, "tree_separator.png")
     for kind in range(0, 20, 2):
         for opened in (False, True):
-            save_bmp32(folder_icon(kind, opened), f"tree_icon_{kind + opened}.bmp")
-
-
-def open_bmp32(path):
-    """Reads a 32-bit bitmap with its alpha, which PIL's reader drops."""
-    import struct
-    data = open(path, "rb").read()
-    offset, = struct.unpack_from("<I", data, 10)
-    w, h = struct.unpack_from("<ii", data, 18)
-    img = Image.frombuffer("RGBA", (w, abs(h)), data[offset:offset + 4 * w * abs(h)], "raw", "BGRA", 0,
-                           -1 if h > 0 else 1)
-    return img
+            save_png(folder_icon(kind, opened).convert("RGBA"), f"tree_icon_{kind + opened}.png")
 
 
 def contact_sheet(path):
@@ -700,8 +684,7 @@ def contact_sheet(path):
     rows = (len(names) + cols - 1) // cols
     sheet = Image.new("RGB", (cols * cell, rows * cell), TREE_BG)
     for i, n in enumerate(names):
-        img = open_bmp32(os.path.join(OUT, n)) if n.startswith("tree_icon_") else \
-            Image.open(os.path.join(OUT, n)).convert("RGBA")
+        img = Image.open(os.path.join(OUT, n)).convert("RGBA")
         img = img.resize((img.width * scale, img.height * scale), Image.Resampling.NEAREST)
         x, y = (i % cols) * cell, (i // cols) * cell
         sheet.paste(img, (x + 5, y + 5), img)

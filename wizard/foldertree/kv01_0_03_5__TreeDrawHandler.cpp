@@ -1,9 +1,13 @@
 #include "kv01_0_03_5__TreeDrawHandler.hpp"
 
 #include <algorithm>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 
+#include "SBCropRegion.hpp"
+#include "SBResourceStorage.hpp"
 #include "Streaming.hpp"
 #include "SysUtils.hpp"
 #include "WinApi.hpp"
@@ -12,16 +16,40 @@ namespace {
 
 constexpr int kIconCount = 20;
 
-// Copies the bitmap resource into the picture; a missing one leaves the
-// picture empty.
+// Copies the skin picture of that name (a bitmap or PNG resource) into the
+// picture as a bitmap, which the tree's parts draw and tile; a missing one
+// leaves the picture empty.
 void LoadResourcePicture(TPicture* picture, const char* name) {
+  TPicture* shared = GetSharedPicture(name, "");
+  if (!shared || PictureEmpty(shared)) return;
   TBitmap bitmap;
-  try {
-    bitmap.LoadFromResourceName(HInstance, name);
-  } catch (const EResNotFound&) {
-    return;
-  }
+  bitmap.Assign(shared->Graphic());
   picture->SetBitmap(&bitmap);
+}
+
+// A folder icon's PNG resource as a 32-bit bitmap whose fourth byte is the
+// alpha, not premultiplied: the image list blends it without a mask. False,
+// the bitmap untouched, when the resource is missing or unreadable.
+bool LoadIconBitmap(TBitmap* bitmap, const std::string& name) {
+  std::unique_ptr<TPNGObject> png(LoadPngResource(name, ""));
+  if (!png || png->Empty()) return false;
+  TChunkIHDR* header = png->HeaderChunk();
+  const int width = png->Width(), height = png->Height();
+  bitmap->SetPixelFormat(pf32bit);
+  bitmap->SetSize(width, height);
+  for (int y = 0; y < height; ++y) {
+    auto* row = static_cast<Byte*>(bitmap->ScanLine(y));
+    const Byte* alpha = header->AlphaRow(std::uint32_t(y));
+    for (int x = 0; x < width; ++x) {
+      const COLORREF c = COLORREF(png->ReadPixelColor(x, y));
+      Byte* p = row + 4 * x;
+      p[0] = GetBValue(c);
+      p[1] = GetGValue(c);
+      p[2] = GetRValue(c);
+      p[3] = alpha ? alpha[x] : 255;
+    }
+  }
+  return true;
 }
 
 TGraphic* GraphicOf(TImage* image) { return image ? image->Picture()->Graphic() : nullptr; }
@@ -90,9 +118,7 @@ void TTreeDrawHandler::LoadIcons() {
   icons->Clear();
   for (int n = 0; n < kIconCount; ++n) {
     TBitmap bitmap;
-    try {
-      bitmap.LoadFromResourceName(HInstance, "ICON_" + std::to_string(n));
-    } catch (const EResNotFound&) {
+    if (!LoadIconBitmap(&bitmap, "ICON_" + std::to_string(n))) {
       // A missing picture still takes its place, so the kinds after it keep
       // their indexes.
       bitmap.SetPixelFormat(pf32bit);

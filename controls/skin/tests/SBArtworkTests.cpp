@@ -12,6 +12,7 @@
 #include "SBTripleCImage.hpp"
 #include "SkinTestSupport.hpp"
 #include "StdCtrls.hpp"
+#include "pngimage.hpp"
 #include "Streaming.hpp"
 
 using namespace skintest;
@@ -41,39 +42,38 @@ TEST(SkinArtwork, PicturesHaveTheLayoutsSizes) {
     EXPECT_EQ(Art(part)->Height(), 22) << part;
 }
 
-// The folder page's pictures: icons for the tree's 41-pixel rows, 32-bit so
-// that their alpha lets the tiled background show, and the picture form's
+// The folder page's pictures: icons for the tree's 41-pixel rows, with an
+// alpha that lets the tiled background show, and the picture form's
 // scroll-bar parts at the sizes the drawing handler tiles and places.
 TEST(SkinArtwork, FolderTreePicturesHaveTheirSizes) {
   for (int n = 0; n < 20; ++n) {
-    auto icon = Art("tree_icon_" + std::to_string(n) + ".bmp");
+    auto icon = Art("tree_icon_" + std::to_string(n) + ".png");
     EXPECT_EQ(icon->Width(), 32) << n;
     EXPECT_EQ(icon->Height(), 32) << n;
-    ASSERT_TRUE(icon->Graphic() != nullptr) << n;
-    auto* bitmap = dynamic_cast<TBitmap*>(icon->Graphic());
-    ASSERT_TRUE(bitmap != nullptr) << n;
-    EXPECT_EQ(bitmap->PixelFormat(), pf32bit) << n;
+    auto* png = dynamic_cast<TPNGObject*>(icon->Graphic());
+    ASSERT_TRUE(png != nullptr) << n;
+    EXPECT_EQ(png->TransparencyKind(), ptkPartial) << n;
   }
   struct Expected {
     const char* Name;
     int Width, Height;
   };
   const Expected sizes[] = {
-      {"tree_sb_up_normal.bmp", 16, 18},   {"tree_sb_up_down.bmp", 16, 18},     {"tree_sb_up_over.bmp", 16, 18},
-      {"tree_sb_down_normal.bmp", 16, 18}, {"tree_sb_down_down.bmp", 16, 18},   {"tree_sb_down_over.bmp", 16, 18},
-      {"tree_sb_left_normal.bmp", 18, 16}, {"tree_sb_left_down.bmp", 18, 16},   {"tree_sb_left_over.bmp", 18, 16},
-      {"tree_sb_right_normal.bmp", 18, 16}, {"tree_sb_right_down.bmp", 18, 16}, {"tree_sb_right_over.bmp", 18, 16},
-      {"tree_sb_track.bmp", 16, 41},       {"tree_sb_htrack.bmp", 40, 16},      {"tree_sb_thumb_tile.bmp", 16, 52},
-      {"tree_sb_thumb_top.bmp", 16, 14},   {"tree_sb_thumb_bottom.bmp", 16, 14}, {"tree_sb_hthumb_tile.bmp", 52, 16},
-      {"tree_sb_hthumb_left.bmp", 14, 16}, {"tree_sb_hthumb_right.bmp", 14, 16}, {"tree_corner.bmp", 16, 16}};
+      {"tree_sb_up_normal.png", 16, 18},   {"tree_sb_up_down.png", 16, 18},     {"tree_sb_up_over.png", 16, 18},
+      {"tree_sb_down_normal.png", 16, 18}, {"tree_sb_down_down.png", 16, 18},   {"tree_sb_down_over.png", 16, 18},
+      {"tree_sb_left_normal.png", 18, 16}, {"tree_sb_left_down.png", 18, 16},   {"tree_sb_left_over.png", 18, 16},
+      {"tree_sb_right_normal.png", 18, 16}, {"tree_sb_right_down.png", 18, 16}, {"tree_sb_right_over.png", 18, 16},
+      {"tree_sb_track.png", 16, 41},       {"tree_sb_htrack.png", 40, 16},      {"tree_sb_thumb_tile.png", 16, 52},
+      {"tree_sb_thumb_top.png", 16, 14},   {"tree_sb_thumb_bottom.png", 16, 14}, {"tree_sb_hthumb_tile.png", 52, 16},
+      {"tree_sb_hthumb_left.png", 14, 16}, {"tree_sb_hthumb_right.png", 14, 16}, {"tree_corner.png", 16, 16}};
   for (const Expected& e : sizes) {
     auto p = Art(e.Name);
     EXPECT_EQ(p->Width(), e.Width) << e.Name;
     EXPECT_EQ(p->Height(), e.Height) << e.Name;
   }
   // The edit's tile covers its 16-pixel height in one row of copies.
-  EXPECT_GE(Art("edit_bg_tile.bmp")->Height(), 16);
-  EXPECT_EQ(Art("tree_plus.bmp")->Width(), Art("tree_minus.bmp")->Width());
+  EXPECT_GE(Art("edit_bg_tile.png")->Height(), 16);
+  EXPECT_EQ(Art("tree_plus.png")->Width(), Art("tree_minus.png")->Width());
 }
 
 // The page's frame and some of its controls, as the base page lays them out.

@@ -3,12 +3,16 @@
 // the corner between the bars.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 
 #include "ElTree.hpp"
 #include "Forms.hpp"
+#include "SBCropRegion.hpp"
+#include "SBResourceStorage.hpp"
 #include "SysUtils.hpp"
 #include "kv01_0_03_5__TreeDrawHandler.hpp"
 
@@ -34,12 +38,16 @@ class TDrawTree : public TElTree {
   }
 };
 
+// A skin picture's pixels through the kit's loader, or a paper-filled
+// bitmap of the size.
 std::unique_ptr<TBitmap> Bitmap(const std::string& resource, int width = 0, int height = 0) {
-  auto bitmap = std::make_unique<TBitmap>();
   if (!resource.empty()) {
-    bitmap->LoadFromResourceName(HInstance, resource);
-    return bitmap;
+    std::unique_ptr<TPicture> picture(GetPictureCopy(resource, ""));
+    std::unique_ptr<TBitmap> pixels = PictureAsBitmap(picture.get());
+    if (!pixels) throw std::runtime_error("no picture " + resource);
+    return pixels;
   }
+  auto bitmap = std::make_unique<TBitmap>();
   bitmap->SetSize(width, height);
   bitmap->Canvas()->Brush()->SetColor(kPaper);
   bitmap->Canvas()->FillRect(TRect{0, 0, width, height});
@@ -130,19 +138,21 @@ TEST_F(TreeDrawHandler, IconsOfTheFirstIconsSizeDrawOverTheTiledBackground) {
 
   for (auto [item, row, resource] : {std::tuple{closed, 0, "ICON_14"}, std::tuple{open, 1, "ICON_15"}}) {
     const int left = item->PartSpan(HitImage).Left, top = row * 41 + (41 - size) / 2;
-    auto icon = Bitmap(resource);
-    ASSERT_EQ(icon->PixelFormat(), pf32bit);
+    // The icon as stored: its colours and its alpha plane.
+    std::unique_ptr<TPNGObject> icon(LoadPngResource(resource, ""));
+    ASSERT_TRUE(icon && icon->HeaderChunk()->AlphaRow(0)) << resource;
+    ASSERT_EQ(icon->Height(), size);
     int transparent = 0, opaque = 0;
     for (int y = 0; y < size; ++y)
       for (int x = 0; x < size; ++x) {
-        const Byte* bgra = static_cast<const Byte*>(icon->ScanLine(y)) + 4 * x;
+        const Byte alpha = icon->HeaderChunk()->AlphaRow(std::uint32_t(y))[x];
         const TColor shown = Px(*surface, left + x, top + y);
-        if (bgra[3] == 0 && row == 0) {
+        if (alpha == 0 && row == 0) {
           ++transparent;
           EXPECT_EQ(shown, Px(*background, left + x, top + y)) << x << "," << y;
-        } else if (bgra[3] == 255) {
+        } else if (alpha == 255) {
           ++opaque;
-          EXPECT_EQ(shown, TColor(bgra[2] | bgra[1] << 8 | bgra[0] << 16)) << resource << " " << x << "," << y;
+          EXPECT_EQ(shown, icon->ReadPixelColor(x, y)) << resource << " " << x << "," << y;
         }
       }
     EXPECT_GT(opaque, 0);
