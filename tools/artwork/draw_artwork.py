@@ -13,11 +13,12 @@ RGB(82, 113, 157) for highlights, and a warm light body in the family of
 the licence box's RGB(225, 209, 184). Pixels the window or a control cuts
 away are exactly RGB(255, 0, 0), the kit's crop colour.
 
-The frame, its lights and buttons and the progress bar are 24-bit PNG
-files (smaller than bitmaps, the same pixels on the screen); pictures the
-code uses as bitmaps (the licence box's, the tree's) are BMP files; the
-sizable buttons' parts and the icons are PNG files with alpha, and the page
-background tile is the one JPEG. Run with Debian's python3-pil:
+The frame, its lights and buttons, the progress bar and the folder page's
+tree parts and tiles are 24-bit PNG files (smaller than bitmaps, the same
+pixels on the screen); the licence box's pictures, which its code uses as
+bitmaps, are BMP files; the sizable buttons' parts, the icons and the
+tree's folder icons are PNG files with alpha, and the page background tile
+is the one JPEG. Run with Debian's python3-pil:
   tools/artwork/draw_artwork.py
 """
 import os
