@@ -550,7 +550,23 @@ class TPNGObject : public TPNGObjectBase {
 // ---------------------------------------------------------------------------
 // Shared helpers of the codec's units.
 
+// x86 processors may run the SSE2 forms of the hottest loops. A 32-bit
+// caller may hand them a stack aligned to 4 bytes only: they realign it.
+#if defined(__i386__) || defined(__x86_64__)
+#define PNGIMAGE_SSE2 1
+#if defined(__x86_64__)
+#define PNGIMAGE_SSE2_ENTRY
+#else
+#define PNGIMAGE_SSE2_ENTRY __attribute__((force_align_arg_pointer))
+#endif
+#endif
+
 namespace pngimage_detail {
+
+// Whether the SSE2 forms run: set once at start-up from the processor
+// (always on x86-64). A test turns it off to compare them with the plain
+// loops, which give the same bytes.
+extern bool UseSse2;
 
 // CRC-32 of the PNG standard, continued from crc (start with 0xFFFFFFFF and
 // complement the result).

@@ -1,19 +1,21 @@
 // The PNG standard's row filters: unfiltering for decoding, filtering for
 // encoding. Unfiltering is the decoder's hottest loop after inflating, so the
 // pixel-serial filters (Sub, Average, Paeth) of 3, 4, 6 and 8-byte pixels
-// work a whole pixel at a time in SSE2 registers where the target has them
-// (always on x86-64; the shipped 32-bit build keeps the plain loops, as it
-// must run on processors without SSE2). Free of <windows.h>.
+// work a whole pixel at a time in SSE2 registers where the processor has
+// them (always on x86-64; the 32-bit build asks the processor once, as it
+// must also run on processors without SSE2). Free of <windows.h>.
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
 #include "pngimage.hpp"
 
-// 64-bit general registers carry the pixels in and out of SSE2 registers.
-#if defined(__SSE2__) && defined(__x86_64__)
-#define PNGIMAGE_SSE2_FILTERS 1
+#if defined(PNGIMAGE_SSE2)
 #include <emmintrin.h>
+#if !defined(__x86_64__)
+#include <cpuid.h>
+#endif
 #endif
 
 namespace pngimage_detail {
@@ -28,7 +30,7 @@ inline int Paeth(int a, int b, int c) {
   return pb <= pc ? b : c;
 }
 
-inline int Predictor(Byte filterType, const Byte* row, const Byte* previous, std::int64_t i,
+inline int Predictor(Byte filterType, const Byte* row, const Byte* previous, std::ptrdiff_t i,
                      int distance) {
   const int a = i >= distance ? row[i - distance] : 0;
   const int b = previous[i];
@@ -41,31 +43,19 @@ inline int Predictor(Byte filterType, const Byte* row, const Byte* previous, std
   }
 }
 
-void UnfilterUp(Byte* row, const Byte* previous, std::int64_t length) {
-  std::int64_t i = 0;
-#if defined(PNGIMAGE_SSE2_FILTERS)
-  for (; i + 16 <= length; i += 16) {
-    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(previous + i));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i), _mm_add_epi8(x, b));
-  }
-#endif
-  for (; i < length; ++i) row[i] = Byte(row[i] + previous[i]);
-}
-
 // The byte-serial forms for 1- and 2-byte distances (gray, gray + alpha,
 // palette rows). Each of the D interleaved chains keeps its left byte and
 // its upper-left byte in registers: read back from the row, every byte
 // would wait for the store of the one before it.
 template <int D, int Filter>
-void UnfilterChains(Byte* row, const Byte* previous, std::int64_t length) {
+void UnfilterChains(Byte* row, const Byte* previous, std::ptrdiff_t length) {
   int a[D], c[D];
   for (int j = 0; j < D; ++j) {
     a[j] = 0;
     c[j] = 0;
   }
-  const std::int64_t whole = length - length % D;
-  for (std::int64_t i = 0; i < whole; i += D) {
+  const std::ptrdiff_t whole = length - length % D;
+  for (std::ptrdiff_t i = 0; i < whole; i += D) {
     for (int j = 0; j < D; ++j) {
       const int x = row[i + j], b = previous[i + j];
       int predicted;
@@ -88,8 +78,8 @@ void UnfilterChains(Byte* row, const Byte* previous, std::int64_t length) {
 }
 
 // The byte-serial forms, for every distance.
-void UnfilterSerial(Byte filterType, Byte* row, const Byte* previous, std::int64_t length,
-                    std::int64_t d) {
+void UnfilterSerial(Byte filterType, Byte* row, const Byte* previous, std::ptrdiff_t length,
+                    std::ptrdiff_t d) {
   if (d == 1 || (d == 2 && length % 2 == 0)) {
     const bool one = d == 1;
     switch (filterType) {
@@ -104,16 +94,16 @@ void UnfilterSerial(Byte filterType, Byte* row, const Byte* previous, std::int64
   }
   switch (filterType) {
     case 1:
-      for (std::int64_t i = d; i < length; ++i) row[i] = Byte(row[i] + row[i - d]);
+      for (std::ptrdiff_t i = d; i < length; ++i) row[i] = Byte(row[i] + row[i - d]);
       break;
     case 3:
-      for (std::int64_t i = 0; i < d; ++i) row[i] = Byte(row[i] + (previous[i] >> 1));
-      for (std::int64_t i = d; i < length; ++i)
+      for (std::ptrdiff_t i = 0; i < d; ++i) row[i] = Byte(row[i] + (previous[i] >> 1));
+      for (std::ptrdiff_t i = d; i < length; ++i)
         row[i] = Byte(row[i] + ((row[i - d] + previous[i]) >> 1));
       break;
     case 4:
-      for (std::int64_t i = 0; i < d; ++i) row[i] = Byte(row[i] + previous[i]);
-      for (std::int64_t i = d; i < length; ++i)
+      for (std::ptrdiff_t i = 0; i < d; ++i) row[i] = Byte(row[i] + previous[i]);
+      for (std::ptrdiff_t i = d; i < length; ++i)
         row[i] = Byte(row[i] + Paeth(row[i - d], previous[i], previous[i - d]));
       break;
     default:
@@ -121,7 +111,21 @@ void UnfilterSerial(Byte filterType, Byte* row, const Byte* previous, std::int64
   }
 }
 
-#if defined(PNGIMAGE_SSE2_FILTERS)
+#if defined(PNGIMAGE_SSE2)
+
+bool ProcessorHasSse2() {
+#if defined(__x86_64__)
+  return true;
+#else
+  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+  return __get_cpuid(1, &eax, &ebx, &ecx, &edx) && (edx & bit_SSE2) != 0;
+#endif
+}
+
+// Everything up to the matching pop may use SSE2; only code behind a test of
+// UseSse2 calls into it.
+#pragma GCC push_options
+#pragma GCC target("sse2")
 
 // One pixel of Bpp bytes in the low 16-bit lanes, and back. The bytes pass
 // through a general register: going through memory, a 3- or 6-byte write
@@ -166,15 +170,39 @@ inline void StorePixelBits(Byte* p, std::uint64_t bits) {
   }
 }
 
-// A pixel's bytes in the low byte lanes, as they are.
+// A pixel's bytes in the low byte lanes, as they are. A 32-bit target has
+// no 64-bit moves between the register files: up to 4 bytes go through a
+// 32-bit register, 6 add a 16-bit lane, 8 go through memory whole.
 template <int Bpp>
 inline __m128i LoadPackedPixel(const Byte* p) {
+#if defined(__x86_64__)
   return _mm_cvtsi64_si128(static_cast<long long>(LoadPixelBits<Bpp>(p)));
+#else
+  if constexpr (Bpp == 8) {
+    return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+  } else if constexpr (Bpp == 6) {
+    const __m128i low = _mm_cvtsi32_si128(static_cast<int>(LoadBytes<std::uint32_t>(p)));
+    return _mm_insert_epi16(low, LoadBytes<std::uint16_t>(p + 4), 2);
+  } else {
+    return _mm_cvtsi32_si128(static_cast<int>(LoadPixelBits<Bpp>(p)));
+  }
+#endif
 }
 
 template <int Bpp>
 inline void StorePackedPixel(Byte* p, __m128i bytes) {
+#if defined(__x86_64__)
   StorePixelBits<Bpp>(p, static_cast<std::uint64_t>(_mm_cvtsi128_si64(bytes)));
+#else
+  if constexpr (Bpp == 8) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(p), bytes);
+  } else if constexpr (Bpp == 6) {
+    StoreBytes(p, static_cast<std::uint32_t>(_mm_cvtsi128_si32(bytes)));
+    StoreBytes(p + 4, static_cast<std::uint16_t>(_mm_extract_epi16(bytes, 2)));
+  } else {
+    StorePixelBits<Bpp>(p, static_cast<std::uint32_t>(_mm_cvtsi128_si32(bytes)));
+  }
+#endif
 }
 
 // A pixel's bytes widened to 16-bit lanes, and back.
@@ -197,9 +225,9 @@ inline __m128i Abs16(__m128i x) { return _mm_max_epi16(x, _mm_sub_epi16(_mm_setz
 // Sub over a row of whole Bpp-byte pixels, in byte lanes that wrap as the
 // filter's sums do.
 template <int Bpp>
-void UnfilterSubPixels(Byte* row, std::int64_t length) {
+void UnfilterSubPixels(Byte* row, std::ptrdiff_t length) {
   __m128i a = _mm_setzero_si128();
-  for (std::int64_t i = 0; i + Bpp <= length; i += Bpp) {
+  for (std::ptrdiff_t i = 0; i + Bpp <= length; i += Bpp) {
     a = _mm_add_epi8(LoadPackedPixel<Bpp>(row + i), a);
     StorePackedPixel<Bpp>(row + i, a);
   }
@@ -210,10 +238,10 @@ void UnfilterSubPixels(Byte* row, std::int64_t length) {
 // so the complement of each pixel, ~a, follows from the last as
 // avg(~a, ~b) - x: two operations on the chain from pixel to pixel.
 template <int Bpp>
-void UnfilterAveragePixels(Byte* row, const Byte* previous, std::int64_t length) {
+void UnfilterAveragePixels(Byte* row, const Byte* previous, std::ptrdiff_t length) {
   const __m128i ones = _mm_set1_epi8(-1);
   __m128i notA = ones;
-  for (std::int64_t i = 0; i + Bpp <= length; i += Bpp) {
+  for (std::ptrdiff_t i = 0; i + Bpp <= length; i += Bpp) {
     const __m128i notB = _mm_xor_si128(LoadPackedPixel<Bpp>(previous + i), ones);
     notA = _mm_sub_epi8(_mm_avg_epu8(notA, notB), LoadPackedPixel<Bpp>(row + i));
     StorePackedPixel<Bpp>(row + i, _mm_xor_si128(notA, ones));
@@ -222,10 +250,10 @@ void UnfilterAveragePixels(Byte* row, const Byte* previous, std::int64_t length)
 
 // Paeth over a row of whole Bpp-byte pixels, in 16-bit lanes.
 template <int Bpp>
-void UnfilterPaethPixels(Byte* row, const Byte* previous, std::int64_t length) {
+void UnfilterPaethPixels(Byte* row, const Byte* previous, std::ptrdiff_t length) {
   const __m128i low = _mm_set1_epi16(0xFF);
   __m128i a = _mm_setzero_si128(), c = _mm_setzero_si128();
-  for (std::int64_t i = 0; i + Bpp <= length; i += Bpp) {
+  for (std::ptrdiff_t i = 0; i + Bpp <= length; i += Bpp) {
     const __m128i x = LoadPixel<Bpp>(row + i);
     // pa = |b - c|, pb = |a - c|, pc = |a + b - 2c|; ties favour a, then b.
     const __m128i b = LoadPixel<Bpp>(previous + i);
@@ -242,7 +270,7 @@ void UnfilterPaethPixels(Byte* row, const Byte* previous, std::int64_t length) {
 
 // Sub, Average or Paeth over a row of whole Bpp-byte pixels.
 template <int Bpp>
-void UnfilterPixels(Byte filterType, Byte* row, const Byte* previous, std::int64_t length) {
+void UnfilterPixels(Byte filterType, Byte* row, const Byte* previous, std::ptrdiff_t length) {
   switch (filterType) {
     case 1: return UnfilterSubPixels<Bpp>(row, length);
     case 3: return UnfilterAveragePixels<Bpp>(row, previous, length);
@@ -250,7 +278,7 @@ void UnfilterPixels(Byte filterType, Byte* row, const Byte* previous, std::int64
   }
 }
 
-bool UnfilterWholePixels(Byte filterType, Byte* row, const Byte* previous, std::int64_t length,
+PNGIMAGE_SSE2_ENTRY bool UnfilterWholePixels(Byte filterType, Byte* row, const Byte* previous, std::ptrdiff_t length,
                          int distance) {
   if (length % distance != 0) return false;
   switch (distance) {
@@ -262,27 +290,57 @@ bool UnfilterWholePixels(Byte filterType, Byte* row, const Byte* previous, std::
   }
 }
 
+// Up, 16 bytes a step; returns how many bytes it did.
+PNGIMAGE_SSE2_ENTRY std::ptrdiff_t UnfilterUpSse2(Byte* row, const Byte* previous,
+                                                  std::ptrdiff_t length) {
+  std::ptrdiff_t i = 0;
+  for (; i + 16 <= length; i += 16) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(previous + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i), _mm_add_epi8(x, b));
+  }
+  return i;
+}
+
+#pragma GCC pop_options
+
 #endif
+
+void UnfilterUp(Byte* row, const Byte* previous, std::ptrdiff_t length) {
+  std::ptrdiff_t i = 0;
+#if defined(PNGIMAGE_SSE2)
+  if (UseSse2) i = UnfilterUpSse2(row, previous, length);
+#endif
+  for (; i < length; ++i) row[i] = Byte(row[i] + previous[i]);
+}
 
 }  // namespace
 
+#if defined(PNGIMAGE_SSE2)
+bool UseSse2 = ProcessorHasSse2();
+#else
+bool UseSse2 = false;
+#endif
+
 void UnfilterRow(Byte filterType, Byte* row, const Byte* previous, std::int64_t length,
                  int distance) {
+  // A row in memory: its length fits the address space.
+  const std::ptrdiff_t n = static_cast<std::ptrdiff_t>(length);
   // Type 0, and any unknown type, leaves the row as it is.
   if (filterType == 0 || filterType > 4) return;
   if (filterType == 2) {
-    UnfilterUp(row, previous, length);
+    UnfilterUp(row, previous, n);
     return;
   }
-#if defined(PNGIMAGE_SSE2_FILTERS)
-  if (UnfilterWholePixels(filterType, row, previous, length, distance)) return;
+#if defined(PNGIMAGE_SSE2)
+  if (UseSse2 && UnfilterWholePixels(filterType, row, previous, n, distance)) return;
 #endif
-  UnfilterSerial(filterType, row, previous, length, std::min<std::int64_t>(distance, length));
+  UnfilterSerial(filterType, row, previous, n, std::min<std::ptrdiff_t>(distance, n));
 }
 
 void FilterRow(Byte filterType, const Byte* row, const Byte* previous, Byte* out,
                std::int64_t length, int distance) {
-  for (std::int64_t i = 0; i < length; ++i)
+  for (std::ptrdiff_t i = 0; i < static_cast<std::ptrdiff_t>(length); ++i)
     out[i] = Byte(row[i] - Predictor(filterType, row, previous, i, distance));
 }
 

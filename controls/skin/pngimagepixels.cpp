@@ -6,18 +6,19 @@
 #include <libdeflate.h>
 #include <zlib.h>
 
-#if defined(__SSE2__) && defined(__x86_64__)
+#include "pngimage.hpp"
+
+#if defined(PNGIMAGE_SSE2)
 #include <emmintrin.h>
 #endif
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <exception>
 #include <memory>
 #include <new>
 #include <utility>
-
-#include "pngimage.hpp"
 
 using namespace pngimage_detail;
 
@@ -185,11 +186,11 @@ void TImageDataReader::Finish() {
 // First + Step, ...
 struct TRowTarget {
   std::uint32_t Row;
-  std::int64_t First;
+  std::ptrdiff_t First;
   int Step;
 };
 
-void ConvertIndexedRow(TChunkIHDR& header, const Byte* src, std::int64_t count,
+void ConvertIndexedRow(TChunkIHDR& header, const Byte* src, std::ptrdiff_t count,
                        const TRowTarget& target) {
   Byte* row = header.RowAddress(target.Row);
   const int depth = header.BitDepth, bitCount = header.BitCount();
@@ -201,13 +202,13 @@ void ConvertIndexedRow(TChunkIHDR& header, const Byte* src, std::int64_t count,
   if (bitCount == 8) {
     const int sampleBytes = depth / 8;
     Byte* d = row + target.First;
-    for (std::int64_t i = 0; i < count; ++i, d += target.Step) *d = src[i * sampleBytes];
+    for (std::ptrdiff_t i = 0; i < count; ++i, d += target.Step) *d = src[i * sampleBytes];
     return;
   }
   // 2-bit gray levels widen to the 4-bit level showing the same gray.
   const int scale = (header.ColorType == 0 && depth == 2) ? 5 : 1;
-  std::int64_t x = target.First;
-  for (std::int64_t i = 0; i < count; ++i, x += target.Step) {
+  std::ptrdiff_t x = target.First;
+  for (std::ptrdiff_t i = 0; i < count; ++i, x += target.Step) {
     int sample;
     if (depth == 16)
       sample = src[i * 2];
@@ -222,13 +223,13 @@ void ConvertIndexedRow(TChunkIHDR& header, const Byte* src, std::int64_t count,
 // Colour samples (RGB or RGBA, 1 or 2 bytes each) to blue, green, red bytes
 // and the alpha plane. Of 16-bit samples the high byte is kept.
 template <int SampleBytes, bool Alpha, bool Gamma>
-void ConvertColorPixels(const TPNGObject& image, const Byte* src, std::int64_t count, Byte* row,
+void ConvertColorPixels(const TPNGObject& image, const Byte* src, std::ptrdiff_t count, Byte* row,
                         Byte* alpha, const TRowTarget& target) {
   constexpr int pixelBytes = SampleBytes * (Alpha ? 4 : 3);
   Byte* d = row + target.First * 3;
-  const std::int64_t step = target.Step * 3;
+  const std::ptrdiff_t step = target.Step * 3;
   Byte* a = Alpha ? alpha + target.First : nullptr;
-  for (std::int64_t i = 0; i < count; ++i, src += pixelBytes, d += step) {
+  for (std::ptrdiff_t i = 0; i < count; ++i, src += pixelBytes, d += step) {
     if constexpr (Gamma) {
       d[0] = image.Gamma(src[2 * SampleBytes]);
       d[1] = image.Gamma(src[SampleBytes]);
@@ -246,29 +247,31 @@ void ConvertColorPixels(const TPNGObject& image, const Byte* src, std::int64_t c
 }
 
 template <int SampleBytes>
-void ConvertGrayAlphaPixels(const Byte* src, std::int64_t count, Byte* row, Byte* alpha,
+void ConvertGrayAlphaPixels(const Byte* src, std::ptrdiff_t count, Byte* row, Byte* alpha,
                             const TRowTarget& target) {
   Byte* d = row + target.First;
   Byte* a = alpha + target.First;
-  for (std::int64_t i = 0; i < count; ++i, src += 2 * SampleBytes, d += target.Step,
+  for (std::ptrdiff_t i = 0; i < count; ++i, src += 2 * SampleBytes, d += target.Step,
                     a += target.Step) {
     *d = src[0];
     *a = src[SampleBytes];
   }
 }
 
-// Whole rows of 8-bit RGB (step 1, no gamma) to blue, green, red. Five
-// pixels a step in SSE2 registers where the target has them: red and blue
-// trade places by shifting the bytes two either way. Each store's sixteenth
-// byte is the next step's first; the last steps are byte by byte, so that
-// nothing is written past the row.
-void ConvertRgb8Row(const Byte* src, std::int64_t count, Byte* d) {
-  std::int64_t i = 0;
-  const std::int64_t bytes = count * 3;
-#if defined(__SSE2__) && defined(__x86_64__)
+#if defined(PNGIMAGE_SSE2)
+#pragma GCC push_options
+#pragma GCC target("sse2")
+
+// Five 8-bit RGB pixels a step to blue, green, red: red and blue trade
+// places by shifting the bytes two either way. Each store's sixteenth byte
+// is the next step's first, and no step reads or writes past the row's
+// bytes. Returns how many bytes it did.
+PNGIMAGE_SSE2_ENTRY std::ptrdiff_t ConvertRgb8Sse2(const Byte* src, std::ptrdiff_t bytes,
+                                                   Byte* d) {
   const __m128i green = _mm_setr_epi8(0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0);
   const __m128i blue = _mm_setr_epi8(-1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, 0);
   const __m128i red = _mm_setr_epi8(0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0);
+  std::ptrdiff_t i = 0;
   for (; i + 16 <= bytes; i += 15) {
     const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
     const __m128i swapped = _mm_or_si128(
@@ -276,6 +279,33 @@ void ConvertRgb8Row(const Byte* src, std::int64_t count, Byte* d) {
                                               _mm_and_si128(_mm_slli_si128(x, 2), red)));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), swapped);
   }
+  return i;
+}
+
+// The high bytes of 16-bit samples, 16 a step; returns how many it did.
+PNGIMAGE_SSE2_ENTRY std::ptrdiff_t KeepHighBytesSse2(const Byte* src, std::ptrdiff_t samples,
+                                                     Byte* out) {
+  const __m128i high = _mm_set1_epi16(0xFF);
+  std::ptrdiff_t i = 0;
+  for (; i + 16 <= samples; i += 16) {
+    const __m128i x0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i * 2));
+    const __m128i x1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i * 2 + 16));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                     _mm_packus_epi16(_mm_and_si128(x0, high), _mm_and_si128(x1, high)));
+  }
+  return i;
+}
+
+#pragma GCC pop_options
+#endif
+
+// Whole rows of 8-bit RGB (step 1, no gamma) to blue, green, red; SSE2 does
+// all but the last steps, which go byte by byte.
+void ConvertRgb8Row(const Byte* src, std::ptrdiff_t count, Byte* d) {
+  std::ptrdiff_t i = 0;
+  const std::ptrdiff_t bytes = count * 3;
+#if defined(PNGIMAGE_SSE2)
+  if (UseSse2) i = ConvertRgb8Sse2(src, bytes, d);
 #endif
   for (; i < bytes; i += 3) {
     d[i] = src[i + 2];
@@ -287,8 +317,8 @@ void ConvertRgb8Row(const Byte* src, std::int64_t count, Byte* d) {
 // Whole rows of 8-bit RGBA (step 1, no gamma) to blue, green, red and the
 // alpha plane, a pixel a 32-bit word: its bytes reversed are alpha, blue,
 // green, red. Each 4-byte store's last byte is the next pixel's first.
-void ConvertRgba8Row(const Byte* src, std::int64_t count, Byte* d, Byte* alpha) {
-  for (std::int64_t i = 0; i + 1 < count; ++i, src += 4, d += 3) {
+void ConvertRgba8Row(const Byte* src, std::ptrdiff_t count, Byte* d, Byte* alpha) {
+  for (std::ptrdiff_t i = 0; i + 1 < count; ++i, src += 4, d += 3) {
     std::uint32_t v;
     std::memcpy(&v, src, 4);
     const std::uint32_t bgr = __builtin_bswap32(v) >> 8;
@@ -304,16 +334,10 @@ void ConvertRgba8Row(const Byte* src, std::int64_t count, Byte* d, Byte* alpha) 
 }
 
 // The high bytes of a row of 16-bit samples, in order.
-void KeepHighBytes(const Byte* src, std::int64_t samples, Byte* out) {
-  std::int64_t i = 0;
-#if defined(__SSE2__) && defined(__x86_64__)
-  const __m128i high = _mm_set1_epi16(0xFF);
-  for (; i + 16 <= samples; i += 16) {
-    const __m128i x0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i * 2));
-    const __m128i x1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i * 2 + 16));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
-                     _mm_packus_epi16(_mm_and_si128(x0, high), _mm_and_si128(x1, high)));
-  }
+void KeepHighBytes(const Byte* src, std::ptrdiff_t samples, Byte* out) {
+  std::ptrdiff_t i = 0;
+#if defined(PNGIMAGE_SSE2)
+  if (UseSse2) i = KeepHighBytesSse2(src, samples, out);
 #endif
   for (; i < samples; ++i) out[i] = src[i * 2];
 }
@@ -327,7 +351,7 @@ class TRowConverter {
   TRowConverter(TChunkIHDR& header, const TPNGObject& image, bool zeroed)
       : header_(header), image_(image), gamma_(!image.GammaIsIdentity()), zeroed_(zeroed) {}
 
-  void operator()(const Byte* src, std::int64_t count, const TRowTarget& target) {
+  void operator()(const Byte* src, std::ptrdiff_t count, const TRowTarget& target) {
     Byte* row = header_.RowAddress(target.Row);
     Byte* alpha = header_.AlphaRow(target.Row);
     const bool wide = header_.BitDepth == 16;
@@ -369,7 +393,7 @@ class TRowConverter {
  private:
   // A row of 8-bit samples: the row itself, or the high bytes of 16-bit
   // ones gathered first (two fast passes beat one slow one).
-  const Byte* Narrow(const Byte* src, std::int64_t samples) {
+  const Byte* Narrow(const Byte* src, std::ptrdiff_t samples) {
     if (header_.BitDepth != 16) return src;
     narrow_.resize(std::size_t(samples));
     KeepHighBytes(src, samples, narrow_.data());
@@ -378,7 +402,7 @@ class TRowConverter {
 
   // The bytes past a row's pixels; the whole row when its samples are
   // packed into it one at a time (2-bit levels as nibbles, 16-bit gray).
-  void ClearPadding(Byte* row, std::int64_t count) const {
+  void ClearPadding(Byte* row, std::ptrdiff_t count) const {
     const std::size_t stride = std::size_t(header_.RowStride());
     if (header_.Indexed() && header_.BitDepth != header_.BitCount()) {
       std::memset(row, 0, stride);
@@ -389,7 +413,7 @@ class TRowConverter {
   }
 
   template <bool Alpha>
-  void Color(const Byte* src, std::int64_t count, Byte* row, Byte* alpha,
+  void Color(const Byte* src, std::ptrdiff_t count, Byte* row, Byte* alpha,
              const TRowTarget& target) const {
     const bool wide = header_.BitDepth == 16;
     if (gamma_) {

@@ -150,4 +150,52 @@ TEST(PngCorpusChunks, IdatLongerThanOneInputBlockDecodesWhole) {
   EXPECT_EQ(Difference(ShownImage(single), ReadReference("idat_large_single.png")), "");
 }
 
+// The SSE2 forms of the filters and conversions against the plain loops,
+// on every filter, pixel size and row length the fast forms treat apart.
+class PlainLoops {
+ public:
+  PlainLoops() { pngimage_detail::UseSse2 = false; }
+  ~PlainLoops() { pngimage_detail::UseSse2 = true; }
+};
+
+TEST(PngSse2, UnfiltersRowsAsThePlainLoopsDo) {
+  if (!pngimage_detail::UseSse2) GTEST_SKIP() << "this processor has no SSE2";
+  std::uint32_t seed = 12345;
+  auto next = [&] { return Byte((seed = seed * 1103515245u + 12345u) >> 23); };
+  // Mostly near values above and small filtered differences, so that
+  // Paeth's ties and near ties come often.
+  auto fill = [&](std::vector<Byte>& bytes, int base) {
+    for (Byte& b : bytes) b = next() % 4 == 0 ? next() : Byte(base + next() % 5 - 2);
+  };
+  for (int distance : {1, 2, 3, 4, 6, 8})
+    for (std::int64_t length : {1, 2, 5, 15, 16, 17, 24, 48, 49, 96, 301})
+      for (Byte filter = 1; filter <= 4; ++filter) {
+        std::vector<Byte> previous(static_cast<std::size_t>(length)), row(previous.size());
+        fill(previous, 128);
+        fill(row, 0);
+        std::vector<Byte> plain = row;
+        pngimage_detail::UnfilterRow(filter, row.data(), previous.data(), length, distance);
+        {
+          PlainLoops off;
+          pngimage_detail::UnfilterRow(filter, plain.data(), previous.data(), length, distance);
+        }
+        EXPECT_EQ(row, plain) << "filter " << int(filter) << ", distance " << distance
+                              << ", length " << length;
+      }
+}
+
+TEST(PngSse2, CorpusDecodesToTheSamePixelsWithThePlainLoops) {
+  if (!pngimage_detail::UseSse2) GTEST_SKIP() << "this processor has no SSE2";
+  for (const ManifestEntry& entry : EntriesWhere(true)) {
+    const std::vector<Byte> bytes = ReadFileBytes(CorpusPath(entry.Name));
+    TPNGObject fast, plain;
+    ASSERT_EQ(LoadOutcome(fast, bytes), "") << entry.Name;
+    {
+      PlainLoops off;
+      ASSERT_EQ(LoadOutcome(plain, bytes), "") << entry.Name;
+    }
+    EXPECT_EQ(Difference(ShownImage(plain), ShownImage(fast)), "") << entry.Name;
+  }
+}
+
 }  // namespace
