@@ -1,8 +1,11 @@
 // pngbench: times the kit's PNG decoder against libpng and libspng on the
 // same files, in the same process, and checks that all give the same pixels.
 //
-//   pngbench.exe [--runs N] FOLDER     files named in FOLDER/images.txt
-//   pngbench.exe [--runs N] FILE...
+//   pngbench.exe [--runs N] [--plain] FOLDER     files named in FOLDER/images.txt
+//   pngbench.exe [--runs N] [--plain] FILE...
+//
+// --plain turns the codec's SSE2 forms off: its plain loops are timed, as on a
+// processor without SSE2.
 //
 // Each file is read into memory first, so only decoding is timed. Each
 // decoder gets the best of N runs (default 5), the three taking turns; the
@@ -518,13 +521,16 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
       runs = std::max(1, std::atoi(argv[++i]));
+    else if (std::strcmp(argv[i], "--plain") == 0)
+      pngimage_detail::UseSse2 = false;
     else
       arguments.push_back(argv[i]);
   }
   if (arguments.empty()) {
-    std::fprintf(stderr, "usage: pngbench [--runs N] FOLDER | FILE...\n");
+    std::fprintf(stderr, "usage: pngbench [--runs N] [--plain] FOLDER | FILE...\n");
     return 2;
   }
+  std::printf("codec: %s\n", pngimage_detail::UseSse2 ? "SSE2 forms" : "plain loops");
   try {
     return Run(runs, FilesOf(arguments));
   } catch (const Exception& e) {
