@@ -198,6 +198,7 @@ void TCustomElTree::WireView() {
   FView->OnMouseMove = TMouseMoveEvent(this, &TCustomElTree::DoMouseMove);
   FView->OnMouseUp = TMouseEvent(this, &TCustomElTree::DoMouseUp);
   FView->OnMouseWheel = TMouseWheelEvent(this, &TCustomElTree::ViewMouseWheel);
+  WireViewDrag();
 }
 
 TElTreeItems* TCustomElTree::CreateItems() { return CreateItemsOfClass(&CreateElTreeItem<TElTreeItem>); }

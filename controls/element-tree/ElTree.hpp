@@ -983,7 +983,7 @@ class TElTreeView : public TCustomControl {
   void UpdateLongestWidth();
   int LongestWidth() const { return FLongestWidth; }
   void BuildDragImages();
-  TImageList* DragImages() const { return FDragImages; }
+  TDragImageList* DragImages() const { return FDragImages; }
 
   // ---- line hints (ElTreeLineHints.cpp)
   // Starts the hint timer for a pointer resting at (X, Y).
@@ -1100,6 +1100,22 @@ class TElTreeView : public TCustomControl {
   bool FFrameShown = false;
 
  public:
+  // ---- drag and drop (ElTreeDrag.cpp)
+  // Starts the selection's drag by the tree's DragType (a move asks
+  // DragWanted first).
+  void StartDrag();
+  TElTreeItem* DropTarget() const { return FDropTrg; }
+  bool DropAccepted() const { return FDropAcc; }
+  bool DragEntered() const { return FDragEntered; }
+  TTimer* DragScrollTimer() const { return FDragScrollTimer; }
+  TTimer* DragExpandTimer() const { return FDragExpandTimer; }
+  // The timers' ticks; the scroll tick reads the cursor's position.
+  void DragScrollTick(TObject* sender);
+  void DragExpandTick(TObject* sender);
+  // An OLE drag over the view (client coordinates) and its end: leave or
+  // drop stop the timers and clear the drop target.
+  void OleDragOver(TDragState state, TDragObject* source, int x, int y, bool accepted);
+  void OleDragEnded();
 
  protected:
   friend class TCustomElTree;
@@ -1108,6 +1124,23 @@ class TElTreeView : public TCustomControl {
   friend class TElTreeInvariants;
 
   void KeyPress(char& key) override;
+  // ---- drag and drop (ElTreeDrag.cpp)
+  void DoStartDrag(TDragObject*& dragObject) override;
+  void DoEndDrag(TObject* target, int x, int y) override;
+  TDragImageList* GetDragImages() override;
+  // CM_DRAG: the inherited answer, then the view's tracking.
+  void DragMessage(TMessage& m);
+  void StartOleDrag();
+  // -1 near the top with rows above, 1 near the bottom with rows below.
+  int DragScrollDirection(int y);
+  void ScrollByDrag(int direction);
+  void ExpandDropTarget();
+  void SetDropTarget(TElTreeItem* item);
+  void FreeDragTimer(TTimer*& timer);
+  void HideDragImage();
+  void ShowDragImage();
+  // The image list of the class-library drag over the view.
+  TDragImageList* FDragImageHolder = nullptr;
   void StartOrRenewSearchTimeout();
   void StopSearchThread();
   void SearchThreadTerminated(TObject* sender);
@@ -1134,7 +1167,7 @@ class TElTreeView : public TCustomControl {
   bool FRowColourFromItem = false;
   bool FDropAcc = false;
   int FDragImageTop = 0;
-  TImageList* FDragImages = nullptr;
+  TDragImageList* FDragImages = nullptr;
   std::unique_ptr<TElHTMLRender> FRender;
   std::unique_ptr<TBitmap> FBackgroundBitmap;
   bool FHasFocus = false;
@@ -1563,6 +1596,11 @@ class TCustomElTree : public TElXPThemedControl {
   void SetDragTrgDrawMode(TDragTargetDraw value) { FDragTrgDrawMode = value; }
   bool ExpandOnDragOver() const { return FExpandOnDragOver; }
   void SetExpandOnDragOver(bool value) { FExpandOnDragOver = value; }
+  // ---- drag and drop (ElTreeDrag.cpp)
+  // Other than dtNative the view is an OLE drop target as well.
+  TElDragType DragType() const { return FDragType; }
+  void SetDragType(TElDragType value);
+  TElDropTarget* OleDropTarget() const { return FDropTarget; }
   bool ExplorerEditMode() const { return FExplorerEditMode; }
   void SetExplorerEditMode(bool value) { FExplorerEditMode = value; }
   bool Flat() const { return FFlat; }
@@ -2002,6 +2040,17 @@ class TCustomElTree : public TElXPThemedControl {
   void SetImageList(TImageList*& field, TImageList* value);
   void ImagesChanged(TObject* sender);
   void Notification(TComponent* component, TOperation operation) override;
+  // ---- drag and drop (ElTreeDrag.cpp)
+  // The tree's own end of a drag (its drag object's): OnEndDrag, then the
+  // view's end.
+  void DoEndDrag(TObject* target, int x, int y) override;
+  TDragImageList* GetDragImages() override;
+  // Makes or frees the view's OLE drop target as DragType says.
+  void ApplyDragType();
+  void OleTargetDrag(TObject* sender, TDragState state, TOleDragObject* source, TShiftState shift, int x, int y,
+                     TDragType& dragType);
+  void OleTargetDrop(TObject* sender, TOleDragObject* source, TShiftState shift, int x, int y, TDragType& dragType);
+  void WireViewDrag();
   // The parts (ElTree.cpp) and the header's events (ElTreeHeaderGlue.cpp).
   void CreateParts();
   void Loaded() override;
@@ -2343,6 +2392,20 @@ class TElTree : public TCustomElTree {
 
 // Registers the tree's published properties (the unit's start-up).
 void PublishTree();
+
+// The drag object of a tree's drag: the tree's three drag cursors (no drop,
+// move, copy with Ctrl held); it frees itself when the drag is finished.
+class TElTreeDragObject : public TDragControlObject {
+ public:
+  using TDragControlObject::TDragControlObject;
+  TCursor GetDragCursor(bool accepted, int x, int y) override;
+  void Finished(TObject* target, int x, int y, bool accepted) override;
+};
+
+// OLE drop effects (copy, move, link) of a set of drag types, and the drag
+// type an effect that came back stands for: move before link before copy.
+DWORD DragTypesToDropEffects(TDragTypes types);
+TDragType DropEffectToDragType(DWORD effect);
 
 // ---------------------------------------------------------------------------
 // The tree's invariants, for tests: FAllItems is the depth-first walk of the

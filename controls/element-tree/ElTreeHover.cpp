@@ -90,7 +90,7 @@ void TElTreeView::Hover(int x, int y, TShiftState shift) {
 
   if (FButtonDown && !Dragging()) {
     if (DragWanted(x, y)) {
-      // The drag itself starts here.
+      StartDrag();
     } else if (t->FMouseFrameSelect && FVisibleRows->Count() > 0 && t->FMultiSelect) {
       if (FFrameSelecting)
         FrameMoveTo(x, y);

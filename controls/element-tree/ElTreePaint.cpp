@@ -948,6 +948,6 @@ void TElTreeView::BuildDragImages() {
     DrawCellText(canvas, item, text, html, TRect{x, row.top, width, row.bottom}, align,
                  item->ParentColors() ? t->FTextColor : item->Color());
   }
-  FDragImages = new TImageList(this, width, height);
+  FDragImages = new TDragImageList(this, width, height);
   FDragImages->AddMasked(&image, t->FBkColor);
 }

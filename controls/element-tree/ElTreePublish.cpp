@@ -14,6 +14,7 @@ void RegisterTreeEnums() {
   RegisterEnumNames<TLineHintType>({"lhtMainTextOnly", "lhtCellTextOnly", "lhtSmart"});
   RegisterEnumNames<THintModes>({"shmNone", "shmLong", "shmAll"});
   RegisterEnumNames<TDragImgMode>({"dimNever", "dimOne", "dimAll"});
+  RegisterEnumNames<TElDragType>({"dtOLE", "dtNative", "dtBoth"});
   RegisterEnumNames<TDragTargetDraw>({"ColorFrame", "ColorRect", "SelColorRect", "dtdNone", "dtdUpColorLine",
                                       "dtdDownColorLine", "dtdUpSelColorLine", "dtdDownSelColorLine"});
   RegisterEnumNames<TSortTypes>({"stCustom", "stText", "stNumber", "stFloating", "stDateTime", "stDate", "stTime",
@@ -80,6 +81,7 @@ void PublishTree() {
       .Property("DragRectDenyColor", &C::DragRectDenyColor, &C::SetDragRectDenyColor, TColor(0x0000FF)).Idents(&ColorIdents)
       .Property("DragScrollInterval", &C::DragScrollInterval, &C::SetDragScrollInterval, 100)
       .Property("DragTrgDrawMode", &C::DragTrgDrawMode, &C::SetDragTrgDrawMode, SelColorRect)
+      .Property("DragType", &C::DragType, &C::SetDragType, dtNative)
       .Property("ExpandOnDblClick", &C::ExpandOnDblClick, &C::SetExpandOnDblClick, true)
       .Property("ExpandOnDragOver", &C::ExpandOnDragOver, &C::SetExpandOnDragOver, false)
       .Property("ExplorerEditMode", &C::ExplorerEditMode, &C::SetExplorerEditMode, false)

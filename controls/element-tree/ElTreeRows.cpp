@@ -351,6 +351,7 @@ void TElTreeView::Dispatch(TMessage& m) {
       MouseLeft();
       TCustomControl::Dispatch(m);
       return;
+    case CM_DRAG: DragMessage(m); return;
     case WM_GETDLGCODE:
       // Arrow keys and characters.
       m.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;

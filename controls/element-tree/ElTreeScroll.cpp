@@ -310,6 +310,7 @@ void TCustomElTree::CreateWnd() {
   TElXPThemedControl::CreateWnd();
   AttachFormHook();
   LayOutParts();
+  ApplyDragType();
 }
 
 // ---------------------------------------------------------------- messages

@@ -249,6 +249,7 @@ void TCustomElTree::Loaded() {
     SortItemChildren(GetRoot(), true);
     DoSortEnd();
   }
+  ApplyDragType();
   FontChanged(this);
   ReRenderHTMLItems();
   if (FSelectColumn >= HeaderSectionCount()) FSelectColumn = -1;
@@ -279,7 +280,7 @@ void TCustomElTree::Assign(TPersistent* source) {
   FBarStyle = other->FBarStyle;
   FAlwaysKeepSelection = other->FAlwaysKeepSelection;
   FFullRowSelect = other->FFullRowSelect;
-  FDragType = other->FDragType;
+  SetDragType(other->FDragType);
   FAutoLookup = other->FAutoLookup;
   FSelectColumn = other->FSelectColumn;
   FAutoExpand = other->FAutoExpand;
