@@ -30,8 +30,9 @@ TCustomElScrollBar::TCustomElScrollBar(TComponent* owner) : TElXPThemedControl(o
   CreatePatternIfNone();
 }
 
+// The timer is an owned component, gone with the others before this runs;
+// its own destruction stopped it.
 TCustomElScrollBar::~TCustomElScrollBar() {
-  timer_->SetEnabled(false);
   SetImageForm(nullptr);
   ReleasePattern();
 }
