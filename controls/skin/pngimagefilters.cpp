@@ -113,12 +113,31 @@ void UnfilterSerial(Byte filterType, Byte* row, const Byte* previous, std::ptrdi
 
 #if defined(PNGIMAGE_SSE2)
 
+#if !defined(__x86_64__) && defined(_WIN32)
+// Looked up at run time: older kernels lack IsProcessorFeaturePresent.
+extern "C" __declspec(dllimport) void* __stdcall GetModuleHandleA(const char* name);
+extern "C" __declspec(dllimport) void* __stdcall GetProcAddress(void* module, const char* name);
+using TIsProcessorFeaturePresent = int(__stdcall*)(unsigned long feature);
+constexpr unsigned long kFeatureSse2 = 10;  // PF_XMMI64_INSTRUCTIONS_AVAILABLE
+#endif
+
+// SSE2 in the processor, and its registers saved by the system on a thread
+// switch: Windows 95 and NT 4 do not, and say so by not knowing the feature
+// or the function.
 bool ProcessorHasSse2() {
 #if defined(__x86_64__)
   return true;
 #else
   unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-  return __get_cpuid(1, &eax, &ebx, &ecx, &edx) && (edx & bit_SSE2) != 0;
+  if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx) || (edx & bit_SSE2) == 0) return false;
+#if defined(_WIN32)
+  void* kernel = GetModuleHandleA("kernel32.dll");
+  void* found = kernel ? GetProcAddress(kernel, "IsProcessorFeaturePresent") : nullptr;
+  if (!found) return false;
+  return reinterpret_cast<TIsProcessorFeaturePresent>(found)(kFeatureSse2) != 0;
+#else
+  return true;
+#endif
 #endif
 }
 
