@@ -1,8 +1,9 @@
 # The size of install.exe. The code whose speed nobody notices (the class
-# library, the controls' frames and forms, the skin kit, the wizard) is
-# optimised for size. The HTML renderer, the edit's text model and the lists
-# and strings under the tree's items, which have benchmarks of their own,
-# keep -O2, and so do the engine, whose worker the install benchmark times,
+# library, the controls' frames and forms, the tree's settings, storage and
+# input, the folder tree, the skin kit, the wizard) is optimised for size. The
+# HTML renderer, the edit's text model, the lists and strings under the tree's
+# items and the tree's items, painting, sorting, frame and keys, which have
+# benchmarks of their own, keep -O2, and so do the engine, whose worker the install benchmark times,
 # the PNG codec core of the PNG benchmark, and unrar.dll.
 #
 # Two ways to drop unused code do not work with this toolchain: the linker's
@@ -12,7 +13,7 @@
 # libraries fails (duplicate COMDAT definitions between LTO and ordinary
 # objects, and an internal compiler error).
 set(_size_targets classlib_core classlib_stream classlib_graphics classlib_controls
-    element skin wizard_units install_exe)
+    element element_tree foldertree skin wizard_units install_exe)
 foreach(_target ${_size_targets})
   if(TARGET ${_target})
     target_compile_options(${_target} PRIVATE -Os -fdata-sections)
@@ -34,4 +35,19 @@ file(GLOB _speed_sources
 if(_speed_sources)
   set_source_files_properties(${_speed_sources}
     DIRECTORY ${CMAKE_SOURCE_DIR}/controls/element PROPERTIES COMPILE_OPTIONS -O2)
+endif()
+
+file(GLOB _tree_speed_sources
+  ${CMAKE_SOURCE_DIR}/controls/element-tree/ElTreeItem*.cpp
+  ${CMAKE_SOURCE_DIR}/controls/element-tree/ElTreePaint.cpp
+  ${CMAKE_SOURCE_DIR}/controls/element-tree/ElTreeMeasure.cpp
+  ${CMAKE_SOURCE_DIR}/controls/element-tree/ElTreeRows.cpp
+  ${CMAKE_SOURCE_DIR}/controls/element-tree/ElTreeSort*.cpp
+  ${CMAKE_SOURCE_DIR}/controls/element-tree/ElTreeFrame.cpp
+  ${CMAKE_SOURCE_DIR}/controls/element-tree/ElTreeKeys.cpp
+  ${CMAKE_SOURCE_DIR}/controls/element-tree/ElTreeSearch.cpp
+  ${CMAKE_SOURCE_DIR}/controls/element-tree/ElTreeSelection.cpp)
+if(_tree_speed_sources)
+  set_source_files_properties(${_tree_speed_sources}
+    DIRECTORY ${CMAKE_SOURCE_DIR}/controls/element-tree PROPERTIES COMPILE_OPTIONS -O2)
 endif()
