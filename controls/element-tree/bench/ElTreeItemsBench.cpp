@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.hpp"
 #include "ComObj.hpp"
 #include "ElTools.hpp"
 #include "ElTree.hpp"
@@ -19,12 +20,7 @@
 
 namespace {
 
-double Now() {
-  LARGE_INTEGER counter, frequency;
-  QueryPerformanceCounter(&counter);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using bench::Now;
 
 template <class F>
 double Seconds(F&& f) {

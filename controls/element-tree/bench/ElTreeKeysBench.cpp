@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.hpp"
 #include "ComObj.hpp"
 #include "ElACtrls.hpp"
 #include "ElDragDrop.hpp"
@@ -28,12 +29,8 @@
 
 namespace {
 
-double Now() {
-  LARGE_INTEGER counter, frequency;
-  QueryPerformanceCounter(&counter);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using bench::Now;
+using bench::Median;
 
 constexpr int kRow = 16, kRows = 25;
 
@@ -92,11 +89,6 @@ TKeyTimes RunOnce(int count, bool multi) {
   }
   tree->Free();
   return r;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 }  // namespace

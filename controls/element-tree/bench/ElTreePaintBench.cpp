@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.hpp"
 #include "ComObj.hpp"
 #include "ElHeader.hpp"
 #include "ElHook.hpp"
@@ -22,14 +23,10 @@
 
 namespace {
 
-constexpr int kTop = 1000, kChildren = 99, kWidth = 400, kHeight = 600, kRounds = 3;
+using bench::Now;
+using bench::Median;
 
-double Now() {
-  LARGE_INTEGER counter, frequency;
-  QueryPerformanceCounter(&counter);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+constexpr int kTop = 1000, kChildren = 99, kWidth = 400, kHeight = 600, kRounds = 3;
 
 template <class F>
 double Seconds(F&& f) {
@@ -173,11 +170,6 @@ Times MeasureSystem(TForm* form) {
   ReleaseDC(tv, screen);
   DestroyWindow(tv);
   return t;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.hpp"
 #include "ComObj.hpp"
 #include "ElTools.hpp"
 #include "ElTree.hpp"
@@ -25,12 +26,8 @@
 
 namespace {
 
-double Now() {
-  LARGE_INTEGER counter, frequency;
-  QueryPerformanceCounter(&counter);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using bench::Now;
+using bench::Median;
 
 int rounds = 3;
 
@@ -159,11 +156,6 @@ double SystemTreeSort(Kind kind, const std::vector<TElFString>& texts) {
   const double seconds = Now() - start;
   DestroyWindow(view);
   return seconds;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 }  // namespace
