@@ -37,6 +37,12 @@ TCustomElScrollBar::~TCustomElScrollBar() {
   ReleasePattern();
 }
 
+void TCustomElScrollBar::BeforeDestruction() {
+  if (timer_) timer_->SetEnabled(false);
+  timer_ = nullptr;
+  TElXPThemedControl::BeforeDestruction();
+}
+
 bool TCustomElScrollBar::Loading() const { return ComponentState().Contains(csLoading); }
 
 // The geometry follows the client size (on every resize, the window's
@@ -442,8 +448,10 @@ void TCustomElScrollBar::MousePress(int x, int y) {
     if (pressedPart_ == spThumb) {
       InvalidateTrack();
     } else {
-      timer_->SetInterval(static_cast<Cardinal>(GetKeyboardRepeatTime(SPI_GETKEYBOARDDELAY)));
-      timer_->SetEnabled(true);
+      if (timer_) {
+        timer_->SetInterval(static_cast<Cardinal>(GetKeyboardRepeatTime(SPI_GETKEYBOARDDELAY)));
+        timer_->SetEnabled(true);
+      }
       int proposal = step.Proposal;
       bool doChange = true;
       TriggerScrollEvent(step.Code, proposal, doChange);
@@ -482,7 +490,7 @@ void TCustomElScrollBar::MouseMoved(int x, int y) {
   const TElScrollBarPart part = ScrollHitTest(x, y);
   if (part == hotPart_) return;
   // A held button repeats only while the pointer stays on it.
-  if (tracking_) timer_->SetEnabled(part == pressedPart_);
+  if (tracking_ && timer_) timer_->SetEnabled(part == pressedPart_);
   hotPart_ = part;
   RepaintNow();
 }
@@ -526,7 +534,8 @@ void TCustomElScrollBar::GiveCaptureBack() {
 }
 
 void TCustomElScrollBar::EndPress() {
-  timer_->SetEnabled(false);
+  // Also reached while the bar is going (its capture ends), the timer gone.
+  if (timer_) timer_->SetEnabled(false);
   GiveCaptureBack();
   tracking_ = false;
   const bool thumb = pressedPart_ == spThumb;

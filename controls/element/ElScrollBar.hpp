@@ -29,6 +29,9 @@ class TCustomElScrollBar : public TElXPThemedControl {
  public:
   explicit TCustomElScrollBar(TComponent* owner);
   ~TCustomElScrollBar() override;
+  // Stops the press timer while it is whole: it is an owned component and
+  // goes with the others before the destructor runs.
+  void BeforeDestruction() override;
 
   // ---- range and position
   TScrollBarKind Kind() const { return geometry_.Kind; }

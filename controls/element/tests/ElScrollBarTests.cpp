@@ -3,7 +3,9 @@
 // keys, the wheel, vetoes, the scroll-info messages, the parent's scroll
 // messages, hover and focus repaints, and the styles object.
 #include <gtest/gtest.h>
+#include <malloc.h>
 
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -12,6 +14,52 @@
 #include "ElScrollBar.hpp"
 #include "ElWindowTestSupport.hpp"
 #include "Streaming.hpp"
+
+// While a quarantine is open, freed memory is filled with a pattern and kept:
+// a write into an object after it was freed shows as a changed byte.
+namespace quarantine {
+struct TGrave {
+  void* Block;
+  size_t Size;
+};
+bool Open = false;
+TGrave Graves[8192];
+size_t Count = 0;
+
+void Begin() {
+  Count = 0;
+  Open = true;
+}
+
+// The freed blocks written into since they were freed; all are released.
+int End() {
+  Open = false;
+  int touched = 0;
+  for (size_t i = 0; i < Count; ++i) {
+    const auto* bytes = static_cast<const unsigned char*>(Graves[i].Block);
+    for (size_t n = 0; n < Graves[i].Size; ++n)
+      if (bytes[n] != 0xDD) {
+        ++touched;
+        break;
+      }
+    free(Graves[i].Block);
+  }
+  Count = 0;
+  return touched;
+}
+}  // namespace quarantine
+
+void operator delete(void* p) noexcept {
+  if (!p) return;
+  if (quarantine::Open && quarantine::Count < std::size(quarantine::Graves)) {
+    const size_t size = _msize(p);
+    std::memset(p, 0xDD, size);
+    quarantine::Graves[quarantine::Count++] = {p, size};
+    return;
+  }
+  free(p);
+}
+void operator delete(void* p, std::size_t) noexcept { ::operator delete(p); }
 
 namespace {
 
@@ -142,6 +190,23 @@ class ScrollBarTest : public eltest::WindowTest {
   ProbeBar* bar = nullptr;
   ScrollLog log;
 };
+
+// The repeat timer is an owned component, freed with the others before the
+// bar's destructor runs: freeing the bar in the middle of a held arrow's
+// repeat must write nothing into it (nor into any part freed before).
+TEST_F(ScrollBarTest, ABarFreedWhileAnArrowRepeatsWritesIntoNothingFreed) {
+  TTimer* timer = RepeatTimerOf(bar);
+  ASSERT_NE(timer, nullptr);
+  PointAt(115, 8);
+  Press(115, 8);
+  ASSERT_TRUE(timer->Enabled());
+  quarantine::Begin();
+  bar->Free();
+  bar = nullptr;
+  const size_t freed = quarantine::Count;
+  EXPECT_EQ(quarantine::End(), 0) << "of " << freed << " blocks freed";
+  EXPECT_GT(freed, 0u);
+}
 
 // ------------------------------------------------------------ properties
 
