@@ -112,6 +112,18 @@ TTreeDrawHandler::TTreeDrawHandler(TComponent* owner) : TComponent(owner) {
   LoadIcons();
 }
 
+TTreeDrawHandler::~TTreeDrawHandler() {
+  if (!tree_) return;
+  auto release = [this](auto& event) {
+    if (event.Data() == this) event = {};
+  };
+  release(tree_->OnHorzScrollDrawPart);
+  release(tree_->OnVertScrollDrawPart);
+  release(tree_->OnItemPostDraw);
+  release(tree_->OnItemDraw);
+  release(tree_->OnItemPicDraw);
+}
+
 void TTreeDrawHandler::LoadIcons() {
   TImageList* icons = form_->Icons;
   if (!icons) return;

@@ -49,6 +49,9 @@ class TTreeDrawHandler : public TComponent {
  public:
   // Owned by the tree it will draw.
   explicit TTreeDrawHandler(TComponent* owner);
+  // Takes its drawing events back from the tree, which frees its owned
+  // handler early in its own teardown and may paint after that.
+  ~TTreeDrawHandler() override;
 
   void LoadIcons();
   void Attach(TCustomElTree* tree);

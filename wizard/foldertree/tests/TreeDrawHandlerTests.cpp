@@ -224,6 +224,14 @@ TEST_F(TreeDrawHandler, TheCornerShowsOnlyWithBothBars) {
   EXPECT_EQ(corner->Top(), tree->HScrollBar()->Top());
   EXPECT_EQ(layOutAndPaint(0, 2), std::pair(false, true));
   EXPECT_FALSE(corner->Visible());
+
+  // A handler freed before its tree leaves no event bound to it: the tree
+  // painting afterwards reaches nothing freed.
+  handler->Free();
+  handler = nullptr;
+  EXPECT_FALSE(tree->OnItemDraw || tree->OnItemPostDraw || tree->OnItemPicDraw || tree->OnHorzScrollDrawPart ||
+               tree->OnVertScrollDrawPart);
+  layOutAndPaint(30, 1);
 }
 
 }  // namespace
