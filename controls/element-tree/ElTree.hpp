@@ -918,6 +918,7 @@ class TElTreeView : public TCustomControl {
  public:
   explicit TElTreeView(TCustomElTree* tree);
   ~TElTreeView() override;
+  void BeforeDestruction() override;
 
   // ---- operations in slot order
   // Rows of LineHeight that fit the view, a partial one counted.

@@ -65,10 +65,12 @@ void TElTreeInplaceEditor::CompleteOperation(bool accepted) {
   TCustomForm* form = FTree ? FTree->GetParentForm() : nullptr;
   FHadActiveControl = form && form->ActiveControl();
   RestoreFocus();
-  // The view takes the value or drops it, and forgets the editor.
-  if (FTree && !FTree->IsDestroying()) {
+  // The view takes the value or drops it, and forgets the editor, also
+  // while the tree is being destroyed: an editor freed by the same owner
+  // before the tree would otherwise stay referenced by the view.
+  if (FTree) {
     if (TElTreeView* view = FTree->View()) {
-      if (accepted) view->ApplyEdit(FValueAsText);
+      if (accepted && !FTree->IsDestroying()) view->ApplyEdit(FValueAsText);
       view->EditorClosed(accepted);
     }
   }

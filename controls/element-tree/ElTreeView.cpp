@@ -13,6 +13,17 @@ TElTreeView::TElTreeView(TCustomElTree* tree) : TCustomControl(tree), FOwner(tre
 
 TElTreeView::~TElTreeView() { StopSearchThread(); }
 
+void TElTreeView::BeforeDestruction() {
+  // The timers are owned components that the base class's teardown frees;
+  // gone first, the messages of the window's destruction find no pointer to
+  // a freed one.
+  HideLineHint();
+  FreeDragTimer(FDragScrollTimer);
+  FreeDragTimer(FDragExpandTimer);
+  FreeDragTimer(FEditTimer);
+  TCustomControl::BeforeDestruction();
+}
+
 // Rows came or went: those above the top row may have, so the kept top
 // row's item no longer says where that row is.
 void TElTreeView::FlagRows() {

@@ -188,9 +188,10 @@ TEST_F(TreeDrag, TheSelectionDraggedWithinTheTreeMarksTheTargetAndDropsWhereTheC
   ASSERT_EQ(view->DropTarget(), Item(6));
   tree->Items()->DeleteItem(Item(6));
   EXPECT_EQ(view->DropTarget(), nullptr);
-  CancelDrag();
+  log.clear();
+  DragTo(Row(6), WM_LBUTTONUP);
   EXPECT_FALSE(view->Dragging() || view->DragEntered());
-
+  EXPECT_EQ(log, (std::vector<std::string>{"drop on item 7 from tree", "end on tree"}));
 }
 
 TEST_F(TreeDrag, NearAnEdgeTheViewScrollsAfterASecondThenEveryIntervalUpToTheEnd) {
