@@ -65,12 +65,10 @@ void TElTreeInplaceEditor::CompleteOperation(bool accepted) {
   TCustomForm* form = FTree ? FTree->GetParentForm() : nullptr;
   FHadActiveControl = form && form->ActiveControl();
   RestoreFocus();
-  // The view takes the value or drops it, and forgets the editor, also
-  // while the tree is being destroyed: an editor freed by the same owner
-  // before the tree would otherwise stay referenced by the view.
-  if (FTree) {
+  // The view takes the value or drops it, and forgets the editor.
+  if (FTree && !FTree->IsDestroying()) {
     if (TElTreeView* view = FTree->View()) {
-      if (accepted && !FTree->IsDestroying()) view->ApplyEdit(FValueAsText);
+      if (accepted) view->ApplyEdit(FValueAsText);
       view->EditorClosed(accepted);
     }
   }

@@ -84,6 +84,12 @@ void TElTreeView::ForgetItem(TElTreeItem* item) {
   if (FOwner->FDelayedItem == item) FOwner->FDelayedItem = nullptr;
   if (FEditingItem == item) {
     FEditingItem = nullptr;
-    if (FActiveEditor) EndEdit(true);
+    // A tree being destroyed leaves its editor alone: one freed by the same
+    // owner before the tree could not tell the view, and a live one ends
+    // its edit when it hears of the tree's removal.
+    if (FOwner->IsDestroying())
+      FActiveEditor = nullptr;
+    else if (FActiveEditor)
+      EndEdit(true);
   }
 }
