@@ -97,6 +97,8 @@ class TElDropTargetSink final : public IDropTarget {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keyState, POINTL pt, DWORD* effect) override {
+    // Held past the answer: the end of the drag below reads the sink again.
+    KeepAlive alive(this);
     const HRESULT result = Answer(effect, [&] { return owner_->Drop(data, keyState, pt, *effect); });
     if (owner_) owner_->EndDrag();
     return result;
