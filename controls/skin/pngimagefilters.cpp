@@ -3,7 +3,7 @@
 // pixel-serial filters (Sub, Average, Paeth) of 3, 4, 6 and 8-byte pixels
 // work a whole pixel at a time in SSE2 registers where the processor has
 // them (always on x86-64; the 32-bit build asks the processor once, as it
-// must also run on processors without SSE2). Free of <windows.h>.
+// must also run on processors without SSE2).
 #include <algorithm>
 #include <cstddef>
 #include <cstdlib>
@@ -15,6 +15,10 @@
 #include <emmintrin.h>
 #if !defined(__x86_64__)
 #include <cpuid.h>
+#if defined(_WIN32)
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
 #endif
 #endif
 
@@ -115,8 +119,6 @@ void UnfilterSerial(Byte filterType, Byte* row, const Byte* previous, std::ptrdi
 
 #if !defined(__x86_64__) && defined(_WIN32)
 // Looked up at run time: older kernels lack IsProcessorFeaturePresent.
-extern "C" __declspec(dllimport) void* __stdcall GetModuleHandleA(const char* name);
-extern "C" __declspec(dllimport) void* __stdcall GetProcAddress(void* module, const char* name);
 using TIsProcessorFeaturePresent = int(__stdcall*)(unsigned long feature);
 constexpr unsigned long kFeatureSse2 = 10;  // PF_XMMI64_INSTRUCTIONS_AVAILABLE
 #endif
@@ -131,10 +133,11 @@ bool ProcessorHasSse2() {
   unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
   if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx) || (edx & bit_SSE2) == 0) return false;
 #if defined(_WIN32)
-  void* kernel = GetModuleHandleA("kernel32.dll");
-  void* found = kernel ? GetProcAddress(kernel, "IsProcessorFeaturePresent") : nullptr;
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  FARPROC found = kernel ? GetProcAddress(kernel, "IsProcessorFeaturePresent") : nullptr;
   if (!found) return false;
-  return reinterpret_cast<TIsProcessorFeaturePresent>(found)(kFeatureSse2) != 0;
+  return reinterpret_cast<TIsProcessorFeaturePresent>(reinterpret_cast<void*>(found))(
+             kFeatureSse2) != 0;
 #else
   return true;
 #endif
