@@ -1,5 +1,7 @@
 #include "Install.hpp"
 
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 
 #include "ComObj.hpp"
@@ -147,6 +149,28 @@ void ReportException(const AnsiString& message) {
 }  // namespace
 
 #ifndef WIZARD_NO_WINMAIN
+// An exception nothing caught: its text on the standard error, then abort,
+// as the run time's own handler does, but without naming the exception's
+// type, which needs the run time's demangler (46 KB of the program).
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+  static bool terminating = false;
+  if (!terminating && std::current_exception()) {
+    terminating = true;
+    try {
+      throw;
+    } catch (const std::exception& e) {
+      std::fputs("terminate called after throwing an exception: ", stderr);
+      std::fputs(e.what(), stderr);
+      std::fputs("\n", stderr);
+    } catch (...) {
+      std::fputs("terminate called after throwing an exception\n", stderr);
+    }
+  }
+  std::abort();
+}
+}  // namespace __gnu_cxx
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   int exitCode = wecProgramFailed;
   try {

@@ -3,12 +3,48 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <stdexcept>
+#include <typeinfo>
 #include <vector>
 
 #include "Classes.hpp"
 #include "Contnrs.hpp"
 
 namespace {
+
+// ---------------------------------------------------------------------------
+// Class names from the compiler's type names.
+
+template <class T>
+class TBox : public TObject {};
+
+// A class local to a function whose parameters the type name spells out.
+std::string NameOfClassInside(int, const char*, std::vector<int>&) {
+  class TInside : public TObject {};
+  return ClassNameOfType(typeid(TInside));
+}
+
+}  // namespace
+
+namespace outer::inner {
+class TNested : public TObject {};
+}  // namespace outer::inner
+
+namespace {
+
+TEST(ClassName, IsTheLastNameOfTheType) {
+  class TLocal : public TObject {};
+  EXPECT_EQ(TObject().ClassName(), "TObject");
+  EXPECT_EQ(outer::inner::TNested().ClassName(), "TNested");
+  EXPECT_EQ(TLocal().ClassName(), "TLocal");
+  EXPECT_EQ(ClassNameOfType(typeid(std::runtime_error)), "runtime_error");
+  std::vector<int> list;
+  EXPECT_EQ(NameOfClassInside(0, "", list), "TInside");
+  // A template instance is no flat name: the compiler's own spelling,
+  // distinct per instance.
+  EXPECT_EQ(TBox<int>().ClassName(), typeid(TBox<int>).name());
+  EXPECT_NE(TBox<int>().ClassName(), TBox<char>().ClassName());
+}
 
 // ---------------------------------------------------------------------------
 // TPersistent.
