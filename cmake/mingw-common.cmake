@@ -4,8 +4,8 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_C_COMPILER   ${TOOLCHAIN_PREFIX}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER  ${TOOLCHAIN_PREFIX}-windres)
-# The plug-in aware archiver: the libraries under install.exe carry
-# link-time optimisation data.
+# The plug-in aware archiver: install.exe's copies of the libraries hold
+# only link-time optimisation data.
 set(CMAKE_AR           /usr/bin/${TOOLCHAIN_PREFIX}-gcc-ar-posix CACHE FILEPATH "")
 set(CMAKE_RANLIB       /usr/bin/${TOOLCHAIN_PREFIX}-gcc-ranlib-posix CACHE FILEPATH "")
 
