@@ -24,6 +24,13 @@ class TTypeNameReader {
   }
 
  private:
+  // Steps over c, never over the end of the text.
+  bool Skip(char c) {
+    if (*p_ != c) return false;
+    ++p_;
+    return true;
+  }
+
   bool SourceName(std::string& out) {
     if (*p_ < '0' || *p_ > '9') return false;
     std::size_t length = 0;
@@ -47,7 +54,7 @@ class TTypeNameReader {
       return true;
     }
     while ((*p_ >= '0' && *p_ <= '9') || (*p_ >= 'A' && *p_ <= 'Z')) ++p_;
-    return *p_++ == '_';
+    return Skip('_');
   }
 
   bool Name(std::string& out) {
@@ -77,7 +84,7 @@ class TTypeNameReader {
     if (*p_ == 'Z') {
       ++p_;
       std::string function;
-      if (!Name(function) || !BareFunctionType() || *p_++ != 'E') return false;
+      if (!Name(function) || !BareFunctionType() || !Skip('E')) return false;
       return Name(out);
     }
     if (p_[0] == 'S' && p_[1] == 't') p_ += 2;
@@ -94,7 +101,7 @@ class TTypeNameReader {
     while (*p_ != 'E') {
       if (*p_ == 'L') {  // a literal: L<type><value>E
         while (*p_ && *p_ != 'E') ++p_;
-        if (*p_++ != 'E') return false;
+        if (!Skip('E')) return false;
       } else if (!Type()) {
         return false;
       }
@@ -138,7 +145,7 @@ class TTypeNameReader {
     if (c == 'A') {
       ++p_;
       while (*p_ >= '0' && *p_ <= '9') ++p_;
-      return *p_++ == '_' && Type();
+      return Skip('_') && Type();
     }
     if (c == 'D' && p_[1] && std::strchr("nsidfau", p_[1])) {
       p_ += 2;
